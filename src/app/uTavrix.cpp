@@ -1,0 +1,211 @@
+#include "app/uTavrix.h"
+
+#include "app/res/resource.h"
+#include "ui/Application.h"
+
+HANDLE AppMutex = nullptr;
+const wchar_t* const AppMutexName = L"^%$_tavrix_unique_mutex_name_$%^";
+TfrmMain* frmMain = nullptr;
+
+namespace {
+// Positions of the glyphs in FGlyphs.
+enum TGlyph {
+    gMenu, gRefresh, gOptions, gSaveView, gExit, gHide,
+    gClipboard, gPlainText, gComma, gXml, gExecute, gScreenSaver, gAbout,
+};
+const int kGlyphResources[] = {
+    IDI_MENU, IDI_REFRESH, IDI_OPTIONS, IDI_SAVEVIEW, IDI_EXIT, IDI_HIDE,
+    IDI_CLIPBOARD, IDI_PLAINTEXT, IDI_COMMA, IDI_XML, IDI_EXECUTE, IDI_SCREENSAVER, IDI_ABOUT,
+};
+}  // namespace
+
+TfrmMain::TfrmMain() {
+    frmMain = this;
+    Name = L"frmMain";
+    SetCaption(L"tavrix");
+    Color = RGB(221, 221, 221);
+    SetFormFont(L"MS Sans Serif", 11);
+    SetBounds(50, 20, 249, 397);
+    CreateControls();
+    CreateMenu();
+
+    OnCreate = [this] { FormCreate(); };
+    OnShow = [this] { FormShow(); };
+    OnClose = [this](ui::TCloseAction& action) { FormClose(action); };
+}
+
+TfrmMain::~TfrmMain() {
+    // Children go with the window; the components after it.
+    DestroyHandle();
+    while (!FComponents.empty()) FComponents.pop_back();  // children before parents
+    if (Options == FOptions.get()) Options = nullptr;
+    FOptions.reset();
+    if (frmMain == this) frmMain = nullptr;
+}
+
+ui::TSpeedButton* TfrmMain::AddButton(const wchar_t* name, int left, int image, const wchar_t* hint) {
+    auto* b = Own<ui::TSpeedButton>(Panel1);
+    b->Name = name;
+    b->SetBounds(left, 0, 26, 26);
+    b->SetImage(FGlyphs, image);
+    b->SetHint(hint);
+    return b;
+}
+
+void TfrmMain::CreateControls() {
+    FGlyphs = Own<ui::TImageList>(16, 16);
+    for (int id : kGlyphResources) FGlyphs->AddResourceIcon(id);
+
+    ImageList = Own<ui::TImageList>(16, 16);
+    ImageList->Name = L"ImageList";
+    for (int id : {IDI_TAVRIX, IDI_REFRESH, IDI_OPTIONS, IDI_EXIT}) ImageList->AddResourceIcon(id);
+
+    // One-pixel black frame lines that follow their edges.
+    struct TLine {
+        ui::TShape** Field;
+        const wchar_t* Name;
+        int L, T, W, H;
+        ui::TAnchors Anchors;
+    };
+    const TLine lines[] = {
+        {&Shape1, L"Shape1", 0, 0, 1, 397, ui::akLeft | ui::akTop | ui::akBottom},
+        {&Shape2, L"Shape2", 248, 0, 1, 397, ui::akRight | ui::akTop | ui::akBottom},
+        {&Shape3, L"Shape3", 0, 0, 249, 1, ui::akLeft | ui::akTop | ui::akRight},
+        {&Shape4, L"Shape4", 0, 396, 249, 1, ui::akLeft | ui::akRight | ui::akBottom},
+    };
+    for (const TLine& line : lines) {
+        auto* s = Own<ui::TShape>(this);
+        s->Name = line.Name;
+        s->SetBounds(line.L, line.T, line.W, line.H);
+        s->SetAnchors(line.Anchors);
+        *line.Field = s;
+    }
+
+    ShellTreeView1 = Own<ui::TTreeView>(this);
+    ShellTreeView1->Name = L"ShellTreeView1";
+    ShellTreeView1->SetBounds(8, 8, 233, 348);
+    ShellTreeView1->SetAnchors(ui::akLeft | ui::akTop | ui::akRight | ui::akBottom);
+    ShellTreeView1->SetDoubleBuffered(true);
+    ShellTreeView1->SetHideSelection(false);
+    ShellTreeView1->SetIndent(19);
+    ShellTreeView1->RightClickSelect = true;
+    ShellTreeView1->SetShowRoot(false);
+
+    Panel1 = Own<ui::TPanel>(this);
+    Panel1->Name = L"Panel1";
+    Panel1->Color = Color;
+    Panel1->SetBounds(8, 363, 161, 26);
+    Panel1->SetAnchors(ui::akLeft | ui::akBottom);
+
+    sbtnMenu = AddButton(L"sbtnMenu", 0, gMenu, L"Menu (F2)");
+    sbtnRefresh = AddButton(L"sbtnRefresh", 27, gRefresh, L"Refresh (F5)");
+    sbtnOptions = AddButton(L"sbtnOptions", 54, gOptions, L"Options");
+    sbtnSaveAppRect = AddButton(L"sbtnSaveAppRect", 81, gSaveView, L"Save View");
+    sbtnExit = AddButton(L"sbtnExit", 108, gExit, L"Exit");
+    sbtnMinMax = AddButton(L"sbtnMinMax", 135, gHide, L"Hide (Esc)");
+
+    sbtnMenu->OnMouseUp = [this](ui::TMouseButton, ui::TShiftState, int x, int y) {
+        sbtnMenuMouseUp(*sbtnMenu, x, y);
+    };
+    sbtnExit->OnClick = [this] { pmnuExitClick(); };
+
+    tmrBlockScrSvr = Own<ui::TTimer>();
+    tmrBlockScrSvr->Name = L"tmrBlockScrSvr";
+    tmrBlockScrSvr->SetInterval(10000);
+    tmrBlockScrSvr->OnTimer = [this] { tmrBlockScrSvrTimer(); };
+
+    tmrDelDir = Own<ui::TTimer>();
+    tmrDelDir->Name = L"tmrDelDir";
+    tmrDelDir->SetInterval(1000);
+}
+
+void TfrmMain::CreateMenu() {
+    PopupMenu = Own<ui::TPopupMenu>();
+    PopupMenu->Name = L"PopupMenu";
+    PopupMenu->Images = FGlyphs;
+    PopupMenu->Owner = Handle();
+    ui::TMenuItem& root = PopupMenu->Items;
+    pmnuClipboardAs = root.Add(L"pmnuClipboardAs", L"Clipboard", 0, gClipboard);
+    pmnuViewAsPlainText = pmnuClipboardAs->Add(L"pmnuViewAsPlainText", L"Plain Text", 0, gPlainText);
+    pmnuViewAsCommaString = pmnuClipboardAs->Add(L"pmnuViewAsCommaString", L"Comma String", 1, gComma);
+    pmnuViewAsXML = pmnuClipboardAs->Add(L"pmnuViewAsXML", L"XML ", 2, gXml);
+    pmnuSep2 = pmnuClipboardAs->Add(L"pmnuSep2", L"-");
+    pmnuExecSelText = pmnuClipboardAs->Add(L"pmnuExecSelText", L"Execute", 3, gExecute);
+    pmnuScreenSaver = root.Add(L"pmnuScreenSaver", L"Screen Saver", 0, gScreenSaver);
+    pmnuAbout = root.Add(L"pmnuAbout", L"About", 0, gAbout);
+    pmnuSep3 = root.Add(L"pmnuSep3", L"-");
+    pmnuExit = root.Add(L"pmnuExit", L"Exit", 0, gExit);
+    pmnuExit->OnClick = [this](ui::TMenuItem&) { pmnuExitClick(); };
+}
+
+void TfrmMain::FormCreate() {
+    tmrBlockScrSvr->SetEnabled(false);
+    FFirstShowPending = true;
+    FFolderToDelete.clear();
+    KeyPreview = true;
+    ShellTreeView1->SetShowRoot(false);
+    ShellTreeView1->RightClickSelect = true;
+    ShellTreeView1->SetDoubleBuffered(true);
+    SetDoubleBuffered(true);
+    FOptions = std::make_unique<TOptions>();
+    Options = FOptions.get();
+    // The clipboard viewer and the version text join with their features.
+    RegisterHotkeys();
+    ApplyOptions();
+    RestoreView();
+}
+
+void TfrmMain::FormShow() {
+    // The application's own window would carry a taskbar button.
+    if (ui::Application) ShowWindow(ui::Application->Handle(), SW_HIDE);
+    if (Options && Options->Settings.ShowAppWndOnLaunch) ShowAppWindow(srLaunch);
+}
+
+void TfrmMain::FormClose(ui::TCloseAction&) {
+    Hide();
+    UnRegisterHotkeys();
+    if (Options) {
+        if (Options->Settings.ShowTrayIcon) RemoveTrayIcon();
+        StoreAppRect();
+        StoreTreeState();
+        Options = nullptr;
+        FOptions.reset();  // writes the window state
+    }
+    if (AppMutex) {
+        CloseHandle(AppMutex);
+        AppMutex = nullptr;
+    }
+}
+
+void TfrmMain::ApplyOptions() {
+    const TOptionsRec& s = Options->Settings;
+    if (s.ShowTrayIcon) {
+        if (!(PreviousOptions && PreviousOptions->Settings.ShowTrayIcon)) AddTrayIcon();
+    } else {
+        if (!(PreviousOptions && !PreviousOptions->Settings.ShowTrayIcon)) RemoveTrayIcon();
+    }
+    tmrBlockScrSvr->SetEnabled(s.BlockScrSvr);
+}
+
+void TfrmMain::pmnuExitClick() { Close(); }
+
+void TfrmMain::sbtnMenuMouseUp(ui::TSpeedButton& sender, int x, int y) {
+    RECT wr{};
+    GetWindowRect(Handle(), &wr);
+    ui::TWinControl* panel = sender.Parent();
+    PopupMenu->Popup(wr.left + panel->Left() + x, wr.top + panel->Top() + y - 1);
+}
+
+void TfrmMain::tmrBlockScrSvrTimer() {
+    // A zero move counts as input and restarts the system's idle time.
+    mouse_event(MOUSEEVENTF_MOVE, 0, 0, 0, 0);
+}
+
+void TfrmMain::RegisterHotkeys() {}
+void TfrmMain::UnRegisterHotkeys() {}
+void TfrmMain::AddTrayIcon() {}
+void TfrmMain::RemoveTrayIcon() {}
+void TfrmMain::ShowAppWindow(TShowReason) {}
+void TfrmMain::RestoreView() {}
+void TfrmMain::StoreAppRect() {}
+void TfrmMain::StoreTreeState() {}

@@ -1,0 +1,107 @@
+// The main window: a small borderless window holding the tree of the
+// working folder and a row of buttons; hidden most of the time.
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <memory>
+#include <string>
+
+#include "settings/uOptions.h"
+#include "ui/Controls.h"
+#include "ui/Form.h"
+#include "ui/ImageList.h"
+#include "ui/Menus.h"
+#include "ui/Timer.h"
+
+// The handle of the single-instance mutex, 0 when none.
+extern HANDLE AppMutex;
+// The name other copies look for.
+extern const wchar_t* const AppMutexName;
+
+enum TShowReason { srLaunch = 0, srHotKey = 1, srTrayIcon = 2 };
+
+class TfrmMain : public ui::TForm {
+public:
+    TfrmMain();
+    ~TfrmMain() override;
+
+    // Controls, as designed.
+    ui::TShape* Shape1;
+    ui::TShape* Shape2;
+    ui::TShape* Shape3;
+    ui::TShape* Shape4;
+    ui::TTreeView* ShellTreeView1;
+    ui::TPanel* Panel1;
+    ui::TSpeedButton* sbtnMenu;
+    ui::TSpeedButton* sbtnRefresh;
+    ui::TSpeedButton* sbtnOptions;
+    ui::TSpeedButton* sbtnSaveAppRect;
+    ui::TSpeedButton* sbtnExit;
+    ui::TSpeedButton* sbtnMinMax;
+    ui::TPopupMenu* PopupMenu;
+    ui::TMenuItem* pmnuClipboardAs;
+    ui::TMenuItem* pmnuViewAsPlainText;
+    ui::TMenuItem* pmnuViewAsCommaString;
+    ui::TMenuItem* pmnuViewAsXML;
+    ui::TMenuItem* pmnuSep2;
+    ui::TMenuItem* pmnuExecSelText;
+    ui::TMenuItem* pmnuScreenSaver;
+    ui::TMenuItem* pmnuAbout;
+    ui::TMenuItem* pmnuSep3;
+    ui::TMenuItem* pmnuExit;
+    ui::TImageList* ImageList;
+    ui::TTimer* tmrBlockScrSvr;
+    ui::TTimer* tmrDelDir;
+
+    // State shared by the window's parts.
+    bool FFirstShowPending = false;
+    std::wstring FVersion;
+    std::wstring FFolderToDelete;
+    NOTIFYICONDATAW FTrayIconData{};
+    bool FExpandGateArmed = false;
+    bool FExpandPermitted = false;
+    void* FPendingExpandNode = nullptr;
+    void* FPendingCollapseNode = nullptr;
+    bool FNodeCollapsed = false;
+    bool FNodeExpanded = false;
+
+    void FormCreate();
+    void FormShow();
+    void FormClose(ui::TCloseAction& action);
+    void ApplyOptions();
+    void pmnuExitClick();
+    void sbtnMenuMouseUp(ui::TSpeedButton& sender, int x, int y);
+    void tmrBlockScrSvrTimer();
+
+    // Steps of features still to come; each does nothing yet.
+    void RegisterHotkeys();
+    void UnRegisterHotkeys();
+    void AddTrayIcon();
+    void RemoveTrayIcon();
+    void ShowAppWindow(TShowReason reason);
+    void RestoreView();
+    void StoreAppRect();
+    void StoreTreeState();
+
+private:
+    void CreateControls();
+    void CreateMenu();
+    ui::TSpeedButton* AddButton(const wchar_t* name, int left, int image, const wchar_t* hint);
+
+    // The images of the buttons and the menu items.
+    ui::TImageList* FGlyphs;
+    std::vector<std::unique_ptr<ui::TComponent>> FComponents;
+    std::unique_ptr<TOptions> FOptions;
+
+    template <typename T, typename... Args>
+    T* Own(Args&&... args) {
+        auto c = std::make_unique<T>(std::forward<Args>(args)...);
+        T* raw = c.get();
+        FComponents.push_back(std::move(c));
+        return raw;
+    }
+};
+
+extern TfrmMain* frmMain;

@@ -1,0 +1,132 @@
+#include "settings/uOptions.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include "settings/OptionsValues.h"
+#include "ui/Application.h"
+#include "ui/Controls.h"
+#include "util/uUtils.h"
+
+TOptions* Options = nullptr;
+TOptions* PreviousOptions = nullptr;
+
+namespace {
+const wchar_t kSection[] = L"OPTIONS";
+const TOptionsRec kDefaults{};
+
+// The file-system path of a special folder, or empty when the shell has none.
+std::wstring SpecialFolderPathOf(int csidl) {
+    PIDLIST_ABSOLUTE pidl = nullptr;
+    HWND owner = ui::Application ? ui::Application->Handle() : nullptr;
+    if (FAILED(SHGetSpecialFolderLocation(owner, csidl, &pidl)) || !pidl) return {};
+    wchar_t buf[MAX_PATH] = {};
+    BOOL ok = SHGetPathFromIDListW(pidl, buf);
+    CoTaskMemFree(pidl);  // the shell's allocator is the task allocator
+    return ok ? std::wstring(buf) : std::wstring();
+}
+}  // namespace
+
+std::wstring OptionsIniFileName() { return GetProgramFolder() + L"tavrix.ini"; }
+
+TOptions::TOptions() : TOptions(OptionsIniFileName()) {}
+
+TOptions::TOptions(const std::wstring& iniFileName) : FIniFile(std::make_unique<TIniFile>(iniFileName)) {
+    LoadWindowState();
+    LoadGeneralOptions();
+}
+
+TOptions::~TOptions() {
+    if (!FIniFile) return;
+    try {
+        SaveWindowState();
+    } catch (...) {
+        if (ui::Application) ui::Application->HandleException();
+    }
+}
+
+const std::wstring& TOptions::IniFileName() const { return FIniFile->FileName(); }
+
+void TOptions::LoadWindowState() {
+    TOptionsRec& s = Settings;
+    s.Left = FIniFile->ReadInteger(kSection, L"Left", kDefaults.Left);
+    s.Top = FIniFile->ReadInteger(kSection, L"Top", kDefaults.Top);
+    s.Right = FIniFile->ReadInteger(kSection, L"Right", kDefaults.Right);
+    s.Bottom = FIniFile->ReadInteger(kSection, L"Bottom", kDefaults.Bottom);
+    s.SelectedNode = FIniFile->ReadInteger(kSection, L"SelectedNode", kDefaults.SelectedNode);
+    s.Expanded = FIniFile->ReadString(kSection, L"Expanded", kDefaults.Expanded);
+}
+
+void TOptions::LoadGeneralOptions() {
+    TOptionsRec& s = Settings;
+    s.ShowAppWndOnLaunch = FIniFile->ReadBool(kSection, L"ShowAppWndOnLaunch", kDefaults.ShowAppWndOnLaunch);
+    s.ExecWithDblClick = FIniFile->ReadBool(kSection, L"ExecWithDblClick", kDefaults.ExecWithDblClick);
+    s.FollowMousePos = FIniFile->ReadBool(kSection, L"FollowMousePos", kDefaults.FollowMousePos);
+    s.Autohide = FIniFile->ReadBool(kSection, L"Autohide", kDefaults.Autohide);
+    s.ShowTrayIcon = FIniFile->ReadBool(kSection, L"ShowTrayIcon", kDefaults.ShowTrayIcon);
+    s.BlockScrSvr = FIniFile->ReadBool(kSection, L"BlockScrSvr", kDefaults.BlockScrSvr);
+    s.TimestampTempFiles = FIniFile->ReadBool(kSection, L"TimestampTempFiles", kDefaults.TimestampTempFiles);
+    // Only the low 8 bits are kept: 256 reads as 0.
+    s.WorkingFolderOption = static_cast<uint8_t>(
+        FIniFile->ReadInteger(kSection, L"WorkingFolderOption", kDefaults.WorkingFolderOption) & 0xFF);
+    s.WorkingFolderPath = FIniFile->ReadString(kSection, L"WorkingFolderPath", kDefaults.WorkingFolderPath);
+    ResolveWorkingFolder(*this);
+}
+
+void TOptions::SaveWindowState() {
+    const TOptionsRec& s = Settings;
+    FIniFile->WriteInteger(kSection, L"Left", s.Left);
+    FIniFile->WriteInteger(kSection, L"Top", s.Top);
+    FIniFile->WriteInteger(kSection, L"Right", s.Right);
+    FIniFile->WriteInteger(kSection, L"Bottom", s.Bottom);
+    FIniFile->WriteInteger(kSection, L"SelectedNode", s.SelectedNode);
+    FIniFile->WriteString(kSection, L"Expanded", s.Expanded);
+}
+
+void TOptions::SaveGeneralOptions() {
+    const TOptionsRec& s = Settings;
+    FIniFile->WriteBool(kSection, L"ShowAppWndOnLaunch", s.ShowAppWndOnLaunch);
+    FIniFile->WriteBool(kSection, L"ExecWithDblClick", s.ExecWithDblClick);
+    FIniFile->WriteBool(kSection, L"FollowMousePos", s.FollowMousePos);
+    FIniFile->WriteBool(kSection, L"Autohide", s.Autohide);
+    FIniFile->WriteBool(kSection, L"ShowTrayIcon", s.ShowTrayIcon);
+    FIniFile->WriteBool(kSection, L"BlockScrSvr", s.BlockScrSvr);
+    FIniFile->WriteBool(kSection, L"TimestampTempFiles", s.TimestampTempFiles);
+    FIniFile->WriteInteger(kSection, L"WorkingFolderOption", s.WorkingFolderOption);
+    FIniFile->WriteString(kSection, L"WorkingFolderPath", s.WorkingFolderPath);
+}
+
+void ResolveWorkingFolder(TOptions& options) {
+    TOptionsRec& s = options.Settings;
+    switch (s.WorkingFolderOption) {
+    case 0:
+        s.WorkingFolder = ComposeWorkingFolder(SpecialFolderPathOf(CSIDL_FAVORITES));
+        break;
+    case 1:
+        s.WorkingFolder = ComposeWorkingFolder(SpecialFolderPathOf(CSIDL_DESKTOPDIRECTORY));
+        break;
+    case 2:
+        s.WorkingFolder = GetProgramFolder() + WorkingFolderName;
+        break;
+    case 3:
+        s.WorkingFolder = ComposeWorkingFolder(s.WorkingFolderPath);
+        break;
+    default:
+        break;  // an unknown choice leaves the folder as it was
+    }
+}
+
+int GetCheckedRadioTag(ui::TGroupBox& group) {
+    for (ui::TControl* c : group.Controls())
+        if (auto* radio = dynamic_cast<ui::TRadioButton*>(c); radio && radio->Checked()) return radio->Tag;
+    return 0;
+}
+
+void CheckRadioByTag(ui::TGroupBox& group, int tag) {
+    for (ui::TControl* c : group.Controls()) {
+        if (auto* radio = dynamic_cast<ui::TRadioButton*>(c); radio && radio->Tag == tag) {
+            radio->SetChecked(true);
+            return;
+        }
+    }
+}

@@ -1,0 +1,74 @@
+// Every setting of the program, kept in "tavrix.ini" beside the program,
+// section "OPTIONS"; plus the main window's rectangle and tree state.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "settings/IniFile.h"
+
+namespace ui {
+class TGroupBox;
+}
+
+struct TOptionsRec {
+    int32_t Left = 50;
+    int32_t Top = 20;
+    int32_t Right = 300;
+    int32_t Bottom = 400;
+    int32_t SelectedNode = 0;
+    std::wstring Expanded;
+    bool ShowAppWndOnLaunch = false;
+    bool ExecWithDblClick = false;
+    bool FollowMousePos = true;
+    bool Autohide = true;
+    bool ShowTrayIcon = true;
+    bool BlockScrSvr = false;
+    bool TimestampTempFiles = false;
+    uint8_t WorkingFolderOption = 0;
+    std::wstring WorkingFolderPath;
+    std::wstring WorkingFolder;  // derived, never stored
+};
+
+class TOptions {
+public:
+    // Reads "tavrix.ini" in the program's folder.
+    TOptions();
+    // Reads the given INI file instead; for tests.
+    explicit TOptions(const std::wstring& iniFileName);
+    // Writes the window state; a refused write goes to the application's
+    // error handling, since it cannot leave a destructor.
+    ~TOptions();
+    TOptions(const TOptions&) = delete;
+    TOptions& operator=(const TOptions&) = delete;
+
+    TOptionsRec Settings;
+
+    void LoadWindowState();
+    void LoadGeneralOptions();
+    void SaveWindowState();
+    void SaveGeneralOptions();
+
+    const std::wstring& IniFileName() const;
+
+private:
+    std::unique_ptr<TIniFile> FIniFile;
+};
+
+// The live options and the snapshot the options dialog leaves after OK.
+extern TOptions* Options;
+extern TOptions* PreviousOptions;
+
+// The path of the INI file: the program's folder + "tavrix.ini".
+std::wstring OptionsIniFileName();
+
+// Sets WorkingFolder from WorkingFolderOption and WorkingFolderPath.
+void ResolveWorkingFolder(TOptions& options);
+
+// The tag of the first checked radio button among the group's direct
+// children, 0 when none is checked.
+int GetCheckedRadioTag(ui::TGroupBox& group);
+// Checks the first radio button among the group's direct children whose
+// tag is the value; nothing changes when none has it.
+void CheckRadioByTag(ui::TGroupBox& group, int tag);

@@ -1,0 +1,145 @@
+#include "ui/Application.h"
+
+#include <commctrl.h>
+
+#include "ui/Dialogs.h"
+#include "ui/Exceptions.h"
+#include "ui/Form.h"
+
+namespace ui {
+
+TApplication* Application = nullptr;
+
+namespace {
+LRESULT CALLBACK AppWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcW(wnd, msg, wParam, lParam);
+}
+}  // namespace
+
+TApplication::TApplication() { Application = this; }
+
+TApplication::~TApplication() {
+    // Newest form first: later forms may refer to earlier ones.
+    while (!FForms.empty()) FForms.pop_back();
+    FMainForm = nullptr;
+    FHandle.Reset();
+    if (Application == this) Application = nullptr;
+}
+
+void TApplication::Initialize() {
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&icc);
+    if (FHandle) return;
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = AppWindowProc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+    wc.lpszClassName = L"TApplication";
+    RegisterClassExW(&wc);
+    // Never shown: it only owns the forms, which keeps them off the taskbar.
+    FHandle.Reset(CreateWindowExW(0, L"TApplication", FTitle.c_str(),
+                                  WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
+                                  0, 0, 0, 0, nullptr, nullptr, instance, nullptr));
+}
+
+void TApplication::SetTitle(const std::wstring& title) {
+    FTitle = title;
+    if (FHandle) SetWindowTextW(FHandle.Get(), FTitle.c_str());
+}
+
+HWND TApplication::ActiveOwner() const {
+    HWND active = GetActiveWindow();
+    if (active && TWinControl::FromHandle(active)) return active;
+    return FHandle.Get();
+}
+
+void TApplication::AddForm(std::unique_ptr<TForm> form) {
+    TForm* raw = form.get();
+    FForms.push_back(std::move(form));
+    if (!FMainForm) FMainForm = raw;
+    raw->DoCreate();
+}
+
+void TApplication::Run() {
+    if (ShowMainForm && FMainForm) {
+        try {
+            FMainForm->Show();
+        } catch (...) {
+            HandleException();
+        }
+    }
+    while (!FTerminated) HandleMessage();
+}
+
+bool TApplication::PreviewKey(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN && msg.message != WM_CHAR)
+        return false;
+    HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+    if (!root || root == msg.hwnd) return false;  // the form's own keys reach it directly
+    auto* form = dynamic_cast<TForm*>(TWinControl::FromHandle(root));
+    if (!form || !form->KeyPreview) return false;
+    try {
+        if (msg.message == WM_CHAR) {
+            auto key = static_cast<wchar_t>(msg.wParam);
+            form->DoKeyPress(key);
+            return key == 0;
+        }
+        WORD key = static_cast<WORD>(msg.wParam);
+        form->DoKeyDown(key, KeyboardShiftState());
+        return key == 0;
+    } catch (...) {
+        HandleException();
+        return true;
+    }
+}
+
+bool TApplication::ProcessMessage(MSG& msg) {
+    if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
+    if (msg.message == WM_QUIT) {
+        FTerminated = true;
+        return true;
+    }
+    if (!PreviewKey(msg)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return true;
+}
+
+void TApplication::ProcessMessages() {
+    MSG msg;
+    while (ProcessMessage(msg)) {
+    }
+}
+
+void TApplication::HandleMessage() {
+    MSG msg;
+    if (!ProcessMessage(msg)) WaitMessage();
+}
+
+void TApplication::Terminate() {
+    if (!FTerminated) PostQuitMessage(0);
+}
+
+void TApplication::HandleException() noexcept {
+    std::wstring message;
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        message = ExceptionMessage(e);
+    } catch (...) {
+        message = L"Unknown error";
+    }
+    try {
+        if (OnException)
+            OnException(message);
+        else
+            ShowMessageBox(ActiveOwner(), message, FTitle, MB_OK | MB_ICONERROR);
+    } catch (...) {
+        // Nothing sensible is left to report to.
+    }
+}
+
+}  // namespace ui

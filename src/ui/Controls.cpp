@@ -1,0 +1,229 @@
+#include "ui/Controls.h"
+
+#include <commctrl.h>
+
+namespace ui {
+
+// ---------------------------------------------------------------------------
+// TPanel
+
+TPanel::TPanel(TWinControl* parent) : TWinControl(parent) {
+    const wchar_t* cls = RegisterOwnClass(L"TPanel", 0, nullptr);
+    CreateHandle({cls, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, nullptr, L""});
+}
+
+// ---------------------------------------------------------------------------
+// TShape
+
+TShape::TShape(TWinControl* parent) : TControl(parent) {}
+
+void TShape::Paint(HDC dc) {
+    TBrushOwner brush(CreateSolidBrush(Color));
+    RECT r = BoundsRect();
+    FillRect(dc, &r, brush.Get());
+}
+
+// ---------------------------------------------------------------------------
+// TSpeedButton
+
+TSpeedButton::TSpeedButton(TWinControl* parent) : TWinControl(parent) {
+    if (parent) Color = parent->Color;
+    const wchar_t* cls = RegisterOwnClass(L"TSpeedButton", 0, nullptr);
+    CreateHandle({cls, WS_CHILD | WS_VISIBLE, 0, nullptr, L""});
+}
+
+TSpeedButton::~TSpeedButton() {
+    DropToolTip();
+    DestroyHandle();
+}
+
+void TSpeedButton::DropToolTip() {
+    // The tip belongs to the form too, which may have destroyed it already.
+    HWND tip = FToolTip.Release();
+    if (tip && IsWindow(tip)) DestroyWindow(tip);
+}
+
+void TSpeedButton::SetImage(const TImageList* images, int index) {
+    FImages = images;
+    FImageIndex = index;
+    if (HandleAllocated()) InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void TSpeedButton::SetHint(const std::wstring& hint) {
+    FHint = hint;
+    if (!HandleAllocated()) return;
+    if (!FToolTip) {
+        FToolTip.Reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                       WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                       GetAncestor(Handle(), GA_ROOT), nullptr,
+                                       GetModuleHandleW(nullptr), nullptr));
+        if (!FToolTip) return;
+        TTTOOLINFOW ti{};
+        ti.cbSize = sizeof(ti);
+        ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        ti.hwnd = Handle();
+        ti.uId = reinterpret_cast<UINT_PTR>(Handle());
+        ti.lpszText = FHint.data();
+        SendMessageW(FToolTip.Get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+        return;
+    }
+    TTTOOLINFOW ti{};
+    ti.cbSize = sizeof(ti);
+    ti.hwnd = Handle();
+    ti.uId = reinterpret_cast<UINT_PTR>(Handle());
+    ti.lpszText = FHint.data();
+    SendMessageW(FToolTip.Get(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+void TSpeedButton::Click() {
+    if (OnClick) OnClick();
+}
+
+void TSpeedButton::PaintButton(HDC dc) {
+    SIZE size = ClientSize();
+    RECT r{0, 0, size.cx, size.cy};
+    TMemoryDC mem(dc, size.cx, size.cy);
+    HDC target = mem.Get() ? mem.Get() : dc;
+    TBrushOwner brush(CreateSolidBrush(Color));
+    FillRect(target, &r, brush.Get());
+    if (FDown && FHot)
+        DrawEdge(target, &r, BDR_SUNKENOUTER, BF_RECT);
+    else if (FHot || FDown)
+        DrawEdge(target, &r, BDR_RAISEDINNER, BF_RECT);
+    if (FImages) {
+        int offset = FDown && FHot ? 1 : 0;
+        FImages->Draw(target, FImageIndex, (size.cx - FImages->Width()) / 2 + offset,
+                      (size.cy - FImages->Height()) / 2 + offset, IsWindowEnabled(Handle()) != FALSE);
+    }
+    if (target != dc) BitBlt(dc, 0, 0, size.cx, size.cy, target, 0, 0, SRCCOPY);
+}
+
+bool TSpeedButton::WndProc(TMessage& msg) {
+    switch (msg.Msg) {
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(Handle(), &ps);
+        PaintButton(dc);
+        EndPaint(Handle(), &ps);
+        return true;
+    }
+    case WM_MOUSEMOVE:
+        if (!FHot) {
+            FHot = true;
+            TRACKMOUSEEVENT tme{sizeof(tme), TME_LEAVE, Handle(), 0};
+            TrackMouseEvent(&tme);
+            InvalidateRect(Handle(), nullptr, FALSE);
+        } else if (FDown) {
+            POINT p{static_cast<short>(LOWORD(msg.LParam)), static_cast<short>(HIWORD(msg.LParam))};
+            RECT r{};
+            GetClientRect(Handle(), &r);
+            if (!PtInRect(&r, p)) {
+                FHot = false;
+                InvalidateRect(Handle(), nullptr, FALSE);
+            }
+        }
+        return false;
+    case WM_MOUSELEAVE:
+        FHot = false;
+        InvalidateRect(Handle(), nullptr, FALSE);
+        return false;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        FDown = true;
+        FHot = true;
+        SetCapture(Handle());
+        InvalidateRect(Handle(), nullptr, FALSE);
+        TWinControl::WndProc(msg);
+        return true;
+    case WM_LBUTTONUP: {
+        bool wasDown = FDown;
+        FDown = false;
+        if (GetCapture() == Handle()) ReleaseCapture();
+        POINT p{static_cast<short>(LOWORD(msg.LParam)), static_cast<short>(HIWORD(msg.LParam))};
+        RECT r{};
+        GetClientRect(Handle(), &r);
+        bool inside = PtInRect(&r, p) != FALSE;
+        InvalidateRect(Handle(), nullptr, FALSE);
+        TWinControl::WndProc(msg);  // the mouse-up event
+        if (wasDown && inside) Click();
+        return true;
+    }
+    case WM_CAPTURECHANGED:
+        if (FDown) {
+            FDown = false;
+            InvalidateRect(Handle(), nullptr, FALSE);
+        }
+        return false;
+    case WM_DESTROY:
+        DropToolTip();
+        return false;
+    default:
+        return TWinControl::WndProc(msg);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// TGroupBox and TRadioButton
+
+TGroupBox::TGroupBox(TWinControl* parent, const std::wstring& caption) : TWinControl(parent) {
+    CreateHandle({L"BUTTON", WS_CHILD | WS_VISIBLE | BS_GROUPBOX, WS_EX_CONTROLPARENT, nullptr, caption});
+}
+
+TRadioButton::TRadioButton(TWinControl* parent, const std::wstring& caption) : TWinControl(parent) {
+    CreateHandle({L"BUTTON", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTORADIOBUTTON, 0, nullptr, caption});
+}
+
+bool TRadioButton::Checked() const {
+    return SendMessageW(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void TRadioButton::SetChecked(bool value) {
+    if (value && Parent()) {
+        // One checked button per group: the others of the parent go off.
+        for (TControl* c : Parent()->Controls())
+            if (auto* other = dynamic_cast<TRadioButton*>(c); other && other != this)
+                SendMessageW(other->Handle(), BM_SETCHECK, BST_UNCHECKED, 0);
+    }
+    SendMessageW(Handle(), BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+// ---------------------------------------------------------------------------
+// TTreeView
+
+TTreeView::TTreeView(TWinControl* parent) : TWinControl(parent) {
+    CreateHandle({WC_TREEVIEWW,
+                  WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES |
+                      TVS_LINESATROOT | TVS_DISABLEDRAGDROP,
+                  0, nullptr, L""});
+}
+
+void TTreeView::SetIndent(int indent) {
+    SendMessageW(Handle(), TVM_SETINDENT, static_cast<WPARAM>(indent), 0);
+}
+
+int TTreeView::Indent() const { return static_cast<int>(SendMessageW(Handle(), TVM_GETINDENT, 0, 0)); }
+
+namespace {
+void SetStyleBits(HWND wnd, DWORD bits, bool on) {
+    LONG style = GetWindowLongW(wnd, GWL_STYLE);
+    LONG wanted = on ? (style | static_cast<LONG>(bits)) : (style & ~static_cast<LONG>(bits));
+    if (wanted != style) {
+        SetWindowLongW(wnd, GWL_STYLE, wanted);
+        SetWindowPos(wnd, nullptr, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    }
+}
+}  // namespace
+
+void TTreeView::SetShowRoot(bool value) { SetStyleBits(Handle(), TVS_LINESATROOT | TVS_HASLINES, value); }
+
+bool TTreeView::ShowRoot() const { return (GetWindowLongW(Handle(), GWL_STYLE) & TVS_LINESATROOT) != 0; }
+
+void TTreeView::SetHideSelection(bool value) { SetStyleBits(Handle(), TVS_SHOWSELALWAYS, !value); }
+
+void TTreeView::SetDoubleBuffered(bool value) {
+    SendMessageW(Handle(), TVM_SETEXTENDEDSTYLE, TVS_EX_DOUBLEBUFFER, value ? TVS_EX_DOUBLEBUFFER : 0);
+}
+
+}  // namespace ui

@@ -1,0 +1,89 @@
+// The small controls the forms are built from: panel, line shape, flat
+// button with an image and a tool tip, and a plain tree view.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "ui/Handles.h"
+#include "ui/ImageList.h"
+#include "ui/WinControl.h"
+
+namespace ui {
+
+// A borderless child window of one colour that holds other controls.
+class TPanel : public TWinControl {
+public:
+    explicit TPanel(TWinControl* parent);
+};
+
+// A filled rectangle painted on its parent; one pixel wide it is a line.
+class TShape : public TControl {
+public:
+    explicit TShape(TWinControl* parent);
+    COLORREF Color = RGB(0, 0, 0);
+    void Paint(HDC dc) override;
+};
+
+// A flat button: no frame until the pointer is over it, a 16 by 16 image
+// in the middle and a tool tip.
+class TSpeedButton : public TWinControl {
+public:
+    explicit TSpeedButton(TWinControl* parent);
+    ~TSpeedButton() override;
+
+    // The image is one of an image list owned elsewhere.
+    void SetImage(const TImageList* images, int index);
+    void SetHint(const std::wstring& hint);
+    const std::wstring& Hint() const noexcept { return FHint; }
+    HWND ToolTipHandle() const noexcept { return FToolTip.Get(); }
+
+    // Runs when the left button is released over the button.
+    std::function<void()> OnClick;
+    void Click();
+
+protected:
+    bool WndProc(TMessage& msg) override;
+
+private:
+    void PaintButton(HDC dc);
+    void DropToolTip();
+
+    const TImageList* FImages = nullptr;
+    int FImageIndex = -1;
+    std::wstring FHint;
+    TWindowOwner FToolTip;
+    bool FHot = false;
+    bool FDown = false;
+};
+
+// A framed group of controls with a caption.
+class TGroupBox : public TWinControl {
+public:
+    TGroupBox(TWinControl* parent, const std::wstring& caption);
+};
+
+// A radio button; buttons of one parent form a group.
+class TRadioButton : public TWinControl {
+public:
+    TRadioButton(TWinControl* parent, const std::wstring& caption);
+    bool Checked() const;
+    void SetChecked(bool value);
+};
+
+// A plain tree-view control without a border.
+class TTreeView : public TWinControl {
+public:
+    explicit TTreeView(TWinControl* parent);
+
+    void SetIndent(int indent);
+    int Indent() const;
+    // Without lines and expand buttons at the root level when off.
+    void SetShowRoot(bool value);
+    bool ShowRoot() const;
+    void SetHideSelection(bool value);
+    void SetDoubleBuffered(bool value);
+    bool RightClickSelect = false;
+};
+
+}  // namespace ui

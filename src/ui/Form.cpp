@@ -1,0 +1,166 @@
+#include "ui/Form.h"
+
+#include <vector>
+
+#include "ui/Application.h"
+#include "ui/Exceptions.h"
+
+namespace ui {
+
+TForm::TForm(DWORD style, DWORD exStyle) : TWinControl(nullptr) {
+    Color = GetSysColor(COLOR_BTNFACE);
+    const wchar_t* cls = RegisterOwnClass(L"TForm", CS_DBLCLKS, nullptr);
+    HWND owner = Application ? Application->Handle() : nullptr;
+    CreateHandle({cls, style & ~WS_VISIBLE, exStyle, owner, L""});
+    if (!HandleAllocated()) throw Exception(L"Error creating window");
+}
+
+TForm::~TForm() { DestroyHandle(); }
+
+std::wstring TForm::Caption() const {
+    int n = GetWindowTextLengthW(Handle());
+    std::wstring s(static_cast<size_t>(n) + 1, L'\0');
+    GetWindowTextW(Handle(), s.data(), n + 1);
+    s.resize(static_cast<size_t>(n));
+    return s;
+}
+
+void TForm::SetCaption(const std::wstring& caption) { SetWindowTextW(Handle(), caption.c_str()); }
+
+void TForm::SetFormFont(const wchar_t* face, int pixelHeight) {
+    FFontOwner.Reset(CreateFontW(-pixelHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                 DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                 DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face));
+    SetFont(FFontOwner.Get());
+}
+
+void TForm::SetDoubleBuffered(bool value) { DoubleBuffered = value; }
+
+void TForm::Show() {
+    if (!FVisible) {
+        // Visible first, so that showing again from the show event is a no-op.
+        FVisible = true;
+        if (OnShow) OnShow();
+        if (!FVisible) return;  // the show event hid the form again
+        ShowWindow(Handle(), SW_SHOWNORMAL);
+    }
+    SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
+
+void TForm::Hide() {
+    if (!FVisible && !IsWindowVisible(Handle())) return;
+    FVisible = false;
+    ShowWindow(Handle(), SW_HIDE);
+    if (OnHide) OnHide();
+}
+
+void TForm::Close() {
+    if (FModal) {
+        ModalResult = mrCancel;
+        return;
+    }
+    if (FClosing) return;
+    bool isMain = Application && Application->MainForm() == this;
+    TCloseAction action = isMain ? caFree : caHide;
+    if (OnClose) OnClose(action);
+    if (action == caNone) return;
+    if (isMain) {
+        FClosing = true;
+        Application->Terminate();
+    } else if (action == caMinimize) {
+        ShowWindow(Handle(), SW_MINIMIZE);
+    } else {
+        Hide();
+    }
+}
+
+namespace {
+// Disables the thread's other top-level windows while a modal form runs,
+// and enables them again however the modal loop ends.
+class TWindowDisabler {
+public:
+    explicit TWindowDisabler(HWND except) : FExcept(except) {
+        EnumThreadWindows(GetCurrentThreadId(), &TWindowDisabler::Collect,
+                          reinterpret_cast<LPARAM>(this));
+        for (HWND w : FDisabled) EnableWindow(w, FALSE);
+    }
+    ~TWindowDisabler() {
+        for (HWND w : FDisabled)
+            if (IsWindow(w)) EnableWindow(w, TRUE);
+    }
+    TWindowDisabler(const TWindowDisabler&) = delete;
+    TWindowDisabler& operator=(const TWindowDisabler&) = delete;
+
+private:
+    static BOOL CALLBACK Collect(HWND wnd, LPARAM self) {
+        auto* me = reinterpret_cast<TWindowDisabler*>(self);
+        if (wnd != me->FExcept && IsWindowEnabled(wnd)) me->FDisabled.push_back(wnd);
+        return TRUE;
+    }
+    HWND FExcept;
+    std::vector<HWND> FDisabled;
+};
+}  // namespace
+
+int TForm::ShowModal() {
+    if (FVisible || FModal) throw Exception(L"Cannot make a visible window modal");
+    TWindowDisabler disabler(Handle());
+    FModal = true;
+    ModalResult = mrNone;
+    try {
+        Show();
+        SetForegroundWindow(Handle());
+        while (ModalResult == mrNone) {
+            Application->HandleMessage();
+            if (Application->Terminated()) ModalResult = mrCancel;
+        }
+    } catch (...) {
+        FModal = false;
+        Hide();
+        throw;
+    }
+    FModal = false;
+    Hide();
+    return ModalResult;
+}
+
+void TForm::DoCreate() {
+    try {
+        if (OnCreate) OnCreate();
+    } catch (...) {
+        Application->HandleException();
+    }
+}
+
+void TForm::DoKeyDown(WORD& key, TShiftState shift) {
+    if (OnKeyDown) OnKeyDown(key, shift);
+}
+
+void TForm::DoKeyPress(wchar_t& key) {
+    if (OnKeyPress) OnKeyPress(key);
+}
+
+bool TForm::WndProc(TMessage& msg) {
+    switch (msg.Msg) {
+    case WM_CLOSE:
+        Close();
+        msg.Result = 0;
+        return true;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN: {
+        WORD key = static_cast<WORD>(msg.WParam);
+        DoKeyDown(key, KeyboardShiftState());
+        if (key == 0) return true;
+        return false;
+    }
+    case WM_CHAR: {
+        auto key = static_cast<wchar_t>(msg.WParam);
+        DoKeyPress(key);
+        return key == 0;
+    }
+    default:
+        return TWinControl::WndProc(msg);
+    }
+}
+
+}  // namespace ui

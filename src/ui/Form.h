@@ -1,0 +1,73 @@
+// Top-level forms: a window owned by the application's hidden window, with
+// the create, show, close and key events, key preview and modal showing.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "ui/Handles.h"
+#include "ui/WinControl.h"
+
+namespace ui {
+
+enum TCloseAction { caNone, caHide, caFree, caMinimize };
+
+enum TModalResult : int {
+    mrNone = 0,
+    mrOk = IDOK,
+    mrCancel = IDCANCEL,
+    mrYes = IDYES,
+    mrNo = IDNO,
+};
+
+class TForm : public TWinControl {
+public:
+    // A borderless window unless other styles are given.
+    explicit TForm(DWORD style = WS_POPUP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, DWORD exStyle = 0);
+    ~TForm() override;
+
+    std::wstring Caption() const;
+    void SetCaption(const std::wstring& caption);
+
+    // Creates the form's font; controls created afterwards take it.
+    void SetFormFont(const wchar_t* face, int pixelHeight);
+    void SetDoubleBuffered(bool value);
+
+    // The form sees every key before the focused control does.
+    bool KeyPreview = false;
+
+    bool Visible() const noexcept { return FVisible; }
+    // Makes the form visible; the show event runs when it was hidden.
+    void Show();
+    void Hide();
+    // Asks the form to close: the close event decides what happens.
+    void Close();
+    // Shows the form and handles messages until ModalResult is set.
+    int ShowModal();
+    bool IsModal() const noexcept { return FModal; }
+    int ModalResult = mrNone;
+
+    std::function<void()> OnCreate;
+    std::function<void()> OnShow;
+    std::function<void()> OnHide;
+    std::function<void(TCloseAction&)> OnClose;
+    std::function<void(WORD& key, TShiftState shift)> OnKeyDown;
+    std::function<void(wchar_t& key)> OnKeyPress;
+
+    // Called by the application once the form is fully built.
+    void DoCreate();
+    // Called for keys of the form and, with KeyPreview, of its controls.
+    void DoKeyDown(WORD& key, TShiftState shift);
+    void DoKeyPress(wchar_t& key);
+
+protected:
+    bool WndProc(TMessage& msg) override;
+
+private:
+    TFontOwner FFontOwner;
+    bool FVisible = false;
+    bool FModal = false;
+    bool FClosing = false;
+};
+
+}  // namespace ui

@@ -1,0 +1,33 @@
+// An owned image list of small icons.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "ui/Handles.h"
+#include "ui/WinControl.h"
+
+namespace ui {
+
+class TImageList : public TComponent {
+public:
+    TImageList(int width = 16, int height = 16);
+
+    HIMAGELIST Handle() const noexcept { return FHandle.Get(); }
+    int Width() const noexcept { return FWidth; }
+    int Height() const noexcept { return FHeight; }
+    int Count() const;
+
+    // Adds an icon from the program's resources; returns its index or -1.
+    int AddResourceIcon(int resourceId);
+    int AddIcon(HICON icon);
+    // A new icon made from one image; the caller owns it.
+    TIconOwner GetIcon(int index) const;
+    void Draw(HDC dc, int index, int x, int y, bool enabled = true) const;
+
+private:
+    int FWidth, FHeight;
+    TImageListOwner FHandle;
+};
+
+}  // namespace ui

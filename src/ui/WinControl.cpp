@@ -1,0 +1,326 @@
+#include "ui/WinControl.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "ui/Application.h"
+#include "ui/Handles.h"
+
+namespace ui {
+
+namespace {
+constexpr UINT_PTR kSubclassId = 1;
+// Notifications come back to the control that sent them under this offset.
+constexpr UINT kControlNotifyBase = 0xBC00;
+int MouseX(LPARAM lParam) { return static_cast<short>(LOWORD(lParam)); }
+int MouseY(LPARAM lParam) { return static_cast<short>(HIWORD(lParam)); }
+}  // namespace
+
+TShiftState KeyboardShiftState() {
+    TShiftState s = 0;
+    if (GetKeyState(VK_SHIFT) < 0) s |= ssShift;
+    if (GetKeyState(VK_MENU) < 0) s |= ssAlt;
+    if (GetKeyState(VK_CONTROL) < 0) s |= ssCtrl;
+    return s;
+}
+
+// ---------------------------------------------------------------------------
+// TControl
+
+TControl::TControl(TWinControl* parent) : FParent(parent) {
+    if (FParent) FParent->InsertControl(this);
+}
+
+TControl::~TControl() {
+    if (FParent) FParent->RemoveControl(this);
+}
+
+void TControl::SetBounds(int left, int top, int width, int height) {
+    FLeft = left;
+    FTop = top;
+    FWidth = width;
+    FHeight = height;
+    RecordAnchorDistances();
+    BoundsChanged();
+}
+
+void TControl::SetBoundsSilently(const RECT& r) {
+    FLeft = r.left;
+    FTop = r.top;
+    FWidth = r.right - r.left;
+    FHeight = r.bottom - r.top;
+}
+
+void TControl::SetAnchors(TAnchors anchors) {
+    FAnchors = anchors;
+    RecordAnchorDistances();
+}
+
+void TControl::RecordAnchorDistances() {
+    if (!FParent) return;
+    SIZE client = FParent->ClientSize();
+    FRightDistance = client.cx - (FLeft + FWidth);
+    FBottomDistance = client.cy - (FTop + FHeight);
+}
+
+void TControl::ApplyAnchors(int parentWidth, int parentHeight) {
+    int left = FLeft, top = FTop, width = FWidth, height = FHeight;
+    if (FAnchors & akRight) {
+        if (FAnchors & akLeft)
+            width = std::max(0, parentWidth - FRightDistance - left);
+        else
+            left = parentWidth - FRightDistance - width;
+    }
+    if (FAnchors & akBottom) {
+        if (FAnchors & akTop)
+            height = std::max(0, parentHeight - FBottomDistance - top);
+        else
+            top = parentHeight - FBottomDistance - height;
+    }
+    if (left == FLeft && top == FTop && width == FWidth && height == FHeight) return;
+    if (!IsWindowed()) Invalidate();
+    FLeft = left;
+    FTop = top;
+    FWidth = width;
+    FHeight = height;
+    BoundsChanged();
+}
+
+void TControl::Invalidate() {
+    if (FParent && FParent->HandleAllocated()) {
+        RECT r = BoundsRect();
+        InvalidateRect(FParent->Handle(), &r, FALSE);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// TWinControl
+
+TWinControl::TWinControl(TWinControl* parent) : TControl(parent) {}
+
+TWinControl::~TWinControl() { DestroyHandle(); }
+
+void TWinControl::InsertControl(TControl* control) { FControls.push_back(control); }
+
+void TWinControl::RemoveControl(TControl* control) {
+    FControls.erase(std::remove(FControls.begin(), FControls.end(), control), FControls.end());
+}
+
+SIZE TWinControl::ClientSize() const {
+    if (FHandle) {
+        RECT r{};
+        GetClientRect(FHandle, &r);
+        return {r.right, r.bottom};
+    }
+    return {Width(), Height()};
+}
+
+void TWinControl::SetFont(HFONT font) {
+    FFont = font;
+    if (FHandle) SendMessageW(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+}
+
+const wchar_t* TWinControl::RegisterOwnClass(const wchar_t* name, UINT style, HCURSOR cursor) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    if (!GetClassInfoExW(instance, name, &wc)) {
+        wc = WNDCLASSEXW{};
+        wc.cbSize = sizeof(wc);
+        wc.style = style;
+        wc.lpfnWndProc = ControlWindowProc;
+        wc.hInstance = instance;
+        wc.hCursor = cursor ? cursor : LoadCursorW(nullptr, IDC_ARROW);
+        wc.lpszClassName = name;
+        wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+        RegisterClassExW(&wc);
+    }
+    return name;
+}
+
+void TWinControl::CreateHandle(const TCreateParams& params) {
+    HWND parentWnd = params.ParentWnd;
+    if (!parentWnd && Parent()) parentWnd = Parent()->Handle();
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    bool own = GetClassInfoExW(instance, params.ClassName, &wc) && wc.lpfnWndProc == ControlWindowProc;
+    HWND wnd = CreateWindowExW(params.ExStyle, params.ClassName, params.Caption.c_str(), params.Style,
+                               Left(), Top(), Width(), Height(), parentWnd, nullptr, instance,
+                               own ? this : nullptr);
+    if (!wnd) return;
+    if (!own) {
+        FHandle = wnd;
+        FSubclassed = true;
+        SetWindowSubclass(wnd, ControlSubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    }
+    HFONT font = FFont ? FFont : (Parent() ? Parent()->Font() : nullptr);
+    if (font) {
+        FFont = font;
+        SendMessageW(wnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    }
+}
+
+void TWinControl::DestroyHandle() {
+    if (FHandle) DestroyWindow(FHandle);  // WM_NCDESTROY clears FHandle
+    FHandle = nullptr;
+}
+
+TWinControl* TWinControl::FromHandle(HWND wnd) {
+    if (!wnd) return nullptr;
+    DWORD_PTR data = 0;
+    if (GetWindowSubclass(wnd, ControlSubclassProc, kSubclassId, &data))
+        return reinterpret_cast<TWinControl*>(data);
+    if (reinterpret_cast<WNDPROC>(GetClassLongPtrW(wnd, GCLP_WNDPROC)) == ControlWindowProc)
+        return reinterpret_cast<TWinControl*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
+    return nullptr;
+}
+
+void TWinControl::BoundsChanged() {
+    if (FHandle) {
+        SetWindowPos(FHandle, nullptr, Left(), Top(), Width(), Height(),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+void TWinControl::AlignControls() {
+    SIZE client = ClientSize();
+    for (TControl* c : FControls) c->ApplyAnchors(client.cx, client.cy);
+}
+
+void TWinControl::PaintWindow(HDC dc, const RECT& area) {
+    SIZE client = ClientSize();
+    auto paintTo = [&](HDC target) {
+        TBrushOwner brush(CreateSolidBrush(Color));
+        RECT all{0, 0, client.cx, client.cy};
+        FillRect(target, &all, brush.Get());
+        for (TControl* c : FControls)
+            if (!c->IsWindowed()) c->Paint(target);
+    };
+    if (DoubleBuffered && client.cx > 0 && client.cy > 0) {
+        TMemoryDC mem(dc, client.cx, client.cy);
+        paintTo(mem.Get());
+        BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, mem.Get(),
+               area.left, area.top, SRCCOPY);
+    } else {
+        paintTo(dc);
+    }
+}
+
+LRESULT TWinControl::DefaultHandler(TMessage& msg) {
+    if (FSubclassed) return DefSubclassProc(FHandle, msg.Msg, msg.WParam, msg.LParam);
+    return DefWindowProcW(FHandle, msg.Msg, msg.WParam, msg.LParam);
+}
+
+bool TWinControl::WndProc(TMessage& msg) { return HandleCommonMessage(msg); }
+
+bool TWinControl::HandleCommonMessage(TMessage& msg) {
+    switch (msg.Msg) {
+    case WM_WINDOWPOSCHANGED: {
+        // Keep the bounds in step with the window; anchors follow in WM_SIZE.
+        RECT r{};
+        GetWindowRect(FHandle, &r);
+        HWND parent = GetParent(FHandle);
+        if (parent && (GetWindowLongW(FHandle, GWL_STYLE) & WS_CHILD))
+            MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&r), 2);
+        SetBoundsSilently(r);
+        return false;
+    }
+    case WM_SIZE:
+        AlignControls();
+        return false;
+    case WM_ERASEBKGND:
+        if (!FSubclassed) {
+            msg.Result = 1;
+            return true;
+        }
+        return false;
+    case WM_PAINT:
+        if (!FSubclassed) {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(FHandle, &ps);
+            PaintWindow(dc, ps.rcPaint);
+            EndPaint(FHandle, &ps);
+            msg.Result = 0;
+            return true;
+        }
+        return false;
+    case WM_NOTIFY: {
+        auto* hdr = reinterpret_cast<NMHDR*>(msg.LParam);
+        if (TWinControl* child = FromHandle(hdr->hwndFrom); child && child != this) {
+            TMessage reflected{kControlNotifyBase + WM_NOTIFY, msg.WParam, msg.LParam, 0};
+            if (child->WndProc(reflected)) {
+                msg.Result = reflected.Result;
+                return true;
+            }
+        }
+        return false;
+    }
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+        if (OnMouseDown) {
+            TMouseButton b = msg.Msg == WM_LBUTTONDOWN ? mbLeft : msg.Msg == WM_RBUTTONDOWN ? mbRight : mbMiddle;
+            OnMouseDown(b, KeyboardShiftState(), MouseX(msg.LParam), MouseY(msg.LParam));
+        }
+        return false;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+        if (OnMouseUp) {
+            TMouseButton b = msg.Msg == WM_LBUTTONUP ? mbLeft : msg.Msg == WM_RBUTTONUP ? mbRight : mbMiddle;
+            msg.Result = DefaultHandler(msg);
+            OnMouseUp(b, KeyboardShiftState(), MouseX(msg.LParam), MouseY(msg.LParam));
+            return true;
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+LRESULT TWinControl::Dispatch(UINT msgId, WPARAM wParam, LPARAM lParam) noexcept {
+    TMessage msg{msgId, wParam, lParam, 0};
+    try {
+        if (WndProc(msg)) return msg.Result;
+        return DefaultHandler(msg);
+    } catch (...) {
+        if (Application) Application->HandleException();
+        return 0;
+    }
+}
+
+LRESULT CALLBACK ControlWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<TWinControl*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
+    if (msg == WM_NCCREATE) {
+        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        self = static_cast<TWinControl*>(cs->lpCreateParams);
+        if (self) {
+            self->FHandle = wnd;
+            SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        }
+    }
+    if (!self) return DefWindowProcW(wnd, msg, wParam, lParam);
+    if (msg == WM_NCDESTROY) {
+        LRESULT r = self->Dispatch(msg, wParam, lParam);
+        SetWindowLongPtrW(wnd, GWLP_USERDATA, 0);
+        self->FHandle = nullptr;
+        return r;
+    }
+    return self->Dispatch(msg, wParam, lParam);
+}
+
+LRESULT CALLBACK ControlSubclassProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                     DWORD_PTR data) {
+    auto* self = reinterpret_cast<TWinControl*>(data);
+    if (msg == WM_NCDESTROY) {
+        RemoveWindowSubclass(wnd, ControlSubclassProc, kSubclassId);
+        self->FHandle = nullptr;
+        self->FSubclassed = false;
+        return DefSubclassProc(wnd, msg, wParam, lParam);
+    }
+    return self->Dispatch(msg, wParam, lParam);
+}
+
+}  // namespace ui

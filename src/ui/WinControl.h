@@ -1,0 +1,155 @@
+// Components and controls: the base classes every visible part builds on.
+// One window procedure serves every windowed control; it finds the object
+// through GWLP_USERDATA (our own classes) or a subclass (system classes) and
+// hands the message to the object's WndProc. No exception leaves it.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace ui {
+
+class TWinControl;
+
+struct TMessage {
+    UINT Msg;
+    WPARAM WParam;
+    LPARAM LParam;
+    LRESULT Result;
+};
+
+enum TAnchorKind : unsigned { akLeft = 1, akTop = 2, akRight = 4, akBottom = 8 };
+using TAnchors = unsigned;
+
+enum TShiftFlag : unsigned { ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32 };
+using TShiftState = unsigned;
+TShiftState KeyboardShiftState();
+
+enum TMouseButton { mbLeft, mbRight, mbMiddle };
+
+class TComponent {
+public:
+    TComponent() = default;
+    virtual ~TComponent() = default;
+    TComponent(const TComponent&) = delete;
+    TComponent& operator=(const TComponent&) = delete;
+
+    std::wstring Name;
+    int Tag = 0;
+};
+
+class TControl : public TComponent {
+public:
+    explicit TControl(TWinControl* parent);
+    ~TControl() override;
+
+    TWinControl* Parent() const noexcept { return FParent; }
+    int Left() const noexcept { return FLeft; }
+    int Top() const noexcept { return FTop; }
+    int Width() const noexcept { return FWidth; }
+    int Height() const noexcept { return FHeight; }
+    RECT BoundsRect() const noexcept { return {FLeft, FTop, FLeft + FWidth, FTop + FHeight}; }
+    // Sets the bounds as designed; the anchors keep these distances from then on.
+    void SetBounds(int left, int top, int width, int height);
+
+    TAnchors Anchors() const noexcept { return FAnchors; }
+    void SetAnchors(TAnchors anchors);
+    // Moves the control after its parent's client area changed size.
+    void ApplyAnchors(int parentWidth, int parentHeight);
+
+    virtual bool IsWindowed() const noexcept { return false; }
+    // Graphic controls paint onto their parent's surface.
+    virtual void Paint(HDC /*dc*/) {}
+
+protected:
+    virtual void BoundsChanged() {}
+    // Takes the bounds the window already has, keeping the anchor distances.
+    void SetBoundsSilently(const RECT& r);
+    void Invalidate();
+
+private:
+    void RecordAnchorDistances();
+
+    TWinControl* FParent;
+    int FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
+    TAnchors FAnchors = akLeft | akTop;
+    int FRightDistance = 0, FBottomDistance = 0;
+};
+
+class TWinControl : public TControl {
+public:
+    explicit TWinControl(TWinControl* parent);
+    ~TWinControl() override;
+
+    HWND Handle() const noexcept { return FHandle; }
+    bool HandleAllocated() const noexcept { return FHandle != nullptr; }
+    bool IsWindowed() const noexcept override { return true; }
+
+    // The object behind a window of ours, or none.
+    static TWinControl* FromHandle(HWND wnd);
+
+    const std::vector<TControl*>& Controls() const noexcept { return FControls; }
+    void InsertControl(TControl* control);
+    void RemoveControl(TControl* control);
+
+    // Client size: the window's when it exists, else the designed bounds.
+    SIZE ClientSize() const;
+
+    COLORREF Color = RGB(240, 240, 240);
+    void SetFont(HFONT font);
+    HFONT Font() const noexcept { return FFont; }
+
+    // Mouse and key events; handlers run after the control's own work.
+    std::function<void(TMouseButton, TShiftState, int x, int y)> OnMouseDown;
+    std::function<void(TMouseButton, TShiftState, int x, int y)> OnMouseUp;
+
+protected:
+    struct TCreateParams {
+        const wchar_t* ClassName;
+        DWORD Style;
+        DWORD ExStyle;
+        HWND ParentWnd;
+        std::wstring Caption;
+    };
+    // Creates the window from the parameters; a system class is subclassed.
+    void CreateHandle(const TCreateParams& params);
+    void DestroyHandle();
+
+    // Handles one message. Return false to pass it to the default handling.
+    virtual bool WndProc(TMessage& msg);
+    LRESULT DefaultHandler(TMessage& msg);
+
+    // Paints the background and the graphic children; double-buffered when set.
+    void PaintWindow(HDC dc, const RECT& area);
+    bool DoubleBuffered = false;
+
+    void BoundsChanged() override;
+    void AlignControls();
+
+    // Class name of our own controls; registered on first use.
+    static const wchar_t* RegisterOwnClass(const wchar_t* name, UINT style, HCURSOR cursor);
+
+private:
+    friend LRESULT CALLBACK ControlWindowProc(HWND, UINT, WPARAM, LPARAM);
+    friend LRESULT CALLBACK ControlSubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    LRESULT Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
+    bool HandleCommonMessage(TMessage& msg);
+
+    HWND FHandle = nullptr;
+    bool FSubclassed = false;
+    HFONT FFont = nullptr;  // not owned: the form owns its font
+    std::vector<TControl*> FControls;
+};
+
+// Notifications reach the control that sent them as this base plus WM_NOTIFY.
+constexpr UINT CN_NOTIFY = 0xBC00 + WM_NOTIFY;
+
+LRESULT CALLBACK ControlWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK ControlSubclassProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam,
+                                     UINT_PTR id, DWORD_PTR data);
+
+}  // namespace ui

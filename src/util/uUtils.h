@@ -1,0 +1,42 @@
+// The daily log file beside the program, and the folder operations the
+// program shares: moving a folder and deleting one without questions.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "util/LogFormat.h"
+
+// The one way to write a log line; the level text is parsed by ParseLogLevel.
+void WriteLog(const std::wstring& source, const std::wstring& method, const std::wstring& level,
+              const std::wstring& message);
+
+// Appends one line to today's file "<prefix>-yyyymmdd.log" in the log
+// folder. Raises EInOutError when the file cannot be created or written.
+void WriteLogLine(const std::wstring& prefix, const std::wstring& source, const std::wstring& method,
+                  TLogLevel level, const std::wstring& message);
+
+// The folder of the program file, ending in "\".
+std::wstring GetProgramFolder();
+// The program folder's "Logs", with a trailing "\" when asked for.
+std::wstring GetLogFolder(bool trailingSeparator);
+
+// Appends folder + name of every entry matching the mask whose age in
+// whole days is at least minAgeDays. Returns whether the list holds any.
+bool FindFilesOlderThan(const std::wstring& folder, const std::wstring& mask, int minAgeDays,
+                        std::vector<std::wstring>* list);
+
+// Deletes log files 14 or more days old; runs at most once an hour.
+void CleanupOldLogs();
+
+// When the last clean-up ran, in local 100 ns ticks; 0 before the first.
+extern int64_t LastLogCleanup;
+
+// Local time now, in 100 ns ticks since 1601.
+int64_t LocalNowTicks();
+
+// One shell move of the folder, with its contents, to the target path.
+bool MoveFolder(const std::wstring& source, const std::wstring& target);
+// One shell delete of the folder and its contents, asking nothing.
+bool DeleteFolder(const std::wstring& path);

@@ -1,0 +1,118 @@
+# Harness for the end-to-end scripts: runs the real tavrix.exe in the Wine
+# desktop, finds its windows through the probe, presses keys and clicks with
+# xdotool, and waits for conditions with bounded loops. Source it from a
+# test script as: source lib.sh <tavrix.exe> <tavrix_probe.exe> <name>
+set -u
+
+TAVRIX_EXE=$1
+PROBE_EXE=$2
+E2E_NAME=$3
+
+if [ -z "${WINEPREFIX:-}" ] || [ -z "${DISPLAY:-}" ]; then
+    echo "e2e: WINEPREFIX and DISPLAY must be set (run through scripts/test)" >&2
+    exit 1
+fi
+
+E2E_DIR="$WINEPREFIX/drive_c/e2e/$E2E_NAME"
+E2E_WIN="C:\\e2e\\$E2E_NAME"
+E2E_ARTIFACTS="${E2E_ARTIFACTS:-$(dirname "$TAVRIX_EXE")/../e2e-artifacts}"
+E2E_PIDS=()
+E2E_FAILED=0
+
+rm -rf "$E2E_DIR"
+mkdir -p "$E2E_DIR" "$E2E_ARTIFACTS"
+cp "$TAVRIX_EXE" "$E2E_DIR/tavrix.exe"
+
+e2e_cleanup() {
+    local pid
+    for pid in "${E2E_PIDS[@]}"; do
+        kill "$pid" 2>/dev/null || true
+    done
+    for pid in "${E2E_PIDS[@]}"; do
+        wait "$pid" 2>/dev/null || true
+    done
+    [ "$E2E_FAILED" = 0 ] && rm -rf "$E2E_DIR"
+}
+trap e2e_cleanup EXIT
+
+# Writes tavrix.ini beside the copy: one "key=value" argument per line.
+e2e_ini() {
+    {
+        printf '[OPTIONS]\r\n'
+        local line
+        for line in "$@"; do printf '%s\r\n' "$line"; done
+    } >"$E2E_DIR/tavrix.ini"
+}
+
+# Starts a copy of tavrix.exe; its pid goes to E2E_LAST_PID.
+e2e_start() {
+    (cd "$E2E_DIR" && exec wine "$E2E_WIN\\tavrix.exe") >>"$E2E_DIR/stdout.txt" 2>&1 &
+    E2E_LAST_PID=$!
+    E2E_PIDS+=("$E2E_LAST_PID")
+}
+
+probe() { wine "$PROBE_EXE" "$@" 2>/dev/null | tr -d '\r'; }
+
+e2e_fail() {
+    E2E_FAILED=1
+    local shot="$E2E_ARTIFACTS/$E2E_NAME-failure.png"
+    import -window root "$shot" 2>/dev/null || true
+    echo "FAIL: $*" >&2
+    echo "      screenshot: $shot" >&2
+    exit 1
+}
+
+e2e_check() {  # e2e_check <description> <command...>
+    local what=$1
+    shift
+    if "$@"; then
+        echo "ok: $what"
+    else
+        e2e_fail "$what"
+    fi
+}
+
+# Waits up to <seconds> for the process to end.
+e2e_wait_exit() {
+    local pid=$1 seconds=$2 i
+    for ((i = 0; i < seconds * 10; i++)); do
+        kill -0 "$pid" 2>/dev/null || { wait "$pid" 2>/dev/null; return 0; }
+        sleep 0.1
+    done
+    return 1
+}
+
+# Waits up to <seconds> for a file to contain a text.
+e2e_wait_file_has() {
+    local file=$1 text=$2 seconds=$3 i
+    for ((i = 0; i < seconds * 10; i++)); do
+        grep -qF -- "$text" "$file" 2>/dev/null && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# Screen position of a window of ours: "state x y w h".
+e2e_window() { probe window TForm "$1"; }
+
+# Clicks at a point of the Wine desktop (the desktop's X window is the
+# reference, so this holds wherever that window lies on the X screen).
+e2e_click() {
+    local x=$1 y=$2 desk
+    desk=$(xdotool search --name 'Wine desktop' | head -1)
+    [ -n "$desk" ] || e2e_fail "no Wine desktop window to click into"
+    xdotool windowfocus --sync "$desk" 2>/dev/null || true
+    xdotool mousemove --window "$desk" "$x" "$y" click 1
+}
+
+e2e_key() {
+    local desk
+    desk=$(xdotool search --name 'Wine desktop' | head -1)
+    [ -n "$desk" ] || e2e_fail "no Wine desktop window for keys"
+    xdotool windowfocus --sync "$desk" 2>/dev/null || true
+    xdotool key --window "$desk" "$@"
+}
+
+e2e_ini_value() {  # e2e_ini_value <key>: the value stored in tavrix.ini
+    tr -d '\r' <"$E2E_DIR/tavrix.ini" | sed -n "s/^$1=//p"
+}

@@ -1,0 +1,183 @@
+// A small Windows-side helper for the end-to-end scripts: it finds windows
+// in the Wine desktop, reads what a user would see and waits for changes,
+// with bounded loops. Each command prints one line and exits 0 when the
+// condition holds, 1 when it does not, 2 on bad arguments.
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::wstring WindowText(HWND w) {
+    wchar_t buf[512] = {};
+    GetWindowTextW(w, buf, 512);
+    return buf;
+}
+
+std::wstring ClassOf(HWND w) {
+    wchar_t buf[256] = {};
+    GetClassNameW(w, buf, 256);
+    return buf;
+}
+
+HWND FindTopLevel(const std::wstring& cls, const std::wstring& title) {
+    struct Ctx {
+        const std::wstring* Cls;
+        const std::wstring* Title;
+        HWND Found;
+    } ctx{&cls, &title, nullptr};
+    EnumWindows(
+        [](HWND w, LPARAM p) WINAPI -> BOOL {
+            auto* c = reinterpret_cast<Ctx*>(p);
+            if ((c->Cls->empty() || ClassOf(w) == *c->Cls) && WindowText(w) == *c->Title) {
+                c->Found = w;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&ctx));
+    return ctx.Found;
+}
+
+template <typename F>
+bool WaitFor(int timeoutMs, F&& cond) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (cond()) return true;
+        if (static_cast<int>(GetTickCount() - start) >= timeoutMs) return false;
+        Sleep(50);
+    }
+}
+
+std::string Narrow(const std::wstring& s) {
+    int n = WideCharToMultiByte(CP_UTF8, 0, s.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(n > 0 ? n - 1 : 0), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, s.c_str(), -1, out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+const char* StateOf(HWND w) { return !w ? "none" : IsWindowVisible(w) ? "visible" : "hidden"; }
+
+void PrintWindow(HWND w) {
+    RECT r{};
+    if (w) GetWindowRect(w, &r);
+    LONG style = w ? GetWindowLongW(w, GWL_STYLE) : 0;
+    HWND owner = w ? GetWindow(w, GW_OWNER) : nullptr;
+    std::printf("%s %ld %ld %ld %ld style=%08lx owned=%d\n", StateOf(w), r.left, r.top,
+                r.right - r.left, r.bottom - r.top, static_cast<unsigned long>(style),
+                owner ? 1 : 0);
+}
+
+// Wine's taskbar draws its window buttons itself, without texts: the first
+// child is the start button and every other visible child stands for one
+// window on the taskbar.
+int TaskbarWindowButtons() {
+    HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr);
+    if (!tray) return -1;
+    int count = 0;
+    for (HWND w = GetWindow(tray, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
+        if (IsWindowVisible(w)) ++count;
+    return count > 0 ? count - 1 : 0;
+}
+
+// The texts of a message box: its static controls, joined by "|".
+std::wstring DialogText(HWND dlg) {
+    std::wstring out;
+    EnumChildWindows(
+        dlg,
+        [](HWND w, LPARAM p) WINAPI -> BOOL {
+            auto* s = reinterpret_cast<std::wstring*>(p);
+            if (ClassOf(w) == L"Static" && !WindowText(w).empty()) {
+                if (!s->empty()) *s += L"|";
+                *s += WindowText(w);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&out));
+    return out;
+}
+
+int Usage() {
+    std::fprintf(stderr,
+                 "usage: probe window <class> <title>\n"
+                 "       probe wait <class> <title> visible|hidden|none <ms>\n"
+                 "       probe taskbar      (prints the number of window buttons)\n"
+                 "       probe msgbox <caption> <ms> [close]\n"
+                 "       probe close <class> <title>\n"
+                 "       probe hold         (keeps the desktop up until killed)\n");
+    return 2;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    std::vector<std::wstring> a(argv + 1, argv + argc);
+    if (a.empty()) return Usage();
+    const std::wstring& cmd = a[0];
+
+    if (cmd == L"window" && a.size() == 3) {
+        HWND w = FindTopLevel(a[1], a[2]);
+        PrintWindow(w);
+        return w ? 0 : 1;
+    }
+    if (cmd == L"wait" && a.size() == 5) {
+        std::string want = Narrow(a[3]);
+        HWND w = nullptr;
+        bool ok = WaitFor(_wtoi(a[4].c_str()), [&] {
+            w = FindTopLevel(a[1], a[2]);
+            return want == StateOf(w);
+        });
+        PrintWindow(w);
+        return ok ? 0 : 1;
+    }
+    if (cmd == L"taskbar" && a.size() == 1) {
+        int n = TaskbarWindowButtons();
+        std::printf("%d\n", n);
+        return n >= 0 ? 0 : 1;
+    }
+    if (cmd == L"msgbox" && (a.size() == 3 || a.size() == 4)) {
+        HWND dlg = nullptr;
+        bool ok = WaitFor(_wtoi(a[2].c_str()), [&] {
+            dlg = FindTopLevel(L"#32770", a[1]);
+            return dlg && IsWindowVisible(dlg);
+        });
+        if (!ok) {
+            std::printf("none\n");
+            return 1;
+        }
+        std::printf("%s\n", Narrow(DialogText(dlg)).c_str());
+        if (a.size() == 4 && a[3] == L"close") PostMessageW(dlg, WM_COMMAND, IDOK, 0);
+        return 0;
+    }
+    if (cmd == L"show" && a.size() == 1) {
+        // An unowned window: it gets a taskbar button of its own.
+        HWND w = CreateWindowExW(0, L"STATIC", L"probe window", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                 400, 400, 200, 100, nullptr, nullptr, nullptr, nullptr);
+        MSG m;
+        DWORD start = GetTickCount();
+        while (GetTickCount() - start < 1500)
+            if (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m); else Sleep(10);
+        std::printf("%d\n", TaskbarWindowButtons());
+        DestroyWindow(w);
+        return 0;
+    }
+    if (cmd == L"hold" && a.size() == 1) {
+        // Keeps the Wine desktop (and the system processes behind it) alive
+        // until this process is killed, so that later programs do not start
+        // them as their own children.
+        CreateWindowExW(0, L"STATIC", L"tavrix probe hold", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                        nullptr, nullptr);
+        MSG m;
+        while (GetMessageW(&m, nullptr, 0, 0) > 0) DispatchMessageW(&m);
+        return 0;
+    }
+    if (cmd == L"close" && a.size() == 3) {
+        HWND w = FindTopLevel(a[1], a[2]);
+        if (w) PostMessageW(w, WM_CLOSE, 0, 0);
+        return w ? 0 : 1;
+    }
+    return Usage();
+}

@@ -1,0 +1,48 @@
+# Start-up, the single-instance guard and Exit, as a user meets them.
+source "$(dirname "$0")/lib.sh" "$1" "$2" startup
+
+# Hidden start: nothing becomes visible.
+e2e_ini "ShowAppWndOnLaunch=0" "ShowTrayIcon=0"
+e2e_start
+first=$E2E_LAST_PID
+e2e_check "hidden start creates the window" probe wait TForm tavrix hidden 15000
+sleep 1
+e2e_check "hidden start stays hidden" probe wait TForm tavrix hidden 0
+e2e_check "closing the hidden window ends the program" probe close TForm tavrix
+e2e_check "the program ended" e2e_wait_exit "$first" 15
+
+# Shown start: the borderless window appears, with no taskbar button.
+e2e_ini "ShowAppWndOnLaunch=1" "ShowTrayIcon=0" "Left=5" "Top=6" "Right=7" "Bottom=8" "Expanded=C:\\quorb*"
+e2e_start
+first=$E2E_LAST_PID
+e2e_check "the window appears" probe wait TForm tavrix visible 15000
+read -r state x y w h style owned <<<"$(e2e_window tavrix)"
+e2e_check "the window is 249 by 397" test "$w $h" = "249 397"
+e2e_check "the window has no caption or frame" test "$style" = "style=96000000"
+e2e_check "the window has no taskbar button" test "$(probe taskbar)" = 0
+
+# A second copy tells the user and ends; the first keeps running.
+e2e_start
+second=$E2E_LAST_PID
+box=$(probe msgbox Information 15000 close)
+e2e_check "the second copy says so" test "$box" = "tavrix is already running!"
+e2e_check "the second copy ends" e2e_wait_exit "$second" 15
+e2e_check "the first copy keeps running" kill -0 "$first"
+e2e_check "the first window is still shown" probe wait TForm tavrix visible 0
+
+# Exit writes the window state and ends the program.
+e2e_click $((x + 8 + 108 + 13)) $((y + 363 + 13))
+e2e_check "Exit ends the program" e2e_wait_exit "$first" 15
+for key in Left Top Right Bottom SelectedNode Expanded; do
+    e2e_check "Exit wrote $key" grep -q "^$key=" "$E2E_DIR/tavrix.ini"
+done
+e2e_check "Expanded kept its value" test "$(e2e_ini_value Expanded)" = 'C:\quorb*'
+
+# A new copy starts normally afterwards.
+e2e_start
+third=$E2E_LAST_PID
+e2e_check "a new copy starts after Exit" probe wait TForm tavrix visible 15000
+e2e_check "no box from the new copy" test "$(probe msgbox Information 500)" = none
+probe close TForm tavrix >/dev/null
+e2e_check "the new copy ends" e2e_wait_exit "$third" 15
+echo "e2e startup: all checks passed"

@@ -1,0 +1,208 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include "settings/uOptions.h"
+#include "testutil/TestFiles.h"
+#include "ui/Application.h"
+#include "ui/Controls.h"
+#include "ui/Exceptions.h"
+#include "ui/Form.h"
+#include "util/uUtils.h"
+
+using namespace testutil;
+
+namespace {
+
+class OptionsStore : public ::testing::Test {
+protected:
+    TTempDir Dir;
+    std::wstring Ini = Dir / L"tavrix.ini";
+
+    void Store(const std::string& lines) { WriteFileBytes(Ini, "[OPTIONS]\r\n" + lines); }
+    std::wstring Key(const wchar_t* key) {
+        wchar_t buf[4096] = {};
+        GetPrivateProfileStringW(L"OPTIONS", key, L"<absent>", buf, 4096, Ini.c_str());
+        return buf;
+    }
+};
+
+std::wstring FavoritesPath() {
+    wchar_t buf[MAX_PATH] = {};
+    SHGetSpecialFolderPathW(nullptr, buf, CSIDL_FAVORITES, FALSE);
+    return buf;
+}
+
+TEST_F(OptionsStore, NoFileGivesTheDefaultsAndQuorbInFavorites) {
+    TOptions options(Ini);
+    const TOptionsRec& s = options.Settings;
+    EXPECT_EQ(s.Left, 50);
+    EXPECT_EQ(s.Top, 20);
+    EXPECT_EQ(s.Right, 300);
+    EXPECT_EQ(s.Bottom, 400);
+    EXPECT_EQ(s.SelectedNode, 0);
+    EXPECT_EQ(s.Expanded, L"");
+    EXPECT_FALSE(s.ShowAppWndOnLaunch);
+    EXPECT_FALSE(s.ExecWithDblClick);
+    EXPECT_TRUE(s.FollowMousePos);
+    EXPECT_TRUE(s.Autohide);
+    EXPECT_TRUE(s.ShowTrayIcon);
+    EXPECT_FALSE(s.BlockScrSvr);
+    EXPECT_FALSE(s.TimestampTempFiles);
+    EXPECT_EQ(s.WorkingFolderOption, 0);
+    EXPECT_EQ(s.WorkingFolderPath, L"");
+    ASSERT_FALSE(FavoritesPath().empty());
+    EXPECT_EQ(s.WorkingFolder, FavoritesPath() + L"\\quorb");
+    EXPECT_FALSE(Exists(Ini)) << "reading must not create the file";
+}
+
+TEST_F(OptionsStore, WorkingFolderChoices) {
+    wchar_t desktop[MAX_PATH] = {};
+    SHGetSpecialFolderPathW(nullptr, desktop, CSIDL_DESKTOPDIRECTORY, FALSE);
+    struct {
+        const char* Stored;
+        std::wstring Expected;
+    } cases[] = {
+        {"WorkingFolderOption=1\r\n", std::wstring(desktop) + L"\\quorb"},
+        {"WorkingFolderOption=2\r\n", GetProgramFolder() + L"quorb"},
+        {"WorkingFolderOption=3\r\nWorkingFolderPath=D:\\Base\r\n", L"D:\\Base\\quorb"},
+        {"WorkingFolderOption=3\r\nWorkingFolderPath=D:\\Base\\\r\n", L"D:\\Base\\quorb"},
+        {"WorkingFolderOption=3\r\n", L"\\quorb"},
+        {"WorkingFolderOption=256\r\n", FavoritesPath() + L"\\quorb"},
+        {"WorkingFolderOption=7\r\nWorkingFolderPath=D:\\Base\r\n", L""},
+        {"WorkingFolderOption=x\r\n", FavoritesPath() + L"\\quorb"},
+    };
+    for (const auto& c : cases) {
+        Store(c.Stored);
+        TOptions options(Ini);
+        EXPECT_EQ(options.Settings.WorkingFolder, c.Expected) << c.Stored;
+        if (std::string(c.Stored).find("256") != std::string::npos) {
+            EXPECT_EQ(options.Settings.WorkingFolderOption, 0);
+        }
+    }
+}
+
+TEST_F(OptionsStore, BooleansAreNumbersAndWordsReadAsDefaults) {
+    Store("ShowAppWndOnLaunch=5\r\nFollowMousePos=0\r\nAutohide=yes\r\nShowTrayIcon=no\r\n"
+          "BlockScrSvr=-1\r\nExecWithDblClick=word\r\nLeft=abc\r\nTop=-30\r\n");
+    TOptions options(Ini);
+    EXPECT_TRUE(options.Settings.ShowAppWndOnLaunch);
+    EXPECT_FALSE(options.Settings.FollowMousePos);
+    EXPECT_TRUE(options.Settings.Autohide);      // default
+    EXPECT_TRUE(options.Settings.ShowTrayIcon);  // default
+    EXPECT_TRUE(options.Settings.BlockScrSvr);
+    EXPECT_FALSE(options.Settings.ExecWithDblClick);  // default
+    EXPECT_EQ(options.Settings.Left, 50);
+    EXPECT_EQ(options.Settings.Top, -30);
+}
+
+TEST_F(OptionsStore, LongExpandedListsComeBackCutTo2047) {
+    std::string longList(3000, 'x');
+    Store("Expanded=" + longList + "\r\n");
+    TOptions options(Ini);
+    EXPECT_EQ(options.Settings.Expanded.size(), 2047u);
+}
+
+TEST_F(OptionsStore, DestroyingWritesTheSixWindowStateKeysOnly) {
+    {
+        TOptions options(Ini);
+        options.Settings.Left = 11;
+        options.Settings.Expanded = L"C:\\Links\\quorb*C:\\Links\\quorb\\Tools*";
+        options.Settings.ShowAppWndOnLaunch = true;  // a general option: not written here
+    }
+    EXPECT_EQ(Key(L"Left"), L"11");
+    EXPECT_EQ(Key(L"Top"), L"20");
+    EXPECT_EQ(Key(L"Right"), L"300");
+    EXPECT_EQ(Key(L"Bottom"), L"400");
+    EXPECT_EQ(Key(L"SelectedNode"), L"0");
+    EXPECT_EQ(Key(L"Expanded"), L"C:\\Links\\quorb*C:\\Links\\quorb\\Tools*");
+    EXPECT_EQ(Key(L"ShowAppWndOnLaunch"), L"<absent>");
+}
+
+TEST_F(OptionsStore, GeneralOptionsRoundTrip) {
+    {
+        TOptions options(Ini);
+        TOptionsRec& s = options.Settings;
+        s.ShowAppWndOnLaunch = true;
+        s.ExecWithDblClick = true;
+        s.FollowMousePos = false;
+        s.Autohide = false;
+        s.ShowTrayIcon = false;
+        s.BlockScrSvr = true;
+        s.TimestampTempFiles = true;
+        s.WorkingFolderOption = 3;
+        s.WorkingFolderPath = L"E:\\Stuff \u00e9";
+        options.SaveGeneralOptions();
+    }
+    EXPECT_EQ(Key(L"FollowMousePos"), L"0");
+    EXPECT_EQ(Key(L"BlockScrSvr"), L"1");
+    TOptions again(Ini);
+    const TOptionsRec& s = again.Settings;
+    EXPECT_TRUE(s.ShowAppWndOnLaunch && s.ExecWithDblClick && s.BlockScrSvr && s.TimestampTempFiles);
+    EXPECT_FALSE(s.FollowMousePos || s.Autohide || s.ShowTrayIcon);
+    EXPECT_EQ(s.WorkingFolderOption, 3);
+    EXPECT_EQ(s.WorkingFolder, L"E:\\Stuff \u00e9\\quorb");
+}
+
+TEST_F(OptionsStore, ARefusedWriteRaisesWithThePath) {
+    // Another program holds the file open without sharing it.
+    Store("Left=1\r\n");
+    TMessageBoxRecorder boxes;
+    TOptions options(Ini);
+    {
+        HANDLE locked = CreateFileW(Ini.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(locked, INVALID_HANDLE_VALUE);
+        try {
+            options.SaveWindowState();
+            ADD_FAILURE() << "no error raised";
+        } catch (const ui::Exception& e) {
+            EXPECT_EQ(e.Message(), L"Unable to write to " + Ini);
+        }
+        {
+            TOptions inner(Ini);  // its destructor cannot raise: the error goes to the default box
+        }
+        ASSERT_EQ(boxes.Boxes.size(), 1u);
+        EXPECT_EQ(boxes.Boxes[0].Text, L"Unable to write to " + Ini);
+        EXPECT_EQ(boxes.Boxes[0].Caption, L"tavrix");
+        CloseHandle(locked);
+    }
+    options.Settings.Left = 2;
+    options.SaveWindowState();
+    EXPECT_EQ(Key(L"Left"), L"2");
+
+    {
+        TOptions nowhere(Dir / L"missing\\tavrix.ini");
+        EXPECT_THROW(nowhere.SaveGeneralOptions(), ui::Exception);
+    }
+    EXPECT_EQ(boxes.Boxes.size(), 2u);
+}
+
+TEST(RadioTags, FirstCheckedTagAndCheckingByTag) {
+    ui::TForm form;
+    ui::TGroupBox group(&form, L"Working Folder");
+    group.SetBounds(0, 0, 200, 200);
+    ui::TRadioButton r0(&group, L"Favorites\\quorb"), r1(&group, L"Desktop\\quorb"),
+        r3(&group, L"Other\\quorb"), r3b(&group, L"Other again");
+    r0.Tag = 0;
+    r1.Tag = 1;
+    r3.Tag = 3;
+    r3b.Tag = 3;
+    EXPECT_EQ(GetCheckedRadioTag(group), 0);
+
+    CheckRadioByTag(group, 3);
+    EXPECT_TRUE(r3.Checked());
+    EXPECT_FALSE(r3b.Checked());
+    EXPECT_EQ(GetCheckedRadioTag(group), 3);
+
+    CheckRadioByTag(group, 9);  // no such tag: nothing changes
+    EXPECT_TRUE(r3.Checked());
+
+    CheckRadioByTag(group, 1);
+    EXPECT_TRUE(r1.Checked());
+    EXPECT_FALSE(r3.Checked());
+    EXPECT_EQ(GetCheckedRadioTag(group), 1);
+}
+
+}  // namespace

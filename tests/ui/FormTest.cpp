@@ -1,0 +1,224 @@
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "testutil/TestFiles.h"
+#include "ui/Application.h"
+#include "ui/Controls.h"
+#include "ui/Exceptions.h"
+#include "ui/Form.h"
+#include "ui/Timer.h"
+
+using namespace ui;
+
+namespace {
+
+// Handles messages until the condition holds or about two seconds passed.
+template <typename F>
+bool PumpUntil(F&& cond) {
+    for (int i = 0; i < 200; ++i) {
+        Application->ProcessMessages();
+        if (cond()) return true;
+        Sleep(10);
+    }
+    return false;
+}
+
+TEST(Form, AnchorsKeepTheDesignedMarginsWhenTheFormResizes) {
+    TForm form;
+    form.SetBounds(50, 20, 249, 397);
+    TTreeView tree(&form);
+    tree.SetBounds(8, 8, 233, 348);
+    tree.SetAnchors(akLeft | akTop | akRight | akBottom);
+    TPanel panel(&form);
+    panel.SetBounds(8, 363, 161, 26);
+    panel.SetAnchors(akLeft | akBottom);
+    TShape right(&form);
+    right.SetBounds(248, 0, 1, 397);
+    right.SetAnchors(akRight | akTop | akBottom);
+    TShape bottom(&form);
+    bottom.SetBounds(0, 396, 249, 1);
+    bottom.SetAnchors(akLeft | akRight | akBottom);
+
+    struct {
+        int W, H;
+    } sizes[] = {{300, 500}, {249, 397}, {120, 100}, {250, 380}};
+    for (auto s : sizes) {
+        SetWindowPos(form.Handle(), nullptr, 0, 0, s.W, s.H, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        RECT tr{};
+        GetWindowRect(tree.Handle(), &tr);
+        MapWindowPoints(HWND_DESKTOP, form.Handle(), reinterpret_cast<POINT*>(&tr), 2);
+        EXPECT_EQ(tr.left, 8);
+        EXPECT_EQ(tr.top, 8);
+        EXPECT_EQ(tr.right, std::max(8, s.W - 8)) << s.W;
+        EXPECT_EQ(tr.bottom, std::max(8, s.H - 41)) << s.H;
+        EXPECT_EQ(panel.Left(), 8);
+        EXPECT_EQ(panel.Top(), s.H - 34);
+        EXPECT_EQ(panel.Width(), 161);
+        EXPECT_EQ(right.Left(), s.W - 1);
+        EXPECT_EQ(right.Height(), s.H);
+        EXPECT_EQ(bottom.Top(), s.H - 1);
+        EXPECT_EQ(bottom.Width(), s.W);
+    }
+    EXPECT_EQ(form.Left(), 50);
+    EXPECT_EQ(form.Width(), 250);
+}
+
+TEST(Form, ShowRunsTheShowEventOnlyWhenHiddenAndNeverRecursively) {
+    TForm form;
+    form.SetBounds(10, 10, 100, 100);
+    std::vector<std::string> events;
+    form.OnShow = [&] {
+        events.push_back("show");
+        form.Show();  // showing again from the show event is harmless
+        events.push_back(IsWindowVisible(form.Handle()) ? "visible-in-event" : "hidden-in-event");
+    };
+    form.OnHide = [&] { events.push_back("hide"); };
+    form.Show();
+    form.Show();
+    EXPECT_TRUE(IsWindowVisible(form.Handle()));
+    form.Hide();
+    form.Hide();
+    form.Show();
+    EXPECT_EQ(events, (std::vector<std::string>{"show", "hidden-in-event", "hide", "show", "hidden-in-event"}));
+    EXPECT_TRUE(form.Visible());
+}
+
+TEST(Form, CloseLetsTheCloseEventDecide) {
+    TForm form;
+    form.Show();
+    TCloseAction seen = caFree;
+    form.OnClose = [&](TCloseAction& action) {
+        seen = action;
+        action = caNone;
+    };
+    SendMessageW(form.Handle(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(seen, caHide);  // the default for a form that is not the main one
+    EXPECT_TRUE(IsWindowVisible(form.Handle()));
+    form.OnClose = nullptr;
+    form.Close();
+    EXPECT_FALSE(IsWindowVisible(form.Handle()));
+    EXPECT_FALSE(Application->Terminated());
+}
+
+TEST(Form, ShowModalDisablesOtherWindowsUntilAResultIsSet) {
+    TForm other;
+    other.Show();
+    TForm dialog;
+    TTimer timer;
+    int ticks = 0;
+    bool otherWasDisabled = false;
+    timer.OnTimer = [&] {
+        ++ticks;
+        otherWasDisabled = !IsWindowEnabled(other.Handle());
+        if (ticks == 1) dialog.ModalResult = mrOk;
+    };
+    timer.SetInterval(20);
+    timer.SetEnabled(true);
+    EXPECT_EQ(dialog.ShowModal(), mrOk);
+    timer.SetEnabled(false);
+    EXPECT_TRUE(otherWasDisabled);
+    EXPECT_TRUE(IsWindowEnabled(other.Handle()));
+    EXPECT_FALSE(IsWindowVisible(dialog.Handle()));
+
+    // Closing a modal form cancels it.
+    timer.OnTimer = [&] { dialog.Close(); };
+    timer.SetEnabled(true);
+    EXPECT_EQ(dialog.ShowModal(), mrCancel);
+    timer.SetEnabled(false);
+    EXPECT_THROW(
+        {
+            dialog.Show();
+            dialog.ShowModal();
+        },
+        Exception);
+}
+
+TEST(Form, KeyPreviewSeesKeysOfControlsFirstAndCanSwallowThem) {
+    TForm form;
+    form.SetBounds(0, 0, 200, 200);
+    TTreeView tree(&form);
+    tree.SetBounds(0, 0, 100, 100);
+    std::vector<WORD> formKeys;
+    form.OnKeyDown = [&](WORD& key, TShiftState) {
+        formKeys.push_back(key);
+        if (key == VK_F5) key = 0;
+    };
+    std::vector<WPARAM> treeKeys;
+    // Watch what reaches the tree after the preview.
+    SetWindowSubclass(
+        tree.Handle(),
+        [](HWND w, UINT m, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) WINAPI -> LRESULT {
+            if (m == WM_KEYDOWN) reinterpret_cast<std::vector<WPARAM>*>(data)->push_back(wp);
+            return DefSubclassProc(w, m, wp, lp);
+        },
+        7, reinterpret_cast<DWORD_PTR>(&treeKeys));
+
+    form.KeyPreview = false;
+    PostMessageW(tree.Handle(), WM_KEYDOWN, VK_F2, 0);
+    Application->ProcessMessages();
+    EXPECT_TRUE(formKeys.empty());
+
+    form.KeyPreview = true;
+    PostMessageW(tree.Handle(), WM_KEYDOWN, VK_F2, 0);
+    PostMessageW(tree.Handle(), WM_KEYDOWN, VK_F5, 0);
+    Application->ProcessMessages();
+    EXPECT_EQ(formKeys, (std::vector<WORD>{VK_F2, VK_F5}));
+    EXPECT_EQ(treeKeys, (std::vector<WPARAM>{VK_F2, VK_F2}));  // F5 was swallowed
+}
+
+TEST(Form, AnErrorInAHandlerBecomesTheDefaultBoxAndGoesNoFurther) {
+    testutil::TMessageBoxRecorder boxes;
+    TForm form;
+    form.OnKeyDown = [](WORD&, TShiftState) { throw Exception(L"Something failed"); };
+    SendMessageW(form.Handle(), WM_KEYDOWN, 'A', 0);
+    form.OnKeyDown = [](WORD&, TShiftState) { throw std::runtime_error("plain failure"); };
+    SendMessageW(form.Handle(), WM_KEYDOWN, 'A', 0);
+    ASSERT_EQ(boxes.Boxes.size(), 2u);
+    EXPECT_EQ(boxes.Boxes[0].Text, L"Something failed");
+    EXPECT_EQ(boxes.Boxes[0].Caption, L"tavrix");
+    EXPECT_EQ(boxes.Boxes[1].Text, L"plain failure");
+}
+
+TEST(Timer, FiresWhileEnabledAndNeverAfterItIsGone) {
+    int fired = 0;
+    {
+        TTimer timer;
+        EXPECT_FALSE(timer.Enabled());
+        timer.OnTimer = [&] { ++fired; };
+        timer.SetInterval(10);
+        timer.SetEnabled(true);
+        EXPECT_TRUE(PumpUntil([&] { return fired >= 2; }));
+        timer.SetEnabled(false);
+        int seen = fired;
+        Sleep(60);
+        Application->ProcessMessages();
+        EXPECT_EQ(fired, seen);
+
+        timer.SetEnabled(true);
+        Sleep(60);  // a WM_TIMER is now waiting in the queue
+    }
+    int seen = fired;
+    Application->ProcessMessages();
+    EXPECT_EQ(fired, seen);
+}
+
+TEST(Timer, AnErrorInTheHandlerIsReportedAndTheTimerGoesOn) {
+    testutil::TMessageBoxRecorder boxes;
+    TTimer timer;
+    int fired = 0;
+    timer.OnTimer = [&] {
+        ++fired;
+        throw Exception(L"tick failed");
+    };
+    timer.SetInterval(10);
+    timer.SetEnabled(true);
+    EXPECT_TRUE(PumpUntil([&] { return fired >= 2; }));
+    timer.SetEnabled(false);
+    ASSERT_GE(boxes.Boxes.size(), 2u);
+    EXPECT_EQ(boxes.Boxes[0].Text, L"tick failed");
+}
+
+}  // namespace
