@@ -120,7 +120,13 @@ void TApplication::HandleMessage() {
 }
 
 void TApplication::Terminate() {
-    if (!FTerminated) PostQuitMessage(0);
+    // The flag ends the loops even when a nested loop (a popup menu's, say)
+    // swallows WM_QUIT; the message only wakes a loop that is waiting.
+    if (!FTerminated) {
+        FTerminated = true;
+        EndMenu();  // an open popup menu would go on waiting for the user
+        PostQuitMessage(0);
+    }
 }
 
 void TApplication::HandleException() noexcept {

@@ -1,5 +1,7 @@
 #include "ui/Menus.h"
 
+#include <utility>
+
 namespace ui {
 
 TMenuItem* TMenuItem::Add(const std::wstring& name, const std::wstring& caption, int tag,
@@ -28,35 +30,35 @@ void Walk(TMenuItem& parent, UINT& next, F&& visit) {
 }
 }  // namespace
 
-HBITMAP TPopupMenu::ItemBitmap(int imageIndex) {
-    if (!Images || imageIndex < 0 || imageIndex >= Images->Count()) return nullptr;
-    if (FBitmaps.size() < static_cast<size_t>(Images->Count())) FBitmaps.resize(Images->Count());
-    TBitmapOwner& slot = FBitmaps[static_cast<size_t>(imageIndex)];
-    if (!slot) {
-        // Menus draw 32-bit bitmaps with their alpha channel, so the image is
-        // drawn onto a transparent top-down DIB.
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-        bi.bmiHeader.biWidth = Images->Width();
-        bi.bmiHeader.biHeight = -Images->Height();
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        HDC screen = GetDC(nullptr);
-        slot.Reset(CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-        ReleaseDC(nullptr, screen);
-        if (!slot) return nullptr;
-        HDC dc = CreateCompatibleDC(nullptr);
-        HGDIOBJ old = SelectObject(dc, slot.Get());
-        ImageList_Draw(Images->Handle(), imageIndex, dc, 0, 0, ILD_TRANSPARENT);
-        SelectObject(dc, old);
-        DeleteDC(dc);
+TPopupMenu* TPopupMenu::FTracking = nullptr;
+
+bool TPopupMenu::HandleOwnerDraw(UINT msg, LPARAM lParam) {
+    // Item images are drawn through the image list, which keeps their
+    // transparency on every system, including those that blit menu bitmaps.
+    TPopupMenu* menu = FTracking;
+    if (!menu || !menu->Images) return false;
+    if (msg == WM_MEASUREITEM) {
+        auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+        if (mis->CtlType != ODT_MENU) return false;
+        mis->itemWidth = static_cast<UINT>(menu->Images->Width());
+        mis->itemHeight = static_cast<UINT>(menu->Images->Height());
+        return true;
     }
-    return slot.Get();
+    if (msg == WM_DRAWITEM) {
+        auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+        if (dis->CtlType != ODT_MENU) return false;
+        auto* item = reinterpret_cast<TMenuItem*>(dis->itemData);
+        if (!item || item->ImageIndex < 0) return true;
+        const RECT& r = dis->rcItem;
+        int x = r.left + (r.right - r.left - menu->Images->Width()) / 2;
+        int y = r.top + (r.bottom - r.top - menu->Images->Height()) / 2;
+        menu->Images->Draw(dis->hDC, item->ImageIndex, x, y, (dis->itemState & ODS_DISABLED) == 0);
+        return true;
+    }
+    return false;
 }
 
 TMenuOwner TPopupMenu::BuildMenu() {
-    std::vector<std::pair<TMenuItem*, HMENU>> stack;
     TMenuOwner root(CreatePopupMenu());
     // Build recursively: each item with children gets a submenu.
     std::function<void(TMenuItem&, HMENU, UINT&)> fill = [&](TMenuItem& parent, HMENU menu, UINT& next) {
@@ -74,10 +76,10 @@ TMenuOwner TPopupMenu::BuildMenu() {
                 mii.dwTypeData = item->Caption.data();
                 mii.wID = command;
                 mii.fState = item->Enabled ? MFS_ENABLED : MFS_DISABLED;
-                mii.dwItemData = static_cast<ULONG_PTR>(item->Tag);
-                if (HBITMAP bmp = ItemBitmap(item->ImageIndex)) {
+                mii.dwItemData = reinterpret_cast<ULONG_PTR>(item.get());
+                if (Images && item->ImageIndex >= 0 && item->ImageIndex < Images->Count()) {
                     mii.fMask |= MIIM_BITMAP;
-                    mii.hbmpItem = bmp;
+                    mii.hbmpItem = HBMMENU_CALLBACK;
                 }
                 if (item->Count() > 0) {
                     HMENU sub = CreatePopupMenu();
@@ -108,9 +110,11 @@ void TPopupMenu::Popup(int x, int y) {
     HWND owner = Owner;
     // Without this the menu would not close when the user clicks elsewhere.
     if (owner) SetForegroundWindow(owner);
+    TPopupMenu* previous = std::exchange(FTracking, this);
     UINT command = static_cast<UINT>(TrackPopupMenuEx(menu.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON |
                                                                       TPM_LEFTALIGN | TPM_TOPALIGN,
                                                       x, y, owner, nullptr));
+    FTracking = previous;
     if (owner) PostMessageW(owner, WM_NULL, 0, 0);
     if (command == 0) return;
     if (TMenuItem* item = ItemForCommand(command)) item->Click();

@@ -54,9 +54,12 @@ public:
     // The item that a command of BuildMenu stands for, or none.
     TMenuItem* ItemForCommand(UINT command);
 
+    // Draws item images for the menu that is open; the owner window's
+    // WM_MEASUREITEM and WM_DRAWITEM come here. False when not a menu's.
+    static bool HandleOwnerDraw(UINT msg, LPARAM lParam);
+
 private:
-    HBITMAP ItemBitmap(int imageIndex);
-    std::vector<TBitmapOwner> FBitmaps;
+    static TPopupMenu* FTracking;
 };
 
 }  // namespace ui

@@ -6,6 +6,7 @@
 
 #include "ui/Application.h"
 #include "ui/Handles.h"
+#include "ui/Menus.h"
 
 namespace ui {
 
@@ -257,6 +258,13 @@ bool TWinControl::HandleCommonMessage(TMessage& msg) {
         }
         return false;
     }
+    case WM_MEASUREITEM:
+    case WM_DRAWITEM:
+        if (TPopupMenu::HandleOwnerDraw(msg.Msg, msg.LParam)) {
+            msg.Result = TRUE;
+            return true;
+        }
+        return false;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:

@@ -38,11 +38,22 @@ for key in Left Top Right Bottom SelectedNode Expanded; do
 done
 e2e_check "Expanded kept its value" test "$(e2e_ini_value Expanded)" = 'C:\quorb*'
 
-# A new copy starts normally afterwards.
+# A new copy starts normally afterwards; "Exit" in the menu ends it too.
 e2e_start
 third=$E2E_LAST_PID
 e2e_check "a new copy starts after Exit" probe wait TForm tavrix visible 15000
 e2e_check "no box from the new copy" test "$(probe msgbox Information 500)" = none
+e2e_click $((x + 8 + 13)) $((y + 363 + 13))
+e2e_check "the menu button opens the menu" probe wait '#32768' '' visible 5000
+e2e_key Up Return
+e2e_check "Exit in the menu ends the program" e2e_wait_exit "$third" 15
+
+# A close request that arrives while the menu is open still ends the program.
+e2e_start
+fourth=$E2E_LAST_PID
+e2e_check "another copy starts" probe wait TForm tavrix visible 15000
+e2e_click $((x + 8 + 13)) $((y + 363 + 13))
+e2e_check "the menu opens again" probe wait '#32768' '' visible 5000
 probe close TForm tavrix >/dev/null
-e2e_check "the new copy ends" e2e_wait_exit "$third" 15
+e2e_check "closing during the menu ends the program" e2e_wait_exit "$fourth" 15
 echo "e2e startup: all checks passed"

@@ -62,11 +62,15 @@ TEST(PopupMenu, BuildsItemsInOrderWithSubmenusSeparatorsAndCommands) {
     exit->Click();  // disabled: nothing happens
     EXPECT_EQ(clicked, 3);
 
+    // Items with an image are drawn by the owner; the separator has none.
     MENUITEMINFOW mii{};
     mii.cbSize = sizeof(mii);
-    mii.fMask = MIIM_BITMAP;
+    mii.fMask = MIIM_BITMAP | MIIM_DATA;
     GetMenuItemInfoW(subMenu, 0, TRUE, &mii);
-    EXPECT_NE(mii.hbmpItem, nullptr);
+    EXPECT_EQ(mii.hbmpItem, HBMMENU_CALLBACK);
+    EXPECT_EQ(mii.dwItemData, reinterpret_cast<ULONG_PTR>(a));
+    GetMenuItemInfoW(subMenu, 2, TRUE, &mii);
+    EXPECT_EQ(mii.hbmpItem, nullptr);
 }
 
 TEST(SpeedButton, ClicksWhenReleasedOverItAndShowsItsHint) {
