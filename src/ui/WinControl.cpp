@@ -16,6 +16,18 @@ constexpr UINT_PTR kSubclassId = 1;
 constexpr UINT kControlNotifyBase = 0xBC00;
 int MouseX(LPARAM lParam) { return static_cast<short>(LOWORD(lParam)); }
 int MouseY(LPARAM lParam) { return static_cast<short>(HIWORD(lParam)); }
+TMouseButton ButtonOf(UINT msg) {
+    switch (msg) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+        return mbLeft;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+        return mbRight;
+    default:
+        return mbMiddle;
+    }
+}
 }  // namespace
 
 TShiftState KeyboardShiftState() {
@@ -268,18 +280,14 @@ bool TWinControl::HandleCommonMessage(TMessage& msg) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-        if (OnMouseDown) {
-            TMouseButton b = msg.Msg == WM_LBUTTONDOWN ? mbLeft : msg.Msg == WM_RBUTTONDOWN ? mbRight : mbMiddle;
-            OnMouseDown(b, KeyboardShiftState(), MouseX(msg.LParam), MouseY(msg.LParam));
-        }
+        if (OnMouseDown) OnMouseDown(ButtonOf(msg.Msg), KeyboardShiftState(), MouseX(msg.LParam), MouseY(msg.LParam));
         return false;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
     case WM_MBUTTONUP:
         if (OnMouseUp) {
-            TMouseButton b = msg.Msg == WM_LBUTTONUP ? mbLeft : msg.Msg == WM_RBUTTONUP ? mbRight : mbMiddle;
             msg.Result = DefaultHandler(msg);
-            OnMouseUp(b, KeyboardShiftState(), MouseX(msg.LParam), MouseY(msg.LParam));
+            OnMouseUp(ButtonOf(msg.Msg), KeyboardShiftState(), MouseX(msg.LParam), MouseY(msg.LParam));
             return true;
         }
         return false;
