@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "app/uTavrix.h"
+#include "shell/Shell_Win32.h"
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
 
@@ -17,8 +18,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (!AppMutex) return 0;
 
     ui::TApplication application;
+    TShellServices shell;  // before any window
     application.Initialize();
     application.SetTitle(L"tavrix");
+    if (!shell.Ok()) return 0;
     application.CreateForm<TfrmMain>();
     application.ShowMainForm = Options && Options->Settings.ShowAppWndOnLaunch;
     application.Run();

@@ -5,6 +5,7 @@
 #include "ui/Dialogs.h"
 #include "ui/Exceptions.h"
 #include "ui/Form.h"
+#include "ui/Thread.h"
 
 namespace ui {
 
@@ -22,6 +23,7 @@ TApplication::~TApplication() {
     // Newest form first: later forms may refer to earlier ones.
     while (!FForms.empty()) FForms.pop_back();
     FMainForm = nullptr;
+    DoneSynchronize();
     FHandle.Reset();
     if (Application == this) Application = nullptr;
 }
@@ -29,6 +31,7 @@ TApplication::~TApplication() {
 void TApplication::Initialize() {
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
+    InitSynchronize();
     if (FHandle) return;
     HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSEXW wc{};

@@ -3,11 +3,25 @@
 namespace ui {
 
 TImageList::TImageList(int width, int height)
-    : FWidth(width),
-      FHeight(height),
-      FHandle(ImageList_Create(width, height, ILC_COLOR32 | ILC_MASK, 4, 4)) {}
+    : FWidth(width), FHeight(height), FHandle(ImageList_Create(width, height, ILC_COLOR32 | ILC_MASK, 4, 4)) {}
 
-int TImageList::Count() const { return FHandle ? ImageList_GetImageCount(FHandle.Get()) : 0; }
+TImageList::~TImageList() { SetHandle(nullptr, false); }
+
+void TImageList::SetHandle(HIMAGELIST handle, bool shared) {
+    if (FHandle && !FShared && FHandle != handle) ImageList_Destroy(FHandle);
+    FHandle = handle;
+    FShared = shared;
+    if (FHandle) ImageList_GetIconSize(FHandle, &FWidth, &FHeight);
+}
+
+HIMAGELIST TImageList::DetachHandle() noexcept {
+    HIMAGELIST h = FHandle;
+    FHandle = nullptr;
+    FShared = false;
+    return h;
+}
+
+int TImageList::Count() const { return FHandle ? ImageList_GetImageCount(FHandle) : 0; }
 
 int TImageList::AddResourceIcon(int resourceId) {
     TIconOwner icon(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr),
@@ -19,22 +33,22 @@ int TImageList::AddResourceIcon(int resourceId) {
 
 int TImageList::AddIcon(HICON icon) {
     if (!FHandle || !icon) return -1;
-    return ImageList_AddIcon(FHandle.Get(), icon);
+    return ImageList_AddIcon(FHandle, icon);
 }
 
 TIconOwner TImageList::GetIcon(int index) const {
     if (!FHandle || index < 0 || index >= Count()) return TIconOwner();
-    return TIconOwner(ImageList_GetIcon(FHandle.Get(), index, ILD_TRANSPARENT));
+    return TIconOwner(ImageList_GetIcon(FHandle, index, ILD_TRANSPARENT));
 }
 
 void TImageList::Draw(HDC dc, int index, int x, int y, bool enabled) const {
     if (!FHandle || index < 0) return;
     if (enabled) {
-        ImageList_Draw(FHandle.Get(), index, dc, x, y, ILD_TRANSPARENT);
+        ImageList_Draw(FHandle, index, dc, x, y, ILD_TRANSPARENT);
     } else {
         IMAGELISTDRAWPARAMS p{};
         p.cbSize = sizeof(p);
-        p.himl = FHandle.Get();
+        p.himl = FHandle;
         p.i = index;
         p.hdcDst = dc;
         p.x = x;

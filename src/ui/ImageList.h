@@ -12,8 +12,9 @@ namespace ui {
 class TImageList : public TComponent {
 public:
     TImageList(int width = 16, int height = 16);
+    ~TImageList() override;
 
-    HIMAGELIST Handle() const noexcept { return FHandle.Get(); }
+    HIMAGELIST Handle() const noexcept { return FHandle; }
     int Width() const noexcept { return FWidth; }
     int Height() const noexcept { return FHeight; }
     int Count() const;
@@ -25,9 +26,16 @@ public:
     TIconOwner GetIcon(int index) const;
     void Draw(HDC dc, int index, int x, int y, bool enabled = true) const;
 
+protected:
+    // Takes a handle; a shared one (the system's, say) is never destroyed.
+    void SetHandle(HIMAGELIST handle, bool shared);
+    // Lets go of the handle without destroying it.
+    HIMAGELIST DetachHandle() noexcept;
+
 private:
     int FWidth, FHeight;
-    TImageListOwner FHandle;
+    HIMAGELIST FHandle = nullptr;
+    bool FShared = false;
 };
 
 }  // namespace ui

@@ -1,6 +1,7 @@
 // Test entry: an application object exists for every test, as in the program.
 #include <gtest/gtest.h>
 
+#include "shell/Shell_Win32.h"
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
 #include "ui/Exceptions.h"
@@ -8,6 +9,7 @@
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     ui::TApplication application;
+    TShellServices shell;
     application.Initialize();
     application.SetTitle(L"tavrix");
     // A real box would wait for a click that never comes: fail instead.

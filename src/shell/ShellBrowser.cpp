@@ -1,0 +1,520 @@
+#include "shell/ShellBrowser.h"
+
+#include <shellapi.h>
+
+#include <cwctype>
+
+#include "shell/Masks.h"
+#include "ui/Application.h"
+#include "ui/Form.h"
+
+const int SpecialFolderCsidl[KesShellFolderCount] = {
+    17, 10, 3, 0, 16, 17, 20, 19, 18, 5, 4, 2, 8, 9, 11, 7, 21, 6, 22,
+    24, 25, 26, 27, 31, 32, 33, 34, 23, 29, 35, 46, 1, 28, 39, 38, 37, 43,
+};
+
+namespace {
+
+bool SameText(const std::wstring& a, const std::wstring& b) {
+    return a.size() == b.size() &&
+           CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), static_cast<int>(a.size()),
+                          b.c_str(), static_cast<int>(b.size())) == CSTR_EQUAL;
+}
+
+bool SameIDs(LPCITEMIDLIST a, LPCITEMIDLIST b) {
+    return DesktopFolder && a && b &&
+           HRESULT_CODE(DesktopFolder->CompareIDs(0, reinterpret_cast<PCUIDLIST_RELATIVE>(a),
+                                                  reinterpret_cast<PCUIDLIST_RELATIVE>(b))) == 0;
+}
+
+// "C:" for a drive path, "\\server\share" for a network path, else empty.
+std::wstring ExtractFileDrive(const std::wstring& path) {
+    if (path.size() >= 2 && path[1] == L':') return path.substr(0, 2);
+    if (path.size() >= 2 && path[0] == L'\\' && path[1] == L'\\') {
+        size_t server = path.find(L'\\', 2);
+        if (server == std::wstring::npos) return path;
+        size_t share = path.find(L'\\', server + 1);
+        return share == std::wstring::npos ? path : path.substr(0, share);
+    }
+    return {};
+}
+
+// Sets the process error mode for its lifetime.
+class TErrorModeScope {
+public:
+    explicit TErrorModeScope(UINT mode) : FOld(SetErrorMode(mode)) {}
+    ~TErrorModeScope() { SetErrorMode(FOld); }
+    TErrorModeScope(const TErrorModeScope&) = delete;
+    TErrorModeScope& operator=(const TErrorModeScope&) = delete;
+
+private:
+    UINT FOld;
+};
+
+}  // namespace
+
+TIDList SpecialFolderIDList(TKesShellFolder folder) {
+    TIDList list;
+    HRESULT hr = SHGetSpecialFolderLocation(nullptr, SpecialFolderCsidl[folder],
+                                            reinterpret_cast<PIDLIST_ABSOLUTE*>(list.Put()));
+    if (hr == static_cast<HRESULT>(-1)) list.Reset();
+    return list;
+}
+
+std::wstring SpecialFolderPath(TKesShellFolder folder) {
+    TIDList list = SpecialFolderIDList(folder);
+    return list ? IDListToPath(list.Get()) : std::wstring();
+}
+
+TKesShellFolder FindSpecialFolder(LPCITEMIDLIST list) {
+    if (!list) return SF_FILESYSTEMFOLDER;
+    for (int f = SF_BITBUCKET; f <= SF_PROGRAM_FILES_COMMON; ++f) {
+        try {
+            TIDList special;
+            if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, SpecialFolderCsidl[f],
+                                                     reinterpret_cast<PIDLIST_ABSOLUTE*>(special.Put()))) &&
+                special && SameIDs(list, special.Get()))
+                return static_cast<TKesShellFolder>(f);
+        } catch (...) {
+            // one failing folder does not end the search
+        }
+    }
+    return SF_FILESYSTEMFOLDER;
+}
+
+std::wstring IDListToPath(LPCITEMIDLIST list) {
+    if (!list) return {};
+    try {
+        if (IDListCount(list) <= 1) {
+            // Virtual top-level items (My Computer, the Recycle Bin) get no path.
+            TKesShellFolder special = FindSpecialFolder(list);
+            if (special != SF_DESKTOP && special != SF_PERSONAL) {
+                WIN32_FIND_DATAW fd{};
+                if (!DesktopFolder ||
+                    FAILED(SHGetDataFromIDListW(DesktopFolder, reinterpret_cast<PCUITEMID_CHILD>(list),
+                                                SHGDFIL_FINDDATA, &fd, sizeof(fd))))
+                    return {};
+            }
+        }
+        wchar_t buffer[MAX_PATH + 1] = {};
+        if (SHGetPathFromIDListW(reinterpret_cast<PCIDLIST_ABSOLUTE>(list), buffer)) return buffer;
+    } catch (...) {
+    }
+    return {};
+}
+
+bool IsNetworkIDList(LPCITEMIDLIST list) {
+    TIDList network;
+    if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_NETWORK,
+                                          reinterpret_cast<PIDLIST_ABSOLUTE*>(network.Put()))) ||
+        !network)
+        return false;
+    TIDList first = CopyIDListItem(list, 0);
+    return first && SameIDs(first.Get(), network.Get());
+}
+
+std::wstring AddTrailingBackslash(const std::wstring& path) {
+    if (path.empty() || path.back() == L'\\') return path;
+    return path + L'\\';
+}
+
+bool IsDriveSpec(const std::wstring& path) {
+    return (path.size() == 2 || path.size() == 3) && path[1] == L':';
+}
+
+bool FileOrFolderExists(const std::wstring& path) {
+    if (IsDriveSpec(path)) return true;
+    WIN32_FIND_DATAW fd;
+    ui::TFindHandleOwner find(FindFirstFileW(path.c_str(), &fd));
+    return static_cast<bool>(find);
+}
+
+bool IsDriveReady(const std::wstring& path) {
+    TErrorModeScope quiet(SEM_FAILCRITICALERRORS);
+    std::wstring root = ExtractFileDrive(path);
+    if (root.empty()) root = path;
+    root = AddTrailingBackslash(root);
+    ULARGE_INTEGER freeBytes, total, totalFree;
+    return GetDiskFreeSpaceExW(root.c_str(), &freeBytes, &total, &totalFree) != FALSE;
+}
+
+int64_t GetFileSize64(const std::wstring& path) {
+    WIN32_FIND_DATAW fd;
+    ui::TFindHandleOwner find(FindFirstFileW(path.c_str(), &fd));
+    if (!find) return -1;
+    return static_cast<int64_t>((static_cast<uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow);
+}
+
+HWND GetApplicationWindow() {
+    if (!ui::Application) return nullptr;
+    if (ui::Application->MainForm()) return ui::Application->MainForm()->Handle();
+    return ui::Application->Handle();
+}
+
+// ---------------------------------------------------------------------------
+// TShellBrowser
+
+TShellBrowser::TShellBrowser(ui::TWinControl* owner) : FOwner(owner) { SetFolder(L""); }
+
+TShellBrowser::~TShellBrowser() = default;
+
+HWND TShellBrowser::GetParentWindow() const {
+    if (!ShowErrorMessages) return nullptr;
+    if (FOwner && FLoaded && FOwner->HandleAllocated()) return FOwner->Handle();
+    return ui::Application ? ui::Application->Handle() : nullptr;
+}
+
+void TShellBrowser::SetFolder(const std::wstring& path) {
+    if (!path.empty() && SameText(path, FFolder)) return;
+    std::wstring old = FFolder;
+    FFolder = path;
+    TIDList list;
+    if (!path.empty()) {
+        list = PathToIDList(nullptr, path);
+    } else {
+        SHGetSpecialFolderLocation(GetParentWindow(), CSIDL_DRIVES,
+                                   reinterpret_cast<PIDLIST_ABSOLUTE*>(list.Put()));
+    }
+    if (!list) {
+        FFolder = old;
+        throw EShellBrowserError(L"Cannot Find Folder: " + path);
+    }
+    FFolder = AddTrailingBackslash(FFolder);
+    SetFolderIDList(list.Get());
+}
+
+void TShellBrowser::SetShellFolder(ui::TComPtr<IShellFolder> folder) {
+    FShellFolder = std::move(folder);
+    FEnumerator.Reset();
+}
+
+void TShellBrowser::SetFolderIDList(LPCITEMIDLIST list) {
+    if (list != FFolderIDList.Get()) FFolderIDList.Reset();
+    TIDList keep;  // the caller's list may be our own, which must live on while it is used
+    if (list == FFolderIDList.Get()) keep = TIDList(FFolderIDList.Release());
+    if (!list) return;
+    ui::TComPtr<IShellFolder> folder;
+    if (SameIDs(list, EmptyIDList)) {
+        list = EmptyIDList;
+        folder = ui::TComPtr<IShellFolder>::Share(DesktopFolder);
+    } else if (!DesktopFolder ||
+               FAILED(DesktopFolder->BindToObject(reinterpret_cast<PCUIDLIST_RELATIVE>(list), nullptr,
+                                                  IID_IShellFolder, folder.PutVoid())) ||
+               !folder) {
+        throw EShellBrowserError(L"ShellBrowser.SetFolderIDList: Desktop.BindToObject: Could not get Folder");
+    }
+    SetShellFolder(std::move(folder));
+    FFolderIDList = CopyIDList(list);
+    SetObjectIDList(nullptr);
+    FFolder = AddTrailingBackslash(IDListToPath(FFolderIDList.Get()));
+}
+
+bool TShellBrowser::SetSpecialFolder(TKesShellFolder special) {
+    TIDList list;
+    if (FAILED(SHGetSpecialFolderLocation(GetParentWindow(), SpecialFolderCsidl[special],
+                                          reinterpret_cast<PIDLIST_ABSOLUTE*>(list.Put()))) ||
+        !list)
+        return false;
+    try {
+        SetFolderIDList(list.Get());
+    } catch (...) {
+        return false;
+    }
+    return true;
+}
+
+void TShellBrowser::SetObjectIDList(LPCITEMIDLIST list) {
+    FAbsoluteObjectIDList.Reset();
+    if (list != FObjectIDList.Get()) FObjectIDList = CopyIDList(list);
+    HasSubFoldersCache = -1;
+}
+
+LPCITEMIDLIST TShellBrowser::GetAbsoluteObjectIDList() {
+    if (!FAbsoluteObjectIDList) {
+        FAbsoluteObjectIDList = FObjectIDList ? ConcatIDLists(FFolderIDList.Get(), FObjectIDList.Get())
+                                              : CopyIDList(FFolderIDList.Get());
+    }
+    return FAbsoluteObjectIDList.Get();
+}
+
+void TShellBrowser::SetAbsoluteIDList(LPCITEMIDLIST list) {
+    if (!list) return;
+    UINT n = IDListCount(list);
+    if (n == 0) {
+        SetSpecialFolder(SF_DESKTOP);
+        return;
+    }
+    TIDList parent = CopyIDListHead(list, n - 1);
+    TIDList last = CopyIDListItem(list, n - 1);
+    SetFolderIDList(parent.Get());
+    SetObjectIDList(last.Get());
+}
+
+bool TShellBrowser::SelectFolderInParent() {
+    TIDList folder = CopyIDList(FFolderIDList.Get());
+    SetAbsoluteIDList(folder.Get());
+    return true;
+}
+
+bool TShellBrowser::EnterObject() {
+    if (!IsFolder()) return false;
+    TIDList absolute = CopyIDList(GetAbsoluteObjectIDList());
+    SetFolderIDList(absolute.Get());
+    return static_cast<bool>(FShellFolder);
+}
+
+std::wstring TShellBrowser::ObjectName() {
+    if (!FFolderIDList || !FObjectIDList) return {};
+    WIN32_FIND_DATAW fd{};
+    std::wstring name;
+    if (FShellFolder && SUCCEEDED(SHGetDataFromIDListW(FShellFolder.Get(),
+                                                        reinterpret_cast<PCUITEMID_CHILD>(FObjectIDList.Get()),
+                                                        SHGDFIL_FINDDATA, &fd, sizeof(fd))))
+        name.assign(fd.cFileName, wcsnlen(fd.cFileName, MAX_PATH));
+    if (!name.empty() || IDListCount(GetAbsoluteObjectIDList()) < 2) return name;
+    std::wstring path = IDListToPath(GetAbsoluteObjectIDList());
+    if (!path.empty() && ExtractFileDrive(path) == path.substr(0, path.size() - 1)) return path;
+    size_t slash = path.find_last_of(L'\\');
+    name = slash == std::wstring::npos ? path : path.substr(slash + 1);
+    if (name.empty()) name = GetNetworkName();
+    return name;
+}
+
+void TShellBrowser::SetObjectName(const std::wstring& value) {
+    std::wstring name = value;
+    if (name.empty()) {
+        SetObjectIDList(nullptr);
+        return;
+    }
+    if (name.size() > 3 && name.back() == L'\\') name.pop_back();
+    size_t slash = name.find_last_of(L'\\');
+    if (slash == std::wstring::npos) {
+        TIDList parsed = PathToIDList(FShellFolder.Get(), name);
+        SetObjectIDList(parsed.Get());
+        if (FObjectIDList) return;
+        while (FindNextObject()) {
+            if (SameText(GetDisplayName(), name) || SameText(ObjectName(), name)) {
+                FEnumerator.Reset();  // the next enumeration starts at the first child
+                return;
+            }
+        }
+        throw EShellBrowserError(L"Error! Cannot find Object \"" + name + L"\" in Folder \"" + FFolder + L"\"");
+    }
+    if (name.size() < 4) {
+        SetFolder(name);
+        SelectFolderInParent();
+        return;
+    }
+    SetFolder(name.substr(0, slash + 1));
+    SetObjectName(name.substr(slash + 1));
+}
+
+std::wstring TShellBrowser::GetDisplayName() {
+    if (!FObjectIDList || !FShellFolder) return {};
+    STRRET str{};
+    std::wstring name;
+    if (SUCCEEDED(FShellFolder->GetDisplayNameOf(reinterpret_cast<PCUITEMID_CHILD>(FObjectIDList.Get()),
+                                                 SHGDN_NORMAL, &str))) {
+        name = StrRetToString(FObjectIDList.Get(), str);
+        FreeStrRet(str);
+    }
+    if (name.empty()) name = ObjectName();
+    return name;
+}
+
+std::wstring TShellBrowser::GetNetworkName() {
+    return ::GetNetworkName(FShellFolder.Get(), FObjectIDList.Get());
+}
+
+ULONG TShellBrowser::GetAttributes(ULONG mask) {
+    if (!FObjectIDList || !FShellFolder) return 0;
+    SFGAOF bits = mask;
+    LPCITEMIDLIST items[1] = {FObjectIDList.Get()};
+    if (FAILED(FShellFolder->GetAttributesOf(1, reinterpret_cast<PCUITEMID_CHILD_ARRAY>(items), &bits)))
+        return 0;
+    return bits;
+}
+
+bool TShellBrowser::IsFolder() {
+    if (!FObjectIDList) return false;
+    if (!FileSystemOnly) return (GetAttributes(SFGAO_FOLDER) & SFGAO_FOLDER) != 0;
+    ULONG bits = GetAttributes(SFGAO_FOLDER | SFGAO_FILESYSANCESTOR);
+    return (bits & SFGAO_FOLDER) && (IsOldShell || (bits & SFGAO_FILESYSANCESTOR));
+}
+
+bool TShellBrowser::HasSubFolders() {
+    if (!FObjectIDList) return true;
+    if (HasSubFoldersCache >= 0) return HasSubFoldersCache == 1;
+    std::wstring name = ObjectName();
+    size_t dot = name.find_last_of(L'.');
+    std::wstring ext = dot == std::wstring::npos ? L"" : name.substr(dot);
+    for (auto& c : ext) c = static_cast<wchar_t>(std::towupper(c));
+    if (ext == L".ZIP" && !IsOldShell) {
+        // Compressed folders are slow to open: the shell is not asked.
+        HasSubFoldersCache = FileSystemOnly ? 0 : 1;
+    } else if (FileSystemOnly) {
+        HasSubFoldersCache = (GetAttributes(0xD0000000) & SFGAO_HASSUBFOLDER) ? 1 : 0;
+    } else {
+        HasSubFoldersCache = (GetAttributes(SFGAO_HASSUBFOLDER) & SFGAO_HASSUBFOLDER) ? 1 : 0;
+    }
+    return HasSubFoldersCache == 1;
+}
+
+bool TShellBrowser::IsHidden() { return (GetAttributes(SFGAO_HIDDEN) & SFGAO_HIDDEN) != 0; }
+
+bool TShellBrowser::CanRename() {
+    if (!FObjectIDList || !FShellFolder) return false;
+    SFGAOF bits = SFGAO_CANRENAME;
+    LPCITEMIDLIST items[1] = {FObjectIDList.Get()};
+    return SUCCEEDED(FShellFolder->GetAttributesOf(1, reinterpret_cast<PCUITEMID_CHILD_ARRAY>(items), &bits)) &&
+           (bits & SFGAO_CANRENAME);
+}
+
+int TShellBrowser::IconIndex(LPCITEMIDLIST absolute, UINT extraFlags) {
+    SHFILEINFOW info{};
+    SHGetFileInfoW(reinterpret_cast<LPCWSTR>(absolute), 0, &info, sizeof(info),
+                   SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON | extraFlags);
+    return info.iIcon;
+}
+
+int TShellBrowser::GetIconIndex() { return IconIndex(GetAbsoluteObjectIDList(), 0); }
+int TShellBrowser::GetOpenIconIndex() { return IconIndex(GetAbsoluteObjectIDList(), SHGFI_OPENICON); }
+int TShellBrowser::GetDesktopIconIndex() { return IconIndex(EmptyIDList, 0); }
+
+std::wstring TShellBrowser::GetDesktopDisplayName() {
+    SHFILEINFOW info{};
+    SHGetFileInfoW(reinterpret_cast<LPCWSTR>(EmptyIDList), 0, &info, sizeof(info), SHGFI_PIDL | SHGFI_DISPLAYNAME);
+    return info.szDisplayName;
+}
+
+TKesShellFolder TShellBrowser::GetFolderSpecialFolder() { return FindSpecialFolder(FFolderIDList.Get()); }
+TKesShellFolder TShellBrowser::GetObjectSpecialFolder() { return FindSpecialFolder(GetAbsoluteObjectIDList()); }
+
+bool TShellBrowser::FindNextObject() {
+    if (!FEnumerator) {
+        if (!FShellFolder) return false;
+        TErrorModeScope mode(ShowErrorMessages ? 0 : SEM_FAILCRITICALERRORS);
+        if (FAILED(FShellFolder->EnumObjects(GetParentWindow(), SHCONTF_FOLDERS | SHCONTF_NONFOLDERS |
+                                                                    SHCONTF_INCLUDEHIDDEN,
+                                             FEnumerator.Put())) ||
+            !FEnumerator) {
+            FEnumerator.Reset();
+            return false;
+        }
+    }
+    try {
+        for (;;) {
+            TIDList item;
+            ULONG fetched = 0;
+            if (FEnumerator->Next(1, reinterpret_cast<PITEMID_CHILD*>(item.Put()), &fetched) != S_OK) {
+                FEnumerator.Reset();
+                return false;
+            }
+            SetObjectIDList(item.Get());
+            if (FileSystemOnly && GetAttributes(SFGAO_FILESYSTEM | SFGAO_FILESYSANCESTOR) == 0) {
+                std::wstring name = ObjectName().substr(0, 7);
+                for (auto& c : name) c = static_cast<wchar_t>(std::towupper(c));
+                TKesShellFolder objectFolder = GetObjectSpecialFolder();
+                if (name != L"RECYCLE" && objectFolder != SF_DRIVES && objectFolder != SF_NETWORK &&
+                    GetFolderSpecialFolder() != SF_NETWORK)
+                    continue;
+            }
+            if (MatchesFilter()) return true;
+        }
+    } catch (...) {
+        // One more item is taken as it comes; a second failure ends the enumeration.
+        try {
+            TIDList item;
+            ULONG fetched = 0;
+            if (FEnumerator && FEnumerator->Next(1, reinterpret_cast<PITEMID_CHILD*>(item.Put()), &fetched) == S_OK) {
+                SetObjectIDList(item.Get());
+                return true;
+            }
+        } catch (...) {
+        }
+        FEnumerator.Reset();
+        return false;
+    }
+}
+
+bool TShellBrowser::MatchesFilter() {
+    if (IsFolder()) return true;
+    std::wstring name = ObjectName();
+    for (const auto& mask : FFilters)
+        if (MatchesMask(name, mask)) return true;
+    return false;
+}
+
+std::wstring TShellBrowser::Filter() const {
+    std::wstring text;
+    for (size_t i = 0; i < FFilters.size(); ++i) {
+        if (i) text += L';';
+        text += FFilters[i];
+    }
+    return text;
+}
+
+void TShellBrowser::SetFilter(const std::wstring& filter) {
+    FFilters.clear();
+    std::wstring text = filter.empty() ? L"*;" : filter;
+    if (text.back() != L';') text += L';';
+    size_t start = 0;
+    for (size_t semi = text.find(L';'); semi != std::wstring::npos; semi = text.find(L';', start)) {
+        FFilters.push_back(text.substr(start, semi - start));
+        start = semi + 1;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// TKesSystemImageList
+
+TKesSystemImageList::TKesSystemImageList() : ui::TImageList(16, 16) {
+    SetHandle(nullptr, false);
+    FShareImages = true;
+    FSize = si_small;
+    RefreshImages();
+}
+
+void TKesSystemImageList::SetShareImages(bool value) {
+    DetachHandle();
+    FShareImages = value;
+    RefreshImages();
+}
+
+void TKesSystemImageList::SetSize(TKesImageListSize value) {
+    FSize = value;
+    RefreshImages();
+}
+
+void TKesSystemImageList::RefreshImages() {
+    SHFILEINFOW info{};
+    UINT flags = SHGFI_SYSICONINDEX | (FSize == si_small ? SHGFI_SMALLICON : 0);
+    auto system = reinterpret_cast<HIMAGELIST>(SHGetFileInfoW(L"C:\\", 0, &info, sizeof(info), flags));
+    if (FShareImages) {
+        SetHandle(system, true);
+    } else {
+        // A copy of our own, which we may change and must destroy.
+        SetHandle(system ? ImageList_Duplicate(system) : nullptr, false);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// TPidlHistory
+
+void TPidlHistory::Add(TIDList list) {
+    if (!list) return;
+    for (int i = Count() - 1; i > ItemIndex; --i) DeleteEntry(i);
+    FItems.push_back(std::move(list));
+    ItemIndex = Count() - 1;
+}
+
+void TPidlHistory::DeleteEntry(int index) {
+    if (index < 0 || index >= Count()) return;
+    FItems.erase(FItems.begin() + index);
+}
+
+void TPidlHistory::Forward(int count) {
+    ItemIndex = std::min(ItemIndex + count, std::max(Count() - 1, 0));
+}
+
+void TPidlHistory::Back(int count) { ItemIndex = std::max(ItemIndex - count, 0); }

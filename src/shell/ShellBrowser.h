@@ -1,0 +1,165 @@
+// The shell namespace navigator: a current folder and, inside it, at most
+// one current object, with everything the tree asks about that object.
+// Also the special-folder table, path lookups, the system image list and
+// the navigation history.
+#pragma once
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "shell/Shell_Win32.h"
+#include "ui/Exceptions.h"
+#include "ui/Handles.h"
+#include "ui/ImageList.h"
+#include "ui/WinControl.h"
+
+enum TKesShellFolder {
+    SF_FILESYSTEMFOLDER, SF_BITBUCKET, SF_CONTROLS, SF_DESKTOP, SF_DESKTOPDIRECTORY, SF_DRIVES,
+    SF_FONTS, SF_NETHOOD, SF_NETWORK, SF_PERSONAL, SF_PRINTERS, SF_PROGRAMS, SF_RECENT,
+    SF_SENDTO, SF_STARTMENU, SF_STARTUP, SF_TEMPLATES, SF_FAVORITES, SF_COMMON_STARTMENU,
+    SF_COMMON_STARTUP, SF_COMMON_DESKTOPDIRECTORY, SF_APPDATA, SF_PRINTHOOD, SF_COMMON_FAVORITES,
+    SF_INTERNET_CACHE, SF_COOKIES, SF_HISTORY, SF_COMMON_PROGRAMS, SF_ALTSTARTUP,
+    SF_COMMON_APPDATA, SF_COMMON_DOCUMENTS, SF_INTERNET, SF_LOCAL_APPDATA, SF_MYPICTURES,
+    SF_PROGRAM_FILES, SF_SYSTEM, SF_PROGRAM_FILES_COMMON,
+};
+constexpr int KesShellFolderCount = SF_PROGRAM_FILES_COMMON + 1;
+extern const int SpecialFolderCsidl[KesShellFolderCount];
+
+TIDList SpecialFolderIDList(TKesShellFolder folder);
+std::wstring SpecialFolderPath(TKesShellFolder folder);
+// Which special folder the absolute list is; SF_FILESYSTEMFOLDER for none.
+TKesShellFolder FindSpecialFolder(LPCITEMIDLIST list);
+// The file-system path of an absolute list; empty for virtual items.
+std::wstring IDListToPath(LPCITEMIDLIST list);
+bool IsNetworkIDList(LPCITEMIDLIST list);
+std::wstring AddTrailingBackslash(const std::wstring& path);
+bool IsDriveSpec(const std::wstring& path);
+bool FileOrFolderExists(const std::wstring& path);
+bool IsDriveReady(const std::wstring& path);
+int64_t GetFileSize64(const std::wstring& path);
+HWND GetApplicationWindow();
+
+class EShellBrowserError : public ui::Exception {
+public:
+    using ui::Exception::Exception;
+};
+
+class TShellBrowser : public ui::TComponent {
+public:
+    // The owner's window becomes the owner of the shell's dialogs once loaded.
+    explicit TShellBrowser(ui::TWinControl* owner = nullptr);
+    ~TShellBrowser() override;
+
+    std::wstring Version() const { return L"TShellBrowser V3.33"; }
+    void MarkLoaded() noexcept { FLoaded = true; }
+    HWND GetParentWindow() const;
+
+    // The current folder.
+    const std::wstring& Folder() const noexcept { return FFolder; }
+    void SetFolder(const std::wstring& path);
+    void SetFolderIDList(LPCITEMIDLIST list);
+    bool SetSpecialFolder(TKesShellFolder folder);
+    LPCITEMIDLIST FolderIDList() const noexcept { return FFolderIDList.Get(); }
+    IShellFolder* ShellFolder() const noexcept { return FShellFolder.Get(); }
+
+    // The current object.
+    void SetObjectIDList(LPCITEMIDLIST list);
+    LPCITEMIDLIST ObjectIDList() const noexcept { return FObjectIDList.Get(); }
+    void SetAbsoluteIDList(LPCITEMIDLIST list);
+    bool SelectFolderInParent();
+    bool EnterObject();
+    std::wstring ObjectName();
+    void SetObjectName(const std::wstring& name);
+    std::wstring GetDisplayName();
+    std::wstring GetNetworkName();
+    ULONG GetAttributes(ULONG mask);
+    bool IsFolder();
+    bool HasSubFolders();
+    bool IsHidden();
+    bool CanRename();
+    int GetIconIndex();
+    int GetOpenIconIndex();
+    int GetDesktopIconIndex();
+    std::wstring GetDesktopDisplayName();
+    TIDList CopyObjectIDList() const { return CopyIDList(FObjectIDList.Get()); }
+    TIDList CopyFolderIDList() const { return CopyIDList(FFolderIDList.Get()); }
+    // Owned by the browser: valid until the object or the folder changes.
+    LPCITEMIDLIST GetAbsoluteObjectIDList();
+    TKesShellFolder GetFolderSpecialFolder();
+    TKesShellFolder GetObjectSpecialFolder();
+
+    // One enumeration step: the next child that passes becomes the object.
+    bool FindNextObject();
+    bool MatchesFilter();
+    std::wstring Filter() const;
+    void SetFilter(const std::wstring& filter);
+
+    bool FileSystemOnly = false;
+    std::vector<std::wstring> MultiObjects;
+    bool ReadOnly = false;
+    bool ShowErrorMessages = true;
+    bool ShowContextMenuOnTop = false;
+    // -1 unknown, 0 no, 1 yes; for the current object.
+    int HasSubFoldersCache = -1;
+
+    std::function<void(TShellBrowser& sender)> OnRename;
+    std::function<void(const std::wstring& command, bool& execute)> OnContextMenuSelect;
+
+private:
+    void SetShellFolder(ui::TComPtr<IShellFolder> folder);
+    int IconIndex(LPCITEMIDLIST absolute, UINT extraFlags);
+
+    ui::TWinControl* FOwner;
+    bool FLoaded = false;
+    std::wstring FFolder;
+    TIDList FFolderIDList;
+    ui::TComPtr<IShellFolder> FShellFolder;
+    TIDList FObjectIDList;
+    TIDList FAbsoluteObjectIDList;
+    ui::TComPtr<IEnumIDList> FEnumerator;
+    std::vector<std::wstring> FFilters{L"*"};
+};
+
+enum TKesImageListSize { si_small = 0, si_large = 1 };
+
+// The system image list: the icons whose indexes the navigator returns.
+class TKesSystemImageList : public ui::TImageList {
+public:
+    TKesSystemImageList();
+
+    bool ShareImages() const noexcept { return FShareImages; }
+    void SetShareImages(bool value);
+    TKesImageListSize Size() const noexcept { return FSize; }
+    void SetSize(TKesImageListSize value);
+    void RefreshImages();
+
+private:
+    bool FShareImages = true;
+    TKesImageListSize FSize = si_small;
+};
+
+// A back and forward history of absolute item-ID lists, which it owns.
+class TPidlHistory {
+public:
+    TPidlHistory() = default;
+    virtual ~TPidlHistory() = default;
+    TPidlHistory(const TPidlHistory&) = delete;
+    TPidlHistory& operator=(const TPidlHistory&) = delete;
+
+    virtual void Add(TIDList list);
+    virtual void DeleteEntry(int index);
+    virtual void Forward(int count);
+    virtual void Back(int count);
+
+    int ItemIndex = 0;
+    int Count() const noexcept { return static_cast<int>(FItems.size()); }
+    LPCITEMIDLIST Items(int index) const { return FItems[static_cast<size_t>(index)].Get(); }
+
+private:
+    std::vector<TIDList> FItems;
+};

@@ -1,0 +1,244 @@
+#include "shell/Shell_Win32.h"
+
+#include <shellapi.h>
+
+#include <cstring>
+
+#include "ui/Application.h"
+#include "ui/Dialogs.h"
+
+IMalloc* ShellMalloc = nullptr;
+IShellFolder* DesktopFolder = nullptr;
+bool IsOldShell = false;
+bool IsNTPlatform = false;
+TChangeNotifyRegister ChangeNotifyRegister = nullptr;
+TChangeNotifyDeregister ChangeNotifyDeregister = nullptr;
+
+namespace {
+USHORT EmptyListBytes = 0;
+}  // namespace
+
+LPITEMIDLIST EmptyIDList = reinterpret_cast<LPITEMIDLIST>(&EmptyListBytes);
+
+namespace {
+// The version as the system reports it; the compatibility shims of newer
+// systems do not matter here, only the family and the old 4.x shells do.
+OSVERSIONINFOW SystemVersion() {
+    OSVERSIONINFOW v{};
+    v.dwOSVersionInfoSize = sizeof(v);
+    using TRtlGetVersion = LONG(WINAPI*)(OSVERSIONINFOW*);
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    auto get = ntdll ? reinterpret_cast<TRtlGetVersion>(GetProcAddress(ntdll, "RtlGetVersion")) : nullptr;
+    if (get) get(&v);
+    return v;
+}
+
+const SHITEMID* NextItem(const SHITEMID* item) {
+    return reinterpret_cast<const SHITEMID*>(reinterpret_cast<const BYTE*>(item) + item->cb);
+}
+}  // namespace
+
+TShellServices::TShellServices() {
+    FOleInitialized = SUCCEEDED(OleInitialize(nullptr));
+    FShell32 = LoadLibraryW(L"Shell32");
+    if (FShell32) {
+        ChangeNotifyRegister = reinterpret_cast<TChangeNotifyRegister>(
+            reinterpret_cast<void*>(GetProcAddress(FShell32, MAKEINTRESOURCEA(2))));
+        ChangeNotifyDeregister = reinterpret_cast<TChangeNotifyDeregister>(
+            reinterpret_cast<void*>(GetProcAddress(FShell32, MAKEINTRESOURCEA(4))));
+    }
+    if (FAILED(SHGetMalloc(&ShellMalloc)) || FAILED(SHGetDesktopFolder(&DesktopFolder))) {
+        ui::ShowMessageBox(nullptr, L"Cannot find Shell!", ui::Application ? ui::Application->Title() : L"",
+                           MB_OK | MB_ICONERROR);
+        if (ui::Application) ui::Application->Terminate();
+    } else {
+        FOk = true;
+    }
+    OSVERSIONINFOW v = SystemVersion();
+    IsOldShell = v.dwMajorVersion == 4 && v.dwMinorVersion < 11;
+    IsNTPlatform = v.dwPlatformId == VER_PLATFORM_WIN32_NT;
+}
+
+TShellServices::~TShellServices() {
+    if (DesktopFolder) DesktopFolder->Release();
+    DesktopFolder = nullptr;
+    if (ShellMalloc) ShellMalloc->Release();
+    ShellMalloc = nullptr;
+    ChangeNotifyRegister = nullptr;
+    ChangeNotifyDeregister = nullptr;
+    if (FShell32) FreeLibrary(FShell32);
+    if (FOleInitialized) OleUninitialize();
+}
+
+void FreeIDList(LPITEMIDLIST list) noexcept {
+    if (!list || list == EmptyIDList) return;
+    if (ShellMalloc)
+        ShellMalloc->Free(list);
+    else
+        CoTaskMemFree(list);
+}
+
+TIDList AllocIDList(UINT size) {
+    void* p = ShellMalloc ? ShellMalloc->Alloc(size) : CoTaskMemAlloc(size);
+    if (!p) return TIDList();
+    std::memset(p, 0, size);
+    return TIDList(static_cast<LPITEMIDLIST>(p));
+}
+
+UINT IDListSize(LPCITEMIDLIST list) noexcept {
+    if (!list) return 0;
+    UINT size = 0;
+    for (const SHITEMID* item = &list->mkid; item->cb; item = NextItem(item)) size += item->cb;
+    return size + sizeof(USHORT);
+}
+
+UINT IDListCount(LPCITEMIDLIST list) noexcept {
+    if (!list) return 0;
+    UINT count = 0;
+    for (const SHITEMID* item = &list->mkid; item->cb; item = NextItem(item)) ++count;
+    return count;
+}
+
+TIDList CopyIDList(LPCITEMIDLIST list) {
+    if (!list) return TIDList();
+    UINT size = IDListSize(list);
+    TIDList copy = AllocIDList(size);
+    if (copy) std::memcpy(copy.Get(), list, size);
+    return copy;
+}
+
+TIDList ConcatIDLists(LPCITEMIDLIST first, LPCITEMIDLIST second) {
+    if (!first) return CopyIDList(second);
+    if (!second) return CopyIDList(first);
+    UINT size1 = IDListSize(first) - sizeof(USHORT);
+    UINT size2 = IDListSize(second);
+    TIDList result = AllocIDList(size1 + size2);
+    if (result) {
+        std::memcpy(result.Get(), first, size1);
+        std::memcpy(reinterpret_cast<BYTE*>(result.Get()) + size1, second, size2);
+    }
+    return result;
+}
+
+TIDList CopyIDListItem(LPCITEMIDLIST list, UINT index) {
+    if (!list) return TIDList();
+    UINT count = IDListCount(list);
+    if (index > count) return TIDList();
+    if (index == count) return AllocIDList(sizeof(USHORT));
+    const SHITEMID* item = &list->mkid;
+    for (UINT i = 0; i < index; ++i) item = NextItem(item);
+    TIDList result = AllocIDList(item->cb + sizeof(USHORT));
+    if (result) std::memcpy(result.Get(), item, item->cb);
+    return result;
+}
+
+TIDList CopyIDListHead(LPCITEMIDLIST list, UINT count) {
+    if (!list) return TIDList();
+    UINT total = IDListCount(list);
+    // The last item is always cut off.
+    UINT keep = total == 0 ? 0 : (count < total - 1 ? count : total - 1);
+    const SHITEMID* item = &list->mkid;
+    UINT bytes = 0;
+    for (UINT i = 0; i < keep; ++i) {
+        bytes += item->cb;
+        item = NextItem(item);
+    }
+    TIDList result = AllocIDList(bytes + sizeof(USHORT));
+    if (result) std::memcpy(result.Get(), list, bytes);
+    return result;
+}
+
+namespace {
+std::wstring AnsiToWide(const char* text, int length) {
+    if (length <= 0) return {};
+    int n = MultiByteToWideChar(CP_ACP, 0, text, length, nullptr, 0);
+    std::wstring out(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text, length, out.data(), n);
+    return out;
+}
+}  // namespace
+
+std::wstring StrRetToString(LPCITEMIDLIST list, const STRRET& str) {
+    switch (str.uType) {
+    case STRRET_WSTR:
+        return str.pOleStr ? std::wstring(str.pOleStr) : std::wstring();
+    case STRRET_OFFSET: {
+        if (!list) return {};
+        const char* text = reinterpret_cast<const char*>(list) + str.uOffset;
+        return AnsiToWide(text, static_cast<int>(std::strlen(text)));
+    }
+    case STRRET_CSTR:
+        return AnsiToWide(str.cStr, static_cast<int>(strnlen(str.cStr, MAX_PATH)));
+    default:
+        return {};
+    }
+}
+
+void FreeStrRet(STRRET& str) noexcept {
+    if (str.uType == STRRET_WSTR && str.pOleStr) {
+        if (ShellMalloc)
+            ShellMalloc->Free(str.pOleStr);
+        else
+            CoTaskMemFree(str.pOleStr);
+        str.pOleStr = nullptr;
+    }
+}
+
+TIDList PathToIDList(IShellFolder* folder, const std::wstring& text) {
+    if (!folder) folder = DesktopFolder;
+    if (text.empty()) return CopyIDList(EmptyIDList);
+    // Parsing names longer than a path can be are refused outright.
+    if (!folder || text.size() > MAX_PATH) return TIDList();
+    std::wstring buffer = text;
+    ULONG eaten = 0;
+    TIDList list;
+    if (folder->ParseDisplayName(nullptr, nullptr, buffer.data(), &eaten, list.Put(), nullptr) != S_OK)
+        return TIDList();
+    return list;
+}
+
+std::wstring GetNetworkName(IShellFolder* folder, LPCITEMIDLIST list) {
+    if (!folder || !list) return {};
+    alignas(NETRESOURCEW) BYTE buffer[2048] = {};
+    if (FAILED(SHGetDataFromIDListW(folder, list, SHGDFIL_NETRESOURCE, buffer, sizeof(buffer)))) return {};
+    auto* res = reinterpret_cast<NETRESOURCEW*>(buffer);
+    if ((res->dwDisplayType == RESOURCEDISPLAYTYPE_DOMAIN || res->dwDisplayType == RESOURCEDISPLAYTYPE_SERVER) &&
+        res->lpRemoteName)
+        return res->lpRemoteName;
+    return {};
+}
+
+std::unique_ptr<std::vector<std::wstring>> FileNamesFromDrop(HDROP drop) {
+    if (!drop) return nullptr;
+    UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    if (count == 0) return nullptr;
+    auto names = std::make_unique<std::vector<std::wstring>>();
+    for (UINT i = 0; i < count; ++i) {
+        UINT length = DragQueryFileW(drop, i, nullptr, 0);
+        std::wstring name(static_cast<size_t>(length) + 1, L'\0');
+        DragQueryFileW(drop, i, name.data(), length + 1);
+        name.resize(length);
+        names->push_back(std::move(name));
+    }
+    return names;
+}
+
+std::unique_ptr<std::vector<std::wstring>> FileNamesFromDataObject(IDataObject* data) {
+    if (!data) return nullptr;
+    FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    STGMEDIUM medium{};
+    if (FAILED(data->GetData(&format, &medium))) return std::make_unique<std::vector<std::wstring>>();
+    auto names = FileNamesFromDrop(static_cast<HDROP>(medium.hGlobal));
+    ReleaseStgMedium(&medium);
+    return names;
+}
+
+std::wstring SysErrorText(DWORD code) {
+    wchar_t buffer[256] = {};
+    DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
+                                 FORMAT_MESSAGE_ARGUMENT_ARRAY,
+                             nullptr, code, 0, buffer, 255, nullptr);
+    std::wstring text(buffer, n);
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) text.pop_back();
+    return text;
+}

@@ -1,0 +1,107 @@
+// The shell's shared objects and the operations on item-ID lists: the base
+// every other shell module stands on. Item-ID lists are owned through
+// TIDList, which frees them with the shell's allocator.
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+// The shell's change-notification registration entries (SHChangeNotifyRegister
+// and SHChangeNotifyDeregister), loaded by ordinal.
+struct TChangeNotifyEntry {
+    PCIDLIST_ABSOLUTE pidl;
+    BOOL fRecursive;
+};
+using TChangeNotifyRegister = ULONG(WINAPI*)(HWND, int, LONG, UINT, int, const TChangeNotifyEntry*);
+using TChangeNotifyDeregister = BOOL(WINAPI*)(ULONG);
+
+// Shared shell objects; they exist while a TShellServices lives.
+extern IMalloc* ShellMalloc;
+extern IShellFolder* DesktopFolder;
+extern LPITEMIDLIST EmptyIDList;  // the desktop; never freed
+extern bool IsOldShell;
+extern bool IsNTPlatform;
+extern TChangeNotifyRegister ChangeNotifyRegister;
+extern TChangeNotifyDeregister ChangeNotifyDeregister;
+
+// Sets the shared objects up (OLE for this thread, the shell library, the
+// allocator and the desktop folder) and releases them again.
+class TShellServices {
+public:
+    TShellServices();
+    ~TShellServices();
+    TShellServices(const TShellServices&) = delete;
+    TShellServices& operator=(const TShellServices&) = delete;
+    // False when the shell could not be found ("Cannot find Shell!" was shown).
+    bool Ok() const noexcept { return FOk; }
+
+private:
+    bool FOk = false;
+    bool FOleInitialized = false;
+    HMODULE FShell32 = nullptr;
+};
+
+void FreeIDList(LPITEMIDLIST list) noexcept;
+
+// An owned item-ID list, freed through ShellMalloc. Empty means "none".
+class TIDList {
+public:
+    TIDList() noexcept = default;
+    explicit TIDList(LPITEMIDLIST list) noexcept : FList(list) {}
+    ~TIDList() { FreeIDList(FList); }
+    TIDList(TIDList&& other) noexcept : FList(other.Release()) {}
+    TIDList& operator=(TIDList&& other) noexcept {
+        if (this != &other) Reset(other.Release());
+        return *this;
+    }
+    TIDList(const TIDList&) = delete;
+    TIDList& operator=(const TIDList&) = delete;
+
+    LPITEMIDLIST Get() const noexcept { return FList; }
+    explicit operator bool() const noexcept { return FList != nullptr; }
+    LPITEMIDLIST Release() noexcept {
+        LPITEMIDLIST l = FList;
+        FList = nullptr;
+        return l;
+    }
+    void Reset(LPITEMIDLIST list = nullptr) noexcept {
+        if (list != FList) FreeIDList(FList);
+        FList = list;
+    }
+    // For out-parameters of shell calls.
+    LPITEMIDLIST* Put() noexcept {
+        Reset();
+        return &FList;
+    }
+
+private:
+    LPITEMIDLIST FList = nullptr;
+};
+
+TIDList AllocIDList(UINT size);
+UINT IDListSize(LPCITEMIDLIST list) noexcept;
+UINT IDListCount(LPCITEMIDLIST list) noexcept;
+TIDList CopyIDList(LPCITEMIDLIST list);
+TIDList ConcatIDLists(LPCITEMIDLIST first, LPCITEMIDLIST second);
+TIDList CopyIDListItem(LPCITEMIDLIST list, UINT index);
+TIDList CopyIDListHead(LPCITEMIDLIST list, UINT count);
+
+std::wstring StrRetToString(LPCITEMIDLIST list, const STRRET& str);
+void FreeStrRet(STRRET& str) noexcept;
+
+// Parses a display name relative to the folder (the desktop when none).
+// '' is the desktop; none when the shell cannot parse it. Never shows a message.
+TIDList PathToIDList(IShellFolder* folder, const std::wstring& text);
+std::wstring GetNetworkName(IShellFolder* folder, LPCITEMIDLIST list);
+
+// The file names a drop or a dragged data object carries, or none.
+std::unique_ptr<std::vector<std::wstring>> FileNamesFromDrop(HDROP drop);
+std::unique_ptr<std::vector<std::wstring>> FileNamesFromDataObject(IDataObject* data);
+
+// The system's text for an error code.
+std::wstring SysErrorText(DWORD code);

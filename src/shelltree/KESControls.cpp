@@ -1,0 +1,227 @@
+#include "shelltree/KESControls.h"
+
+#include <thread>
+
+#include "shell/ShellBrowser.h"
+#include "ui/Application.h"
+#include "ui/Thread.h"
+
+const LONG NotificationEventCodes[NotificationEventCount] = {
+    SHCNE_ASSOCCHANGED, SHCNE_ATTRIBUTES,  SHCNE_UPDATEITEM,   SHCNE_CREATE,         SHCNE_DELETE,
+    SHCNE_RENAMEITEM,   SHCNE_DRIVEADD,    SHCNE_DRIVEREMOVED, SHCNE_DRIVEADDGUI,    SHCNE_FREESPACE,
+    SHCNE_MEDIAINSERTED, SHCNE_MEDIAREMOVED, SHCNE_MKDIR,      SHCNE_RMDIR,          SHCNE_RENAMEFOLDER,
+    SHCNE_UPDATEDIR,    SHCNE_NETSHARE,    SHCNE_NETUNSHARE,   SHCNE_SERVERDISCONNECT, SHCNE_UPDATEIMAGE,
+    0x7FFFFFFF,
+};
+
+TNotificationEvent EventOfCode(LONG code) {
+    for (int e = 0; e < neUnknown; ++e)
+        if (NotificationEventCodes[e] == code) return static_cast<TNotificationEvent>(e);
+    return neUnknown;
+}
+
+// ---------------------------------------------------------------------------
+// TNotifierDirectories
+
+int TNotifierDirectories::IndexOf(const std::wstring& path) const {
+    for (size_t i = 0; i < FItems.size(); ++i)
+        if (CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, FItems[i].Path.c_str(), -1, path.c_str(), -1) ==
+            CSTR_EQUAL)
+            return static_cast<int>(i);
+    return -1;
+}
+
+bool TNotifierDirectories::Add(const std::wstring& path) {
+    if (IndexOf(path) >= 0) return false;
+    FItems.push_back({path, 0});
+    Changed();
+    return true;
+}
+
+void TNotifierDirectories::Delete(int index) {
+    FItems.erase(FItems.begin() + index);
+    Changed();
+}
+
+void TNotifierDirectories::Assign(const std::vector<std::wstring>& paths) {
+    // Registration handles belong to the notifier, which ends them before
+    // the list changes under it (DirectoriesChanged re-registers).
+    std::vector<TEntry> kept;
+    std::swap(kept, FItems);
+    for (const auto& p : paths)
+        if (IndexOf(p) < 0) FItems.push_back({p, 0});
+    for (const auto& old : kept)
+        if (int i = IndexOf(old.Path); i >= 0) FItems[static_cast<size_t>(i)].Handle = old.Handle;
+    Changed();
+}
+
+std::vector<std::wstring> TNotifierDirectories::Paths() const {
+    std::vector<std::wstring> out;
+    for (const auto& e : FItems) out.push_back(e.Path);
+    return out;
+}
+
+void TNotifierDirectories::Changed() {
+    if (OnChange) OnChange();
+}
+
+// ---------------------------------------------------------------------------
+// TKesShellChangeNotifier
+
+LRESULT CALLBACK NotifierWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<TKesShellChangeNotifier*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
+    if (!self) return DefWindowProcW(wnd, msg, wParam, lParam);
+    try {
+        return self->NotifyWndProc(msg, wParam, lParam);
+    } catch (...) {
+        if (ui::Application) ui::Application->HandleException();
+        return 0;
+    }
+}
+
+TKesShellChangeNotifier::TKesShellChangeNotifier()
+    : FEnabled(ChangeNotifyRegister != nullptr), FAlive(std::make_shared<TKesShellChangeNotifier*>(this)) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = NotifierWindowProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"TKesShellChangeNotifier";
+    RegisterClassExW(&wc);
+    FNotifyWindow = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                    wc.hInstance, nullptr);
+    if (FNotifyWindow) SetWindowLongPtrW(FNotifyWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    FDirectories.OnChange = [this] { DirectoriesChanged(); };
+}
+
+TKesShellChangeNotifier::~TKesShellChangeNotifier() {
+    *FAlive = nullptr;  // pending OnChange deliveries are dropped, not waited for
+    FDirectories.OnChange = nullptr;
+    SetEnabled(false);
+    if (FRootRegistration && ChangeNotifyDeregister) ChangeNotifyDeregister(FRootRegistration);
+    FRootRegistration = 0;
+    if (FNotifyWindow) {
+        SetWindowLongPtrW(FNotifyWindow, GWLP_USERDATA, 0);
+        DestroyWindow(FNotifyWindow);
+    }
+}
+
+void TKesShellChangeNotifier::SetEnabled(bool value) {
+    FEnabled = value;
+    if (value)
+        RegisterAll();
+    else
+        UnregisterAll();
+}
+
+void TKesShellChangeNotifier::SetRecursive(bool value) {
+    if (value == FRecursive) return;
+    FRecursive = value;
+    RegisterAll();
+}
+
+void TKesShellChangeNotifier::SetEventFilter(TNotificationEvents value) {
+    if (value == FEventFilter) return;
+    FEventFilter = value;
+    RegisterAll();
+}
+
+ULONG TKesShellChangeNotifier::RegisterIDList(LPCITEMIDLIST list, bool recursive) {
+    if (!ChangeNotifyRegister) {
+        FEnabled = false;
+        return 0;
+    }
+    LONG mask = 0;
+    for (int e = 0; e < NotificationEventCount; ++e)
+        if (FEventFilter & (1u << e)) mask |= NotificationEventCodes[e];
+    TChangeNotifyEntry entry{reinterpret_cast<PCIDLIST_ABSOLUTE>(list), recursive ? TRUE : FALSE};
+    return ChangeNotifyRegister(FNotifyWindow, SHCNRF_InterruptLevel | SHCNRF_ShellLevel, mask, WM_SHELLNOTIFY, 1,
+                                &entry);
+}
+
+ULONG TKesShellChangeNotifier::RegisterPath(const std::wstring& path) {
+    // '' is the desktop folder itself, which is never watched recursively.
+    TIDList list = PathToIDList(nullptr, path);
+    return RegisterIDList(list.Get(), FRecursive && !path.empty());
+}
+
+void TKesShellChangeNotifier::WatchRoot(LPCITEMIDLIST list) {
+    if (FRootRegistration && ChangeNotifyDeregister) ChangeNotifyDeregister(FRootRegistration);
+    FRootRegistration = RegisterIDList(list, FRecursive);
+}
+
+void TKesShellChangeNotifier::RegisterAll() {
+    if (FRegistered) UnregisterAll();
+    if (!FEnabled) return;
+    if (FDirectories.Count() == 0 && !FRootRegistration) {
+        // Watch the desktop rather than nothing; the entry goes when a real
+        // folder comes. Not yet registered, so adding it re-registers nothing.
+        FDirectories.Add(L"");
+    }
+    for (int i = 0; i < FDirectories.Count(); ++i) FDirectories.SetHandle(i, RegisterPath(FDirectories[i]));
+    FRegistered = true;
+}
+
+void TKesShellChangeNotifier::UnregisterAll() {
+    if (!FRegistered) return;
+    FRegistered = false;
+    for (int i = 0; i < FDirectories.Count(); ++i) {
+        if (FDirectories.Handle(i) && ChangeNotifyDeregister) ChangeNotifyDeregister(FDirectories.Handle(i));
+        FDirectories.SetHandle(i, 0);
+    }
+}
+
+void TKesShellChangeNotifier::DirectoriesChanged() {
+    if (!FRegistered) return;
+    if (FDirectories.Count() > 1 && FDirectories[0].empty()) {
+        FDirectories.Delete(0);  // runs this step again
+        return;
+    }
+    UnregisterAll();
+    RegisterAll();
+}
+
+LRESULT TKesShellChangeNotifier::NotifyWndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (!FEnabled || msg != WM_SHELLNOTIFY) return DefWindowProcW(FNotifyWindow, msg, wParam, lParam);
+    LONG code = static_cast<LONG>(lParam & 0x7FFFFFFF);
+    auto* items = reinterpret_cast<LPCITEMIDLIST*>(wParam);
+    LPCITEMIDLIST item1 = items ? items[0] : nullptr;
+    LPCITEMIDLIST item2 = items ? items[1] : nullptr;
+    TNotificationEvent event = EventOfCode(code);
+    std::wstring path1, path2;
+    if (event == neImageListChange) {
+        // The number's meaning depends on the platform's format of the report.
+        LPCITEMIDLIST value = IsNTPlatform ? item2 : item1;
+        path1 = std::to_wstring(static_cast<int32_t>(reinterpret_cast<intptr_t>(value)));
+    } else if (event != neAssociationChange) {
+        if (code == FLastEventCode && IDListCount(item1) > 0 && FLastIDList && item1 && DesktopFolder &&
+            HRESULT_CODE(DesktopFolder->CompareIDs(0, reinterpret_cast<PCUIDLIST_RELATIVE>(item1),
+                                                   reinterpret_cast<PCUIDLIST_RELATIVE>(FLastIDList.Get()))) == 0 &&
+            GetTickCount() - FLastTick < 2500)
+            return 0;  // the same report again
+        path1 = IDListToPath(item1);
+        path2 = IDListToPath(item2);
+    }
+    FLastEventCode = code;
+    FLastIDList = CopyIDList(item1);
+    FLastTick = GetTickCount();
+    if (ChangeCallback) ChangeCallback(this, event, item1, item2);
+    DoChange(event, path1, path2);
+    return 0;
+}
+
+void TKesShellChangeNotifier::DoChange(TNotificationEvent event, const std::wstring& path1,
+                                       const std::wstring& path2) {
+    if (OnChange) TKesNotifyThread::Start(FAlive, OnChange, event, path1, path2);
+}
+
+void TKesNotifyThread::Start(std::shared_ptr<TKesShellChangeNotifier*> alive, TKesShellNotifierEvent handler,
+                             TNotificationEvent event, std::wstring path1, std::wstring path2) {
+    // The worker only hands the call over; the check that the notifier still
+    // exists runs on the UI thread, where the notifier is destroyed too.
+    std::thread([alive = std::move(alive), handler = std::move(handler), event, path1 = std::move(path1),
+                 path2 = std::move(path2)] {
+        ui::Synchronize([&] {
+            if (*alive) handler(*alive, event, path1, path2);
+        });
+    }).detach();
+}

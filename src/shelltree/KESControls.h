@@ -1,0 +1,136 @@
+// The change notifier: asks the shell to report changes in a set of
+// folders and turns each report into an event with its item-ID lists and
+// paths. Reports arrive as message 2011 at a hidden window, on the
+// user-interface thread.
+#pragma once
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "shell/Shell_Win32.h"
+#include "ui/WinControl.h"
+
+enum TNotificationEvent {
+    neAssociationChange, neAttributesChange, neFileChange, neFileCreate, neFileDelete, neFileRename,
+    neDriveAdd, neDriveRemove, neShellDriveAdd, neDriveSpaceChange, neMediaInsert, neMediaRemove,
+    neFolderCreate, neFolderDelete, neFolderRename, neFolderUpdate, neNetShare, neNetUnShare,
+    neServerDisconnect, neImageListChange, neUnknown,
+};
+constexpr int NotificationEventCount = neUnknown + 1;
+
+// A set of events: value n is bit n.
+using TNotificationEvents = uint32_t;
+constexpr TNotificationEvents EventBit(TNotificationEvent e) { return 1u << e; }
+constexpr TNotificationEvents AllKnownEvents = 0x000FFFFF;
+
+// The shell's event bit of each value.
+extern const LONG NotificationEventCodes[NotificationEventCount];
+// The value of a shell event code; neUnknown for any other code.
+TNotificationEvent EventOfCode(LONG code);
+
+class TKesShellChangeNotifier;
+
+using TKesShellNotifierEvent = std::function<void(TKesShellChangeNotifier* sender, TNotificationEvent event,
+                                                  const std::wstring& path1, const std::wstring& path2)>;
+using TChangeCallback = std::function<void(TKesShellChangeNotifier* sender, TNotificationEvent event,
+                                           LPCITEMIDLIST item1, LPCITEMIDLIST item2)>;
+
+// The folders to watch, each once (compared without regard to case), each
+// with the handle of its registration.
+class TNotifierDirectories {
+public:
+    int Count() const noexcept { return static_cast<int>(FItems.size()); }
+    const std::wstring& operator[](int index) const { return FItems[static_cast<size_t>(index)].Path; }
+    ULONG Handle(int index) const { return FItems[static_cast<size_t>(index)].Handle; }
+    void SetHandle(int index, ULONG handle) { FItems[static_cast<size_t>(index)].Handle = handle; }
+    int IndexOf(const std::wstring& path) const;
+    // Adds a path the list does not hold yet; false (and no change) otherwise.
+    bool Add(const std::wstring& path);
+    void Delete(int index);
+    void Assign(const std::vector<std::wstring>& paths);
+    std::vector<std::wstring> Paths() const;
+
+    // Runs after every change of the list.
+    std::function<void()> OnChange;
+
+private:
+    struct TEntry {
+        std::wstring Path;
+        ULONG Handle;
+    };
+    void Changed();
+    std::vector<TEntry> FItems;
+};
+
+// Hands one report to an OnChange handler: a short-lived worker that has
+// the user-interface thread make the call, then ends by itself.
+class TKesNotifyThread {
+public:
+    // Alive is cleared (on the UI thread) when the notifier goes; a call
+    // that arrives after that is dropped.
+    static void Start(std::shared_ptr<TKesShellChangeNotifier*> alive, TKesShellNotifierEvent handler,
+                      TNotificationEvent event, std::wstring path1, std::wstring path2);
+};
+
+class TKesShellChangeNotifier : public ui::TComponent {
+public:
+    static constexpr UINT WM_SHELLNOTIFY = 2011;
+
+    TKesShellChangeNotifier();
+    ~TKesShellChangeNotifier() override;
+
+    bool Enabled() const noexcept { return FEnabled; }
+    void SetEnabled(bool value);
+    TNotifierDirectories& Directories() noexcept { return FDirectories; }
+    void SetDirectories(const std::vector<std::wstring>& paths) { FDirectories.Assign(paths); }
+    bool Recursive() const noexcept { return FRecursive; }
+    void SetRecursive(bool value);
+    TNotificationEvents EventFilter() const noexcept { return FEventFilter; }
+    void SetEventFilter(TNotificationEvents value);
+
+    // Raised for every report, later, from a worker through the UI thread.
+    TKesShellNotifierEvent OnChange;
+    // Called at once for every report; the lists live only during the call.
+    TChangeCallback ChangeCallback;
+
+    // Replaces the registration of the root's folder.
+    void WatchRoot(LPCITEMIDLIST list);
+    void RegisterAll();
+    void UnregisterAll();
+
+    HWND NotifyWindow() const noexcept { return FNotifyWindow; }
+    bool Registered() const noexcept { return FRegistered; }
+    ULONG RootRegistration() const noexcept { return FRootRegistration; }
+
+protected:
+    virtual void DoChange(TNotificationEvent event, const std::wstring& path1, const std::wstring& path2);
+
+private:
+    friend LRESULT CALLBACK NotifierWindowProc(HWND, UINT, WPARAM, LPARAM);
+    LRESULT NotifyWndProc(UINT msg, WPARAM wParam, LPARAM lParam);
+    ULONG RegisterIDList(LPCITEMIDLIST list, bool recursive);
+    ULONG RegisterPath(const std::wstring& path);
+    void DirectoriesChanged();
+
+
+    HWND FNotifyWindow = nullptr;
+    bool FEnabled;
+    bool FRegistered = false;
+    bool FRecursive = true;
+    TNotificationEvents FEventFilter = AllKnownEvents;
+    TNotifierDirectories FDirectories;
+    ULONG FRootRegistration = 0;
+    LONG FLastEventCode = 0;
+    TIDList FLastIDList;
+    DWORD FLastTick = 0;
+    // Shared with the workers of OnChange; cleared when the notifier goes.
+    std::shared_ptr<TKesShellChangeNotifier*> FAlive;
+};
+
+LRESULT CALLBACK NotifierWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);

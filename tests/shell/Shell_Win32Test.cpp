@@ -1,0 +1,164 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "shell/ShellBrowser.h"
+#include "shell/Shell_Win32.h"
+#include "testutil/TestFiles.h"
+
+using namespace testutil;
+
+namespace {
+
+// A real three-level path: temp folder \ a \ b \ c.txt, parsed by the shell.
+class IDLists : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CreateDirectoryW((Dir / L"a").c_str(), nullptr);
+        CreateDirectoryW((Dir / L"a\\b").c_str(), nullptr);
+        WriteFileBytes(Dir / L"a\\b\\c.txt", "x");
+        Folder = PathToIDList(nullptr, Dir.Path());
+        ASSERT_TRUE(Folder);
+        ASSERT_TRUE(DesktopFolder);
+        ComPtrBind();
+        ULONG eaten = 0;
+        std::wstring rel = L"a\\b\\c.txt";
+        ASSERT_EQ(Parent->ParseDisplayName(nullptr, nullptr, rel.data(), &eaten, Three.Put(), nullptr), S_OK);
+    }
+    void ComPtrBind() {
+        ASSERT_TRUE(SUCCEEDED(DesktopFolder->BindToObject(reinterpret_cast<PCUIDLIST_RELATIVE>(Folder.Get()),
+                                                          nullptr, IID_IShellFolder, Parent.PutVoid())));
+    }
+    TTempDir Dir;
+    TIDList Folder;
+    ui::TComPtr<IShellFolder> Parent;
+    TIDList Three;  // relative to Folder: a, b, c.txt
+};
+
+TEST_F(IDLists, SizesCountsAndCopies) {
+    EXPECT_EQ(IDListSize(EmptyIDList), 2u);
+    EXPECT_EQ(IDListCount(EmptyIDList), 0u);
+    EXPECT_EQ(IDListSize(nullptr), 0u);
+    EXPECT_EQ(IDListCount(nullptr), 0u);
+    ASSERT_EQ(IDListCount(Three.Get()), 3u);
+
+    UINT sum = 2;
+    const SHITEMID* item = &Three.Get()->mkid;
+    for (int i = 0; i < 3; ++i) {
+        sum += item->cb;
+        item = reinterpret_cast<const SHITEMID*>(reinterpret_cast<const BYTE*>(item) + item->cb);
+    }
+    EXPECT_EQ(IDListSize(Three.Get()), sum);
+
+    TIDList copy = CopyIDList(Three.Get());
+    ASSERT_TRUE(copy);
+    EXPECT_NE(copy.Get(), Three.Get());
+    EXPECT_EQ(std::memcmp(copy.Get(), Three.Get(), sum), 0);
+    EXPECT_FALSE(CopyIDList(nullptr));
+}
+
+TEST_F(IDLists, ConcatenationAndParts) {
+    TIDList withEmpty = ConcatIDLists(EmptyIDList, Three.Get());
+    EXPECT_EQ(IDListSize(withEmpty.Get()), IDListSize(Three.Get()));
+    EXPECT_EQ(std::memcmp(withEmpty.Get(), Three.Get(), IDListSize(Three.Get())), 0);
+    TIDList withNone = ConcatIDLists(nullptr, Three.Get());
+    EXPECT_EQ(IDListCount(withNone.Get()), 3u);
+
+    TIDList absolute = ConcatIDLists(Folder.Get(), Three.Get());
+    EXPECT_EQ(IDListCount(absolute.Get()), IDListCount(Folder.Get()) + 3);
+    EXPECT_EQ(IDListToPath(absolute.Get()), Dir.Path() + L"\\a\\b\\c.txt");
+
+    // Items: the last one by itself, the end as an empty list, past it none.
+    TIDList last = CopyIDListItem(Three.Get(), 2);
+    EXPECT_EQ(IDListCount(last.Get()), 1u);
+    TIDList atCount = CopyIDListItem(Three.Get(), 3);
+    ASSERT_TRUE(atCount);
+    EXPECT_EQ(IDListSize(atCount.Get()), 2u);
+    EXPECT_FALSE(CopyIDListItem(Three.Get(), 4));
+
+    struct {
+        UINT K, Kept;
+    } heads[] = {{0, 0}, {1, 1}, {2, 2}, {3, 2}, {5, 2}};
+    for (auto h : heads) EXPECT_EQ(IDListCount(CopyIDListHead(Three.Get(), h.K).Get()), h.Kept) << h.K;
+    EXPECT_EQ(IDListSize(CopyIDListHead(EmptyIDList, 3).Get()), 2u);
+}
+
+TEST(Paths, ParsingAndConvertingBack) {
+    TTempDir dir;
+    TIDList desktop = PathToIDList(nullptr, L"");
+    ASSERT_TRUE(desktop);
+    EXPECT_EQ(IDListCount(desktop.Get()), 0u);
+    EXPECT_FALSE(PathToIDList(nullptr, dir / L"does-not-exist"));
+    EXPECT_FALSE(PathToIDList(nullptr, std::wstring(300, L'x')));
+
+    TIDList folder = PathToIDList(nullptr, dir.Path());
+    EXPECT_EQ(IDListToPath(folder.Get()), dir.Path());
+    EXPECT_EQ(IDListToPath(PathToIDList(nullptr, L"C:\\").Get()), L"C:\\");
+    EXPECT_EQ(IDListToPath(nullptr), L"");
+
+    for (TKesShellFolder virtualFolder : {SF_DRIVES, SF_BITBUCKET, SF_CONTROLS}) {
+        TIDList list = SpecialFolderIDList(virtualFolder);
+        ASSERT_TRUE(list) << virtualFolder;
+        EXPECT_EQ(IDListToPath(list.Get()), L"") << virtualFolder;
+    }
+    wchar_t desktopDir[MAX_PATH] = {};
+    SHGetSpecialFolderPathW(nullptr, desktopDir, CSIDL_DESKTOPDIRECTORY, FALSE);
+    EXPECT_EQ(IDListToPath(EmptyIDList), desktopDir);
+    EXPECT_EQ(SpecialFolderPath(SF_DESKTOPDIRECTORY), desktopDir);
+    EXPECT_EQ(SpecialFolderPath(SF_DRIVES), L"");
+}
+
+TEST(Paths, SpecialFoldersAreFoundByTheirLists) {
+    TTempDir dir;
+    EXPECT_EQ(FindSpecialFolder(EmptyIDList), SF_DESKTOP);
+    EXPECT_EQ(FindSpecialFolder(SpecialFolderIDList(SF_DRIVES).Get()), SF_DRIVES);
+    EXPECT_EQ(FindSpecialFolder(SpecialFolderIDList(SF_FAVORITES).Get()), SF_FAVORITES);
+    EXPECT_EQ(FindSpecialFolder(PathToIDList(nullptr, dir.Path()).Get()), SF_FILESYSTEMFOLDER);
+    EXPECT_EQ(FindSpecialFolder(nullptr), SF_FILESYSTEMFOLDER);
+    EXPECT_FALSE(IsNetworkIDList(PathToIDList(nullptr, dir.Path()).Get()));
+    TIDList network = SpecialFolderIDList(SF_NETWORK);
+    if (network) {
+        EXPECT_TRUE(IsNetworkIDList(network.Get()));
+    }
+}
+
+TEST(Paths, SmallHelpers) {
+    EXPECT_EQ(AddTrailingBackslash(L""), L"");
+    EXPECT_EQ(AddTrailingBackslash(L"C:\\"), L"C:\\");
+    EXPECT_EQ(AddTrailingBackslash(L"C:\\dir"), L"C:\\dir\\");
+    EXPECT_TRUE(IsDriveSpec(L"C:"));
+    EXPECT_TRUE(IsDriveSpec(L"C:\\"));
+    EXPECT_FALSE(IsDriveSpec(L"C:\\a"));
+    EXPECT_FALSE(IsDriveSpec(L"C"));
+
+    TTempDir dir;
+    WriteFileBytes(dir / L"five.txt", "12345");
+    EXPECT_TRUE(FileOrFolderExists(dir / L"five.txt"));
+    EXPECT_TRUE(FileOrFolderExists(dir.Path()));
+    EXPECT_TRUE(FileOrFolderExists(L"Q:"));  // a drive specification counts as there
+    EXPECT_FALSE(FileOrFolderExists(dir / L"none.txt"));
+    EXPECT_EQ(GetFileSize64(dir / L"five.txt"), 5);
+    EXPECT_EQ(GetFileSize64(dir / L"none.txt"), -1);
+    EXPECT_TRUE(IsDriveReady(L"C:\\"));
+    EXPECT_FALSE(SysErrorText(ERROR_FILE_NOT_FOUND).empty());
+}
+
+TEST(Drops, FileNamesComeFromTheDropAndTheDataObject) {
+    EXPECT_EQ(FileNamesFromDrop(nullptr), nullptr);
+    EXPECT_EQ(FileNamesFromDataObject(nullptr), nullptr);
+
+    // A real drop block with two names.
+    std::wstring names = std::wstring(L"C:\\one.txt") + L'\0' + L"C:\\two words.lnk" + L'\0' + L'\0';
+    HGLOBAL mem = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() * sizeof(wchar_t));
+    auto* df = static_cast<DROPFILES*>(GlobalLock(mem));
+    df->pFiles = sizeof(DROPFILES);
+    df->fWide = TRUE;
+    std::memcpy(reinterpret_cast<BYTE*>(df) + sizeof(DROPFILES), names.data(), names.size() * sizeof(wchar_t));
+    GlobalUnlock(mem);
+    auto list = FileNamesFromDrop(static_cast<HDROP>(mem));
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(*list, (std::vector<std::wstring>{L"C:\\one.txt", L"C:\\two words.lnk"}));
+    GlobalFree(mem);
+}
+
+}  // namespace
