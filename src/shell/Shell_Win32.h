@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "ui/Handles.h"
+
 // The shell's change-notification registration entries (SHChangeNotifyRegister
 // and SHChangeNotifyDeregister), loaded by ordinal.
 struct TChangeNotifyEntry {
@@ -48,40 +50,13 @@ private:
 
 void FreeIDList(LPITEMIDLIST list) noexcept;
 
-// An owned item-ID list, freed through ShellMalloc. Empty means "none".
-class TIDList {
-public:
-    TIDList() noexcept = default;
-    explicit TIDList(LPITEMIDLIST list) noexcept : FList(list) {}
-    ~TIDList() { FreeIDList(FList); }
-    TIDList(TIDList&& other) noexcept : FList(other.Release()) {}
-    TIDList& operator=(TIDList&& other) noexcept {
-        if (this != &other) Reset(other.Release());
-        return *this;
-    }
-    TIDList(const TIDList&) = delete;
-    TIDList& operator=(const TIDList&) = delete;
-
-    LPITEMIDLIST Get() const noexcept { return FList; }
-    explicit operator bool() const noexcept { return FList != nullptr; }
-    LPITEMIDLIST Release() noexcept {
-        LPITEMIDLIST l = FList;
-        FList = nullptr;
-        return l;
-    }
-    void Reset(LPITEMIDLIST list = nullptr) noexcept {
-        if (list != FList) FreeIDList(FList);
-        FList = list;
-    }
-    // For out-parameters of shell calls.
-    LPITEMIDLIST* Put() noexcept {
-        Reset();
-        return &FList;
-    }
-
-private:
-    LPITEMIDLIST FList = nullptr;
+struct TIDListTraits {
+    static LPITEMIDLIST Invalid() noexcept { return nullptr; }
+    static bool IsValid(LPITEMIDLIST list) noexcept { return list != nullptr; }
+    static void Close(LPITEMIDLIST list) noexcept { FreeIDList(list); }
 };
+// An owned item-ID list, freed through ShellMalloc. Empty means "none".
+using TIDList = ui::TUniqueHandle<LPITEMIDLIST, TIDListTraits>;
 
 TIDList AllocIDList(UINT size);
 UINT IDListSize(LPCITEMIDLIST list) noexcept;

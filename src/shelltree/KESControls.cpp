@@ -4,6 +4,7 @@
 
 #include "shell/ShellBrowser.h"
 #include "ui/Application.h"
+#include "ui/Handles.h"
 #include "ui/Thread.h"
 
 const LONG NotificationEventCodes[NotificationEventCount] = {
@@ -81,14 +82,7 @@ LRESULT CALLBACK NotifierWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lP
 
 TKesShellChangeNotifier::TKesShellChangeNotifier()
     : FEnabled(ChangeNotifyRegister != nullptr), FAlive(std::make_shared<TKesShellChangeNotifier*>(this)) {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = NotifierWindowProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"TKesShellChangeNotifier";
-    RegisterClassExW(&wc);
-    FNotifyWindow = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                    wc.hInstance, nullptr);
+    FNotifyWindow = ui::CreateMessageWindow(L"TKesShellChangeNotifier", NotifierWindowProc);
     if (FNotifyWindow) SetWindowLongPtrW(FNotifyWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     FDirectories.OnChange = [this] { DirectoriesChanged(); };
 }

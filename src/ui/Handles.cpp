@@ -12,4 +12,19 @@ TMemoryDC::~TMemoryDC() {
     if (FDC) DeleteDC(FDC);
 }
 
+HWND CreateMessageWindow(const wchar_t* className, WNDPROC proc) {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    if (!GetClassInfoExW(instance, className, &wc)) {
+        wc = WNDCLASSEXW{};
+        wc.cbSize = sizeof(wc);
+        wc.lpfnWndProc = proc;
+        wc.hInstance = instance;
+        wc.lpszClassName = className;
+        RegisterClassExW(&wc);
+    }
+    return CreateWindowExW(0, className, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
+}
+
 }  // namespace ui

@@ -30,7 +30,12 @@ public:
     T Release() noexcept { return std::exchange(FHandle, Traits::Invalid()); }
     void Reset(T h = Traits::Invalid()) noexcept {
         T old = std::exchange(FHandle, h);
-        if (Traits::IsValid(old)) Traits::Close(old);
+        if (old != h && Traits::IsValid(old)) Traits::Close(old);
+    }
+    // For out-parameters of API calls; drops what was held first.
+    T* Put() noexcept {
+        Reset();
+        return &FHandle;
     }
 
 private:
@@ -141,5 +146,9 @@ public:
 private:
     I* FPtr = nullptr;
 };
+
+// A hidden message-only window of its own class, for timers, thread calls
+// and shell reports. The class is registered on first use.
+HWND CreateMessageWindow(const wchar_t* className, WNDPROC proc);
 
 }  // namespace ui

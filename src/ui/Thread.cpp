@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "ui/Application.h"
+#include "ui/Handles.h"
 
 namespace ui {
 
@@ -31,15 +32,7 @@ LRESULT CALLBACK SyncWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam
 }  // namespace
 
 void InitSynchronize() {
-    if (SyncWindow) return;
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = SyncWindowProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"TSynchronizeWindow";
-    RegisterClassExW(&wc);
-    SyncWindow = CreateWindowExW(0, L"TSynchronizeWindow", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                 GetModuleHandleW(nullptr), nullptr);
+    if (!SyncWindow) SyncWindow = CreateMessageWindow(L"TSynchronizeWindow", SyncWindowProc);
 }
 
 void DoneSynchronize() {

@@ -3,6 +3,7 @@
 #include <unordered_map>
 
 #include "ui/Application.h"
+#include "ui/Handles.h"
 
 namespace ui {
 
@@ -18,16 +19,7 @@ UINT_PTR NextTimerId() {
 }
 
 HWND TimerWindow() {
-    static HWND wnd = [] {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = TimerWindowProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"TTimerWindow";
-        RegisterClassExW(&wc);
-        return CreateWindowExW(0, L"TTimerWindow", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                               GetModuleHandleW(nullptr), nullptr);
-    }();
+    static HWND wnd = CreateMessageWindow(L"TTimerWindow", TimerWindowProc);
     return wnd;
 }
 }  // namespace
