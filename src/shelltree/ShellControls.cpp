@@ -1,0 +1,398 @@
+#include "shelltree/ShellControls.h"
+
+#include <unordered_map>
+#include <vector>
+
+namespace {
+
+// Sets the process error mode for its lifetime.
+class TQuietErrors {
+public:
+    TQuietErrors() : FOld(SetErrorMode(SEM_FAILCRITICALERRORS)) {}
+    ~TQuietErrors() { SetErrorMode(FOld); }
+    TQuietErrors(const TQuietErrors&) = delete;
+    TQuietErrors& operator=(const TQuietErrors&) = delete;
+
+private:
+    UINT FOld;
+};
+
+constexpr TNotificationEvents kTreeEvents = 0x0003FDC0;
+constexpr TNotificationEvents kFileEvents = 0x38;
+
+}  // namespace
+
+TKesShellTree::TKesShellTree(ui::TWinControl* parent)
+    : ui::TCustomTreeView(parent),
+      Navigator(std::make_unique<TShellBrowser>(this)),
+      Notifier(std::make_unique<TKesShellChangeNotifier>()),
+      SystemImages(std::make_unique<TKesSystemImageList>()),
+      FShowOptions(ShowOption(soShowNethood) | ShowOption(soShowRecycleBin) | ShowOption(soShowErrorMessages)) {
+    SetBounds(Left(), Top(), 200, 300);
+    ChangeDelay = 100;
+    SetShowRoot(false);
+    SetHideSelection(false);
+    SetDoubleBuffered(true);
+    RightClickSelect = true;
+    SetImageList(SystemImages->Handle());
+    Notifier->SetEventFilter(kTreeEvents);
+    Notifier->SetRecursive(false);
+    Notifier->ChangeCallback = [this](TKesShellChangeNotifier* sender, TNotificationEvent event,
+                                      LPCITEMIDLIST item1, LPCITEMIDLIST item2) {
+        ShellChanged(sender, event, item1, item2);
+    };
+    // The window exists from here on: the icon-title font, and shell calls
+    // may name it as their owner.
+    LOGFONTW lf{};
+    if (SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof(lf), &lf, 0)) {
+        FFont.Reset(CreateFontIndirectW(&lf));
+        SetFont(FFont.Get());
+    }
+    Navigator->MarkLoaded();
+}
+
+TKesShellTree::~TKesShellTree() {
+    // Nodes go first: their records hold the navigator's folders.
+    if (HandleAllocated()) Items.Clear();
+    DestroyHandle();
+}
+
+TKesShellTreeItem* TKesShellTree::ItemOf(const ui::TTreeNode* node) {
+    return node ? static_cast<TKesShellTreeItem*>(node->Data) : nullptr;
+}
+
+void TKesShellTree::Delete(ui::TTreeNode* node) {
+    ui::TCustomTreeView::Delete(node);
+    delete ItemOf(node);
+    node->Data = nullptr;
+}
+
+std::wstring TKesShellTree::GetNodePath(const ui::TTreeNode* node) const {
+    TKesShellTreeItem* item = ItemOf(node);
+    return item ? IDListToPath(item->AbsoluteIDList.Get()) : std::wstring();
+}
+
+void TKesShellTree::SetRootedAt(TKesShellFolder value) {
+    FRootedAt = value;
+    ui::TWaitCursor wait;
+    {
+        ui::TUpdateScope update(Items);
+        SetSelected(nullptr);
+        Items.Clear();
+        ui::TTreeNode* root = Items.AddChild(nullptr, L"");
+        auto* item = new TKesShellTreeItem();
+        root->Data = item;
+        if (value == SF_DESKTOP) {
+            item->RelativeIDList.Reset(EmptyIDList);
+            item->AbsoluteIDList.Reset(EmptyIDList);
+            item->ItemIsFolder = true;
+            item->OwnFolder = ui::TComPtr<IShellFolder>::Share(DesktopFolder);
+            item->ParentFolder = ui::TComPtr<IShellFolder>::Share(DesktopFolder);
+            root->SetText(Navigator->GetDesktopDisplayName());
+            root->SetHasChildren(true);
+        } else {
+            if (value == SF_FILESYSTEMFOLDER)
+                Navigator->SetFolder(FRootedAtFileSystemFolder);
+            else
+                Navigator->SetSpecialFolder(value);
+            item->RelativeIDList = Navigator->CopyFolderIDList();
+            item->AbsoluteIDList = Navigator->CopyFolderIDList();
+            item->ItemIsFolder = true;
+            item->OwnFolder = ui::TComPtr<IShellFolder>::Share(Navigator->ShellFolder());
+            Navigator->SelectFolderInParent();
+            item->ParentFolder = ui::TComPtr<IShellFolder>::Share(Navigator->ShellFolder());
+            root->SetText(Navigator->GetDisplayName());
+            root->SetHasChildren(Navigator->HasSubFolders() || HasOption(soShowFiles));
+        }
+        if (!Loading()) {
+            root->Expand(false);
+            root->SetSelected(true);
+        }
+        // A desktop root watches the desktop folder itself; any other root
+        // the folder that holds it.
+        if (value == SF_DESKTOP)
+            Notifier->WatchRoot(EmptyIDList);
+        else
+            Notifier->WatchRoot(Navigator->FolderIDList());
+    }
+    if (value != SF_FILESYSTEMFOLDER) FRootedAtFileSystemFolder.clear();
+}
+
+void TKesShellTree::SetRootedAtFileSystemFolder(const std::wstring& path) {
+    FRootedAtFileSystemFolder = path;
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    if (!path.empty() && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        SetRootedAt(SF_FILESYSTEMFOLDER);
+}
+
+void TKesShellTree::SetShowOptions(TKesShellShowOptions value) {
+    if (value == FShowOptions) return;
+    FShowOptions = value;
+    Navigator->ShowErrorMessages = HasOption(soShowErrorMessages);
+    if (HasOption(soShowFiles)) Notifier->SetEventFilter(Notifier->EventFilter() | kFileEvents);
+    RefreshTree();
+}
+
+void TKesShellTree::SetFileSystemOnly(bool value) {
+    Navigator->FileSystemOnly = value;
+    RefreshTree();
+}
+
+void TKesShellTree::SetFilter(const std::wstring& value) {
+    Navigator->SetFilter(value);
+    RefreshTree();
+}
+
+bool TKesShellTree::IncludeItem() {
+    if (!HasOption(soShowHidden) && Navigator->IsHidden()) return false;
+    TKesShellFolder special = SF_FILESYSTEMFOLDER;
+    bool specialKnown = false;
+    auto objectSpecial = [&] {
+        if (!specialKnown) {
+            special = Navigator->GetObjectSpecialFolder();
+            specialKnown = true;
+        }
+        return special;
+    };
+    // Only items directly below the desktop or My Computer can be the
+    // network or the recycle bin; asking costs a walk of the special folders.
+    bool mayBeSpecial = IDListCount(Navigator->FolderIDList()) <= 1;
+    if (!HasOption(soShowNethood) && mayBeSpecial &&
+        (objectSpecial() == SF_NETHOOD || objectSpecial() == SF_NETWORK))
+        return false;
+    if (!HasOption(soShowRecycleBin)) {
+        if (mayBeSpecial && objectSpecial() == SF_BITBUCKET) return false;
+        std::wstring name = Navigator->ObjectName().substr(0, 6);
+        if (CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, name.c_str(), -1, L"RECYCL", -1) == CSTR_EQUAL &&
+            Navigator->IsHidden())
+            return false;
+    }
+    if (HasOption(soShowFiles)) return true;
+    return Navigator->IsFolder();
+}
+
+ui::TTreeNode* TKesShellTree::AddChildItem(ui::TTreeNode* parent) {
+    if (!IncludeItem()) return nullptr;
+    ui::TTreeNode* node = Items.AddChild(parent, Navigator->GetDisplayName());
+    if (!node) return nullptr;
+    auto* item = new TKesShellTreeItem();
+    node->Data = item;
+    item->RelativeIDList = Navigator->CopyObjectIDList();
+    item->AbsoluteIDList = CopyIDList(Navigator->GetAbsoluteObjectIDList());
+    item->ParentFolder = ui::TComPtr<IShellFolder>::Share(Navigator->ShellFolder());
+    item->ItemIsFolder = Navigator->IsFolder();
+    UpdateNodeAttributes(node);
+    if (OnAddFolder) {
+        bool canAdd = true;
+        OnAddFolder(node, GetNodePath(node), canAdd);
+        if (!canAdd) {
+            node->Delete();
+            return nullptr;
+        }
+    }
+    return node;
+}
+
+void TKesShellTree::UpdateNodeAttributes(ui::TTreeNode* node) {
+    // Icons are asked from the shell when the row is first drawn.
+    node->ResetImages();
+    node->SetHasChildren(HasOption(soShowFiles) ? Navigator->IsFolder() : Navigator->HasSubFolders());
+    {
+        TQuietErrors quiet;
+        if (Navigator->GetAttributes(SFGAO_GHOSTED) & SFGAO_GHOSTED) node->SetCut(true);
+        if (TKesShellTreeItem* item = ItemOf(node)) {
+            item->Compressed = (Navigator->GetAttributes(SFGAO_COMPRESSED) & SFGAO_COMPRESSED) != 0;
+            item->Encrypted = (Navigator->GetAttributes(SFGAO_ENCRYPTED) & SFGAO_ENCRYPTED) != 0;
+        }
+    }
+    if (OnUpdatedFolder) OnUpdatedFolder(node);
+}
+
+void TKesShellTree::GetImageIndex(ui::TTreeNode* node) {
+    TKesShellTreeItem* item = ItemOf(node);
+    if (!item || !item->AbsoluteIDList) {
+        ui::TCustomTreeView::GetImageIndex(node);
+        return;
+    }
+    auto lookup = [&](UINT extra) {
+        ++IconLookups;
+        SHFILEINFOW info{};
+        SHGetFileInfoW(reinterpret_cast<LPCWSTR>(item->AbsoluteIDList.Get()), 0, &info, sizeof(info),
+                       SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON | extra);
+        return info.iIcon;
+    };
+    int image = lookup(0);
+    int open = item->ItemIsFolder ? lookup(SHGFI_OPENICON) : image;
+    // Stored without asking the control again.
+    node->SetImageIndex(image);
+    node->SetSelectedIndex(open);
+}
+
+int TKesShellTree::CompareItems(ui::TTreeNode* a, ui::TTreeNode* b, IShellFolder* folder) const {
+    TKesShellTreeItem* ia = ItemOf(a);
+    TKesShellTreeItem* ib = ItemOf(b);
+    if (!folder || !ia || !ib) return 0;
+    HRESULT hr = folder->CompareIDs(0, reinterpret_cast<PCUIDLIST_RELATIVE>(ia->RelativeIDList.Get()),
+                                    reinterpret_cast<PCUIDLIST_RELATIVE>(ib->RelativeIDList.Get()));
+    if (FAILED(hr)) return 0;
+    return static_cast<short>(HRESULT_CODE(hr));
+}
+
+void TKesShellTree::SortNode(ui::TTreeNode* node, IShellFolder* folder) {
+    ui::TComPtr<IShellFolder> keep = ui::TComPtr<IShellFolder>::Share(folder);
+    SortChildren(node, [this, folder](ui::TTreeNode* a, ui::TTreeNode* b) { return CompareItems(a, b, folder); });
+}
+
+void TKesShellTree::FillNode(ui::TTreeNode* node) {
+    if (node->GetFirstChild()) return;
+    TKesShellTreeItem* item = ItemOf(node);
+    if (!item) return;
+    ui::TWaitCursor wait;
+    {
+        ui::TUpdateScope update(Items);
+        Navigator->SetFolderIDList(item->AbsoluteIDList.Get());
+        while (Navigator->FindNextObject()) AddChildItem(node);
+        SortNode(node, Navigator->ShellFolder());
+        node->SetHasChildren(node->GetFirstChild() != nullptr);
+    }
+    if (node->Parent()) Notifier->Directories().Add(Navigator->Folder());
+}
+
+bool TKesShellTree::CanExpand(ui::TTreeNode* node) {
+    bool allow = ui::TCustomTreeView::CanExpand(node) &&
+                 (AllowDeepExpand || (node->Parent() == nullptr && !Loading()));
+    if (allow) FillNode(node);
+    return allow;
+}
+
+void TKesShellTree::Expand(ui::TTreeNode* node) {
+    if (!node->GetFirstChild()) FillNode(node);
+    ui::TCustomTreeView::Expand(node);
+}
+
+bool TKesShellTree::CanChange(ui::TTreeNode* node) {
+    bool allow = ui::TCustomTreeView::CanChange(node);
+    if (!allow || !HasOption(soShowErrorMessages) || !node) return allow;
+    try {
+        TKesShellTreeItem* item = ItemOf(node);
+        if (!item) return allow;
+        Navigator->SetAbsoluteIDList(item->AbsoluteIDList.Get());
+        if (Navigator->IsFolder()) return Navigator->EnterObject();
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+void TKesShellTree::Change(ui::TTreeNode* node) {
+    ui::TCustomTreeView::Change(node);
+    if (TKesShellTreeItem* item = ItemOf(node)) History.Add(CopyIDList(item->AbsoluteIDList.Get()));
+    NotifyLinkSelection(node);
+    if (ExpandOnSelected && node) node->Expand(false);
+    ChangeDelay = 100;
+}
+
+void TKesShellTree::CustomDrawItem(ui::TTreeNode* node, NMTVCUSTOMDRAW& draw) {
+    if (TKesShellTreeItem* item = ItemOf(node)) {
+        if (HasOption(soColorCompressed) && item->Compressed) draw.clrText = 0xFF0000;
+        if (HasOption(soColorEncrypted) && item->Encrypted) draw.clrText = 0x008000;
+    }
+    ui::TCustomTreeView::CustomDrawItem(node, draw);
+}
+
+void TKesShellTree::RefreshNode(ui::TTreeNode* node, bool recurse) {
+    if (Loading() || !node) return;
+    TKesShellTreeItem* item = ItemOf(node);
+    if (!item || !item->ItemIsFolder) return;
+    for (ui::TTreeNode* c = node->GetFirstChild(); c; c = c->GetNextSibling())
+        if (TKesShellTreeItem* ci = ItemOf(c)) ci->Present = 0;
+    Navigator->SetAbsoluteIDList(item->AbsoluteIDList.Get());
+    UpdateNodeAttributes(node);
+    if (!node->GetFirstChild()) return;
+    Navigator->EnterObject();
+    if (!node->Expanded()) {
+        node->DeleteChildren();
+        node->SetHasChildren(true);
+        return;
+    }
+    // Children by display text, so each object is matched in constant time.
+    std::unordered_map<std::wstring, std::vector<ui::TTreeNode*>> byText;
+    for (ui::TTreeNode* c = node->GetFirstChild(); c; c = c->GetNextSibling()) byText[c->Text()].push_back(c);
+    bool added = false;
+    while (Navigator->FindNextObject()) {
+        if (!IncludeItem()) continue;
+        std::wstring text = Navigator->GetDisplayName();
+        ui::TTreeNode* found = nullptr;
+        auto it = byText.find(text);
+        if (it != byText.end()) {
+            const auto& same = it->second;
+            TKesShellTreeItem* first = ItemOf(same.front());
+            if (same.size() == 1 && first && first->Present == 0) {
+                found = same.front();
+            } else {
+                // A repeated text: the item itself decides which node it is.
+                for (ui::TTreeNode* candidate : same) {
+                    TKesShellTreeItem* ci = ItemOf(candidate);
+                    if (ci && Navigator->ShellFolder() &&
+                        HRESULT_CODE(Navigator->ShellFolder()->CompareIDs(
+                            0, reinterpret_cast<PCUIDLIST_RELATIVE>(ci->RelativeIDList.Get()),
+                            reinterpret_cast<PCUIDLIST_RELATIVE>(Navigator->ObjectIDList()))) == 0) {
+                        found = candidate;
+                        break;
+                    }
+                }
+            }
+        }
+        if (!found) {
+            if (!IsEditing()) AddChildItem(node);
+            added = true;
+        } else {
+            ItemOf(found)->Present = 1;
+            found->SetHasChildren(HasOption(soShowFiles) && Navigator->IsFolder() ? true
+                                                                                   : Navigator->HasSubFolders());
+        }
+    }
+    IShellFolder* folder = Navigator->ShellFolder();
+    ui::TComPtr<IShellFolder> ownFolder = ui::TComPtr<IShellFolder>::Share(folder);
+    for (ui::TTreeNode* c = node->GetFirstChild(); c;) {
+        ui::TTreeNode* next = c->GetNextSibling();
+        TKesShellTreeItem* ci = ItemOf(c);
+        if (ci && ci->Present == 0)
+            c->Delete();
+        else if (recurse)
+            RefreshNode(c, true);
+        c = next;
+    }
+    if (added) SortNode(node, ownFolder.Get());
+}
+
+void TKesShellTree::RefreshTree() {
+    ui::TWaitCursor wait;
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    ui::TUpdateScope update(Items);
+    if (!Items.GetFirstNode())
+        SetRootedAt(FRootedAt);
+    else
+        RefreshNode(Items.GetFirstNode(), true);
+}
+
+void TKesShellTree::Loaded() {
+    ui::TCustomTreeView::Loaded();
+    if (!HasOption(soNoFillOnStartup)) ApplyStoredSelection();
+    NotifyLinkSelection(Selected());
+    if (ui::TTreeNode* root = Items.GetFirstNode()) {
+        if (!HasOption(soNoFillOnStartup)) root->Expand(false);
+    }
+}
+
+void TKesShellTree::ShellChanged(TKesShellChangeNotifier*, TNotificationEvent, LPCITEMIDLIST, LPCITEMIDLIST) {}
+void TKesShellTree::NotifyLinkSelection(ui::TTreeNode*) {}
+void TKesShellTree::ApplyStoredSelection() {}

@@ -1,0 +1,120 @@
+// The shell tree: a tree view over the shell namespace with one root entry
+// (a special folder, the desktop or a file-system folder) whose folders are
+// read when they are first opened. Every node keeps its item-ID lists, so
+// the tree can re-read folders and find the node of an item.
+#pragma once
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "shell/ShellBrowser.h"
+#include "shelltree/KESControls.h"
+#include "ui/Handles.h"
+#include "ui/TreeView.h"
+
+enum TKesShellShowOption {
+    soShowNethood, soShowRecycleBin, soShowErrorMessages, soShowHidden, soShowFiles,
+    soShowContextMenuOnTop, soColorCompressed, soColorEncrypted, soNoFillOnStartup,
+};
+using TKesShellShowOptions = uint16_t;
+constexpr TKesShellShowOptions ShowOption(TKesShellShowOption o) { return static_cast<TKesShellShowOptions>(1u << o); }
+
+// What every node of the tree carries, owned by the node.
+struct TKesShellTreeItem {
+    TIDList RelativeIDList;
+    TIDList AbsoluteIDList;
+    int Present = 1;
+    ui::TComPtr<IShellFolder> ParentFolder;
+    bool ItemIsFolder = false;
+    ui::TComPtr<IShellFolder> OwnFolder;  // the root's only
+    bool Compressed = false;
+    bool Encrypted = false;
+};
+
+class TKesShellTree : public ui::TCustomTreeView {
+public:
+    explicit TKesShellTree(ui::TWinControl* parent);
+    ~TKesShellTree() override;
+
+    std::wstring Version() const { return L"TKesShellTree V3.33"; }
+
+    TKesShellFolder RootedAt() const noexcept { return FRootedAt; }
+    // Rebuilds the tree with one root entry.
+    void SetRootedAt(TKesShellFolder value);
+    const std::wstring& RootedAtFileSystemFolder() const noexcept { return FRootedAtFileSystemFolder; }
+    // Roots the tree at the folder when it exists; otherwise only stores it.
+    void SetRootedAtFileSystemFolder(const std::wstring& path);
+
+    TKesShellShowOptions ShowOptions() const noexcept { return FShowOptions; }
+    void SetShowOptions(TKesShellShowOptions value);
+    bool HasOption(TKesShellShowOption o) const noexcept { return (FShowOptions & ShowOption(o)) != 0; }
+    bool FileSystemOnly() const noexcept { return Navigator->FileSystemOnly; }
+    void SetFileSystemOnly(bool value);
+    std::wstring Filter() const { return Navigator->Filter(); }
+    void SetFilter(const std::wstring& value);
+
+    bool ExpandOnSelected = false;
+    bool OleDragDrop = true;
+    bool ShellContextMenu = true;
+    bool CheckBoxes = false;
+    bool CreateLinkOnDrop = false;
+
+    // Raised for every node added below a folder; CanAdd false removes it again.
+    std::function<void(ui::TTreeNode* node, const std::wstring& path, bool& canAdd)> OnAddFolder;
+    std::function<void(ui::TTreeNode* node)> OnUpdatedFolder;
+
+    // The record of a node, or none.
+    static TKesShellTreeItem* ItemOf(const ui::TTreeNode* node);
+    std::wstring GetNodePath(const ui::TTreeNode* node) const;
+    void RefreshNode(ui::TTreeNode* node, bool recurse);
+    void RefreshTree();
+    ui::TTreeNode* AddChildItem(ui::TTreeNode* parent);
+    void UpdateNodeAttributes(ui::TTreeNode* node);
+    bool IncludeItem();
+    int CompareItems(ui::TTreeNode* a, ui::TTreeNode* b, IShellFolder* folder) const;
+
+    // Called by the notifier for every report; the reaction comes with
+    // locating nodes, until then reports change nothing.
+    void ShellChanged(TKesShellChangeNotifier* sender, TNotificationEvent event, LPCITEMIDLIST item1,
+                      LPCITEMIDLIST item2);
+
+    void Loaded() override;
+
+    std::unique_ptr<TShellBrowser> Navigator;
+    std::unique_ptr<TKesShellChangeNotifier> Notifier;
+    std::unique_ptr<TKesSystemImageList> SystemImages;
+    TPidlHistory History;
+    bool AllowDeepExpand = true;
+    std::wstring StoredSelectedFolder;
+    TKesShellFolder StoredSpecialFolder = SF_DRIVES;
+
+    // How many icon lookups the shell was asked for (for measurements).
+    long IconLookups = 0;
+
+protected:
+    bool CanExpand(ui::TTreeNode* node) override;
+    void Expand(ui::TTreeNode* node) override;
+    bool CanChange(ui::TTreeNode* node) override;
+    void Change(ui::TTreeNode* node) override;
+    void Delete(ui::TTreeNode* node) override;
+    void GetImageIndex(ui::TTreeNode* node) override;
+    void CustomDrawItem(ui::TTreeNode* node, NMTVCUSTOMDRAW& draw) override;
+
+private:
+    void FillNode(ui::TTreeNode* node);
+    void SortNode(ui::TTreeNode* node, IShellFolder* folder);
+    // Steps of features still to come: the link to other shell controls
+    // and the stored selection applied at the end of loading.
+    void NotifyLinkSelection(ui::TTreeNode* node);
+    void ApplyStoredSelection();
+
+    TKesShellFolder FRootedAt = SF_DESKTOP;
+    std::wstring FRootedAtFileSystemFolder;
+    TKesShellShowOptions FShowOptions;
+    ui::TFontOwner FFont;
+};

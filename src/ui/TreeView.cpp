@@ -1,0 +1,538 @@
+#include "ui/TreeView.h"
+
+#include "ui/Application.h"
+
+#include <cstring>
+
+namespace ui {
+
+// ---------------------------------------------------------------------------
+// TTreeNode
+
+namespace {
+HWND TreeWnd(const TCustomTreeView* tree) { return tree->Handle(); }
+}  // namespace
+
+void TTreeNode::SetText(const std::wstring& text) {
+    FText = text;
+    TVITEMW item{};
+    item.mask = TVIF_TEXT;
+    item.hItem = FItem;
+    item.pszText = FText.data();
+    SendMessageW(TreeWnd(FOwner), TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+int TTreeNode::ImageIndex() {
+    if (FImageIndex == -2) FOwner->GetImageIndex(this);
+    return FImageIndex;
+}
+
+int TTreeNode::SelectedIndex() {
+    if (FSelectedIndex == -2) FOwner->GetImageIndex(this);
+    return FSelectedIndex;
+}
+
+void TTreeNode::SetImageIndex(int index) {
+    FImageIndex = index;
+    TVITEMW item{};
+    item.mask = TVIF_IMAGE;
+    item.hItem = FItem;
+    item.iImage = index;
+    SendMessageW(TreeWnd(FOwner), TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+void TTreeNode::SetSelectedIndex(int index) {
+    FSelectedIndex = index;
+    TVITEMW item{};
+    item.mask = TVIF_SELECTEDIMAGE;
+    item.hItem = FItem;
+    item.iSelectedImage = index;
+    SendMessageW(TreeWnd(FOwner), TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+void TTreeNode::ResetImages() {
+    FImageIndex = FSelectedIndex = -2;
+    TVITEMW item{};
+    item.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+    item.hItem = FItem;
+    item.iImage = item.iSelectedImage = I_IMAGECALLBACK;
+    SendMessageW(TreeWnd(FOwner), TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+UINT TTreeNode::State(UINT mask) const {
+    return static_cast<UINT>(SendMessageW(TreeWnd(FOwner), TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(FItem), mask));
+}
+
+void TTreeNode::SetState(UINT state, UINT mask) {
+    TVITEMW item{};
+    item.mask = TVIF_STATE;
+    item.hItem = FItem;
+    item.state = state;
+    item.stateMask = mask;
+    SendMessageW(TreeWnd(FOwner), TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+int TTreeNode::StateIndex() const { return static_cast<int>((State(TVIS_STATEIMAGEMASK) >> 12) & 0xF); }
+void TTreeNode::SetStateIndex(int index) {
+    SetState(INDEXTOSTATEIMAGEMASK(index < 0 ? 0 : index), TVIS_STATEIMAGEMASK);
+}
+
+bool TTreeNode::HasChildren() const {
+    TVITEMW item{};
+    item.mask = TVIF_CHILDREN;
+    item.hItem = FItem;
+    SendMessageW(TreeWnd(FOwner), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    return item.cChildren != 0;
+}
+
+void TTreeNode::SetHasChildren(bool value) {
+    TVITEMW item{};
+    item.mask = TVIF_CHILDREN;
+    item.hItem = FItem;
+    item.cChildren = value ? 1 : 0;
+    SendMessageW(TreeWnd(FOwner), TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+bool TTreeNode::Expanded() const { return (State(TVIS_EXPANDED) & TVIS_EXPANDED) != 0; }
+
+void TTreeNode::Expand(bool recursive) {
+    FOwner->ExpandNode(this, TVE_EXPAND);
+    if (recursive)
+        for (TTreeNode* c = GetFirstChild(); c; c = c->GetNextSibling()) c->Expand(true);
+}
+
+void TTreeNode::Collapse(bool recursive) {
+    if (recursive)
+        for (TTreeNode* c = GetFirstChild(); c; c = c->GetNextSibling()) c->Collapse(true);
+    FOwner->ExpandNode(this, TVE_COLLAPSE);
+}
+
+bool TTreeNode::Cut() const { return (State(TVIS_CUT) & TVIS_CUT) != 0; }
+void TTreeNode::SetCut(bool value) { SetState(value ? TVIS_CUT : 0, TVIS_CUT); }
+
+bool TTreeNode::Selected() const { return FOwner->Selected() == this; }
+
+void TTreeNode::SetSelected(bool value) {
+    if (value)
+        FOwner->SetSelected(this);
+    else if (Selected())
+        FOwner->SetSelected(nullptr);
+}
+
+TTreeNode* TTreeNode::Parent() const {
+    return FOwner->NodeFromItem(reinterpret_cast<HTREEITEM>(
+        SendMessageW(TreeWnd(FOwner), TVM_GETNEXTITEM, TVGN_PARENT, reinterpret_cast<LPARAM>(FItem))));
+}
+
+int TTreeNode::Level() const {
+    int level = 0;
+    for (TTreeNode* p = Parent(); p; p = p->Parent()) ++level;
+    return level;
+}
+
+TTreeNode* TTreeNode::GetFirstChild() const {
+    return FOwner->NodeFromItem(reinterpret_cast<HTREEITEM>(
+        SendMessageW(TreeWnd(FOwner), TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(FItem))));
+}
+
+TTreeNode* TTreeNode::GetNextSibling() const {
+    return FOwner->NodeFromItem(reinterpret_cast<HTREEITEM>(
+        SendMessageW(TreeWnd(FOwner), TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(FItem))));
+}
+
+TTreeNode* TTreeNode::GetNext() const {
+    if (TTreeNode* child = GetFirstChild()) return child;
+    for (const TTreeNode* n = this; n; n = n->Parent())
+        if (TTreeNode* sibling = n->GetNextSibling()) return sibling;
+    return nullptr;
+}
+
+int TTreeNode::Count() const {
+    int n = 0;
+    for (TTreeNode* c = GetFirstChild(); c; c = c->GetNextSibling()) ++n;
+    return n;
+}
+
+int TTreeNode::AbsoluteIndex() const {
+    int index = 0;
+    for (TTreeNode* n = FOwner->Items.GetFirstNode(); n; n = n->GetNext(), ++index)
+        if (n == this) return index;
+    return -1;
+}
+
+RECT TTreeNode::DisplayRect(bool textOnly) const {
+    RECT r{};
+    std::memcpy(&r, &FItem, sizeof(FItem));  // the item goes in, the rectangle comes out
+    if (!SendMessageW(TreeWnd(FOwner), TVM_GETITEMRECT, textOnly ? TRUE : FALSE, reinterpret_cast<LPARAM>(&r)))
+        return RECT{};
+    return r;
+}
+
+void TTreeNode::Delete() {
+    // The deletion notification frees this object.
+    SendMessageW(TreeWnd(FOwner), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(FItem));
+}
+
+void TTreeNode::DeleteChildren() {
+    while (TTreeNode* child = GetFirstChild()) child->Delete();
+}
+
+// ---------------------------------------------------------------------------
+// TTreeNodes
+
+TTreeNode* TTreeNodes::AddChild(TTreeNode* parent, const std::wstring& text) {
+    HWND wnd = FOwner->Handle();
+    auto* node = new TTreeNode(FOwner, nullptr);
+    node->FText = text;
+    TVINSERTSTRUCTW ins{};
+    ins.hParent = parent ? parent->ItemId() : TVI_ROOT;
+    ins.hInsertAfter = TVI_LAST;
+    ins.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+    ins.item.pszText = node->FText.data();
+    ins.item.lParam = reinterpret_cast<LPARAM>(node);
+    ins.item.iImage = ins.item.iSelectedImage = I_IMAGECALLBACK;
+    node->FItem = reinterpret_cast<HTREEITEM>(SendMessageW(wnd, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&ins)));
+    if (!node->FItem) {
+        delete node;
+        return nullptr;
+    }
+    return node;
+}
+
+void TTreeNodes::Clear() {
+    TUpdateScope update(*this);
+    SendMessageW(FOwner->Handle(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+}
+
+int TTreeNodes::Count() const { return static_cast<int>(SendMessageW(FOwner->Handle(), TVM_GETCOUNT, 0, 0)); }
+
+TTreeNode* TTreeNodes::GetFirstNode() const {
+    return FOwner->NodeFromItem(
+        reinterpret_cast<HTREEITEM>(SendMessageW(FOwner->Handle(), TVM_GETNEXTITEM, TVGN_ROOT, 0)));
+}
+
+TTreeNode* TTreeNodes::Item(int absoluteIndex) const {
+    if (absoluteIndex < 0) return nullptr;
+    TTreeNode* n = GetFirstNode();
+    for (int i = 0; n && i < absoluteIndex; ++i) n = n->GetNext();
+    return n;
+}
+
+void TTreeNodes::BeginUpdate() {
+    if (FUpdateCount++ == 0 && FOwner->HandleAllocated()) SendMessageW(FOwner->Handle(), WM_SETREDRAW, FALSE, 0);
+}
+
+void TTreeNodes::EndUpdate() {
+    if (FUpdateCount > 0 && --FUpdateCount == 0 && FOwner->HandleAllocated()) {
+        SendMessageW(FOwner->Handle(), WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(FOwner->Handle(), nullptr, TRUE);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// TCustomTreeView
+
+TCustomTreeView::TCustomTreeView(TWinControl* parent) : TWinControl(parent) {
+    CreateHandle({WC_TREEVIEWW,
+                  WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT |
+                      TVS_SHOWSELALWAYS | TVS_DISABLEDRAGDROP,
+                  0, nullptr, L""});
+    FChangeTimer.OnTimer = [this] { ChangeTimerFired(); };
+}
+
+TCustomTreeView::~TCustomTreeView() {
+    FChangeTimer.SetEnabled(false);
+    // Nodes are freed through the deletion step while this object still lives.
+    if (HandleAllocated()) Items.Clear();
+    DestroyHandle();
+}
+
+TTreeNode* TCustomTreeView::NodeFromItem(HTREEITEM item) const {
+    if (!item) return nullptr;
+    TVITEMW tv{};
+    tv.mask = TVIF_PARAM;
+    tv.hItem = item;
+    if (!SendMessageW(Handle(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv))) return nullptr;
+    return reinterpret_cast<TTreeNode*>(tv.lParam);
+}
+
+TTreeNode* TCustomTreeView::Selected() const {
+    return NodeFromItem(reinterpret_cast<HTREEITEM>(SendMessageW(Handle(), TVM_GETNEXTITEM, TVGN_CARET, 0)));
+}
+
+void TCustomTreeView::SetSelected(TTreeNode* node) {
+    SendMessageW(Handle(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(node ? node->ItemId() : nullptr));
+}
+
+UINT TCustomTreeView::GetHitTestInfoAt(int x, int y) const {
+    TVHITTESTINFO hit{};
+    hit.pt = {x, y};
+    SendMessageW(Handle(), TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+    return hit.flags;
+}
+
+TTreeNode* TCustomTreeView::GetNodeAt(int x, int y) const {
+    TVHITTESTINFO hit{};
+    hit.pt = {x, y};
+    HTREEITEM item = reinterpret_cast<HTREEITEM>(SendMessageW(Handle(), TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    if (!(hit.flags & (TVHT_ONITEM | TVHT_ONITEMBUTTON | TVHT_ONITEMINDENT | TVHT_ONITEMRIGHT))) return nullptr;
+    return NodeFromItem(item);
+}
+
+bool TCustomTreeView::IsEditing() const { return SendMessageW(Handle(), TVM_GETEDITCONTROL, 0, 0) != 0; }
+
+void TCustomTreeView::SetIndent(int indent) { SendMessageW(Handle(), TVM_SETINDENT, static_cast<WPARAM>(indent), 0); }
+int TCustomTreeView::Indent() const { return static_cast<int>(SendMessageW(Handle(), TVM_GETINDENT, 0, 0)); }
+
+namespace {
+void SetStyleBits(HWND wnd, DWORD bits, bool on) {
+    LONG style = GetWindowLongW(wnd, GWL_STYLE);
+    LONG wanted = on ? (style | static_cast<LONG>(bits)) : (style & ~static_cast<LONG>(bits));
+    if (wanted != style) {
+        SetWindowLongW(wnd, GWL_STYLE, wanted);
+        SetWindowPos(wnd, nullptr, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    }
+}
+}  // namespace
+
+void TCustomTreeView::SetShowRoot(bool value) { SetStyleBits(Handle(), TVS_LINESATROOT, value); }
+bool TCustomTreeView::ShowRoot() const { return (GetWindowLongW(Handle(), GWL_STYLE) & TVS_LINESATROOT) != 0; }
+void TCustomTreeView::SetShowLines(bool value) { SetStyleBits(Handle(), TVS_HASLINES, value); }
+void TCustomTreeView::SetHideSelection(bool value) { SetStyleBits(Handle(), TVS_SHOWSELALWAYS, !value); }
+void TCustomTreeView::SetDoubleBuffered(bool value) {
+    SendMessageW(Handle(), TVM_SETEXTENDEDSTYLE, TVS_EX_DOUBLEBUFFER, value ? TVS_EX_DOUBLEBUFFER : 0);
+}
+void TCustomTreeView::SetImageList(HIMAGELIST images) {
+    SendMessageW(Handle(), TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(images));
+}
+void TCustomTreeView::SetStateImages(HIMAGELIST images) {
+    SendMessageW(Handle(), TVM_SETIMAGELIST, TVSIL_STATE, reinterpret_cast<LPARAM>(images));
+}
+
+void TCustomTreeView::Loaded() { FLoading = false; }
+
+void TCustomTreeView::SortChildren(TTreeNode* node, const std::function<int(TTreeNode*, TTreeNode*)>& compare) {
+    struct TContext {
+        const std::function<int(TTreeNode*, TTreeNode*)>* Compare;
+    } context{&compare};
+    TVSORTCB sort{};
+    sort.hParent = node ? node->ItemId() : TVI_ROOT;
+    sort.lpfnCompare = [](LPARAM a, LPARAM b, LPARAM data) WINAPI -> int {
+        auto* ctx = reinterpret_cast<TContext*>(data);
+        return (*ctx->Compare)(reinterpret_cast<TTreeNode*>(a), reinterpret_cast<TTreeNode*>(b));
+    };
+    sort.lParam = reinterpret_cast<LPARAM>(&context);
+    SendMessageW(Handle(), TVM_SORTCHILDRENCB, 0, reinterpret_cast<LPARAM>(&sort));
+}
+
+void TCustomTreeView::ExpandNode(TTreeNode* node, UINT action) {
+    bool expand = action == TVE_EXPAND;
+    if (expand == node->Expanded() && (expand ? node->GetFirstChild() != nullptr : true)) return;
+    if (expand ? !CanExpand(node) : !CanCollapse(node)) return;
+    ++FSilent;
+    SendMessageW(Handle(), TVM_EXPAND, action, reinterpret_cast<LPARAM>(node->ItemId()));
+    --FSilent;
+    if (expand)
+        Expand(node);
+    else
+        Collapse(node);
+}
+
+bool TCustomTreeView::CanExpand(TTreeNode* node) {
+    bool allow = true;
+    if (OnExpanding) OnExpanding(node, allow);
+    return allow;
+}
+void TCustomTreeView::Expand(TTreeNode* node) {
+    if (OnExpanded) OnExpanded(node);
+}
+bool TCustomTreeView::CanCollapse(TTreeNode* node) {
+    bool allow = true;
+    if (OnCollapsing) OnCollapsing(node, allow);
+    return allow;
+}
+void TCustomTreeView::Collapse(TTreeNode* node) {
+    if (OnCollapsed) OnCollapsed(node);
+}
+bool TCustomTreeView::CanChange(TTreeNode* node) {
+    bool allow = true;
+    if (OnChanging) OnChanging(node, allow);
+    return allow;
+}
+void TCustomTreeView::Change(TTreeNode* node) {
+    if (OnChange) OnChange(node);
+}
+bool TCustomTreeView::CanEdit(TTreeNode* node) {
+    bool allow = !ReadOnly;
+    if (OnEditing) OnEditing(node, allow);
+    return allow;
+}
+void TCustomTreeView::Edit(TTreeNode* node, std::wstring& text) {
+    if (OnEdited) OnEdited(node, text);
+}
+void TCustomTreeView::Delete(TTreeNode* node) {
+    if (OnDeletion) OnDeletion(node);
+}
+void TCustomTreeView::KeyDown(WORD& key, TShiftState shift) {
+    if (OnKeyDown) OnKeyDown(key, shift);
+}
+void TCustomTreeView::KeyPress(wchar_t& key) {
+    if (OnKeyPress) OnKeyPress(key);
+}
+void TCustomTreeView::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+    if (OnMouseDown) OnMouseDown(button, shift, x, y);
+}
+void TCustomTreeView::GetImageIndex(TTreeNode* node) {
+    if (node->FImageIndex == -2) node->FImageIndex = -1;
+    if (node->FSelectedIndex == -2) node->FSelectedIndex = node->FImageIndex;
+}
+void TCustomTreeView::CustomDrawItem(TTreeNode*, NMTVCUSTOMDRAW&) {}
+
+void TCustomTreeView::ChangeTimerFired() {
+    FChangeTimer.SetEnabled(false);
+    TTreeNode* node = FPendingChange;
+    FPendingChange = nullptr;
+    if (node) Change(node);
+}
+
+bool TCustomTreeView::HandleNotify(NMHDR* hdr, LRESULT& result) {
+    switch (hdr->code) {
+    case TVN_ITEMEXPANDINGW: {
+        auto* nm = reinterpret_cast<NMTREEVIEWW*>(hdr);
+        TTreeNode* node = reinterpret_cast<TTreeNode*>(nm->itemNew.lParam);
+        if (FSilent || !node) return true;
+        bool allow = nm->action & TVE_EXPAND ? CanExpand(node) : CanCollapse(node);
+        result = allow ? FALSE : TRUE;
+        return true;
+    }
+    case TVN_ITEMEXPANDEDW: {
+        auto* nm = reinterpret_cast<NMTREEVIEWW*>(hdr);
+        TTreeNode* node = reinterpret_cast<TTreeNode*>(nm->itemNew.lParam);
+        if (FSilent || !node) return true;
+        if (nm->action & TVE_EXPAND)
+            Expand(node);
+        else
+            Collapse(node);
+        return true;
+    }
+    case TVN_SELCHANGINGW: {
+        auto* nm = reinterpret_cast<NMTREEVIEWW*>(hdr);
+        TTreeNode* node = reinterpret_cast<TTreeNode*>(nm->itemNew.lParam);
+        result = CanChange(node) ? FALSE : TRUE;
+        return true;
+    }
+    case TVN_SELCHANGEDW: {
+        auto* nm = reinterpret_cast<NMTREEVIEWW*>(hdr);
+        FPendingChange = reinterpret_cast<TTreeNode*>(nm->itemNew.lParam);
+        FChangeTimer.SetEnabled(false);
+        if (ChangeDelay == 0) {
+            ChangeTimerFired();
+        } else {
+            FChangeTimer.SetInterval(ChangeDelay);
+            FChangeTimer.SetEnabled(true);
+        }
+        return true;
+    }
+    case TVN_DELETEITEMW: {
+        auto* nm = reinterpret_cast<NMTREEVIEWW*>(hdr);
+        auto* node = reinterpret_cast<TTreeNode*>(nm->itemOld.lParam);
+        if (!node) return true;
+        if (FPendingChange == node) FPendingChange = nullptr;
+        try {
+            Delete(node);
+        } catch (...) {
+            if (Application) Application->HandleException();
+        }
+        delete node;
+        return true;
+    }
+    case TVN_GETDISPINFOW: {
+        auto* di = reinterpret_cast<NMTVDISPINFOW*>(hdr);
+        auto* node = reinterpret_cast<TTreeNode*>(di->item.lParam);
+        if (!node) return true;
+        if (di->item.mask & (TVIF_IMAGE | TVIF_SELECTEDIMAGE)) {
+            if (node->FImageIndex == -2 || node->FSelectedIndex == -2) GetImageIndex(node);
+            di->item.iImage = node->FImageIndex;
+            di->item.iSelectedImage = node->FSelectedIndex;
+            di->item.mask |= TVIF_DI_SETITEM;  // the control keeps them from now on
+        }
+        return true;
+    }
+    case TVN_BEGINLABELEDITW: {
+        auto* di = reinterpret_cast<NMTVDISPINFOW*>(hdr);
+        auto* node = reinterpret_cast<TTreeNode*>(di->item.lParam);
+        result = node && CanEdit(node) ? FALSE : TRUE;
+        return true;
+    }
+    case TVN_ENDLABELEDITW: {
+        auto* di = reinterpret_cast<NMTVDISPINFOW*>(hdr);
+        auto* node = reinterpret_cast<TTreeNode*>(di->item.lParam);
+        if (node && di->item.pszText) {
+            std::wstring text = di->item.pszText;
+            Edit(node, text);
+            node->SetText(text);
+        }
+        result = FALSE;
+        return true;
+    }
+    case NM_CUSTOMDRAW: {
+        auto* cd = reinterpret_cast<NMTVCUSTOMDRAW*>(hdr);
+        if (cd->nmcd.dwDrawStage == CDDS_PREPAINT) {
+            result = CDRF_NOTIFYITEMDRAW;
+        } else if (cd->nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
+            if (auto* node = reinterpret_cast<TTreeNode*>(cd->nmcd.lItemlParam)) CustomDrawItem(node, *cd);
+            result = CDRF_DODEFAULT;
+        } else {
+            result = CDRF_DODEFAULT;
+        }
+        return true;
+    }
+    case NM_DBLCLK:
+        if (OnDblClick) OnDblClick();
+        return true;
+    case NM_CLICK:
+        if (OnClick) OnClick();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool TCustomTreeView::WndProc(TMessage& msg) {
+    switch (msg.Msg) {
+    case CN_NOTIFY:
+        return HandleNotify(reinterpret_cast<NMHDR*>(msg.LParam), msg.Result);
+    case WM_KEYDOWN: {
+        WORD key = static_cast<WORD>(msg.WParam);
+        KeyDown(key, KeyboardShiftState());
+        if (key == 0) return true;
+        msg.WParam = key;
+        return false;
+    }
+    case WM_CHAR: {
+        auto key = static_cast<wchar_t>(msg.WParam);
+        KeyPress(key);
+        if (key == 0) return true;
+        msg.WParam = key;
+        return false;
+    }
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN: {
+        TMouseButton button = msg.Msg == WM_LBUTTONDOWN ? mbLeft : mbRight;
+        int x = static_cast<short>(LOWORD(msg.LParam)), y = static_cast<short>(HIWORD(msg.LParam));
+        if (button == mbRight && RightClickSelect) {
+            if (TTreeNode* node = GetNodeAt(x, y)) SetSelected(node);
+        }
+        MouseDown(button, KeyboardShiftState(), x, y);
+        return false;
+    }
+    case WM_DESTROY:
+        Items.Clear();
+        return false;
+    default:
+        return TWinControl::WndProc(msg);
+    }
+}
+
+}  // namespace ui

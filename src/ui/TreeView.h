@@ -1,0 +1,209 @@
+// The tree-view base: nodes over the common tree-view control, with the
+// steps a derived tree hooks (may expand, expanded, may change, changed,
+// node deleted, ...). Each native item carries its node in lParam, so an
+// item leads to its node without a search.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+#include <string>
+
+#include "ui/Timer.h"
+#include "ui/WinControl.h"
+
+namespace ui {
+
+class TCustomTreeView;
+
+class TTreeNode {
+public:
+    TTreeNode(TCustomTreeView* owner, HTREEITEM item) : FOwner(owner), FItem(item) {}
+    TTreeNode(const TTreeNode&) = delete;
+    TTreeNode& operator=(const TTreeNode&) = delete;
+
+    HTREEITEM ItemId() const noexcept { return FItem; }
+    TCustomTreeView* TreeView() const noexcept { return FOwner; }
+
+    const std::wstring& Text() const noexcept { return FText; }
+    void SetText(const std::wstring& text);
+    // Icons are asked from the tree when a row is first drawn (or read here).
+    int ImageIndex();
+    int SelectedIndex();
+    void SetImageIndex(int index);
+    void SetSelectedIndex(int index);
+    // Forgets the icons: they are asked again when the row is next drawn.
+    void ResetImages();
+    bool ImagesKnown() const noexcept { return FImageIndex != -2; }
+    int StateIndex() const;
+    void SetStateIndex(int index);
+    void* Data = nullptr;
+
+    bool HasChildren() const;
+    void SetHasChildren(bool value);
+    bool Expanded() const;
+    void Expand(bool recursive);
+    void Collapse(bool recursive);
+    bool Cut() const;
+    void SetCut(bool value);
+    bool Selected() const;
+    void SetSelected(bool value);
+
+    TTreeNode* Parent() const;
+    int Level() const;
+    TTreeNode* GetFirstChild() const;
+    TTreeNode* GetNextSibling() const;
+    // The next node in the tree's order: depth first, all nodes.
+    TTreeNode* GetNext() const;
+    int Count() const;
+    int AbsoluteIndex() const;
+    RECT DisplayRect(bool textOnly) const;
+
+    void Delete();
+    void DeleteChildren();
+
+private:
+    friend class TCustomTreeView;
+    friend class TTreeNodes;
+    UINT State(UINT mask) const;
+    void SetState(UINT state, UINT mask);
+
+    TCustomTreeView* FOwner;
+    HTREEITEM FItem;
+    std::wstring FText;
+    int FImageIndex = -2;  // -2: not asked yet
+    int FSelectedIndex = -2;
+};
+
+// The node collection with its update bracket.
+class TTreeNodes {
+public:
+    explicit TTreeNodes(TCustomTreeView* owner) : FOwner(owner) {}
+    TTreeNode* AddChild(TTreeNode* parent, const std::wstring& text);
+    void Clear();
+    int Count() const;
+    TTreeNode* GetFirstNode() const;
+    // The node at a position in the tree's order, or none.
+    TTreeNode* Item(int absoluteIndex) const;
+    // Suspends redrawing until the matching EndUpdate; nestable.
+    void BeginUpdate();
+    void EndUpdate();
+    int UpdateCount() const noexcept { return FUpdateCount; }
+
+private:
+    TCustomTreeView* FOwner;
+    int FUpdateCount = 0;
+};
+
+// Opens the update bracket for its lifetime.
+class TUpdateScope {
+public:
+    explicit TUpdateScope(TTreeNodes& items) : FItems(items) { FItems.BeginUpdate(); }
+    ~TUpdateScope() { FItems.EndUpdate(); }
+    TUpdateScope(const TUpdateScope&) = delete;
+    TUpdateScope& operator=(const TUpdateScope&) = delete;
+
+private:
+    TTreeNodes& FItems;
+};
+
+// Shows the hourglass for its lifetime.
+class TWaitCursor {
+public:
+    TWaitCursor() : FOld(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
+    ~TWaitCursor() { SetCursor(FOld); }
+    TWaitCursor(const TWaitCursor&) = delete;
+    TWaitCursor& operator=(const TWaitCursor&) = delete;
+
+private:
+    HCURSOR FOld;
+};
+
+class TCustomTreeView : public TWinControl {
+public:
+    explicit TCustomTreeView(TWinControl* parent);
+    ~TCustomTreeView() override;
+
+    TTreeNodes Items{this};
+    TTreeNode* Selected() const;
+    void SetSelected(TTreeNode* node);
+    // The node of a native item (its lParam).
+    TTreeNode* NodeFromItem(HTREEITEM item) const;
+    TTreeNode* GetNodeAt(int x, int y) const;
+    UINT GetHitTestInfoAt(int x, int y) const;
+    bool IsEditing() const;
+
+    // Milliseconds between a selection change and the change event.
+    UINT ChangeDelay = 0;
+
+    void SetIndent(int indent);
+    int Indent() const;
+    void SetShowRoot(bool value);
+    bool ShowRoot() const;
+    void SetShowLines(bool value);
+    void SetHideSelection(bool value);
+    void SetDoubleBuffered(bool value);
+    void SetImageList(HIMAGELIST images);
+    void SetStateImages(HIMAGELIST images);
+    bool RightClickSelect = false;
+    bool ReadOnly = false;
+
+    // The form is being read: properties are only stored. Loaded() ends it.
+    bool Loading() const noexcept { return FLoading; }
+    void BeginLoading() noexcept { FLoading = true; }
+    virtual void Loaded();
+
+    // Sorts the children of a node (of the roots when none).
+    void SortChildren(TTreeNode* node, const std::function<int(TTreeNode*, TTreeNode*)>& compare);
+
+    // Events; raised by the overridable steps below.
+    std::function<void(TTreeNode*, bool& allow)> OnExpanding;
+    std::function<void(TTreeNode*)> OnExpanded;
+    std::function<void(TTreeNode*, bool& allow)> OnCollapsing;
+    std::function<void(TTreeNode*)> OnCollapsed;
+    std::function<void(TTreeNode*, bool& allow)> OnChanging;
+    std::function<void(TTreeNode*)> OnChange;
+    std::function<void(TTreeNode*, bool& allowEdit)> OnEditing;
+    std::function<void(TTreeNode*, std::wstring& text)> OnEdited;
+    std::function<void(TTreeNode*)> OnDeletion;
+    std::function<void(WORD& key, TShiftState)> OnKeyDown;
+    std::function<void(wchar_t& key)> OnKeyPress;
+    std::function<void()> OnDblClick;
+    std::function<void()> OnClick;
+
+    // Steps for derived trees.
+    virtual bool CanExpand(TTreeNode* node);
+    virtual void Expand(TTreeNode* node);
+    virtual bool CanCollapse(TTreeNode* node);
+    virtual void Collapse(TTreeNode* node);
+    virtual bool CanChange(TTreeNode* node);
+    virtual void Change(TTreeNode* node);
+    virtual bool CanEdit(TTreeNode* node);
+    virtual void Edit(TTreeNode* node, std::wstring& text);
+    virtual void Delete(TTreeNode* node);
+    virtual void KeyDown(WORD& key, TShiftState shift);
+    virtual void KeyPress(wchar_t& key);
+    virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
+    // Called when a row is drawn whose icons are not known yet.
+    virtual void GetImageIndex(TTreeNode* node);
+    // Item pre-paint: may change the text colour.
+    virtual void CustomDrawItem(TTreeNode* node, NMTVCUSTOMDRAW& draw);
+
+protected:
+    bool WndProc(TMessage& msg) override;
+
+private:
+    friend class TTreeNode;
+    friend class TTreeNodes;
+    bool HandleNotify(NMHDR* hdr, LRESULT& result);
+    void ExpandNode(TTreeNode* node, UINT action);
+    void ChangeTimerFired();
+
+    bool FLoading = false;
+    int FSilent = 0;  // notifications caused by our own TVM_EXPAND are not steps
+    TTimer FChangeTimer;
+    TTreeNode* FPendingChange = nullptr;
+};
+
+}  // namespace ui

@@ -1,0 +1,200 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "shelltree/ShellControls.h"
+#include "testutil/TestFiles.h"
+#include "ui/Application.h"
+#include "ui/Form.h"
+
+using namespace testutil;
+
+namespace {
+
+constexpr TKesShellShowOptions kDesigned = ShowOption(soShowNethood) | ShowOption(soShowRecycleBin) |
+                                           ShowOption(soShowErrorMessages) | ShowOption(soShowFiles) |
+                                           ShowOption(soShowContextMenuOnTop);
+
+class ShellTree : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Form.SetBounds(0, 0, 300, 400);
+        Tree = std::make_unique<TKesShellTree>(&Form);
+        Tree->SetBounds(0, 0, 300, 400);
+        CreateDirectoryW((Dir / L"Beta").c_str(), nullptr);
+        CreateDirectoryW((Dir / L"alpha").c_str(), nullptr);
+        CreateDirectoryW((Dir / L"alpha\\inner").c_str(), nullptr);
+        CreateDirectoryW((Dir / L"Empty").c_str(), nullptr);
+        WriteFileBytes(Dir / L"zeta.lnk", "L");
+        WriteFileBytes(Dir / L"apple.txt", "a");
+        WriteFileBytes(Dir / L"secret.txt", "s");
+        SetFileAttributesW((Dir / L"secret.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    }
+    void TearDown() override { Tree.reset(); }
+
+    void Root(TKesShellShowOptions options = kDesigned) {
+        Tree->SetShowOptions(options);
+        Tree->SetRootedAtFileSystemFolder(Dir.Path());
+    }
+    static std::vector<std::wstring> Children(ui::TTreeNode* node) {
+        std::vector<std::wstring> names;
+        for (ui::TTreeNode* c = node->GetFirstChild(); c; c = c->GetNextSibling()) names.push_back(c->Text());
+        return names;
+    }
+    ui::TTreeNode* Child(ui::TTreeNode* node, const std::wstring& text) {
+        for (ui::TTreeNode* c = node->GetFirstChild(); c; c = c->GetNextSibling())
+            if (c->Text() == text) return c;
+        return nullptr;
+    }
+    ui::TTreeNode* RootNode() { return Tree->Items.GetFirstNode(); }
+
+    TTempDir Dir;
+    ui::TForm Form;
+    std::unique_ptr<TKesShellTree> Tree;
+};
+
+// Display names may hide known extensions; compare without them.
+std::wstring Stem(const std::wstring& name) { return name.substr(0, name.find(L'.')); }
+std::vector<std::wstring> Stems(std::vector<std::wstring> names) {
+    for (auto& n : names) n = Stem(n);
+    return names;
+}
+
+TEST_F(ShellTree, RootingShowsOneExpandedRootWithFoldersFirst) {
+    Root();
+    ui::TTreeNode* root = RootNode();
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(root->GetNextSibling(), nullptr);
+    EXPECT_TRUE(root->Expanded());
+    EXPECT_TRUE(root->Selected());
+    EXPECT_EQ(Tree->GetNodePath(root), Dir.Path());
+    EXPECT_EQ(Stems(Children(root)), (std::vector<std::wstring>{L"alpha", L"Beta", L"Empty", L"apple", L"zeta"}));
+    EXPECT_EQ(Tree->GetNodePath(Child(root, L"alpha")), Dir / L"alpha");
+    EXPECT_NE(Tree->Notifier->RootRegistration(), 0u);
+}
+
+TEST_F(ShellTree, WithoutFilesOnlyFoldersShowAndFiltersKeepFolders) {
+    Root(kDesigned & ~ShowOption(soShowFiles));
+    EXPECT_EQ(Children(RootNode()), (std::vector<std::wstring>{L"alpha", L"Beta", L"Empty"}));
+
+    Tree->SetShowOptions(kDesigned);
+    Tree->SetFilter(L"*.lnk");
+    Tree->SetRootedAtFileSystemFolder(Dir.Path());
+    EXPECT_EQ(Stems(Children(RootNode())), (std::vector<std::wstring>{L"alpha", L"Beta", L"Empty", L"zeta"}));
+
+    Tree->SetShowOptions(kDesigned | ShowOption(soShowHidden));
+    Tree->SetFilter(L"*");
+    auto names = Stems(Children(RootNode()));
+    EXPECT_NE(std::find(names.begin(), names.end(), L"secret"), names.end());
+}
+
+TEST_F(ShellTree, AnEmptyFolderLosesItsButtonOnceExpanded) {
+    Root();
+    ui::TTreeNode* empty = Child(RootNode(), L"Empty");
+    ASSERT_NE(empty, nullptr);
+    EXPECT_TRUE(empty->HasChildren());  // with files shown every folder offers expansion
+    empty->Expand(false);
+    EXPECT_EQ(empty->GetFirstChild(), nullptr);
+    EXPECT_FALSE(empty->HasChildren());
+    // Its folder is watched from its first expansion on.
+    EXPECT_GE(Tree->Notifier->Directories().IndexOf(Dir / L"Empty\\"), 0);
+}
+
+TEST_F(ShellTree, RefreshKeepsWhatExistsAndReadsWhatChanged) {
+    Root();
+    ui::TTreeNode* root = RootNode();
+    ui::TTreeNode* alpha = Child(root, L"alpha");
+    alpha->Expand(false);
+    ASSERT_NE(Child(alpha, L"inner"), nullptr);
+    ui::TTreeNode* beta = Child(root, L"Beta");
+    WriteFileBytes(Dir / L"Beta\\b.txt", "b");
+    beta->Expand(false);
+    beta->Collapse(false);
+
+    WriteFileBytes(Dir / L"middle.txt", "m");
+    DeleteFileW((Dir / L"apple.txt").c_str());
+    Tree->RefreshNode(root, true);
+
+    EXPECT_EQ(Stems(Children(root)), (std::vector<std::wstring>{L"alpha", L"Beta", L"Empty", L"middle", L"zeta"}));
+    EXPECT_EQ(Child(root, L"alpha"), alpha);  // the same node, still expanded
+    EXPECT_TRUE(alpha->Expanded());
+    EXPECT_NE(Child(alpha, L"inner"), nullptr);
+    EXPECT_EQ(beta->GetFirstChild(), nullptr);  // a collapsed node is emptied
+    EXPECT_TRUE(beta->HasChildren());
+}
+
+TEST_F(ShellTree, ItemsWithTheSameTextStayTwoNodes) {
+    // A shortcut's extension is never shown, so "same.lnk" reads like the
+    // folder "same".
+    CreateDirectoryW((Dir / L"same").c_str(), nullptr);
+    WriteFileBytes(Dir / L"same.lnk", "2");
+    Root();
+    auto countSame = [&] {
+        auto names = Children(RootNode());
+        return std::count(names.begin(), names.end(), L"same");
+    };
+    ASSERT_EQ(countSame(), 2);
+    int before = static_cast<int>(Children(RootNode()).size());
+    Tree->RefreshNode(RootNode(), true);
+    Tree->RefreshNode(RootNode(), true);
+    EXPECT_EQ(countSame(), 2);
+    EXPECT_EQ(static_cast<int>(Children(RootNode()).size()), before);
+
+    DeleteFileW((Dir / L"same.lnk").c_str());
+    Tree->RefreshNode(RootNode(), true);
+    EXPECT_EQ(countSame(), 1);
+    EXPECT_TRUE(TKesShellTree::ItemOf(Child(RootNode(), L"same"))->ItemIsFolder);
+}
+
+TEST_F(ShellTree, SettingsThatChangeNothingDoNothing) {
+    Root();
+    ui::TTreeNode* alpha = Child(RootNode(), L"alpha");
+    alpha->Expand(false);
+    WriteFileBytes(Dir / L"late.txt", "l");
+    Tree->SetShowOptions(Tree->ShowOptions());  // unchanged: no refresh
+    EXPECT_EQ(Child(RootNode(), L"late.txt"), nullptr);
+    EXPECT_EQ(Child(RootNode(), L"late"), nullptr);
+
+    ui::TTreeNode* root = RootNode();
+    Tree->SetRootedAtFileSystemFolder(Dir / L"missing");  // no such folder: nothing changes
+    EXPECT_EQ(RootNode(), root);
+    EXPECT_EQ(Tree->RootedAtFileSystemFolder(), Dir / L"missing");
+    EXPECT_TRUE(alpha->Expanded());
+}
+
+TEST_F(ShellTree, IconsAreAskedOnlyForRowsThatAreShown) {
+    for (int i = 0; i < 300; ++i) WriteFileBytes(Dir / (L"f" + std::to_wstring(i) + L".txt"), "x");
+    Tree->IconLookups = 0;
+    Root();
+    Form.Show();
+    UpdateWindow(Tree->Handle());
+    ui::Application->ProcessMessages();
+    long drawn = Tree->IconLookups;
+    EXPECT_GT(drawn, 0);
+    EXPECT_LT(drawn, 120) << "icons were asked for rows that are not visible";
+    // Reading an icon gives what a direct query gives.
+    ui::TTreeNode* last = RootNode()->GetFirstChild();
+    while (last->GetNextSibling()) last = last->GetNextSibling();
+    SHFILEINFOW info{};
+    SHGetFileInfoW(reinterpret_cast<LPCWSTR>(TKesShellTree::ItemOf(last)->AbsoluteIDList.Get()), 0, &info,
+                   sizeof(info), SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+    EXPECT_EQ(last->ImageIndex(), info.iIcon);
+    EXPECT_EQ(last->SelectedIndex(), info.iIcon);
+    Form.Hide();
+}
+
+TEST_F(ShellTree, ADesktopRootAndAnUnknownPath) {
+    Tree->SetShowOptions(kDesigned);
+    Tree->SetRootedAt(SF_DESKTOP);
+    ui::TTreeNode* root = RootNode();
+    ASSERT_NE(root, nullptr);
+    EXPECT_FALSE(root->Text().empty());
+    EXPECT_EQ(TKesShellTree::ItemOf(root)->AbsoluteIDList.Get(), EmptyIDList);
+    Tree->RefreshNode(root, true);
+
+    Tree->SetRootedAtFileSystemFolder(L"");
+    EXPECT_EQ(RootNode(), root);
+}
+
+}  // namespace
