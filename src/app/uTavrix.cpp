@@ -2,6 +2,7 @@
 
 #include "app/res/resource.h"
 #include "ui/Application.h"
+#include "ui/Exceptions.h"
 
 HANDLE AppMutex = nullptr;
 const wchar_t* const AppMutexName = L"^%$_tavrix_unique_mutex_name_$%^";
@@ -26,6 +27,7 @@ TfrmMain::TfrmMain() {
     Color = RGB(221, 221, 221);
     SetFormFont(L"MS Sans Serif", 11);
     SetBounds(50, 20, 249, 397);
+    KeyPreview = true;
     CreateControls();
     CreateMenu();
 
@@ -81,15 +83,7 @@ void TfrmMain::CreateControls() {
         *line.Field = s;
     }
 
-    ShellTreeView1 = Own<ui::TTreeView>(this);
-    ShellTreeView1->Name = L"ShellTreeView1";
-    ShellTreeView1->SetBounds(8, 8, 233, 348);
-    ShellTreeView1->SetAnchors(ui::akLeft | ui::akTop | ui::akRight | ui::akBottom);
-    ShellTreeView1->SetDoubleBuffered(true);
-    ShellTreeView1->SetHideSelection(false);
-    ShellTreeView1->SetIndent(19);
-    ShellTreeView1->RightClickSelect = true;
-    ShellTreeView1->SetShowRoot(false);
+    CreateTree();
 
     Panel1 = Own<ui::TPanel>(this);
     Panel1->Name = L"Panel1";
@@ -108,6 +102,8 @@ void TfrmMain::CreateControls() {
         sbtnMenuMouseUp(*sbtnMenu, x, y);
     };
     sbtnExit->OnClick = [this] { pmnuExitClick(); };
+    sbtnRefresh->OnClick = [this] { sbtnRefreshClick(); };
+    sbtnSaveAppRect->OnClick = [this] { sbtnSaveAppRectClick(); };
 
     tmrBlockScrSvr = Own<ui::TTimer>();
     tmrBlockScrSvr->Name = L"tmrBlockScrSvr";
@@ -117,6 +113,32 @@ void TfrmMain::CreateControls() {
     tmrDelDir = Own<ui::TTimer>();
     tmrDelDir->Name = L"tmrDelDir";
     tmrDelDir->SetInterval(1000);
+}
+
+void TfrmMain::CreateTree() {
+    // Set as the form is read: the Favorites root first, so the tree holds
+    // a root until the working folder is rooted.
+    ShellTreeView1 = Own<TKesShellTree>(this);
+    ShellTreeView1->Name = L"ShellTreeView1";
+    ShellTreeView1->BeginLoading();
+    ShellTreeView1->SetRootedAt(SF_FAVORITES);
+    ShellTreeView1->StoredSpecialFolder = SF_FAVORITES;
+    ShellTreeView1->StoredSelectedFolder.clear();
+    ShellTreeView1->OleDragDrop = true;
+    ShellTreeView1->ShellContextMenu = true;
+    ShellTreeView1->SetShowOptions(ShowOption(soShowNethood) | ShowOption(soShowRecycleBin) |
+                                   ShowOption(soShowErrorMessages) | ShowOption(soShowFiles) |
+                                   ShowOption(soShowContextMenuOnTop));
+    ShellTreeView1->SetFilter(L"*");
+    ShellTreeView1->CreateLinkOnDrop = true;
+    ShellTreeView1->SetBounds(8, 8, 233, 348);
+    ShellTreeView1->SetAnchors(ui::akLeft | ui::akTop | ui::akRight | ui::akBottom);
+    ShellTreeView1->SetDoubleBuffered(true);
+    ShellTreeView1->SetHideSelection(false);
+    ShellTreeView1->SetIndent(19);
+    ShellTreeView1->RightClickSelect = true;
+    ShellTreeView1->SetShowRoot(false);
+    ShellTreeView1->Loaded();
 }
 
 void TfrmMain::CreateMenu() {
@@ -206,6 +228,117 @@ void TfrmMain::UnRegisterHotkeys() {}
 void TfrmMain::AddTrayIcon() {}
 void TfrmMain::RemoveTrayIcon() {}
 void TfrmMain::ShowAppWindow(TShowReason) {}
-void TfrmMain::RestoreView() {}
-void TfrmMain::StoreAppRect() {}
-void TfrmMain::StoreTreeState() {}
+
+void TfrmMain::StoreAppRect() {
+    RECT r{};
+    GetWindowRect(Handle(), &r);
+    TOptionsRec& s = Options->Settings;
+    s.Left = r.left;
+    s.Top = r.top;
+    s.Right = r.right;
+    s.Bottom = r.bottom;
+}
+
+void TfrmMain::StoreTreeState() {
+    TOptionsRec& s = Options->Settings;
+    s.Expanded.clear();
+    ui::TTreeNode* root = ShellTreeView1->Items.GetFirstNode();
+    if (!root) return;
+    ShellTreeView1->RefreshNode(root, true);
+    ui::TTreeNode* selected = ShellTreeView1->Selected();
+    s.SelectedNode = selected ? selected->AbsoluteIndex() : 0;
+    for (ui::TTreeNode* n = ShellTreeView1->Items.GetFirstNode(); n; n = n->GetNext())
+        if (n->Expanded()) s.Expanded += ShellTreeView1->GetNodePath(n) + L"*";
+}
+
+namespace {
+bool SameTextCI(const std::wstring& a, const std::wstring& b) {
+    return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                          static_cast<int>(b.size())) == CSTR_EQUAL;
+}
+
+std::wstring Upper(std::wstring s) {
+    CharUpperBuffW(s.data(), static_cast<DWORD>(s.size()));
+    return s;
+}
+
+// Creates a folder with every missing parent; reports nothing.
+void ForceDirectories(const std::wstring& path) {
+    if (path.empty() || GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return;
+    size_t slash = path.find_last_of(L'\\');
+    if (slash != std::wstring::npos && slash > 2) ForceDirectories(path.substr(0, slash));
+    CreateDirectoryW(path.c_str(), nullptr);
+}
+}  // namespace
+
+void TfrmMain::RestoreView() {
+    TOptionsRec& s = Options->Settings;
+    SetBounds(s.Left, s.Top, s.Right - s.Left, s.Bottom - s.Top);
+    TKesShellTree* tree = ShellTreeView1;
+    if (!tree->Items.GetFirstNode()) return;
+    FExpandGateArmed = false;
+    tree->RefreshNode(tree->Items.GetFirstNode(), true);
+    {
+        // The gate is armed again however these steps end.
+        struct TRearm {
+            TfrmMain* Form;
+            ~TRearm() { Form->FExpandGateArmed = true; }
+        } rearm{this};
+        ui::TUpdateScope update(tree->Items);
+        if (!FFirstShowPending) {
+            if (ui::TTreeNode* selected = tree->Selected()) s.SelectedNode = selected->AbsoluteIndex();
+        }
+        if (s.WorkingFolder.empty()) throw ui::Exception(L"Unable to create directory");
+        ForceDirectories(s.WorkingFolder);
+        tree->SetRootedAtFileSystemFolder(s.WorkingFolder);
+        if (!s.Expanded.empty() && Upper(s.Expanded).find(Upper(s.WorkingFolder) + L"*") != std::wstring::npos) {
+            // Each recorded path expands the first entry that has it; a folder
+            // comes before its sub-folders, so they exist when they are sought.
+            size_t start = 0;
+            for (size_t mark = s.Expanded.find(L'*'); mark != std::wstring::npos;
+                 mark = s.Expanded.find(L'*', start)) {
+                std::wstring path = s.Expanded.substr(start, mark - start);
+                for (ui::TTreeNode* n = tree->Items.GetFirstNode(); n; n = n->GetNext()) {
+                    if (SameTextCI(tree->GetNodePath(n), path)) {
+                        n->Expand(false);
+                        break;
+                    }
+                }
+                start = mark + 1;
+            }
+        } else {
+            s.Expanded.clear();
+            s.SelectedNode = 0;
+            if (ui::TTreeNode* first = tree->Items.GetFirstNode()) first->Expand(false);
+        }
+    }
+    if (ui::TTreeNode* first = tree->Items.GetFirstNode()) {
+        first->SetSelected(false);
+        first->SetSelected(true);
+        if (s.SelectedNode >= 0 && s.SelectedNode < tree->Items.Count())
+            if (ui::TTreeNode* node = tree->Items.Item(s.SelectedNode)) node->SetSelected(true);
+    }
+    FNodeCollapsed = false;
+    FNodeExpanded = false;
+}
+
+void TfrmMain::sbtnRefreshClick() {
+    ShowWindow(ShellTreeView1->Handle(), SW_HIDE);
+    struct TShowTree {
+        TfrmMain* Form;
+        ~TShowTree() {
+            ShowWindow(Form->ShellTreeView1->Handle(), SW_SHOW);
+            if (IsWindowVisible(Form->Handle())) SetFocus(Form->ShellTreeView1->Handle());
+        }
+    } show{this};
+    if (!FFirstShowPending) {
+        StoreAppRect();
+        StoreTreeState();
+    }
+    RestoreView();
+}
+
+void TfrmMain::sbtnSaveAppRectClick() {
+    sbtnRefreshClick();
+    if (Options) Options->SaveWindowState();
+}

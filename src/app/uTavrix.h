@@ -9,6 +9,7 @@
 #include <string>
 
 #include "settings/uOptions.h"
+#include "shelltree/ShellControls.h"
 #include "ui/Controls.h"
 #include "ui/Form.h"
 #include "ui/ImageList.h"
@@ -32,7 +33,7 @@ public:
     ui::TShape* Shape2;
     ui::TShape* Shape3;
     ui::TShape* Shape4;
-    ui::TTreeView* ShellTreeView1;
+    TKesShellTree* ShellTreeView1;
     ui::TPanel* Panel1;
     ui::TSpeedButton* sbtnMenu;
     ui::TSpeedButton* sbtnRefresh;
@@ -74,6 +75,11 @@ public:
     void pmnuExitClick();
     void sbtnMenuMouseUp(ui::TSpeedButton& sender, int x, int y);
     void tmrBlockScrSvrTimer();
+    void sbtnRefreshClick();
+    void sbtnSaveAppRectClick();
+    void StoreAppRect();
+    void StoreTreeState();
+    void RestoreView();
 
     // Steps of features still to come; each does nothing yet.
     void RegisterHotkeys();
@@ -81,12 +87,10 @@ public:
     void AddTrayIcon();
     void RemoveTrayIcon();
     void ShowAppWindow(TShowReason reason);
-    void RestoreView();
-    void StoreAppRect();
-    void StoreTreeState();
 
 private:
     void CreateControls();
+    void CreateTree();
     void CreateMenu();
     ui::TSpeedButton* AddButton(const wchar_t* name, int left, int image, const wchar_t* hint);
 

@@ -246,7 +246,7 @@ void TKesShellTree::SortNode(ui::TTreeNode* node, IShellFolder* folder) {
 void TKesShellTree::FillNode(ui::TTreeNode* node) {
     if (node->GetFirstChild()) return;
     TKesShellTreeItem* item = ItemOf(node);
-    if (!item) return;
+    if (!item || !item->ItemIsFolder) return;  // a file has nothing to read
     ui::TWaitCursor wait;
     {
         ui::TUpdateScope update(Items);

@@ -188,42 +188,4 @@ void TRadioButton::SetChecked(bool value) {
     SendMessageW(Handle(), BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-// ---------------------------------------------------------------------------
-// TTreeView
-
-TTreeView::TTreeView(TWinControl* parent) : TWinControl(parent) {
-    CreateHandle({WC_TREEVIEWW,
-                  WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES |
-                      TVS_LINESATROOT | TVS_DISABLEDRAGDROP,
-                  0, nullptr, L""});
-}
-
-void TTreeView::SetIndent(int indent) {
-    SendMessageW(Handle(), TVM_SETINDENT, static_cast<WPARAM>(indent), 0);
-}
-
-int TTreeView::Indent() const { return static_cast<int>(SendMessageW(Handle(), TVM_GETINDENT, 0, 0)); }
-
-namespace {
-void SetStyleBits(HWND wnd, DWORD bits, bool on) {
-    LONG style = GetWindowLongW(wnd, GWL_STYLE);
-    LONG wanted = on ? (style | static_cast<LONG>(bits)) : (style & ~static_cast<LONG>(bits));
-    if (wanted != style) {
-        SetWindowLongW(wnd, GWL_STYLE, wanted);
-        SetWindowPos(wnd, nullptr, 0, 0, 0, 0,
-                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-    }
-}
-}  // namespace
-
-void TTreeView::SetShowRoot(bool value) { SetStyleBits(Handle(), TVS_LINESATROOT | TVS_HASLINES, value); }
-
-bool TTreeView::ShowRoot() const { return (GetWindowLongW(Handle(), GWL_STYLE) & TVS_LINESATROOT) != 0; }
-
-void TTreeView::SetHideSelection(bool value) { SetStyleBits(Handle(), TVS_SHOWSELALWAYS, !value); }
-
-void TTreeView::SetDoubleBuffered(bool value) {
-    SendMessageW(Handle(), TVM_SETEXTENDEDSTYLE, TVS_EX_DOUBLEBUFFER, value ? TVS_EX_DOUBLEBUFFER : 0);
-}
-
 }  // namespace ui

@@ -71,19 +71,4 @@ public:
     void SetChecked(bool value);
 };
 
-// A plain tree-view control without a border.
-class TTreeView : public TWinControl {
-public:
-    explicit TTreeView(TWinControl* parent);
-
-    void SetIndent(int indent);
-    int Indent() const;
-    // Without lines and expand buttons at the root level when off.
-    void SetShowRoot(bool value);
-    bool ShowRoot() const;
-    void SetHideSelection(bool value);
-    void SetDoubleBuffered(bool value);
-    bool RightClickSelect = false;
-};
-
 }  // namespace ui

@@ -6,6 +6,9 @@
 #include "testutil/TestFiles.h"
 #include "ui/Application.h"
 #include "util/uUtils.h"
+#include "ui/Exceptions.h"
+
+#include <shlobj.h>
 
 using namespace testutil;
 
@@ -42,7 +45,7 @@ protected:
 };
 
 TEST_F(MainWindow, LooksAsDesigned) {
-    Create();
+    Form = std::make_unique<TfrmMain>();  // as built, before creation applies the settings
     HWND wnd = Form->Handle();
     RECT wr{}, cr{};
     GetWindowRect(wnd, &wr);
@@ -168,11 +171,137 @@ TEST_F(MainWindow, ClosingWritesTheWindowStateAndReleasesTheMutex) {
     EXPECT_EQ(AppMutex, nullptr);
     for (const wchar_t* key : {L"Left", L"Top", L"Right", L"Bottom", L"SelectedNode", L"Expanded"})
         EXPECT_NE(Key(key), L"<absent>") << key;
-    EXPECT_EQ(Key(L"Expanded"), L"C:\\x*");
+    EXPECT_NE(Key(L"Expanded"), L"C:\\x*") << "the tree's real state replaces the recorded one";
     EXPECT_EQ(Key(L"ShowTrayIcon"), L"<absent>");
     HANDLE again = OpenMutexW(MUTEX_ALL_ACCESS, FALSE, AppMutexName);
     EXPECT_EQ(again, nullptr);
     if (again) CloseHandle(again);
+}
+
+}  // namespace
+
+namespace {
+
+// The tree state of the main window over a real working folder.
+class TreeState : public MainWindow {
+protected:
+    void SetUp() override {
+        MainWindow::SetUp();
+        Work = Base.Path() + L"\\quorb";
+        CreateDirectoryW(Work.c_str(), nullptr);
+        for (const wchar_t* sub : {L"\\Tools", L"\\Tools\\Deep", L"\\Games", L"\\Games\\Old"})
+            CreateDirectoryW((Work + sub).c_str(), nullptr);
+        WriteFileBytes(Work + L"\\readme.txt", "r");
+        WriteFileBytes(Work + L"\\Tools\\tool.txt", "t");
+    }
+    void CreateWith(const std::string& more = "") {
+        Create("WorkingFolderOption=3\r\nWorkingFolderPath=" + ui::WideToUtf8(Base.Path()) + "\r\n" + more);
+    }
+    TKesShellTree* Tree() { return Form->ShellTreeView1; }
+    std::vector<std::wstring> ExpandedPaths() {
+        std::vector<std::wstring> out;
+        for (ui::TTreeNode* n = Tree()->Items.GetFirstNode(); n; n = n->GetNext())
+            if (n->Expanded()) out.push_back(Tree()->GetNodePath(n));
+        return out;
+    }
+    int SelectedIndex() {
+        ui::TTreeNode* s = Tree()->Selected();
+        return s ? s->AbsoluteIndex() : -1;
+    }
+    TTempDir Base;
+    std::wstring Work;
+};
+
+TEST_F(TreeState, AMissingWorkingFolderIsCreated) {
+    RemoveTree(Work);
+    CreateWith();
+    EXPECT_TRUE(Exists(Work));
+    EXPECT_EQ(Tree()->GetNodePath(Tree()->Items.GetFirstNode()), Work);
+    EXPECT_EQ(SelectedIndex(), 0);
+}
+
+TEST_F(TreeState, WithNothingStoredTheRootIsExpandedAndSelected) {
+    CreateWith();
+    EXPECT_EQ(ExpandedPaths(), (std::vector<std::wstring>{Work}));
+    EXPECT_EQ(SelectedIndex(), 0);
+    EXPECT_TRUE(Form->FExpandGateArmed);
+}
+
+TEST_F(TreeState, StoredFoldersExpandAndTheSelectionReturns) {
+    // Recorded in other letters, with a folder deleted since.
+    std::wstring upper = Work;
+    CharUpperBuffW(upper.data(), static_cast<DWORD>(upper.size()));
+    std::string expanded = ui::WideToUtf8(upper + L"*" + Work + L"\\Gone*" + Work + L"\\Tools*" + Work +
+                                          L"\\Tools\\Deep*");
+    CreateWith("Expanded=" + expanded + "\r\nSelectedNode=3\r\nLeft=10\r\nTop=11\r\nRight=310\r\nBottom=511\r\n");
+    EXPECT_EQ(ExpandedPaths(), (std::vector<std::wstring>{Work, Work + L"\\Tools"}));
+    EXPECT_EQ(SelectedIndex(), 3);
+    RECT r{};
+    GetWindowRect(Form->Handle(), &r);
+    EXPECT_EQ(r.left, 10);
+    EXPECT_EQ(r.top, 11);
+    EXPECT_EQ(r.right - r.left, 300);
+    EXPECT_EQ(r.bottom - r.top, 500);
+    EXPECT_EQ(Options->Settings.Expanded, ui::Utf8ToWide(expanded)) << "the recorded list is kept";
+}
+
+TEST_F(TreeState, AListForAnotherFolderIsDropped) {
+    CreateWith("Expanded=C:\\elsewhere\\quorb*C:\\elsewhere\\quorb\\Tools*\r\nSelectedNode=2\r\n");
+    EXPECT_EQ(ExpandedPaths(), (std::vector<std::wstring>{Work}));
+    EXPECT_EQ(SelectedIndex(), 0);
+    EXPECT_EQ(Options->Settings.Expanded, L"");
+    EXPECT_EQ(Options->Settings.SelectedNode, 0);
+}
+
+TEST_F(TreeState, RefreshKeepsTheViewAndShowsNewFiles) {
+    CreateWith();
+    Form->FFirstShowPending = false;  // as after the first call-up
+    ui::TTreeNode* root = Tree()->Items.GetFirstNode();
+    for (ui::TTreeNode* c = root->GetFirstChild(); c; c = c->GetNextSibling())
+        if (TKesShellTree::ItemOf(c)->ItemIsFolder) c->Expand(false);
+    Tree()->Items.Item(2)->SetSelected(true);
+    auto expandedBefore = ExpandedPaths();
+    WriteFileBytes(Work + L"\\zz-new.txt", "n");
+
+    Form->sbtnRefreshClick();
+    EXPECT_EQ(ExpandedPaths(), expandedBefore);
+    EXPECT_EQ(SelectedIndex(), 2);
+    bool found = false;
+    for (ui::TTreeNode* c = Tree()->Items.GetFirstNode()->GetFirstChild(); c; c = c->GetNextSibling())
+        found = found || c->Text().rfind(L"zz-new", 0) == 0;
+    EXPECT_TRUE(found);
+    EXPECT_NE(GetWindowLongW(Tree()->Handle(), GWL_STYLE) & WS_VISIBLE, 0) << "the tree is shown again";
+}
+
+TEST_F(TreeState, SaveViewWritesTheRectangleAtOnce) {
+    CreateWith();
+    Form->FFirstShowPending = false;
+    SetWindowPos(Form->Handle(), nullptr, 123, 45, 260, 410, SWP_NOZORDER | SWP_NOACTIVATE);
+    Form->sbtnSaveAppRectClick();
+    EXPECT_EQ(Key(L"Left"), L"123");
+    EXPECT_EQ(Key(L"Top"), L"45");
+    EXPECT_EQ(Key(L"Right"), L"383");
+    EXPECT_EQ(Key(L"Bottom"), L"455");
+    EXPECT_EQ(Key(L"Expanded"), Work + L"*");
+}
+
+TEST_F(TreeState, AWorkingFolderThatCannotBeMadeLeavesTheFavoritesRoot) {
+    // A file where a parent folder would have to be.
+    WriteFileBytes(Base.Path() + L"\\blocker", "x");
+    Create("WorkingFolderOption=3\r\nWorkingFolderPath=" + ui::WideToUtf8(Base.Path() + L"\\blocker") + "\r\n");
+    wchar_t favorites[MAX_PATH] = {};
+    SHGetSpecialFolderPathW(nullptr, favorites, CSIDL_FAVORITES, FALSE);
+    ASSERT_NE(Tree()->Items.GetFirstNode(), nullptr);
+    EXPECT_EQ(Tree()->GetNodePath(Tree()->Items.GetFirstNode()), favorites);
+    EXPECT_TRUE(Form->FExpandGateArmed);
+}
+
+TEST_F(TreeState, AnEmptyWorkingFolderIsReported) {
+    TMessageBoxRecorder boxes;
+    Create("WorkingFolderOption=7\r\n");
+    ASSERT_EQ(boxes.Boxes.size(), 1u);
+    EXPECT_EQ(boxes.Boxes[0].Text, L"Unable to create directory");
+    EXPECT_TRUE(Form->FExpandGateArmed);
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 // with bounded loops. Each command prints one line and exits 0 when the
 // condition holds, 1 when it does not, 2 on bad arguments.
 #include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
 
 #include <cstdio>
 #include <cwchar>
@@ -107,7 +109,8 @@ int Usage() {
                  "       probe taskbar      (prints the number of window buttons)\n"
                  "       probe msgbox <caption> <ms> [close]\n"
                  "       probe close <class> <title>\n"
-                 "       probe hold         (keeps the desktop up until killed)\n");
+                 "       probe hold         (keeps the desktop up until killed)\n"
+                 "       probe mklnk <file.lnk> <target>\n");
     return 2;
 }
 
@@ -173,6 +176,25 @@ int wmain(int argc, wchar_t** argv) {
         MSG m;
         while (GetMessageW(&m, nullptr, 0, 0) > 0) DispatchMessageW(&m);
         return 0;
+    }
+    if (cmd == L"mklnk" && a.size() == 3) {
+        // A real shortcut file, made through the shell's link object.
+        CoInitialize(nullptr);
+        IShellLinkW* link = nullptr;
+        bool ok = false;
+        if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                       reinterpret_cast<void**>(&link)))) {
+            link->SetPath(a[2].c_str());
+            IPersistFile* file = nullptr;
+            if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+                ok = SUCCEEDED(file->Save(a[1].c_str(), TRUE));
+                file->Release();
+            }
+            link->Release();
+        }
+        CoUninitialize();
+        std::printf("%s\n", ok ? "made" : "failed");
+        return ok ? 0 : 1;
     }
     if (cmd == L"close" && a.size() == 3) {
         HWND w = FindTopLevel(a[1], a[2]);

@@ -10,6 +10,7 @@
 #include "ui/Exceptions.h"
 #include "ui/Form.h"
 #include "ui/Timer.h"
+#include "ui/TreeView.h"
 
 using namespace ui;
 
@@ -29,7 +30,7 @@ bool PumpUntil(F&& cond) {
 TEST(Form, AnchorsKeepTheDesignedMarginsWhenTheFormResizes) {
     TForm form;
     form.SetBounds(50, 20, 249, 397);
-    TTreeView tree(&form);
+    TCustomTreeView tree(&form);
     tree.SetBounds(8, 8, 233, 348);
     tree.SetAnchors(akLeft | akTop | akRight | akBottom);
     TPanel panel(&form);
@@ -139,7 +140,7 @@ TEST(Form, ShowModalDisablesOtherWindowsUntilAResultIsSet) {
 TEST(Form, KeyPreviewSeesKeysOfControlsFirstAndCanSwallowThem) {
     TForm form;
     form.SetBounds(0, 0, 200, 200);
-    TTreeView tree(&form);
+    TCustomTreeView tree(&form);
     tree.SetBounds(0, 0, 100, 100);
     std::vector<WORD> formKeys;
     form.OnKeyDown = [&](WORD& key, TShiftState) {
