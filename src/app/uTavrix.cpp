@@ -31,6 +31,8 @@ TfrmMain::TfrmMain() {
     CreateControls();
     CreateMenu();
 
+    OnKeyDown = [this](WORD& key, ui::TShiftState shift) { FormKeyDown(key, shift); };
+    OnKeyPress = [this](wchar_t& key) { FormKeyPress(key); };
     OnCreate = [this] { FormCreate(); };
     OnShow = [this] { FormShow(); };
     OnClose = [this](ui::TCloseAction& action) { FormClose(action); };
@@ -103,6 +105,7 @@ void TfrmMain::CreateControls() {
     };
     sbtnExit->OnClick = [this] { pmnuExitClick(); };
     sbtnRefresh->OnClick = [this] { sbtnRefreshClick(); };
+    sbtnMinMax->OnClick = [this] { sbtnMinMaxClick(); };
     sbtnSaveAppRect->OnClick = [this] { sbtnSaveAppRectClick(); };
 
     tmrBlockScrSvr = Own<ui::TTimer>();
@@ -138,6 +141,24 @@ void TfrmMain::CreateTree() {
     ShellTreeView1->SetIndent(19);
     ShellTreeView1->RightClickSelect = true;
     ShellTreeView1->SetShowRoot(false);
+    TKesShellTree* tree = ShellTreeView1;
+    tree->OnKeyDown = [this](WORD& key, ui::TShiftState shift) { ShellTreeView1KeyDown(key, shift); };
+    tree->OnKeyPress = [this](wchar_t& key) { ShellTreeView1KeyPress(key); };
+    tree->OnMouseDown = [this](ui::TMouseButton b, ui::TShiftState s, int x, int y) { ShellTreeView1MouseDown(b, s, x, y); };
+    tree->OnMouseUp = [this](ui::TMouseButton b, ui::TShiftState s, int x, int y) {
+        ShellTreeView1MouseUp(ShellTreeView1, b, s, x, y);
+    };
+    tree->OnDblClick = [this] { ShellTreeView1DblClick(); };
+    tree->OnExpanding = [this](ui::TTreeNode* n, bool& allow) { ShellTreeView1Expanding(n, allow); };
+    tree->OnCollapsing = [this](ui::TTreeNode* n, bool& allow) { ShellTreeView1Collapsing(n, allow); };
+    tree->OnExpanded = [this](ui::TTreeNode* n) { ShellTreeView1Expanded(n); };
+    tree->OnCollapsed = [this](ui::TTreeNode* n) { ShellTreeView1Collapsed(n); };
+    tree->OnEditing = [this](ui::TTreeNode* n, bool& allowEdit) { ShellTreeView1Editing(n, allowEdit); };
+    // A remembered entry that goes away must not be expanded later.
+    tree->OnDeletion = [this](ui::TTreeNode* n) {
+        if (FPendingExpandNode == n) FPendingExpandNode = nullptr;
+        if (FPendingCollapseNode == n) FPendingCollapseNode = nullptr;
+    };
     ShellTreeView1->Loaded();
 }
 
@@ -223,11 +244,8 @@ void TfrmMain::tmrBlockScrSvrTimer() {
     mouse_event(MOUSEEVENTF_MOVE, 0, 0, 0, 0);
 }
 
-void TfrmMain::RegisterHotkeys() {}
-void TfrmMain::UnRegisterHotkeys() {}
 void TfrmMain::AddTrayIcon() {}
 void TfrmMain::RemoveTrayIcon() {}
-void TfrmMain::ShowAppWindow(TShowReason) {}
 
 void TfrmMain::StoreAppRect() {
     RECT r{};

@@ -63,10 +63,12 @@ public:
     NOTIFYICONDATAW FTrayIconData{};
     bool FExpandGateArmed = false;
     bool FExpandPermitted = false;
-    void* FPendingExpandNode = nullptr;
-    void* FPendingCollapseNode = nullptr;
+    ui::TTreeNode* FPendingExpandNode = nullptr;
+    ui::TTreeNode* FPendingCollapseNode = nullptr;
     bool FNodeCollapsed = false;
     bool FNodeExpanded = false;
+    // Set while a hot key calls the window up (see GetMousePoint).
+    bool FHandlingHotKey = false;
 
     void FormCreate();
     void FormShow();
@@ -81,12 +83,45 @@ public:
     void StoreTreeState();
     void RestoreView();
 
-    // Steps of features still to come; each does nothing yet.
+    // Showing, hiding and placing the window.
+    void ShowAppWindow(TShowReason reason);
+    void GetMousePoint(bool toTree, POINT& point);
+    bool GetTaskbarRect(RECT& rect);
+    void sbtnMinMaxClick();
+    void WMHitTest(ui::TMessage& msg);
+    void WMDeviceChange(ui::TMessage& msg);
+    void WMDisplayChange(ui::TMessage& msg);
+    void RefreshMonitors();
+
+    // Hot keys, keys and the mouse on the tree.
     void RegisterHotkeys();
     void UnRegisterHotkeys();
+    void WMHotKey(ui::TMessage& msg);
+    void FormKeyDown(WORD& key, ui::TShiftState shift);
+    void FormKeyPress(wchar_t& key);
+    void ShellTreeView1KeyDown(WORD& key, ui::TShiftState shift);
+    void ShellTreeView1KeyPress(wchar_t& key);
+    void ShellTreeView1MouseDown(ui::TMouseButton button, ui::TShiftState shift, int x, int y);
+    void ShellTreeView1MouseUp(void* sender, ui::TMouseButton button, ui::TShiftState shift, int x, int y);
+    void ShellTreeView1DblClick();
+    void ShellTreeView1Expanding(ui::TTreeNode* node, bool& allow);
+    void ShellTreeView1Collapsing(ui::TTreeNode* node, bool& allow);
+    void ShellTreeView1Expanded(ui::TTreeNode* node);
+    void ShellTreeView1Collapsed(ui::TTreeNode* node);
+    void ShellTreeView1Editing(ui::TTreeNode* node, bool& allowEdit);
+    void AllowExpandCollapse(ui::TTreeNode* node, bool& allow, ui::TTreeNode*& pending);
+    UINT HitTestAtMouse();
+
+    // Opening entries, and the one place commands report their result.
+    void ExecuteItem(const std::wstring& path);
+    void HandleExecResult(const std::wstring& path, int code, bool force);
+
+    // Steps of features still to come; each does nothing yet.
     void AddTrayIcon();
     void RemoveTrayIcon();
-    void ShowAppWindow(TShowReason reason);
+
+protected:
+    bool WndProc(ui::TMessage& msg) override;
 
 private:
     void CreateControls();

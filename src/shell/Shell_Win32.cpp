@@ -242,3 +242,13 @@ std::wstring SysErrorText(DWORD code) {
     while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) text.pop_back();
     return text;
 }
+
+TShellExecuteFunc& ShellExecuteFunc() {
+    static TShellExecuteFunc func = [](HWND owner, const std::wstring& operation, const std::wstring& file,
+                                       const std::wstring& parameters, const std::wstring& directory, int show) {
+        auto orNull = [](const std::wstring& s) { return s.empty() ? nullptr : s.c_str(); };
+        return reinterpret_cast<INT_PTR>(ShellExecuteW(owner, orNull(operation), orNull(file), orNull(parameters),
+                                                       orNull(directory), show));
+    };
+    return func;
+}

@@ -7,6 +7,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -77,6 +78,13 @@ std::wstring GetNetworkName(IShellFolder* folder, LPCITEMIDLIST list);
 // The file names a drop or a dragged data object carries, or none.
 std::unique_ptr<std::vector<std::wstring>> FileNamesFromDrop(HDROP drop);
 std::unique_ptr<std::vector<std::wstring>> FileNamesFromDataObject(IDataObject* data);
+
+// Starting a program through the shell goes through this replaceable
+// function (ShellExecuteW by default), so tests can record the call.
+using TShellExecuteFunc = std::function<INT_PTR(HWND owner, const std::wstring& operation, const std::wstring& file,
+                                                const std::wstring& parameters, const std::wstring& directory,
+                                                int show)>;
+TShellExecuteFunc& ShellExecuteFunc();
 
 // The system's text for an error code.
 std::wstring SysErrorText(DWORD code);

@@ -383,6 +383,9 @@ void TCustomTreeView::KeyPress(wchar_t& key) {
 void TCustomTreeView::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
     if (OnMouseDown) OnMouseDown(button, shift, x, y);
 }
+void TCustomTreeView::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+    if (OnMouseUp) OnMouseUp(button, shift, x, y);
+}
 void TCustomTreeView::GetImageIndex(TTreeNode* node) {
     if (node->FImageIndex == -2) node->FImageIndex = -1;
     if (node->FSelectedIndex == -2) node->FSelectedIndex = node->FImageIndex;
@@ -524,8 +527,19 @@ bool TCustomTreeView::WndProc(TMessage& msg) {
         if (button == mbRight && RightClickSelect) {
             if (TTreeNode* node = GetNodeAt(x, y)) SetSelected(node);
         }
-        MouseDown(button, KeyboardShiftState(), x, y);
-        return false;
+        TShiftState shift = KeyboardShiftState();
+        // The control's own handling comes first (it selects, or asks to
+        // expand a pressed button), and it waits there for the release or a
+        // drag: the release never reaches this window as a message.
+        msg.Result = DefaultHandler(msg);
+        MouseDown(button, shift, x, y);
+        int vk = button == mbLeft ? VK_LBUTTON : VK_RBUTTON;
+        if (HandleAllocated() && GetAsyncKeyState(vk) >= 0) {
+            POINT p{static_cast<short>(LOWORD(GetMessagePos())), static_cast<short>(HIWORD(GetMessagePos()))};
+            ScreenToClient(Handle(), &p);
+            MouseUp(button, KeyboardShiftState(), p.x, p.y);
+        }
+        return true;
     }
     case WM_DESTROY:
         Items.Clear();

@@ -185,6 +185,7 @@ public:
     virtual void KeyDown(WORD& key, TShiftState shift);
     virtual void KeyPress(wchar_t& key);
     virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
+    virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
     // Called when a row is drawn whose icons are not known yet.
     virtual void GetImageIndex(TTreeNode* node);
     // Item pre-paint: may change the text colour.

@@ -2,7 +2,7 @@
 # desktop, finds its windows through the probe, presses keys and clicks with
 # xdotool, and waits for conditions with bounded loops. Source it from a
 # test script as: source lib.sh <tavrix.exe> <tavrix_probe.exe> <name>
-set -u
+set -u -o pipefail
 
 TAVRIX_EXE=$1
 PROBE_EXE=$2
@@ -92,6 +92,27 @@ e2e_wait_file_has() {
     return 1
 }
 
+# Waits until the tree's root is the given folder name: by then start-up
+# has finished (hot keys registered, the working folder rooted).
+e2e_wait_root() {
+    local name=$1 seconds=$2 i
+    for ((i = 0; i < seconds * 10; i++)); do
+        probe tree TForm tavrix 2>/dev/null | head -1 | grep -q "^0 .* $name\$" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# "x y left" of a tree entry's label on the screen; nothing when absent.
+e2e_tree_item() {
+    probe tree TForm tavrix | awk -v t="$1" '{ n = $0; sub(/^[^ ]+ [^ ]+ [^ ]+ [^ ]+ [^ ]+ /, "", n); if (n == t) { print $3, $4, $5; exit } }'
+}
+
+# The state flags of a tree entry ("E" expanded, "S" selected, "-" not).
+e2e_tree_flags() {
+    probe tree TForm tavrix | awk -v t="$1" '{ n = $0; sub(/^[^ ]+ [^ ]+ [^ ]+ [^ ]+ [^ ]+ /, "", n); if (n == t) { print $2; exit } }'
+}
+
 # Screen position of a window of ours: "state x y w h".
 e2e_window() { probe window TForm "$1"; }
 
@@ -110,7 +131,8 @@ e2e_key() {
     desk=$(xdotool search --name 'Wine desktop' | head -1)
     [ -n "$desk" ] || e2e_fail "no Wine desktop window for keys"
     xdotool windowfocus --sync "$desk" 2>/dev/null || true
-    xdotool key --window "$desk" "$@"
+    # Real (XTEST) key events: Wine ignores events sent to a window directly.
+    xdotool key "$@"
 }
 
 e2e_ini_value() {  # e2e_ini_value <key>: the value stored in tavrix.ini

@@ -6,7 +6,10 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <commctrl.h>
+
 #include <cstdio>
+#include <cstring>
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -102,6 +105,85 @@ std::wstring DialogText(HWND dlg) {
     return out;
 }
 
+// Reads another program's tree view the way UI-automation tools do: item
+// structures and texts travel through memory allocated in that process.
+struct TRemoteTree {
+    HWND Tree = nullptr;
+    HANDLE Process = nullptr;
+    BYTE* Remote = nullptr;
+
+    explicit TRemoteTree(HWND top) {
+        Tree = FindWindowExW(top, nullptr, L"SysTreeView32", nullptr);
+        if (!Tree) return;
+        DWORD pid = 0;
+        GetWindowThreadProcessId(Tree, &pid);
+        Process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+        if (Process)
+            Remote = static_cast<BYTE*>(VirtualAllocEx(Process, nullptr, 4096, MEM_COMMIT, PAGE_READWRITE));
+    }
+    ~TRemoteTree() {
+        if (Remote) VirtualFreeEx(Process, Remote, 0, MEM_RELEASE);
+        if (Process) CloseHandle(Process);
+    }
+    bool Ok() const { return Remote != nullptr; }
+
+    HTREEITEM Next(HTREEITEM item, UINT how) const {
+        return reinterpret_cast<HTREEITEM>(SendMessageW(Tree, TVM_GETNEXTITEM, how, reinterpret_cast<LPARAM>(item)));
+    }
+    std::wstring Text(HTREEITEM item) const {
+        TVITEMW tv{};
+        tv.mask = TVIF_TEXT;
+        tv.hItem = item;
+        tv.pszText = reinterpret_cast<wchar_t*>(Remote + 512);
+        tv.cchTextMax = 256;
+        WriteProcessMemory(Process, Remote, &tv, sizeof(tv), nullptr);
+        SendMessageW(Tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(Remote));
+        wchar_t text[257] = {};
+        ReadProcessMemory(Process, Remote + 512, text, 256 * sizeof(wchar_t), nullptr);
+        return text;
+    }
+    UINT State(HTREEITEM item) const {
+        return static_cast<UINT>(SendMessageW(Tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), 0xFF));
+    }
+    RECT Rect(HTREEITEM item) const {
+        RECT r{};
+        std::memcpy(&r, &item, sizeof(item));
+        WriteProcessMemory(Process, Remote, &r, sizeof(r), nullptr);
+        if (!SendMessageW(Tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(Remote))) return RECT{};
+        ReadProcessMemory(Process, Remote, &r, sizeof(r), nullptr);
+        MapWindowPoints(Tree, HWND_DESKTOP, reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    }
+};
+
+// One line per item in the tree's order: level, state flags, the centre of
+// its label on the screen (0 0 when scrolled out of view), the label's left
+// edge and its text.
+int PrintTree(HWND top) {
+    TRemoteTree tree(top);
+    if (!tree.Ok()) return 1;
+    int level = 0;
+    HTREEITEM item = tree.Next(nullptr, TVGN_ROOT);
+    while (item) {
+        RECT r = tree.Rect(item);
+        UINT state = tree.State(item);
+        std::printf("%d %s%s %ld %ld %ld %s\n", level, (state & TVIS_EXPANDED) ? "E" : "-",
+                    (state & TVIS_SELECTED) ? "S" : "-", (r.left + r.right) / 2, (r.top + r.bottom) / 2, r.left,
+                    Narrow(tree.Text(item)).c_str());
+        if (HTREEITEM child = tree.Next(item, TVGN_CHILD)) {
+            item = child;
+            ++level;
+            continue;
+        }
+        while (item && !tree.Next(item, TVGN_NEXT)) {
+            item = tree.Next(item, TVGN_PARENT);
+            --level;
+        }
+        if (item) item = tree.Next(item, TVGN_NEXT);
+    }
+    return 0;
+}
+
 int Usage() {
     std::fprintf(stderr,
                  "usage: probe window <class> <title>\n"
@@ -110,7 +192,9 @@ int Usage() {
                  "       probe msgbox <caption> <ms> [close]\n"
                  "       probe close <class> <title>\n"
                  "       probe hold         (keeps the desktop up until killed)\n"
-                 "       probe mklnk <file.lnk> <target>\n");
+                 "       probe mklnk <file.lnk> <target>\n"
+                 "       probe tree <class> <title>   (the items of the window's tree)\n"
+                 "       probe holdkey      (holds Ctrl+Alt+Z until killed)\n");
     return 2;
 }
 
@@ -195,6 +279,20 @@ int wmain(int argc, wchar_t** argv) {
         CoUninitialize();
         std::printf("%s\n", ok ? "made" : "failed");
         return ok ? 0 : 1;
+    }
+    if (cmd == L"tree" && a.size() == 3) {
+        HWND w = FindTopLevel(a[1], a[2]);
+        return w ? PrintTree(w) : 1;
+    }
+    if (cmd == L"holdkey" && a.size() == 1) {
+        // Holds Ctrl+Alt+Z, as another program might, until killed.
+        HWND w = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        bool ok = RegisterHotKey(w, 1, MOD_CONTROL | MOD_ALT, 0x5A) != FALSE;
+        std::printf("%s\n", ok ? "held" : "failed");
+        std::fflush(stdout);
+        MSG m;
+        while (GetMessageW(&m, nullptr, 0, 0) > 0) DispatchMessageW(&m);
+        return 0;
     }
     if (cmd == L"close" && a.size() == 3) {
         HWND w = FindTopLevel(a[1], a[2]);

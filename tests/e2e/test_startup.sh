@@ -12,7 +12,7 @@ e2e_check "closing the hidden window ends the program" probe close TForm tavrix
 e2e_check "the program ended" e2e_wait_exit "$first" 15
 
 # Shown start: the borderless window appears, with no taskbar button.
-e2e_ini "ShowAppWndOnLaunch=1" "ShowTrayIcon=0" "Left=100" "Top=50" "Right=360" "Bottom=460" \
+e2e_ini "ShowAppWndOnLaunch=1" "ShowTrayIcon=0" "FollowMousePos=0" "Left=100" "Top=50" "Right=360" "Bottom=460" \
     "WorkingFolderOption=2"
 e2e_start
 first=$E2E_LAST_PID

@@ -1,0 +1,158 @@
+// The main window's hot keys, keys and mouse on the tree, and opening the
+// entry the user picked.
+#include "app/uTavrix.h"
+#include "shell/ShellBrowser.h"
+#include "ui/Application.h"
+#include "ui/Dialogs.h"
+#include "util/uUtils.h"
+
+namespace {
+struct THotKey {
+    int Id;
+    UINT Modifiers;
+    UINT Key;
+    const wchar_t* RegisterText;
+    const wchar_t* UnregisterText;
+};
+const THotKey kHotKeys[] = {
+    {1, MOD_CONTROL | MOD_ALT, 0x5A, L"Unable to register Ctrl + Alt + Z as hotkey.",
+     L"Unable to unregister Ctrl + Alt + Z hotkey."},
+    {2, MOD_WIN, 0x5A, L"Unable to register WIN + Z as hotkey.", L"Unable to unregister WIN + Z hotkey."},
+    {3, MOD_CONTROL | MOD_ALT, VK_OEM_2, L"Unable to register Ctrl + Alt + / as hotkey.",
+     L"Unable to unregister Ctrl + Alt + / hotkey."},
+    {4, MOD_WIN, VK_OEM_2, L"Unable to register WIN + / as hotkey.", L"Unable to unregister WIN + / hotkey."},
+};
+}  // namespace
+
+void TfrmMain::RegisterHotkeys() {
+    for (const THotKey& k : kHotKeys)
+        if (!RegisterHotKey(Handle(), k.Id, k.Modifiers, k.Key))
+            WriteLog(L"TfrmMain", L"RegisterHotkeys", L"Error", k.RegisterText);
+}
+
+void TfrmMain::UnRegisterHotkeys() {
+    for (const THotKey& k : kHotKeys)
+        if (!UnregisterHotKey(Handle(), k.Id)) WriteLog(L"TfrmMain", L"UnRegisterHotkeys", L"Error", k.UnregisterText);
+}
+
+void TfrmMain::WMHotKey(ui::TMessage& msg) {
+    if (msg.WParam < 1 || msg.WParam > 4) return;
+    if (GetForegroundWindow() != Handle() || FFirstShowPending) {
+        struct TFlag {
+            bool& Flag;
+            ~TFlag() { Flag = false; }
+        } flag{FHandlingHotKey = true};
+        ShowAppWindow(srHotKey);
+    } else {
+        HandleExecResult(L"", 99, true);
+    }
+}
+
+void TfrmMain::FormKeyDown(WORD& key, ui::TShiftState) {
+    switch (key) {
+    case VK_ESCAPE:
+        sbtnMinMax->Click();
+        break;
+    case VK_F2:
+        sbtnMenuMouseUp(*sbtnMenu, 8, 16);
+        break;
+    case VK_F5:
+        sbtnRefresh->Click();
+        break;
+    default:
+        break;
+    }
+}
+
+void TfrmMain::FormKeyPress(wchar_t& key) {
+    if (key == 27) key = 0;  // no control sees it, and nothing beeps
+}
+
+void TfrmMain::ShellTreeView1KeyDown(WORD& key, ui::TShiftState) {
+    if (key == VK_RETURN)
+        ExecuteItem(ShellTreeView1->GetNodePath(ShellTreeView1->Selected()));
+    else if (key == VK_LEFT || key == VK_RIGHT)
+        FExpandPermitted = true;  // the tree's own collapse or expand for this key passes
+}
+
+void TfrmMain::ShellTreeView1KeyPress(wchar_t& key) {
+    if (key == 13) key = 0;
+}
+
+void TfrmMain::AllowExpandCollapse(ui::TTreeNode* node, bool& allow, ui::TTreeNode*& pending) {
+    if (!FExpandGateArmed || FExpandPermitted) {
+        FExpandPermitted = false;
+        allow = true;
+        pending = nullptr;
+    } else {
+        allow = false;
+        pending = node;
+    }
+}
+
+void TfrmMain::ShellTreeView1Expanding(ui::TTreeNode* node, bool& allow) {
+    AllowExpandCollapse(node, allow, FPendingExpandNode);
+}
+
+void TfrmMain::ShellTreeView1Collapsing(ui::TTreeNode* node, bool& allow) {
+    AllowExpandCollapse(node, allow, FPendingCollapseNode);
+}
+
+void TfrmMain::ShellTreeView1Expanded(ui::TTreeNode*) { FNodeExpanded = true; }
+void TfrmMain::ShellTreeView1Collapsed(ui::TTreeNode*) { FNodeCollapsed = true; }
+
+void TfrmMain::ShellTreeView1Editing(ui::TTreeNode*, bool& allowEdit) { allowEdit = false; }
+
+void TfrmMain::ShellTreeView1MouseDown(ui::TMouseButton button, ui::TShiftState, int x, int y) {
+    if (button != ui::mbLeft) return;
+    FNodeCollapsed = false;
+    FNodeExpanded = false;
+    if (!(ShellTreeView1->GetHitTestInfoAt(x, y) & TVHT_ONITEMBUTTON)) return;
+    FExpandPermitted = false;
+    if (FPendingExpandNode) {
+        FExpandPermitted = true;
+        FPendingExpandNode->Expand(false);
+    } else if (FPendingCollapseNode) {
+        FExpandPermitted = true;
+        FPendingCollapseNode->Collapse(false);
+    }
+}
+
+UINT TfrmMain::HitTestAtMouse() {
+    POINT p{};
+    GetMousePoint(true, p);
+    return ShellTreeView1->GetHitTestInfoAt(p.x, p.y);
+}
+
+void TfrmMain::ShellTreeView1MouseUp(void* sender, ui::TMouseButton button, ui::TShiftState, int, int) {
+    if (FNodeCollapsed || FNodeExpanded || button != ui::mbLeft) return;
+    if (Options->Settings.ExecWithDblClick && sender) return;
+    UINT hit = HitTestAtMouse();
+    if ((hit & TVHT_ONITEM) && !(hit & TVHT_ONITEMBUTTON))
+        ExecuteItem(ShellTreeView1->GetNodePath(ShellTreeView1->Selected()));
+}
+
+void TfrmMain::ShellTreeView1DblClick() {
+    if (Options->Settings.ExecWithDblClick) ShellTreeView1MouseUp(nullptr, ui::mbLeft, 0, 0, 0);
+}
+
+void TfrmMain::ExecuteItem(const std::wstring& path) {
+    if (path.empty() || GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+    // Quoted: Explorer reads a comma as the end of the path, so an entry
+    // whose name holds one would not open.
+    INT_PTR code = ShellExecuteFunc()(nullptr, L"open", L"explorer.exe", L"\"" + path + L"\"", L"", SW_SHOWNORMAL);
+    HandleExecResult(path, static_cast<int>(code), false);
+}
+
+void TfrmMain::HandleExecResult(const std::wstring& path, int code, bool force) {
+    if (code > 32) {
+        if (Options->Settings.Autohide || force) {
+            Hide();
+            ui::Application->ProcessMessages();
+        }
+        return;
+    }
+    ui::ShowMessageBox(nullptr,
+                       L"Execution of \"" + path + L"\" failed! ErrorCode: " + std::to_wstring(code),
+                       ui::Application->Title(), MB_OK | MB_TASKMODAL);
+}

@@ -1,0 +1,103 @@
+// The main window: calling it up next to the pointer, hiding it, and
+// moving and resizing a window that has no frame.
+#include "app/Placement.h"
+#include "app/uTavrix.h"
+#include "ui/Application.h"
+#include "ui/Exceptions.h"
+#include "ui/Monitors.h"
+#include "util/uUtils.h"
+
+void TfrmMain::ShowAppWindow(TShowReason reason) {
+    try {
+        if (FFirstShowPending) {
+            // Still set while the refresh runs, so it takes the stored view.
+            sbtnRefreshClick();
+            FFirstShowPending = false;
+        }
+        if (Options->Settings.FollowMousePos) {
+            POINT p{};
+            RECT taskbar{};
+            if (reason == srTrayIcon && GetTaskbarRect(taskbar))
+                p = {taskbar.right - 1, taskbar.bottom - 1};
+            else
+                GetMousePoint(false, p);  // also for the tray when there is no taskbar
+            const auto& monitors = ui::Screen().Monitors();
+            std::vector<TPlaceRect> bounds;
+            for (const auto& m : monitors)
+                bounds.push_back({m.Bounds.left, m.Bounds.top, m.Bounds.right, m.Bounds.bottom});
+            int index = NearestMonitor(bounds, {p.x, p.y});
+            if (index >= 0) {
+                const RECT& w = monitors[static_cast<size_t>(index)].WorkArea;
+                TPlacePoint at = PlaceAtPoint({p.x, p.y}, Width(), Height(), ShellTreeView1->Height(),
+                                              {w.left, w.top, w.right, w.bottom});
+                SetWindowPos(Handle(), nullptr, at.X, at.Y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            }
+        }
+        Show();
+        SetForegroundWindow(Handle());
+    } catch (const std::exception& e) {
+        WriteLog(L"TfrmMain", L"ShowAppWindow", L"Exception", ui::ExceptionMessage(e));
+        throw;
+    }
+}
+
+void TfrmMain::GetMousePoint(bool toTree, POINT& point) {
+    if (FHandlingHotKey) {
+        // Some systems post WM_HOTKEY without a position (it reads 0, 0);
+        // the pointer now is where it was when the key was pressed.
+        GetCursorPos(&point);
+    } else {
+        DWORD pos = GetMessagePos();
+        point = {static_cast<short>(LOWORD(pos)), static_cast<short>(HIWORD(pos))};
+    }
+    if (toTree) {
+        point.x -= 8;
+        point.y -= 8;
+        ScreenToClient(Handle(), &point);
+    }
+}
+
+bool TfrmMain::GetTaskbarRect(RECT& rect) {
+    HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr);
+    if (!tray) return false;
+    APPBARDATA data{};
+    data.cbSize = sizeof(data);
+    data.hWnd = tray;
+    if (SHAppBarMessage(ABM_GETTASKBARPOS, &data) != 1) return false;
+    rect = data.rc;
+    return true;
+}
+
+void TfrmMain::sbtnMinMaxClick() { HandleExecResult(L"", 99, true); }
+
+void TfrmMain::WMHitTest(ui::TMessage& msg) {
+    RECT r{};
+    GetWindowRect(Handle(), &r);
+    int x = static_cast<short>(LOWORD(msg.LParam));
+    int y = static_cast<short>(HIWORD(msg.LParam));
+    // The result also gives the cursor: the sizing arrows at the edges.
+    msg.Result = FrameHitTest(x - r.left, y - r.top, r.right - r.left, r.bottom - r.top);
+}
+
+void TfrmMain::WMDeviceChange(ui::TMessage&) { RefreshMonitors(); }
+void TfrmMain::WMDisplayChange(ui::TMessage&) { RefreshMonitors(); }
+void TfrmMain::RefreshMonitors() { ui::Screen().RefreshMonitors(); }
+
+bool TfrmMain::WndProc(ui::TMessage& msg) {
+    switch (msg.Msg) {
+    case WM_NCHITTEST:
+        WMHitTest(msg);
+        return true;
+    case WM_HOTKEY:
+        WMHotKey(msg);
+        return true;
+    case WM_DEVICECHANGE:
+        WMDeviceChange(msg);
+        return true;
+    case WM_DISPLAYCHANGE:
+        WMDisplayChange(msg);
+        return true;
+    default:
+        return ui::TForm::WndProc(msg);
+    }
+}
