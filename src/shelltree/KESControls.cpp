@@ -85,10 +85,13 @@ TKesShellChangeNotifier::TKesShellChangeNotifier()
     FNotifyWindow = ui::CreateMessageWindow(L"TKesShellChangeNotifier", NotifierWindowProc);
     if (FNotifyWindow) SetWindowLongPtrW(FNotifyWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     FDirectories.OnChange = [this] { DirectoriesChanged(); };
+    FWatchTimer.SetInterval(WatchInterval);
+    FWatchTimer.OnTimer = [this] { CheckWatches(); };
 }
 
 TKesShellChangeNotifier::~TKesShellChangeNotifier() {
     *FAlive = nullptr;  // pending OnChange deliveries are dropped, not waited for
+    FWatchTimer.SetEnabled(false);
     FDirectories.OnChange = nullptr;
     SetEnabled(false);
     if (FRootRegistration && ChangeNotifyDeregister) ChangeNotifyDeregister(FRootRegistration);
@@ -105,6 +108,7 @@ void TKesShellChangeNotifier::SetEnabled(bool value) {
         RegisterAll();
     else
         UnregisterAll();
+    UpdateWatchTimer();
 }
 
 void TKesShellChangeNotifier::SetRecursive(bool value) {
@@ -151,8 +155,13 @@ void TKesShellChangeNotifier::RegisterAll() {
         // folder comes. Not yet registered, so adding it re-registers nothing.
         FDirectories.Add(L"");
     }
-    for (int i = 0; i < FDirectories.Count(); ++i) FDirectories.SetHandle(i, RegisterPath(FDirectories[i]));
+    for (int i = 0; i < FDirectories.Count(); ++i) {
+        FDirectories.SetHandle(i, RegisterPath(FDirectories[i]));
+        if (!FDirectories[i].empty())
+            FWatches.push_back(MakeWatch(FDirectories[i], PathToIDList(nullptr, FDirectories[i])));
+    }
     FRegistered = true;
+    UpdateWatchTimer();
 }
 
 void TKesShellChangeNotifier::UnregisterAll() {
@@ -162,6 +171,61 @@ void TKesShellChangeNotifier::UnregisterAll() {
         if (FDirectories.Handle(i) && ChangeNotifyDeregister) ChangeNotifyDeregister(FDirectories.Handle(i));
         FDirectories.SetHandle(i, 0);
     }
+    FWatches.clear();
+    UpdateWatchTimer();
+}
+
+TKesShellChangeNotifier::TDirectoryWatch TKesShellChangeNotifier::MakeWatch(const std::wstring& path, TIDList list) {
+    TDirectoryWatch watch;
+    watch.Path = path;
+    watch.List = std::move(list);
+    if (!path.empty())
+        watch.Handle.Reset(FindFirstChangeNotificationW(
+            path.c_str(), FALSE,
+            FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME | FILE_NOTIFY_CHANGE_ATTRIBUTES));
+    return watch;
+}
+
+void TKesShellChangeNotifier::WatchRootFolder(LPCITEMIDLIST list) {
+    FRootWatch = MakeWatch(IDListToPath(list), CopyIDList(list));
+    UpdateWatchTimer();
+}
+
+int TKesShellChangeNotifier::WatchCount() const noexcept {
+    int n = FRootWatch.Handle ? 1 : 0;
+    for (const auto& w : FWatches)
+        if (w.Handle) ++n;
+    return n;
+}
+
+void TKesShellChangeNotifier::UpdateWatchTimer() { FWatchTimer.SetEnabled(FEnabled && WatchCount() > 0); }
+
+void TKesShellChangeNotifier::CheckWatches() {
+    if (!FEnabled) return;
+    // Collected first: a report may re-register and so replace the watches.
+    std::vector<std::pair<std::wstring, TIDList>> changed;
+    auto look = [&](TDirectoryWatch& w) {
+        if (w.Handle && WaitForSingleObject(w.Handle.Get(), 0) == WAIT_OBJECT_0) {
+            FindNextChangeNotification(w.Handle.Get());
+            changed.emplace_back(w.Path, CopyIDList(w.List.Get()));
+        }
+    };
+    look(FRootWatch);
+    for (auto& w : FWatches) look(w);
+    for (auto& [path, list] : changed) {
+        TDirectoryWatch report;
+        report.Path = path;
+        report.List = std::move(list);
+        ReportFolderUpdate(report);
+    }
+}
+
+void TKesShellChangeNotifier::ReportFolderUpdate(const TDirectoryWatch& watch) {
+    // Each watch reports at most once an interval, so these reports skip the
+    // shell's repeat suppression: a second change a second after the first
+    // must show as well.
+    if (ChangeCallback) ChangeCallback(this, neFolderUpdate, watch.List.Get(), nullptr);
+    DoChange(neFolderUpdate, watch.Path, L"");
 }
 
 void TKesShellChangeNotifier::DirectoriesChanged() {

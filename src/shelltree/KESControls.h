@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "shell/Shell_Win32.h"
+#include "ui/Handles.h"
+#include "ui/Timer.h"
 #include "ui/WinControl.h"
 
 enum TNotificationEvent {
@@ -101,6 +103,16 @@ public:
 
     // Replaces the registration of the root's folder.
     void WatchRoot(LPCITEMIDLIST list);
+    // Replaces the directory watch of the tree root's own folder.
+    void WatchRootFolder(LPCITEMIDLIST list);
+
+    // Besides the shell's reports, the file system itself is watched: the
+    // root's folder and every folder of Directories. A change there is
+    // reported as neFolderUpdate of that folder, checked every interval.
+    static constexpr UINT WatchInterval = 250;
+    int WatchCount() const noexcept;
+    // Looks at the watches now (the timer does it every interval).
+    void CheckWatches();
     void RegisterAll();
     void UnregisterAll();
 
@@ -119,6 +131,23 @@ private:
     void DirectoriesChanged();
 
 
+    struct TChangeHandleTraits {
+        static HANDLE Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+        static bool IsValid(HANDLE h) noexcept { return h != INVALID_HANDLE_VALUE && h != nullptr; }
+        static void Close(HANDLE h) noexcept { FindCloseChangeNotification(h); }
+    };
+    struct TDirectoryWatch {
+        std::wstring Path;
+        TIDList List;
+        ui::TUniqueHandle<HANDLE, TChangeHandleTraits> Handle;
+    };
+    static TDirectoryWatch MakeWatch(const std::wstring& path, TIDList list);
+    void UpdateWatchTimer();
+    void ReportFolderUpdate(const TDirectoryWatch& watch);
+
+    std::vector<TDirectoryWatch> FWatches;
+    TDirectoryWatch FRootWatch;
+    ui::TTimer FWatchTimer;
     HWND FNotifyWindow = nullptr;
     bool FEnabled;
     bool FRegistered = false;

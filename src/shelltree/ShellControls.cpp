@@ -114,6 +114,7 @@ void TKesShellTree::SetRootedAt(TKesShellFolder value) {
             Notifier->WatchRoot(EmptyIDList);
         else
             Notifier->WatchRoot(Navigator->FolderIDList());
+        Notifier->WatchRootFolder(item->AbsoluteIDList.Get());
     }
     if (value != SF_FILESYSTEMFOLDER) FRootedAtFileSystemFolder.clear();
 }
@@ -386,13 +387,16 @@ void TKesShellTree::RefreshTree() {
 
 void TKesShellTree::Loaded() {
     ui::TCustomTreeView::Loaded();
-    if (!HasOption(soNoFillOnStartup)) ApplyStoredSelection();
+    if (!HasOption(soNoFillOnStartup)) {
+        if (!StoredSelectedFolder.empty())
+            SetSelectedFolder(StoredSelectedFolder);
+        else if (StoredSpecialFolder != SF_FILESYSTEMFOLDER)
+            SetSpecialFolder(StoredSpecialFolder);
+    }
     NotifyLinkSelection(Selected());
     if (ui::TTreeNode* root = Items.GetFirstNode()) {
         if (!HasOption(soNoFillOnStartup)) root->Expand(false);
     }
 }
 
-void TKesShellTree::ShellChanged(TKesShellChangeNotifier*, TNotificationEvent, LPCITEMIDLIST, LPCITEMIDLIST) {}
 void TKesShellTree::NotifyLinkSelection(ui::TTreeNode*) {}
-void TKesShellTree::ApplyStoredSelection() {}

@@ -24,6 +24,8 @@ enum TKesShellShowOption {
 using TKesShellShowOptions = uint16_t;
 constexpr TKesShellShowOptions ShowOption(TKesShellShowOption o) { return static_cast<TKesShellShowOptions>(1u << o); }
 
+enum TLocateMode { lmSelect, lmRefresh, lmRefreshParent, lmDelete };
+
 // What every node of the tree carries, owned by the node.
 struct TKesShellTreeItem {
     TIDList RelativeIDList;
@@ -78,8 +80,16 @@ public:
     bool IncludeItem();
     int CompareItems(ui::TTreeNode* a, ui::TTreeNode* b, IShellFolder* folder) const;
 
-    // Called by the notifier for every report; the reaction comes with
-    // locating nodes, until then reports change nothing.
+    // Walks from the root along an absolute list and selects, refreshes or
+    // deletes the node it reaches. True when the whole list was reached.
+    bool LocateNode(LPCITEMIDLIST list, TLocateMode mode);
+    void SelectItemIDList(LPCITEMIDLIST list);
+    bool SelectParentNode();
+    std::wstring SelectedFolder();
+    void SetSelectedFolder(const std::wstring& path);
+    TKesShellFolder SpecialFolder();
+    void SetSpecialFolder(TKesShellFolder value);
+    // Called by the notifier for every report.
     void ShellChanged(TKesShellChangeNotifier* sender, TNotificationEvent event, LPCITEMIDLIST item1,
                       LPCITEMIDLIST item2);
 
@@ -108,10 +118,8 @@ protected:
 private:
     void FillNode(ui::TTreeNode* node);
     void SortNode(ui::TTreeNode* node, IShellFolder* folder);
-    // Steps of features still to come: the link to other shell controls
-    // and the stored selection applied at the end of loading.
+    // A step of a feature still to come: the link to other shell controls.
     void NotifyLinkSelection(ui::TTreeNode* node);
-    void ApplyStoredSelection();
 
     TKesShellFolder FRootedAt = SF_DESKTOP;
     std::wstring FRootedAtFileSystemFolder;

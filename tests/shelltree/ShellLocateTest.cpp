@@ -1,0 +1,180 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+
+#include "shelltree/ShellControls.h"
+#include "testutil/TestFiles.h"
+#include "ui/Application.h"
+#include "ui/Form.h"
+
+using namespace testutil;
+
+namespace {
+
+constexpr TKesShellShowOptions kFiles = ShowOption(soShowNethood) | ShowOption(soShowRecycleBin) |
+                                        ShowOption(soShowErrorMessages) | ShowOption(soShowFiles);
+
+class Locate : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Form.SetBounds(0, 0, 300, 400);
+        Tree = std::make_unique<TKesShellTree>(&Form);
+        for (const wchar_t* d : {L"\\A", L"\\A\\Deep", L"\\B", L"\\C"})
+            CreateDirectoryW((Dir.Path() + d).c_str(), nullptr);
+        WriteFileBytes(Dir / L"A\\a1.txt", "1");
+        WriteFileBytes(Dir / L"A\\Deep\\d.txt", "d");
+        WriteFileBytes(Dir / L"B\\b1.txt", "1");
+        WriteFileBytes(Dir / L"m.txt", "m");
+        Tree->SetShowOptions(kFiles);
+        Tree->SetRootedAtFileSystemFolder(Dir.Path());
+    }
+    void TearDown() override { Tree.reset(); }
+
+    ui::TTreeNode* Find(const std::wstring& path) {
+        for (ui::TTreeNode* n = Tree->Items.GetFirstNode(); n; n = n->GetNext())
+            if (Tree->GetNodePath(n) == path) return n;
+        return nullptr;
+    }
+    std::vector<std::wstring> Children(const std::wstring& path) {
+        std::vector<std::wstring> names;
+        if (ui::TTreeNode* n = Find(path))
+            for (ui::TTreeNode* c = n->GetFirstChild(); c; c = c->GetNextSibling()) names.push_back(c->Text());
+        return names;
+    }
+    // Sends a report as the shell does, with real item-ID lists.
+    void Report(LONG code, const std::wstring& path1, const std::wstring& path2 = L"") {
+        TIDList l1 = PathToIDList(nullptr, path1);
+        if (!l1) l1 = Stale(path1);
+        TIDList l2 = path2.empty() ? TIDList() : PathToIDList(nullptr, path2);
+        LPCITEMIDLIST items[2] = {l1.Get(), l2.Get()};
+        SendMessageW(Tree->Notifier->NotifyWindow(), TKesShellChangeNotifier::WM_SHELLNOTIFY,
+                     reinterpret_cast<WPARAM>(items), code);
+    }
+    // The list of an item that is gone: parsed while it still existed.
+    TIDList Stale(const std::wstring& path) {
+        auto it = Kept.find(path);
+        return it == Kept.end() ? TIDList() : CopyIDList(it->second.Get());
+    }
+    void Keep(const std::wstring& path) { Kept[path] = PathToIDList(nullptr, path); }
+
+    TTempDir Dir;
+    ui::TForm Form;
+    std::unique_ptr<TKesShellTree> Tree;
+    std::map<std::wstring, TIDList> Kept;
+};
+
+TEST_F(Locate, TheRootsOwnListActsOnTheRoot) {
+    TIDList root = PathToIDList(nullptr, Dir.Path());
+    EXPECT_FALSE(Tree->LocateNode(root.Get(), lmSelect));
+    EXPECT_TRUE(Tree->Items.GetFirstNode()->Selected());
+    EXPECT_FALSE(Tree->LocateNode(nullptr, lmSelect));
+
+    TIDList deep = PathToIDList(nullptr, Dir / L"A\\Deep");
+    EXPECT_TRUE(Tree->LocateNode(deep.Get(), lmSelect));
+    EXPECT_EQ(Tree->SelectedFolder(), Dir / L"A\\Deep");
+
+    EXPECT_FALSE(Tree->LocateNode(root.Get(), lmDelete));
+    EXPECT_EQ(Tree->Items.GetFirstNode(), nullptr) << "deleting the root empties the tree";
+    Tree->RefreshTree();
+    EXPECT_NE(Tree->Items.GetFirstNode(), nullptr);
+}
+
+TEST_F(Locate, SelectedFolderPaths) {
+    Tree->SetSelectedFolder(Dir / L"B\\b1.txt");
+    EXPECT_EQ(Tree->SelectedFolder(), Dir / L"B\\b1.txt");
+    Tree->SetSelectedFolder(L"");
+    EXPECT_EQ(Tree->Selected(), Tree->Items.GetFirstNode());
+    Tree->SetSelectedFolder(Dir / L"A");
+    Tree->SetSelectedFolder(L"C:\\windows");  // outside the root: the root
+    EXPECT_EQ(Tree->Selected(), Tree->Items.GetFirstNode());
+    EXPECT_EQ(Tree->SpecialFolder(), SF_FILESYSTEMFOLDER);
+
+    TMessageBoxRecorder boxes;
+    Tree->SetSelectedFolder(L"Q:\\no\\such\\drive");
+    ASSERT_EQ(boxes.Boxes.size(), 1u);
+    EXPECT_EQ(boxes.Boxes[0].Text.rfind(L"Q:\\no\\such\\drive: ", 0), 0u);
+    EXPECT_GT(boxes.Boxes[0].Text.size(), std::wstring(L"Q:\\no\\such\\drive: ").size());
+    Tree->SetShowOptions(kFiles & ~ShowOption(soShowErrorMessages));
+    Tree->SetSelectedFolder(L"Q:\\no\\such\\drive");
+    EXPECT_EQ(boxes.Boxes.size(), 1u) << "no box without error messages";
+    Tree->BeginLoading();
+    Tree->SetSelectedFolder(L"Q:\\no\\such\\drive");
+    EXPECT_EQ(Tree->SelectedFolder(), L"Q:\\no\\such\\drive") << "only stored while loading";
+    Tree->SetShowOptions(kFiles);
+    Tree->StoredSelectedFolder.clear();
+    Tree->StoredSpecialFolder = SF_DRIVES;
+    Tree->Loaded();
+    EXPECT_EQ(boxes.Boxes.size(), 1u);
+}
+
+TEST_F(Locate, ACreatedFileAppearsInPlaceAndExpansionStays) {
+    Find(Dir / L"A")->Expand(false);
+    Find(Dir / L"A\\Deep")->Expand(false);
+    WriteFileBytes(Dir / L"A\\a0.txt", "0");
+    Report(SHCNE_CREATE, Dir / L"A\\a0.txt");
+    EXPECT_EQ(Children(Dir / L"A"), (std::vector<std::wstring>{L"Deep", L"a0.txt", L"a1.txt"}));
+    EXPECT_TRUE(Find(Dir / L"A")->Expanded());
+    EXPECT_TRUE(Find(Dir / L"A\\Deep")->Expanded());
+}
+
+TEST_F(Locate, AReportBelowACollapsedFolderEmptiesIt) {
+    ui::TTreeNode* b = Find(Dir / L"B");
+    b->Expand(false);
+    b->Collapse(false);
+    ASSERT_NE(b->GetFirstChild(), nullptr);
+    WriteFileBytes(Dir / L"B\\b2.txt", "2");
+    Report(SHCNE_CREATE, Dir / L"B\\b2.txt");
+    EXPECT_EQ(b->GetFirstChild(), nullptr);
+    EXPECT_TRUE(b->HasChildren());
+    b->Expand(false);
+    EXPECT_EQ(Children(Dir / L"B"), (std::vector<std::wstring>{L"b1.txt", L"b2.txt"}));
+}
+
+TEST_F(Locate, DeletedAndRenamedItems) {
+    Find(Dir / L"A")->Expand(false);
+    Keep(Dir / L"A\\a1.txt");
+    DeleteFileW((Dir / L"A\\a1.txt").c_str());
+    Report(SHCNE_DELETE, Dir / L"A\\a1.txt");
+    EXPECT_EQ(Children(Dir / L"A"), (std::vector<std::wstring>{L"Deep"}));
+
+    Keep(Dir / L"m.txt");
+    MoveFileW((Dir / L"m.txt").c_str(), (Dir / L"n.txt").c_str());
+    Report(SHCNE_RENAMEITEM, Dir / L"m.txt", Dir / L"n.txt");
+    auto root = Children(Dir.Path());
+    EXPECT_EQ(std::count(root.begin(), root.end(), L"m.txt"), 0);
+    EXPECT_EQ(std::count(root.begin(), root.end(), L"n.txt"), 1);
+
+    Keep(Dir / L"C");
+    MoveFileW((Dir / L"C").c_str(), (Dir / L"D").c_str());
+    Report(SHCNE_RENAMEFOLDER, Dir / L"C", Dir / L"D");
+    root = Children(Dir.Path());
+    EXPECT_EQ(std::count(root.begin(), root.end(), L"C"), 0);
+    EXPECT_EQ(std::count(root.begin(), root.end(), L"D"), 1);
+}
+
+TEST_F(Locate, TheFileSystemWatchFollowsChangesWithoutReports) {
+    Find(Dir / L"A")->Expand(false);
+    EXPECT_GE(Tree->Notifier->WatchCount(), 2);  // the root's folder and A
+    WriteFileBytes(Dir / L"A\\quiet.txt", "q");
+    WriteFileBytes(Dir / L"rootfile.txt", "r");
+    DWORD start = GetTickCount();
+    auto has = [&](const std::wstring& path) { return Find(path) != nullptr; };
+    while ((!has(Dir / L"A\\quiet.txt") || !has(Dir / L"rootfile.txt")) && GetTickCount() - start < 1500) {
+        ui::Application->ProcessMessages();
+        Sleep(10);
+    }
+    EXPECT_TRUE(has(Dir / L"A\\quiet.txt"));
+    EXPECT_TRUE(has(Dir / L"rootfile.txt"));
+    // A second change soon after the first shows as well.
+    DeleteFileW((Dir / L"A\\quiet.txt").c_str());
+    start = GetTickCount();
+    while (has(Dir / L"A\\quiet.txt") && GetTickCount() - start < 1500) {
+        ui::Application->ProcessMessages();
+        Sleep(10);
+    }
+    EXPECT_FALSE(has(Dir / L"A\\quiet.txt"));
+}
+
+}  // namespace
