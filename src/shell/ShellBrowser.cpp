@@ -2,11 +2,15 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+#include <cstring>
 #include <cwctype>
 
 #include "shell/Masks.h"
 #include "ui/Application.h"
 #include "ui/Form.h"
+
+TShellCounters ShellCounters;
 
 const int SpecialFolderCsidl[KesShellFolderCount] = {
     17, 10, 3, 0, 16, 17, 20, 19, 18, 5, 4, 2, 8, 9, 11, 7, 21, 6, 22,
@@ -227,6 +231,7 @@ void TShellBrowser::SetObjectIDList(LPCITEMIDLIST list) {
     FAbsoluteObjectIDList.Reset();
     if (list != FObjectIDList.Get()) FObjectIDList = CopyIDList(list);
     HasSubFoldersCache = -1;
+    FAttributes = FAttributesKnown = 0;
 }
 
 LPCITEMIDLIST TShellBrowser::GetAbsoluteObjectIDList() {
@@ -246,7 +251,14 @@ void TShellBrowser::SetAbsoluteIDList(LPCITEMIDLIST list) {
     }
     TIDList parent = CopyIDListHead(list, n - 1);
     TIDList last = CopyIDListItem(list, n - 1);
-    SetFolderIDList(parent.Get());
+    UINT size = IDListSize(parent.Get());
+    if (FFolderIDList && FShellFolder && IDListSize(FFolderIDList.Get()) == size &&
+        std::memcmp(FFolderIDList.Get(), parent.Get(), size) == 0) {
+        // Already in that folder: binding it again would only cost time.
+        FEnumerator.Reset();
+    } else {
+        SetFolderIDList(parent.Get());
+    }
     SetObjectIDList(last.Get());
 }
 
@@ -265,6 +277,7 @@ bool TShellBrowser::EnterObject() {
 
 std::wstring TShellBrowser::ObjectName() {
     if (!FFolderIDList || !FObjectIDList) return {};
+    ++ShellCounters.ObjectNames;
     WIN32_FIND_DATAW fd{};
     std::wstring name;
     if (FShellFolder && SUCCEEDED(SHGetDataFromIDListW(FShellFolder.Get(),
@@ -311,6 +324,7 @@ void TShellBrowser::SetObjectName(const std::wstring& value) {
 
 std::wstring TShellBrowser::GetDisplayName() {
     if (!FObjectIDList || !FShellFolder) return {};
+    ++ShellCounters.DisplayNames;
     STRRET str{};
     std::wstring name;
     if (SUCCEEDED(FShellFolder->GetDisplayNameOf(reinterpret_cast<PCUITEMID_CHILD>(FObjectIDList.Get()),
@@ -326,13 +340,29 @@ std::wstring TShellBrowser::GetNetworkName() {
     return ::GetNetworkName(FShellFolder.Get(), FObjectIDList.Get());
 }
 
+namespace {
+// Bits the shell reads from the item itself; asked together, once per
+// object, since each question may cost the shell a look at the disk.
+// (Whether a folder has sub-folders can mean reading it, so it is asked
+// only when wanted.)
+constexpr ULONG kCheapAttributes = SFGAO_FOLDER | SFGAO_HIDDEN | SFGAO_GHOSTED | SFGAO_COMPRESSED |
+                                   SFGAO_ENCRYPTED | SFGAO_FILESYSTEM | SFGAO_FILESYSANCESTOR |
+                                   SFGAO_CANRENAME | SFGAO_LINK | SFGAO_READONLY;
+}  // namespace
+
 ULONG TShellBrowser::GetAttributes(ULONG mask) {
     if (!FObjectIDList || !FShellFolder) return 0;
-    SFGAOF bits = mask;
-    LPCITEMIDLIST items[1] = {FObjectIDList.Get()};
-    if (FAILED(FShellFolder->GetAttributesOf(1, reinterpret_cast<PCUITEMID_CHILD_ARRAY>(items), &bits)))
-        return 0;
-    return bits;
+    if ((mask & ~FAttributesKnown) != 0) {
+        ++ShellCounters.Attributes;
+        ULONG ask = (mask & ~FAttributesKnown) | (kCheapAttributes & ~FAttributesKnown);
+        SFGAOF bits = ask;
+        LPCITEMIDLIST items[1] = {FObjectIDList.Get()};
+        if (FAILED(FShellFolder->GetAttributesOf(1, reinterpret_cast<PCUITEMID_CHILD_ARRAY>(items), &bits)))
+            return 0;
+        FAttributes = (FAttributes & ~ask) | (bits & ask);
+        FAttributesKnown |= ask;
+    }
+    return FAttributes & mask;
 }
 
 bool TShellBrowser::IsFolder() {
@@ -411,6 +441,7 @@ bool TShellBrowser::FindNextObject() {
                 return false;
             }
             SetObjectIDList(item.Get());
+            ++ShellCounters.Enumerated;
             if (FileSystemOnly && GetAttributes(SFGAO_FILESYSTEM | SFGAO_FILESYSANCESTOR) == 0) {
                 std::wstring name = ObjectName().substr(0, 7);
                 for (auto& c : name) c = static_cast<wchar_t>(std::towupper(c));
@@ -438,6 +469,8 @@ bool TShellBrowser::FindNextObject() {
 }
 
 bool TShellBrowser::MatchesFilter() {
+    // "*" takes every name: no need to ask for the name or the folder bit.
+    if (std::find(FFilters.begin(), FFilters.end(), L"*") != FFilters.end()) return true;
     if (IsFolder()) return true;
     std::wstring name = ObjectName();
     for (const auto& mask : FFilters)

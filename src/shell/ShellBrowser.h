@@ -44,6 +44,16 @@ bool IsDriveReady(const std::wstring& path);
 int64_t GetFileSize64(const std::wstring& path);
 HWND GetApplicationWindow();
 
+// How often the costly shell questions were asked; read by measurements.
+struct TShellCounters {
+    long DisplayNames = 0;
+    long ObjectNames = 0;
+    long Attributes = 0;
+    long Comparisons = 0;
+    long Enumerated = 0;
+};
+extern TShellCounters ShellCounters;
+
 class EShellBrowserError : public ui::Exception {
 public:
     using ui::Exception::Exception;
@@ -123,6 +133,9 @@ private:
     TIDList FAbsoluteObjectIDList;
     ui::TComPtr<IEnumIDList> FEnumerator;
     std::vector<std::wstring> FFilters{L"*"};
+    // The current object's attribute bits asked so far.
+    ULONG FAttributes = 0;
+    ULONG FAttributesKnown = 0;
 };
 
 enum TKesImageListSize { si_small = 0, si_large = 1 };

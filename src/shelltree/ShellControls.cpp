@@ -1,5 +1,6 @@
 #include "shelltree/ShellControls.h"
 
+#include <algorithm>
 #include <unordered_map>
 #include <vector>
 
@@ -63,6 +64,9 @@ TKesShellTreeItem* TKesShellTree::ItemOf(const ui::TTreeNode* node) {
 
 void TKesShellTree::Delete(ui::TTreeNode* node) {
     ui::TCustomTreeView::Delete(node);
+    UnindexChild(node);
+    FChildIndex.erase(node);
+    FQueuedRefresh.erase(std::remove(FQueuedRefresh.begin(), FQueuedRefresh.end(), node), FQueuedRefresh.end());
     delete ItemOf(node);
     node->Data = nullptr;
 }
@@ -182,6 +186,7 @@ ui::TTreeNode* TKesShellTree::AddChildItem(ui::TTreeNode* parent) {
     item->AbsoluteIDList = CopyIDList(Navigator->GetAbsoluteObjectIDList());
     item->ParentFolder = ui::TComPtr<IShellFolder>::Share(Navigator->ShellFolder());
     item->ItemIsFolder = Navigator->IsFolder();
+    IndexChild(parent, node);
     UpdateNodeAttributes(node);
     if (OnAddFolder) {
         bool canAdd = true;
@@ -233,6 +238,7 @@ int TKesShellTree::CompareItems(ui::TTreeNode* a, ui::TTreeNode* b, IShellFolder
     TKesShellTreeItem* ia = ItemOf(a);
     TKesShellTreeItem* ib = ItemOf(b);
     if (!folder || !ia || !ib) return 0;
+    ++ShellCounters.Comparisons;
     HRESULT hr = folder->CompareIDs(0, reinterpret_cast<PCUIDLIST_RELATIVE>(ia->RelativeIDList.Get()),
                                     reinterpret_cast<PCUIDLIST_RELATIVE>(ib->RelativeIDList.Get()));
     if (FAILED(hr)) return 0;

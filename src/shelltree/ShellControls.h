@@ -11,6 +11,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "shell/ShellBrowser.h"
 #include "shelltree/KESControls.h"
@@ -107,6 +109,7 @@ public:
     long IconLookups = 0;
 
 protected:
+    bool WndProc(ui::TMessage& msg) override;
     bool CanExpand(ui::TTreeNode* node) override;
     void Expand(ui::TTreeNode* node) override;
     bool CanChange(ui::TTreeNode* node) override;
@@ -120,6 +123,21 @@ private:
     void SortNode(ui::TTreeNode* node, IShellFolder* folder);
     // A step of a feature still to come: the link to other shell controls.
     void NotifyLinkSelection(ui::TTreeNode* node);
+
+    // The child of a node that is the item (relative to the node's folder),
+    // found by its display text and confirmed by the shell: no scan.
+    ui::TTreeNode* FindChild(ui::TTreeNode* parent, LPCITEMIDLIST item);
+    void IndexChild(ui::TTreeNode* parent, ui::TTreeNode* child);
+    void UnindexChild(ui::TTreeNode* node);
+    std::unordered_map<ui::TTreeNode*, std::unordered_multimap<std::wstring, ui::TTreeNode*>> FChildIndex;
+
+    // Refreshes asked for by change reports run once the reports waiting
+    // in the queue are read: a burst of reports costs one refresh a folder.
+    void QueueRefresh(ui::TTreeNode* node);
+    void RunQueuedRefreshes();
+    std::vector<ui::TTreeNode*> FQueuedRefresh;
+    bool FRefreshPosted = false;
+    bool FDeferRefresh = false;
 
     TKesShellFolder FRootedAt = SF_DESKTOP;
     std::wstring FRootedAtFileSystemFolder;

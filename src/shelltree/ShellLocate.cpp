@@ -2,10 +2,13 @@
 // locating by item-ID list, the selected folder, and following changes.
 #include "shelltree/ShellControls.h"
 
+#include <algorithm>
+
 #include "ui/Dialogs.h"
 
 namespace {
 bool SameIDs(IShellFolder* folder, LPCITEMIDLIST a, LPCITEMIDLIST b) {
+    ++ShellCounters.Comparisons;
     return folder && a && b &&
            HRESULT_CODE(folder->CompareIDs(0, reinterpret_cast<PCUIDLIST_RELATIVE>(a),
                                            reinterpret_cast<PCUIDLIST_RELATIVE>(b))) == 0;
@@ -48,14 +51,7 @@ bool TKesShellTree::LocateNode(LPCITEMIDLIST list, TLocateMode mode) {
                     v->DeleteChildren();
                     v->SetHasChildren(true);
                 }
-                ui::TTreeNode* found = nullptr;
-                for (ui::TTreeNode* c = v->GetFirstChild(); c; c = c->GetNextSibling()) {
-                    TKesShellTreeItem* ci = ItemOf(c);
-                    if (ci && SameIDs(ci->ParentFolder.Get(), step.Get(), ci->RelativeIDList.Get())) {
-                        found = c;
-                        break;
-                    }
-                }
+                ui::TTreeNode* found = FindChild(v, step.Get());
                 if (!found) break;
                 v = found;
                 ++level;
@@ -86,10 +82,18 @@ bool TKesShellTree::LocateNode(LPCITEMIDLIST list, TLocateMode mode) {
             SendMessageW(Handle(), TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(target->ItemId()));
             break;
         case lmRefresh:
-            RefreshNode(target, false);
+            if (FDeferRefresh)
+                QueueRefresh(target);
+            else
+                RefreshNode(target, false);
             break;
         case lmRefreshParent:
-            if (ui::TTreeNode* parent = target->Parent()) RefreshNode(parent, false);
+            if (ui::TTreeNode* parent = target->Parent()) {
+                if (FDeferRefresh)
+                    QueueRefresh(parent);
+                else
+                    RefreshNode(parent, false);
+            }
             break;
         case lmDelete:
             if (target->Selected()) ChangeDelay = 0;
@@ -178,6 +182,10 @@ void TKesShellTree::SetSpecialFolder(TKesShellFolder value) {
 void TKesShellTree::ShellChanged(TKesShellChangeNotifier*, TNotificationEvent event, LPCITEMIDLIST item1,
                                  LPCITEMIDLIST item2) {
     if (Loading()) return;
+    struct TDefer {
+        bool& Flag;
+        ~TDefer() { Flag = false; }
+    } defer{FDeferRefresh = true};
     switch (event) {
     case neFileDelete:
     case neDriveRemove:
@@ -199,4 +207,86 @@ void TKesShellTree::ShellChanged(TKesShellChangeNotifier*, TNotificationEvent ev
         LocateNode(item1, lmRefreshParent);
         break;
     }
+}
+
+namespace {
+constexpr UINT kRunRefreshes = WM_APP + 0x271;
+
+std::wstring DisplayNameIn(IShellFolder* folder, LPCITEMIDLIST item) {
+    STRRET str{};
+    if (!folder || FAILED(folder->GetDisplayNameOf(reinterpret_cast<PCUITEMID_CHILD>(item), SHGDN_NORMAL, &str)))
+        return {};
+    ++ShellCounters.DisplayNames;
+    std::wstring name = StrRetToString(item, str);
+    FreeStrRet(str);
+    return name;
+}
+}  // namespace
+
+ui::TTreeNode* TKesShellTree::FindChild(ui::TTreeNode* parent, LPCITEMIDLIST item) {
+    ui::TTreeNode* first = parent->GetFirstChild();
+    TKesShellTreeItem* firstItem = ItemOf(first);
+    if (!firstItem || !item) return nullptr;
+    // Children are matched by display text as a refresh matches them; the
+    // shell confirms the item, so two items with one text stay apart.
+    std::wstring text = DisplayNameIn(firstItem->ParentFolder.Get(), item);
+    if (text.empty()) {
+        for (ui::TTreeNode* c = first; c; c = c->GetNextSibling()) {
+            TKesShellTreeItem* ci = ItemOf(c);
+            if (ci && SameIDs(ci->ParentFolder.Get(), item, ci->RelativeIDList.Get())) return c;
+        }
+        return nullptr;
+    }
+    auto built = FChildIndex.find(parent);
+    if (built == FChildIndex.end()) {
+        auto& index = FChildIndex[parent];
+        for (ui::TTreeNode* c = first; c; c = c->GetNextSibling()) index.emplace(c->Text(), c);
+        built = FChildIndex.find(parent);
+    }
+    auto range = built->second.equal_range(text);
+    for (auto it = range.first; it != range.second; ++it) {
+        TKesShellTreeItem* ci = ItemOf(it->second);
+        if (ci && SameIDs(ci->ParentFolder.Get(), item, ci->RelativeIDList.Get())) return it->second;
+    }
+    return nullptr;
+}
+
+void TKesShellTree::IndexChild(ui::TTreeNode* parent, ui::TTreeNode* child) {
+    auto it = FChildIndex.find(parent);
+    if (it != FChildIndex.end()) it->second.emplace(child->Text(), child);
+}
+
+void TKesShellTree::UnindexChild(ui::TTreeNode* node) {
+    auto it = FChildIndex.find(node->Parent());
+    if (it == FChildIndex.end()) return;
+    auto range = it->second.equal_range(node->Text());
+    for (auto e = range.first; e != range.second; ++e) {
+        if (e->second == node) {
+            it->second.erase(e);
+            return;
+        }
+    }
+}
+
+void TKesShellTree::QueueRefresh(ui::TTreeNode* node) {
+    if (std::find(FQueuedRefresh.begin(), FQueuedRefresh.end(), node) == FQueuedRefresh.end())
+        FQueuedRefresh.push_back(node);
+    if (!FRefreshPosted && HandleAllocated()) FRefreshPosted = PostMessageW(Handle(), kRunRefreshes, 0, 0) != FALSE;
+}
+
+void TKesShellTree::RunQueuedRefreshes() {
+    FRefreshPosted = false;
+    while (!FQueuedRefresh.empty()) {
+        ui::TTreeNode* node = FQueuedRefresh.front();
+        FQueuedRefresh.erase(FQueuedRefresh.begin());
+        RefreshNode(node, false);
+    }
+}
+
+bool TKesShellTree::WndProc(ui::TMessage& msg) {
+    if (msg.Msg == kRunRefreshes) {
+        RunQueuedRefreshes();
+        return true;
+    }
+    return ui::TCustomTreeView::WndProc(msg);
 }

@@ -82,10 +82,13 @@ bool TTreeNode::HasChildren() const {
     item.mask = TVIF_CHILDREN;
     item.hItem = FItem;
     SendMessageW(TreeWnd(FOwner), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    const_cast<TTreeNode*>(this)->FHasChildren = item.cChildren != 0 ? 1 : 0;
     return item.cChildren != 0;
 }
 
 void TTreeNode::SetHasChildren(bool value) {
+    if (FHasChildren == (value ? 1 : 0)) return;  // refreshes set it again and again
+    FHasChildren = value ? 1 : 0;
     TVITEMW item{};
     item.mask = TVIF_CHILDREN;
     item.hItem = FItem;

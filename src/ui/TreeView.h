@@ -73,6 +73,7 @@ private:
     HTREEITEM FItem;
     std::wstring FText;
     int FImageIndex = -2;  // -2: not asked yet
+    int FHasChildren = -1;  // as last set: -1 unknown
     int FSelectedIndex = -2;
 };
 

@@ -51,6 +51,7 @@ protected:
         LPCITEMIDLIST items[2] = {l1.Get(), l2.Get()};
         SendMessageW(Tree->Notifier->NotifyWindow(), TKesShellChangeNotifier::WM_SHELLNOTIFY,
                      reinterpret_cast<WPARAM>(items), code);
+        ui::Application->ProcessMessages();  // refreshes run once the reports are read
     }
     // The list of an item that is gone: parsed while it still existed.
     TIDList Stale(const std::wstring& path) {
@@ -175,6 +176,32 @@ TEST_F(Locate, TheFileSystemWatchFollowsChangesWithoutReports) {
         Sleep(10);
     }
     EXPECT_FALSE(has(Dir / L"A\\quiet.txt"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Locate, ABurstOfReportsCostsOneRefreshOfTheFolder) {
+    ui::TTreeNode* a = Find(Dir / L"A");
+    a->Expand(false);
+    std::vector<TIDList> lists;
+    for (int i = 0; i < 40; ++i) {
+        std::wstring path = Dir / (L"A\\burst" + std::to_wstring(100 + i) + L".txt");
+        WriteFileBytes(path, "b");
+        lists.push_back(PathToIDList(nullptr, path));
+    }
+    ShellCounters = TShellCounters{};
+    for (const auto& l : lists) {
+        LPCITEMIDLIST items[2] = {l.Get(), nullptr};
+        SendMessageW(Tree->Notifier->NotifyWindow(), TKesShellChangeNotifier::WM_SHELLNOTIFY,
+                     reinterpret_cast<WPARAM>(items), SHCNE_CREATE);
+    }
+    ui::Application->ProcessMessages();
+    EXPECT_EQ(Children(Dir / L"A").size(), 42u);
+    EXPECT_LE(ShellCounters.Enumerated, 42) << "the folder was read once, not once a report";
+    // The reports found their folder without comparing every child.
+    EXPECT_LT(ShellCounters.Comparisons, 40 * 4 + 42 * 8);
 }
 
 }  // namespace

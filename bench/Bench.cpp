@@ -1,0 +1,359 @@
+// Measures filling, refreshing and change reaction of the shell tree
+// against the shell's own unavoidable cost, and the program's start-up.
+// Usage: tavrix_bench.exe [sizes...]  (default: 1000 10000)
+#include <windows.h>
+#include <commctrl.h>
+#include <psapi.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "shell/ShellBrowser.h"
+#include "shell/Shell_Win32.h"
+#include "shelltree/ShellControls.h"
+#include "ui/Application.h"
+#include "ui/Form.h"
+
+namespace {
+
+constexpr int kRepetitions = 5;
+
+double NowMs() {
+    LARGE_INTEGER f, c;
+    QueryPerformanceFrequency(&f);
+    QueryPerformanceCounter(&c);
+    return 1000.0 * static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+void WriteBytes(const std::wstring& path, const std::string& bytes) {
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD n = 0;
+    WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
+    CloseHandle(f);
+}
+
+std::string ReadBytes(const std::wstring& path) {
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    std::string out(static_cast<size_t>(GetFileSize(f, nullptr)), '\0');
+    DWORD n = 0;
+    ReadFile(f, out.data(), static_cast<DWORD>(out.size()), &n, nullptr);
+    CloseHandle(f);
+    return out;
+}
+
+void RemoveTree(const std::wstring& path) {
+    WIN32_FIND_DATAW fd;
+    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &fd);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = fd.cFileName;
+            if (name == L"." || name == L"..") continue;
+            std::wstring child = path + L"\\" + name;
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(child);
+            else
+                DeleteFileW(child.c_str());
+        } while (FindNextFileW(find, &fd));
+        FindClose(find);
+    }
+    RemoveDirectoryW(path.c_str());
+}
+
+// A real shortcut's bytes, copied into every generated shortcut.
+std::string ShortcutBytes(const std::wstring& scratch) {
+    std::wstring path = scratch + L"\\model.lnk";
+    IShellLinkW* link = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                   reinterpret_cast<void**>(&link)))) {
+        link->SetPath(L"C:\\windows\\notepad.exe");
+        IPersistFile* file = nullptr;
+        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+            file->Save(path.c_str(), TRUE);
+            file->Release();
+        }
+        link->Release();
+    }
+    std::string bytes = ReadBytes(path);
+    DeleteFileW(path.c_str());
+    return bytes;
+}
+
+// n entries: 2% folders, the rest shortcuts and text files half and half.
+void Generate(const std::wstring& dir, int n, const std::string& lnk) {
+    CreateDirectoryW(dir.c_str(), nullptr);
+    for (int i = 0; i < n; ++i) {
+        wchar_t name[64];
+        if (i % 50 == 0) {
+            swprintf(name, 64, L"\\folder %05d", i);
+            CreateDirectoryW((dir + name).c_str(), nullptr);
+        } else if (i % 2) {
+            swprintf(name, 64, L"\\link %05d.lnk", i);
+            WriteBytes(dir + name, lnk);
+        } else {
+            swprintf(name, 64, L"\\note %05d.txt", i);
+            WriteBytes(dir + name, "note");
+        }
+    }
+}
+
+struct TResult {
+    double Median;
+    TShellCounters Counters;
+    long Icons;
+};
+
+// Runs the step kRepetitions times (setup untimed) and counts the shell
+// questions of one run.
+long* IconCounter = nullptr;  // the tree's icon lookups, when one is measured
+
+TResult Measure(const std::function<void()>& setup, const std::function<void()>& step) {
+    std::vector<double> times;
+    TShellCounters counters;
+    for (int r = 0; r < kRepetitions; ++r) {
+        if (setup) setup();
+        ShellCounters = TShellCounters{};
+        if (IconCounter) *IconCounter = 0;
+        double t0 = NowMs();
+        step();
+        times.push_back(NowMs() - t0);
+        counters = ShellCounters;
+    }
+    return {Median(times), counters, IconCounter ? *IconCounter : 0};
+}
+
+// Floor: the shell's enumeration with what a row needs to be listed and
+// ordered (display name and attributes), into a plain tree view, unsorted.
+void Floor(const std::wstring& dir, HWND plainTree, bool withIcons) {
+    TIDList folderList = PathToIDList(nullptr, dir);
+    ui::TComPtr<IShellFolder> folder;
+    DesktopFolder->BindToObject(reinterpret_cast<PCUIDLIST_RELATIVE>(folderList.Get()), nullptr, IID_IShellFolder,
+                                folder.PutVoid());
+    ui::TComPtr<IEnumIDList> items;
+    folder->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN, items.Put());
+    SendMessageW(plainTree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+    SendMessageW(plainTree, WM_SETREDRAW, FALSE, 0);
+    for (;;) {
+        TIDList item;
+        ULONG fetched = 0;
+        if (items->Next(1, reinterpret_cast<PITEMID_CHILD*>(item.Put()), &fetched) != S_OK) break;
+        STRRET str{};
+        folder->GetDisplayNameOf(reinterpret_cast<PCUITEMID_CHILD>(item.Get()), SHGDN_NORMAL, &str);
+        std::wstring name = StrRetToString(item.Get(), str);
+        FreeStrRet(str);
+        SFGAOF attrs = SFGAO_FOLDER | SFGAO_HASSUBFOLDER | SFGAO_HIDDEN;
+        LPCITEMIDLIST one[1] = {item.Get()};
+        folder->GetAttributesOf(1, reinterpret_cast<PCUITEMID_CHILD_ARRAY>(one), &attrs);
+        TVINSERTSTRUCTW ins{};
+        ins.hParent = TVI_ROOT;
+        ins.hInsertAfter = TVI_LAST;
+        ins.item.mask = TVIF_TEXT;
+        ins.item.pszText = name.data();
+        if (withIcons) {
+            TIDList absolute = ConcatIDLists(folderList.Get(), item.Get());
+            SHFILEINFOW info{};
+            SHGetFileInfoW(reinterpret_cast<LPCWSTR>(absolute.Get()), 0, &info, sizeof(info),
+                           SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+            SHGetFileInfoW(reinterpret_cast<LPCWSTR>(absolute.Get()), 0, &info, sizeof(info),
+                           SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_OPENICON);
+            ins.item.mask |= TVIF_IMAGE;
+            ins.item.iImage = info.iIcon;
+        }
+        SendMessageW(plainTree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&ins));
+    }
+    SendMessageW(plainTree, WM_SETREDRAW, TRUE, 0);
+}
+
+constexpr TKesShellShowOptions kDesigned = ShowOption(soShowNethood) | ShowOption(soShowRecycleBin) |
+                                           ShowOption(soShowErrorMessages) | ShowOption(soShowFiles) |
+                                           ShowOption(soShowContextMenuOnTop);
+
+void PrintLine(const char* name, const TResult& r, double floor, const char* goal) {
+    std::printf("%-28s %10.1f ms  %6.2fx floor  %s\n", name, r.Median, r.Median / floor, goal);
+    std::printf("    (one run: %ld enumerated, %ld display names, %ld object names, %ld attribute queries, "
+                "%ld comparisons, %ld icon lookups)\n",
+                r.Counters.Enumerated, r.Counters.DisplayNames, r.Counters.ObjectNames, r.Counters.Attributes,
+                r.Counters.Comparisons, r.Icons);
+}
+
+std::map<std::string, double> RunSize(const std::wstring& base, int n, const std::string& lnk) {
+    std::wstring dir = base + L"\\entries" + std::to_wstring(n);
+    Generate(dir, n, lnk);
+    std::printf("\n== folder of %d entries\n", n);
+
+    ui::TForm form;  // hidden, as the real window is most of the time
+    form.SetBounds(0, 0, 249, 397);
+    HWND plain = CreateWindowExW(0, WC_TREEVIEWW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 233, 348, form.Handle(),
+                                 nullptr, nullptr, nullptr);
+    TResult floor = Measure(nullptr, [&] { Floor(dir, plain, false); });
+    TResult icons = Measure(nullptr, [&] { Floor(dir, plain, true); });
+    DestroyWindow(plain);
+    std::printf("%-28s %10.1f ms  (display names and attributes into a plain tree view)\n", "floor", floor.Median);
+    std::printf("%-28s %10.1f ms  (what asking every row's two icons would add; lazy icons avoid it)\n",
+                "  + icons of every row", icons.Median - floor.Median);
+
+    auto tree = std::make_unique<TKesShellTree>(&form);
+    tree->SetBounds(8, 8, 233, 348);
+    tree->SetShowOptions(kDesigned);
+    IconCounter = &tree->IconLookups;
+    TResult fill = Measure([&] { tree->SetRootedAt(SF_DESKTOP); },
+                           [&] { tree->SetRootedAtFileSystemFolder(dir); });
+    PrintLine("fill", fill, floor.Median, "(goal: at most 1.5x)");
+
+    ui::TTreeNode* root = tree->Items.GetFirstNode();
+    TResult same = Measure(nullptr, [&] { tree->RefreshNode(tree->Items.GetFirstNode(), true); });
+    PrintLine("refresh, nothing changed", same, floor.Median, "(goal: at most 1.5x)");
+
+    int round = 0;
+    int churn = std::max(1, n / 100);
+    TResult changed = Measure(
+        [&] {
+            // 1% new entries, and 1% of the originals gone.
+            ++round;
+            for (int i = 0; i < churn; ++i) {
+                wchar_t name[64];
+                swprintf(name, 64, L"\\added %d %05d.txt", round, i);
+                WriteBytes(dir + name, "a");
+                swprintf(name, 64, L"\\note %05d.txt", (round * churn + i) * 2 % n);
+                DeleteFileW((dir + name).c_str());
+            }
+        },
+        [&] { tree->RefreshNode(tree->Items.GetFirstNode(), true); });
+    PrintLine("refresh, 1% added, 1% gone", changed, floor.Median, "");
+
+    int reports = 1000;
+    std::vector<std::wstring> created;
+    TResult react = Measure(
+        [&] {
+            for (const auto& path : created) DeleteFileW(path.c_str());
+            created.clear();
+            tree->RefreshNode(tree->Items.GetFirstNode(), true);
+            ++round;
+            for (int i = 0; i < reports; ++i) {
+                wchar_t name[64];
+                swprintf(name, 64, L"\\made %d %04d.txt", round, i);
+                created.push_back(dir + name);
+                WriteBytes(dir + name, "m");
+            }
+        },
+        [&] {
+            for (const auto& path : created) {
+                TIDList list = PathToIDList(nullptr, path);
+                tree->ShellChanged(tree->Notifier.get(), neFileCreate, list.Get(), nullptr);
+            }
+            ui::Application->ProcessMessages();  // deferred work, if any
+        });
+    int shown = 0;
+    for (ui::TTreeNode* c = tree->Items.GetFirstNode()->GetFirstChild(); c; c = c->GetNextSibling())
+        if (c->Text().rfind(L"made ", 0) == 0) ++shown;
+    PrintLine("react, 1000 created files", react, floor.Median, "");
+    std::printf("    (%d of %d new entries shown afterwards)\n", shown, reports);
+    (void)root;
+    IconCounter = nullptr;
+    tree.reset();
+    RemoveTree(dir);
+    return {{"floor", floor.Median}, {"fill", fill.Median}, {"refresh", same.Median},
+            {"refresh-changed", changed.Median}, {"react", react.Median}};
+}
+
+// Start-up: from CreateProcess until the program waits for input.
+double StartUp(const std::wstring& exe, const std::wstring& folder, SIZE_T* workingSet) {
+    std::vector<double> times;
+    for (int r = 0; r < kRepetitions; ++r) {
+        STARTUPINFOW si{};
+        si.cb = sizeof(si);
+        PROCESS_INFORMATION pi{};
+        std::wstring cmd = L"\"" + exe + L"\"";
+        double t0 = NowMs();
+        if (!CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi))
+            return -1;
+        WaitForInputIdle(pi.hProcess, 60000);
+        times.push_back(NowMs() - t0);
+        if (workingSet) {
+            PROCESS_MEMORY_COUNTERS pmc{};
+            pmc.cb = sizeof(pmc);
+            GetProcessMemoryInfo(pi.hProcess, &pmc, sizeof(pmc));
+            *workingSet = pmc.WorkingSetSize;
+        }
+        TerminateProcess(pi.hProcess, 0);
+        WaitForSingleObject(pi.hProcess, 10000);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+    return Median(times);
+}
+
+std::wstring Folder(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\')); }
+
+void StartUpSection(const std::wstring& base, const std::string& lnk) {
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring here = Folder(self);
+    std::wstring tavrix = here + L"\\tavrix.exe", minimal = here + L"\\minimal.exe";
+    std::wstring run = base + L"\\run";
+    CreateDirectoryW(run.c_str(), nullptr);
+    CopyFileW(tavrix.c_str(), (run + L"\\tavrix.exe").c_str(), FALSE);
+    CopyFileW(minimal.c_str(), (run + L"\\minimal.exe").c_str(), FALSE);
+    std::wstring work = base + L"\\startbase";
+    CreateDirectoryW(work.c_str(), nullptr);
+    Generate(work + L"\\quorb", 20, lnk);  // a working folder of a typical size
+    std::string ini = "[OPTIONS]\r\nShowAppWndOnLaunch=0\r\nShowTrayIcon=0\r\nWorkingFolderOption=3\r\n"
+                      "WorkingFolderPath=" + std::string(work.begin(), work.end()) + "\r\n";
+    WriteBytes(run + L"\\tavrix.ini", ini);
+    std::printf("\n== start-up (until waiting for input, tree rooted at a folder of 20 entries)\n");
+    double own = StartUp(run + L"\\tavrix.exe", run, nullptr);
+    double least = StartUp(run + L"\\minimal.exe", run, nullptr);
+    std::printf("%-28s %10.1f ms\n%-28s %10.1f ms\n%-28s %10.2fx  (goal: at most 2x)\n", "tavrix.exe", own,
+                "minimal window program", least, "ratio", own / least);
+
+    RemoveTree(work + L"\\quorb");
+    Generate(work + L"\\quorb", 10000, lnk);
+    SIZE_T ws = 0;
+    StartUp(run + L"\\tavrix.exe", run, &ws);
+    std::printf("%-28s %10.1f MB  (tavrix.exe rooted at 10000 entries, root expanded)\n", "working set",
+                static_cast<double>(ws) / (1024.0 * 1024.0));
+    RemoveTree(work);
+    RemoveTree(run);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    bool startupOnly = argc > 1 && std::wstring(argv[1]) == L"startup";
+    ui::TApplication application;
+    TShellServices shell;
+    application.Initialize();
+    application.SetTitle(L"tavrix bench");
+    std::vector<int> sizes;
+    for (int i = startupOnly ? 2 : 1; i < argc; ++i) sizes.push_back(_wtoi(argv[i]));
+    if (sizes.empty() && !startupOnly) sizes = {1000, 10000};
+
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    std::wstring base = std::wstring(temp) + L"tavrix-bench-" + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(base.c_str(), nullptr);
+    std::string lnk = ShortcutBytes(base);
+
+    std::printf("tavrix benchmark: median of %d runs each\n", kRepetitions);
+    std::vector<std::map<std::string, double>> results;
+    for (int n : sizes) results.push_back(RunSize(base, n, lnk));
+    if (results.size() >= 2) {
+        std::printf("\n== growth %d/%d entries (linear work gives about %.0f; goal: at most %.0f)\n", sizes.back(),
+                    sizes.front(), static_cast<double>(sizes.back()) / sizes.front(),
+                    1.2 * sizes.back() / sizes.front());
+        for (const auto& [name, value] : results.back())
+            std::printf("%-28s %10.2f\n", name.c_str(), value / results.front().at(name));
+    }
+    StartUpSection(base, lnk);
+    RemoveTree(base);
+    return 0;
+}
