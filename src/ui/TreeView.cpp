@@ -195,6 +195,7 @@ TTreeNode* TTreeNodes::AddChild(TTreeNode* parent, const std::wstring& text) {
     ins.item.lParam = reinterpret_cast<LPARAM>(node);
     ins.item.iImage = ins.item.iSelectedImage = I_IMAGECALLBACK;
     node->FItem = reinterpret_cast<HTREEITEM>(SendMessageW(wnd, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&ins)));
+    if (parent) parent->FHasChildren = -1;  // the control may change the flag itself
     if (!node->FItem) {
         delete node;
         return nullptr;
@@ -445,6 +446,8 @@ bool TCustomTreeView::HandleNotify(NMHDR* hdr, LRESULT& result) {
         auto* node = reinterpret_cast<TTreeNode*>(nm->itemOld.lParam);
         if (!node) return true;
         if (FPendingChange == node) FPendingChange = nullptr;
+        // The control clears its parent's children flag when the last child goes.
+        if (TTreeNode* parent = node->Parent()) parent->FHasChildren = -1;
         try {
             Delete(node);
         } catch (...) {
