@@ -14,10 +14,6 @@ enum TGlyph {
     gMenu, gRefresh, gOptions, gSaveView, gExit, gHide,
     gClipboard, gPlainText, gComma, gXml, gExecute, gScreenSaver, gAbout,
 };
-const int kGlyphResources[] = {
-    IDI_MENU, IDI_REFRESH, IDI_OPTIONS, IDI_SAVEVIEW, IDI_EXIT, IDI_HIDE,
-    IDI_CLIPBOARD, IDI_PLAINTEXT, IDI_COMMA, IDI_XML, IDI_EXECUTE, IDI_SCREENSAVER, IDI_ABOUT,
-};
 }  // namespace
 
 TfrmMain::TfrmMain() {
@@ -57,12 +53,13 @@ ui::TSpeedButton* TfrmMain::AddButton(const wchar_t* name, int left, int image, 
 }
 
 void TfrmMain::CreateControls() {
+    // Each list comes from one strip: one resource read, not one an image.
     FGlyphs = Own<ui::TImageList>(16, 16);
-    for (int id : kGlyphResources) FGlyphs->AddResourceIcon(id);
+    FGlyphs->AddResourceStrip(IDB_GLYPHS);
 
     ImageList = Own<ui::TImageList>(16, 16);
     ImageList->Name = L"ImageList";
-    for (int id : {IDI_TAVRIX, IDI_REFRESH, IDI_OPTIONS, IDI_EXIT}) ImageList->AddResourceIcon(id);
+    ImageList->AddResourceStrip(IDB_IMAGES);
 
     // One-pixel black frame lines that follow their edges.
     struct TLine {

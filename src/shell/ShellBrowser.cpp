@@ -70,18 +70,32 @@ std::wstring SpecialFolderPath(TKesShellFolder folder) {
     return list ? IDListToPath(list.Get()) : std::wstring();
 }
 
+namespace {
+// The special folders' lists, asked from the shell once a run: the search
+// below runs for every top-level item and would ask 36 times each.
+const std::vector<TIDList>& SpecialFolderLists() {
+    static std::vector<TIDList> lists = [] {
+        std::vector<TIDList> all(KesShellFolderCount);
+        for (int f = SF_BITBUCKET; f <= SF_PROGRAM_FILES_COMMON; ++f) {
+            try {
+                SHGetSpecialFolderLocation(nullptr, SpecialFolderCsidl[f],
+                                           reinterpret_cast<PIDLIST_ABSOLUTE*>(all[static_cast<size_t>(f)].Put()));
+            } catch (...) {
+                // a failing folder is simply not there
+            }
+        }
+        return all;
+    }();
+    return lists;
+}
+}  // namespace
+
 TKesShellFolder FindSpecialFolder(LPCITEMIDLIST list) {
     if (!list) return SF_FILESYSTEMFOLDER;
+    const auto& lists = SpecialFolderLists();
     for (int f = SF_BITBUCKET; f <= SF_PROGRAM_FILES_COMMON; ++f) {
-        try {
-            TIDList special;
-            if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, SpecialFolderCsidl[f],
-                                                     reinterpret_cast<PIDLIST_ABSOLUTE*>(special.Put()))) &&
-                special && SameIDs(list, special.Get()))
-                return static_cast<TKesShellFolder>(f);
-        } catch (...) {
-            // one failing folder does not end the search
-        }
+        const TIDList& special = lists[static_cast<size_t>(f)];
+        if (special && SameIDs(list, special.Get())) return static_cast<TKesShellFolder>(f);
     }
     return SF_FILESYSTEMFOLDER;
 }

@@ -31,6 +31,15 @@ int TImageList::AddResourceIcon(int resourceId) {
     return AddIcon(icon.Get());
 }
 
+int TImageList::AddResourceStrip(int resourceId) {
+    TBitmapOwner strip(static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resourceId),
+                                                       IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    if (!strip || !FHandle) return 0;
+    int before = Count();
+    ImageList_Add(FHandle, strip.Get(), nullptr);
+    return Count() - before;
+}
+
 int TImageList::AddIcon(HICON icon) {
     if (!FHandle || !icon) return -1;
     return ImageList_AddIcon(FHandle, icon);

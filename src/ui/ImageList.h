@@ -22,6 +22,9 @@ public:
     // Adds an icon from the program's resources; returns its index or -1.
     int AddResourceIcon(int resourceId);
     int AddIcon(HICON icon);
+    // Adds every image of a 32-bit strip bitmap (with alpha) from the
+    // program's resources; returns how many were added.
+    int AddResourceStrip(int resourceId);
     // A new icon made from one image; the caller owns it.
     TIconOwner GetIcon(int index) const;
     void Draw(HDC dc, int index, int x, int y, bool enabled = true) const;

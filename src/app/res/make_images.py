@@ -255,6 +255,21 @@ def about():
     return c
 
 
+def write_strip(path, canvases):
+    """A 32-bit bottom-up BMP with alpha: the images side by side."""
+    rows_of = [c.pixels() for c in canvases]
+    n = canvases[0].size
+    width = n * len(canvases)
+    body = bytearray()
+    for y in reversed(range(n)):
+        for rows in rows_of:
+            for p in rows[y]:
+                body += bytes(p)
+    info = struct.pack("<IiiHHIIiiII", 40, width, n, 1, 32, 0, len(body), 2835, 2835, 0, 0)
+    header = struct.pack("<2sIHHI", b"BM", 14 + len(info) + len(body), 0, 0, 14 + len(info))
+    Path(path).write_bytes(header + info + bytes(body))
+
+
 def main():
     out = Path(sys.argv[1] if len(sys.argv) > 1 else Path(__file__).parent)
     write_ico(out / "tavrix.ico", [app(16), app(32)])
@@ -264,8 +279,9 @@ def main():
         "comma": comma, "xml": xml, "execute": execute, "screensaver": screen_saver,
         "about": about,
     }
-    for name, draw in glyphs.items():
-        write_ico(out / f"{name}.ico", [draw()])
+    # The window loads its images as two strips: one read instead of many.
+    write_strip(out / "glyphs.bmp", [draw() for draw in glyphs.values()])
+    write_strip(out / "images.bmp", [app(16), refresh(), options(), exit_()])
 
 
 if __name__ == "__main__":
