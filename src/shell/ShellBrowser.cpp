@@ -122,11 +122,8 @@ std::wstring IDListToPath(LPCITEMIDLIST list) {
 }
 
 bool IsNetworkIDList(LPCITEMIDLIST list) {
-    TIDList network;
-    if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_NETWORK,
-                                          reinterpret_cast<PIDLIST_ABSOLUTE*>(network.Put()))) ||
-        !network)
-        return false;
+    const TIDList& network = SpecialFolderLists()[SF_NETWORK];
+    if (!network) return false;
     TIDList first = CopyIDListItem(list, 0);
     return first && SameIDs(first.Get(), network.Get());
 }

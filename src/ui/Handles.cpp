@@ -12,19 +12,26 @@ TMemoryDC::~TMemoryDC() {
     if (FDC) DeleteDC(FDC);
 }
 
-HWND CreateMessageWindow(const wchar_t* className, WNDPROC proc) {
+void EnsureWindowClass(const wchar_t* className, WNDPROC proc, UINT style, HCURSOR cursor, HICON icon) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
-    if (!GetClassInfoExW(instance, className, &wc)) {
-        wc = WNDCLASSEXW{};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = proc;
-        wc.hInstance = instance;
-        wc.lpszClassName = className;
-        RegisterClassExW(&wc);
-    }
-    return CreateWindowExW(0, className, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
+    if (GetClassInfoExW(instance, className, &wc)) return;
+    wc = WNDCLASSEXW{};
+    wc.cbSize = sizeof(wc);
+    wc.style = style;
+    wc.lpfnWndProc = proc;
+    wc.hInstance = instance;
+    wc.hCursor = cursor;
+    wc.hIcon = icon;
+    wc.lpszClassName = className;
+    RegisterClassExW(&wc);
+}
+
+HWND CreateMessageWindow(const wchar_t* className, WNDPROC proc) {
+    EnsureWindowClass(className, proc);
+    return CreateWindowExW(0, className, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr),
+                           nullptr);
 }
 
 }  // namespace ui

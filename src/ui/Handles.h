@@ -147,6 +147,10 @@ private:
     I* FPtr = nullptr;
 };
 
+// Registers a window class of this program unless it exists already.
+void EnsureWindowClass(const wchar_t* className, WNDPROC proc, UINT style = 0, HCURSOR cursor = nullptr,
+                       HICON icon = nullptr);
+
 // A hidden message-only window of its own class, for timers, thread calls
 // and shell reports. The class is registered on first use.
 HWND CreateMessageWindow(const wchar_t* className, WNDPROC proc);

@@ -135,20 +135,9 @@ void TWinControl::SetFont(HFONT font) {
 }
 
 const wchar_t* TWinControl::RegisterOwnClass(const wchar_t* name, UINT style, HCURSOR cursor) {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    if (!GetClassInfoExW(instance, name, &wc)) {
-        wc = WNDCLASSEXW{};
-        wc.cbSize = sizeof(wc);
-        wc.style = style;
-        wc.lpfnWndProc = ControlWindowProc;
-        wc.hInstance = instance;
-        wc.hCursor = cursor ? cursor : LoadCursorW(nullptr, IDC_ARROW);
-        wc.lpszClassName = name;
-        wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
-        RegisterClassExW(&wc);
-    }
+    EnsureWindowClass(name, ControlWindowProc, style, cursor ? cursor : LoadCursorW(nullptr, IDC_ARROW),
+                      LoadIconW(instance, MAKEINTRESOURCEW(1)));
     return name;
 }
 

@@ -72,6 +72,13 @@ protected:
         ADD_FAILURE() << "no button found";
         return {0, 0};
     }
+    // Selects the entry and clicks its label, as the tree reports a click.
+    void ClickLabel(ui::TTreeNode* node) {
+        node->SetSelected(true);
+        PointerAt(node);
+        Form->ShellTreeView1MouseDown(ui::mbLeft, 0, 0, 0);
+        Form->ShellTreeView1MouseUp(Form->ShellTreeView1, ui::mbLeft, 0, 0, 0);
+    }
     // Makes the point the position of the message being handled.
     void PointerAt(ui::TTreeNode* node) {
         RECT r = node->DisplayRect(true);
@@ -150,10 +157,7 @@ TEST_F(CoreLoop, AClickOnALabelStartsTheEntryAndLeavesTheFolder) {
     Form->Show();
     TShellExecuteRecorder shell;
     ui::TTreeNode* tools = Node(L"Tools");
-    tools->SetSelected(true);
-    PointerAt(tools);
-    Form->ShellTreeView1MouseDown(ui::mbLeft, 0, 0, 0);
-    Form->ShellTreeView1MouseUp(Form->ShellTreeView1, ui::mbLeft, 0, 0, 0);
+    ClickLabel(tools);
     ASSERT_EQ(shell.Calls.size(), 1u);
     EXPECT_EQ(shell.Calls[0].Parameters, L"\"" + Work + L"\\Tools\"");
     EXPECT_FALSE(tools->Expanded());
@@ -197,10 +201,7 @@ TEST_F(CoreLoop, WithDoubleClickASingleClickStartsNothing) {
     Form->Show();
     TShellExecuteRecorder shell;
     ui::TTreeNode* tools = Node(L"Tools");
-    tools->SetSelected(true);
-    PointerAt(tools);
-    Form->ShellTreeView1MouseDown(ui::mbLeft, 0, 0, 0);
-    Form->ShellTreeView1MouseUp(Form->ShellTreeView1, ui::mbLeft, 0, 0, 0);
+    ClickLabel(tools);
     EXPECT_TRUE(shell.Calls.empty());
     tools->Expand(false);  // the double-click's own toggle: refused
     Form->ShellTreeView1DblClick();
