@@ -3,6 +3,7 @@
 #include "shelltree/ShellControls.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "ui/Dialogs.h"
 
@@ -17,8 +18,17 @@ bool SameIDs(IShellFolder* folder, LPCITEMIDLIST a, LPCITEMIDLIST b) {
 
 bool TKesShellTree::LocateNode(LPCITEMIDLIST list, TLocateMode mode) {
     if (!list) return false;
-    ui::TWaitCursor wait;
-    ui::TUpdateScope update(Items);
+    // The hourglass and the update bracket come only when nodes change: a
+    // walk that only finds a folder to refresh later costs no redraw, which
+    // matters when reports come by the thousand.
+    std::unique_ptr<ui::TWaitCursor> wait;
+    std::unique_ptr<ui::TUpdateScope> update;
+    auto changing = [&] {
+        if (!update) {
+            wait = std::make_unique<ui::TWaitCursor>();
+            update = std::make_unique<ui::TUpdateScope>(Items);
+        }
+    };
     ui::TTreeNode* target = nullptr;
     bool result = false;
     {
@@ -45,9 +55,11 @@ bool TKesShellTree::LocateNode(LPCITEMIDLIST list, TLocateMode mode) {
             bool reached = false;
             while (level + k < n) {
                 if (mode == lmSelect) {
+                    changing();
                     v->SetHasChildren(true);
                     v->Expand(false);
                 } else if (!v->Expanded() && v->GetFirstChild()) {
+                    changing();
                     v->DeleteChildren();
                     v->SetHasChildren(true);
                 }
@@ -65,6 +77,7 @@ bool TKesShellTree::LocateNode(LPCITEMIDLIST list, TLocateMode mode) {
             }
             if (mode == lmRefreshParent || mode == lmDelete) mode = lmRefresh;
             if (IsNetworkIDList(list)) {
+                changing();
                 Navigator->SetFolderIDList(ItemOf(v)->AbsoluteIDList.Get());
                 Navigator->SetObjectIDList(step.Get());
                 target = AddChildItem(v);
@@ -75,6 +88,7 @@ bool TKesShellTree::LocateNode(LPCITEMIDLIST list, TLocateMode mode) {
         }
     }
     if (target) {
+        if (!FDeferRefresh || mode == lmSelect || mode == lmDelete) changing();
         switch (mode) {
         case lmSelect:
             ChangeDelay = 0;
