@@ -267,11 +267,6 @@ void TfrmMain::StoreTreeState() {
 }
 
 namespace {
-bool SameTextCI(const std::wstring& a, const std::wstring& b) {
-    return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                          static_cast<int>(b.size())) == CSTR_EQUAL;
-}
-
 std::wstring Upper(std::wstring s) {
     CharUpperBuffW(s.data(), static_cast<DWORD>(s.size()));
     return s;
@@ -314,7 +309,7 @@ void TfrmMain::RestoreView() {
                  mark = s.Expanded.find(L'*', start)) {
                 std::wstring path = s.Expanded.substr(start, mark - start);
                 for (ui::TTreeNode* n = tree->Items.GetFirstNode(); n; n = n->GetNext()) {
-                    if (SameTextCI(tree->GetNodePath(n), path)) {
+                    if (SameText(tree->GetNodePath(n), path)) {
                         n->Expand(false);
                         break;
                     }

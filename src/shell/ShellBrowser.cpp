@@ -19,12 +19,6 @@ const int SpecialFolderCsidl[KesShellFolderCount] = {
 
 namespace {
 
-bool SameText(const std::wstring& a, const std::wstring& b) {
-    return a.size() == b.size() &&
-           CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), static_cast<int>(a.size()),
-                          b.c_str(), static_cast<int>(b.size())) == CSTR_EQUAL;
-}
-
 bool SameIDs(LPCITEMIDLIST a, LPCITEMIDLIST b) {
     return DesktopFolder && a && b &&
            HRESULT_CODE(DesktopFolder->CompareIDs(0, reinterpret_cast<PCUIDLIST_RELATIVE>(a),
@@ -43,19 +37,23 @@ std::wstring ExtractFileDrive(const std::wstring& path) {
     return {};
 }
 
-// Sets the process error mode for its lifetime.
-class TErrorModeScope {
-public:
-    explicit TErrorModeScope(UINT mode) : FOld(SetErrorMode(mode)) {}
-    ~TErrorModeScope() { SetErrorMode(FOld); }
-    TErrorModeScope(const TErrorModeScope&) = delete;
-    TErrorModeScope& operator=(const TErrorModeScope&) = delete;
-
-private:
-    UINT FOld;
-};
-
 }  // namespace
+
+bool SameText(const std::wstring& a, const std::wstring& b) {
+    return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                          static_cast<int>(b.size())) == CSTR_EQUAL;
+}
+
+std::wstring DisplayNameOf(IShellFolder* folder, LPCITEMIDLIST item) {
+    STRRET str{};
+    if (!folder || !item ||
+        FAILED(folder->GetDisplayNameOf(reinterpret_cast<PCUITEMID_CHILD>(item), SHGDN_NORMAL, &str)))
+        return {};
+    ++ShellCounters.DisplayNames;
+    std::wstring name = StrRetToString(item, str);
+    FreeStrRet(str);
+    return name;
+}
 
 TIDList SpecialFolderIDList(TKesShellFolder folder) {
     TIDList list;
@@ -335,14 +333,7 @@ void TShellBrowser::SetObjectName(const std::wstring& value) {
 
 std::wstring TShellBrowser::GetDisplayName() {
     if (!FObjectIDList || !FShellFolder) return {};
-    ++ShellCounters.DisplayNames;
-    STRRET str{};
-    std::wstring name;
-    if (SUCCEEDED(FShellFolder->GetDisplayNameOf(reinterpret_cast<PCUITEMID_CHILD>(FObjectIDList.Get()),
-                                                 SHGDN_NORMAL, &str))) {
-        name = StrRetToString(FObjectIDList.Get(), str);
-        FreeStrRet(str);
-    }
+    std::wstring name = DisplayNameOf(FShellFolder.Get(), FObjectIDList.Get());
     if (name.empty()) name = ObjectName();
     return name;
 }

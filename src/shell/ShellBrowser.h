@@ -44,6 +44,24 @@ bool IsDriveReady(const std::wstring& path);
 int64_t GetFileSize64(const std::wstring& path);
 HWND GetApplicationWindow();
 
+// Texts compared as the shell compares names: without regard to case.
+bool SameText(const std::wstring& a, const std::wstring& b);
+// The normal display name of an item relative to a folder; empty on failure.
+std::wstring DisplayNameOf(IShellFolder* folder, LPCITEMIDLIST item);
+
+// Sets the process error mode for its lifetime, so that unready drives
+// bring up no system boxes while the shell is asked about them.
+class TErrorModeScope {
+public:
+    explicit TErrorModeScope(UINT mode) : FOld(SetErrorMode(mode)) {}
+    ~TErrorModeScope() { SetErrorMode(FOld); }
+    TErrorModeScope(const TErrorModeScope&) = delete;
+    TErrorModeScope& operator=(const TErrorModeScope&) = delete;
+
+private:
+    UINT FOld;
+};
+
 // How often the costly shell questions were asked; read by measurements.
 struct TShellCounters {
     long DisplayNames = 0;

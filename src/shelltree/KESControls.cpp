@@ -26,9 +26,7 @@ TNotificationEvent EventOfCode(LONG code) {
 
 int TNotifierDirectories::IndexOf(const std::wstring& path) const {
     for (size_t i = 0; i < FItems.size(); ++i)
-        if (CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, FItems[i].Path.c_str(), -1, path.c_str(), -1) ==
-            CSTR_EQUAL)
-            return static_cast<int>(i);
+        if (SameText(FItems[i].Path, path)) return static_cast<int>(i);
     return -1;
 }
 

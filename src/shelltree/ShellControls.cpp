@@ -1,22 +1,12 @@
 #include "shelltree/ShellControls.h"
 
+#include "ui/Application.h"
+
 #include <algorithm>
 #include <unordered_map>
 #include <vector>
 
 namespace {
-
-// Sets the process error mode for its lifetime.
-class TQuietErrors {
-public:
-    TQuietErrors() : FOld(SetErrorMode(SEM_FAILCRITICALERRORS)) {}
-    ~TQuietErrors() { SetErrorMode(FOld); }
-    TQuietErrors(const TQuietErrors&) = delete;
-    TQuietErrors& operator=(const TQuietErrors&) = delete;
-
-private:
-    UINT FOld;
-};
 
 constexpr TNotificationEvents kTreeEvents = 0x0003FDC0;
 constexpr TNotificationEvents kFileEvents = 0x38;
@@ -168,8 +158,7 @@ bool TKesShellTree::IncludeItem() {
     if (!HasOption(soShowRecycleBin)) {
         if (mayBeSpecial && objectSpecial() == SF_BITBUCKET) return false;
         std::wstring name = Navigator->ObjectName().substr(0, 6);
-        if (CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, name.c_str(), -1, L"RECYCL", -1) == CSTR_EQUAL &&
-            Navigator->IsHidden())
+        if (SameText(name, L"RECYCL") && Navigator->IsHidden())
             return false;
     }
     if (HasOption(soShowFiles)) return true;
@@ -204,7 +193,7 @@ void TKesShellTree::UpdateNodeAttributes(ui::TTreeNode* node) {
     node->ResetImages();
     node->SetHasChildren(HasOption(soShowFiles) ? Navigator->IsFolder() : Navigator->HasSubFolders());
     {
-        TQuietErrors quiet;
+        TErrorModeScope quiet(SEM_FAILCRITICALERRORS);
         if (Navigator->GetAttributes(SFGAO_GHOSTED) & SFGAO_GHOSTED) node->SetCut(true);
         if (TKesShellTreeItem* item = ItemOf(node)) {
             item->Compressed = (Navigator->GetAttributes(SFGAO_COMPRESSED) & SFGAO_COMPRESSED) != 0;
@@ -375,15 +364,7 @@ void TKesShellTree::RefreshNode(ui::TTreeNode* node, bool recurse) {
 
 void TKesShellTree::RefreshTree() {
     ui::TWaitCursor wait;
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            PostQuitMessage(static_cast<int>(msg.wParam));
-            break;
-        }
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
+    if (ui::Application) ui::Application->ProcessMessages();
     ui::TUpdateScope update(Items);
     if (!Items.GetFirstNode())
         SetRootedAt(FRootedAt);

@@ -225,16 +225,6 @@ void TKesShellTree::ShellChanged(TKesShellChangeNotifier*, TNotificationEvent ev
 
 namespace {
 constexpr UINT kRunRefreshes = WM_APP + 0x271;
-
-std::wstring DisplayNameIn(IShellFolder* folder, LPCITEMIDLIST item) {
-    STRRET str{};
-    if (!folder || FAILED(folder->GetDisplayNameOf(reinterpret_cast<PCUITEMID_CHILD>(item), SHGDN_NORMAL, &str)))
-        return {};
-    ++ShellCounters.DisplayNames;
-    std::wstring name = StrRetToString(item, str);
-    FreeStrRet(str);
-    return name;
-}
 }  // namespace
 
 ui::TTreeNode* TKesShellTree::FindChild(ui::TTreeNode* parent, LPCITEMIDLIST item) {
@@ -243,7 +233,7 @@ ui::TTreeNode* TKesShellTree::FindChild(ui::TTreeNode* parent, LPCITEMIDLIST ite
     if (!firstItem || !item) return nullptr;
     // Children are matched by display text as a refresh matches them; the
     // shell confirms the item, so two items with one text stay apart.
-    std::wstring text = DisplayNameIn(firstItem->ParentFolder.Get(), item);
+    std::wstring text = DisplayNameOf(firstItem->ParentFolder.Get(), item);
     if (text.empty()) {
         for (ui::TTreeNode* c = first; c; c = c->GetNextSibling()) {
             TKesShellTreeItem* ci = ItemOf(c);

@@ -135,7 +135,7 @@ TEST(Paths, SmallHelpers) {
     WriteFileBytes(dir / L"five.txt", "12345");
     EXPECT_TRUE(FileOrFolderExists(dir / L"five.txt"));
     EXPECT_TRUE(FileOrFolderExists(dir.Path()));
-    EXPECT_TRUE(FileOrFolderExists(L"Q:"));  // a drive specification counts as there
+    EXPECT_TRUE(FileOrFolderExists(L"Q:"));  // a bare drive name is taken as present
     EXPECT_FALSE(FileOrFolderExists(dir / L"none.txt"));
     EXPECT_EQ(GetFileSize64(dir / L"five.txt"), 5);
     EXPECT_EQ(GetFileSize64(dir / L"none.txt"), -1);
