@@ -1,6 +1,7 @@
 // Measures filling, refreshing and change reaction of the shell tree
 // against the shell's own unavoidable cost, and the program's start-up.
-// Usage: tavrix_bench.exe [sizes...]  (default: 1000 10000)
+// Usage: tavrix_bench.exe [sizes...]  (default: 1000 10000, then the start-up)
+//        tavrix_bench.exe startup        (the start-up alone)
 #include <windows.h>
 #include <commctrl.h>
 #include <psapi.h>
@@ -18,6 +19,7 @@
 #include "shelltree/ShellControls.h"
 #include "ui/Application.h"
 #include "ui/Form.h"
+#include "ui/Profile.h"
 
 namespace {
 
@@ -106,30 +108,38 @@ void Generate(const std::wstring& dir, int n, const std::string& lnk) {
     }
 }
 
+// One counter's share of a measured run.
+struct TShare {
+    std::string Name;
+    long Calls;
+    double Ms;
+};
+
 struct TResult {
     double Median;
-    TShellCounters Counters;
+    std::vector<TShare> Shares;  // of the last run
     long Icons;
 };
 
-// Runs the step kRepetitions times (setup untimed) and counts the shell
-// questions of one run.
 long* IconCounter = nullptr;  // the tree's icon lookups, when one is measured
 
+// Runs the step kRepetitions times (setup untimed) and keeps where the time
+// of the last run went.
 TResult Measure(const std::function<void()>& setup, const std::function<void()>& step,
                 int repetitions = kRepetitions) {
     std::vector<double> times;
-    TShellCounters counters;
     for (int r = 0; r < repetitions; ++r) {
         if (setup) setup();
-        ShellCounters = TShellCounters{};
+        ui::ResetProfileCounters();
         if (IconCounter) *IconCounter = 0;
         double t0 = NowMs();
         step();
         times.push_back(NowMs() - t0);
-        counters = ShellCounters;
     }
-    return {Median(times), counters, IconCounter ? *IconCounter : 0};
+    std::vector<TShare> shares;
+    for (const ui::TProfileCounter* c : ui::ProfileCounters())
+        if (c->Calls) shares.push_back({c->Name, c->Calls, c->Milliseconds()});
+    return {Median(times), shares, IconCounter ? *IconCounter : 0};
 }
 
 // Floor: the shell's enumeration with what a row needs to be listed and
@@ -178,12 +188,18 @@ constexpr TKesShellShowOptions kDesigned = ShowOption(soShowNethood) | ShowOptio
                                            ShowOption(soShowErrorMessages) | ShowOption(soShowFiles) |
                                            ShowOption(soShowContextMenuOnTop);
 
+// The measure, then where the time of its last run went: each counted
+// step's own time (nested steps not included), and the rest, which is our
+// own code.
 void PrintLine(const char* name, const TResult& r, double floor, const char* goal) {
     std::printf("%-28s %10.1f ms  %6.2fx floor  %s\n", name, r.Median, r.Median / floor, goal);
-    std::printf("    (one run: %ld enumerated, %ld display names, %ld object names, %ld attribute queries, "
-                "%ld comparisons, %ld icon lookups)\n",
-                r.Counters.Enumerated, r.Counters.DisplayNames, r.Counters.ObjectNames, r.Counters.Attributes,
-                r.Counters.Comparisons, r.Icons);
+    double counted = 0;
+    for (const auto& share : r.Shares) {
+        std::printf("    %-40s %7ld calls %9.1f ms\n", share.Name.c_str(), share.Calls, share.Ms);
+        counted += share.Ms;
+    }
+    std::printf("    %-40s %19.1f ms (about, of the median)\n", "rest: our own code", r.Median - counted);
+    std::printf("    %-40s %7ld\n", "icon lookups", r.Icons);
 }
 
 std::map<std::string, double> RunSize(const std::wstring& base, int n, const std::string& lnk) {
@@ -340,6 +356,7 @@ int wmain(int argc, wchar_t** argv) {
     application.SetTitle(L"tavrix bench");
     std::vector<int> sizes;
     for (int i = startupOnly ? 2 : 1; i < argc; ++i) sizes.push_back(_wtoi(argv[i]));
+    size_t explicitSizes = sizes.size();
     if (sizes.empty() && !startupOnly) sizes = {1000, 10000};
 
     wchar_t temp[MAX_PATH] = {};
@@ -358,7 +375,7 @@ int wmain(int argc, wchar_t** argv) {
         for (const auto& [name, value] : results.back())
             std::printf("%-28s %10.2f\n", name.c_str(), value / results.front().at(name));
     }
-    StartUpSection(base, lnk);
+    if (startupOnly || explicitSizes == 0) StartUpSection(base, lnk);
     RemoveTree(base);
     return 0;
 }

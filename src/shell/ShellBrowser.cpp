@@ -19,12 +19,6 @@ const int SpecialFolderCsidl[KesShellFolderCount] = {
 
 namespace {
 
-bool SameIDs(LPCITEMIDLIST a, LPCITEMIDLIST b) {
-    return DesktopFolder && a && b &&
-           HRESULT_CODE(DesktopFolder->CompareIDs(0, reinterpret_cast<PCUIDLIST_RELATIVE>(a),
-                                                  reinterpret_cast<PCUIDLIST_RELATIVE>(b))) == 0;
-}
-
 // "C:" for a drive path, "\\server\share" for a network path, else empty.
 std::wstring ExtractFileDrive(const std::wstring& path) {
     if (path.size() >= 2 && path[1] == L':') return path.substr(0, 2);
@@ -44,12 +38,24 @@ bool SameText(const std::wstring& a, const std::wstring& b) {
                           static_cast<int>(b.size())) == CSTR_EQUAL;
 }
 
+bool SameIDs(IShellFolder* folder, LPCITEMIDLIST a, LPCITEMIDLIST b) {
+    if (!folder || !a || !b) return false;
+    // Lists of different lengths never name one item, and equal bytes always
+    // do. The shell compares deep lists level by level, binding each folder
+    // on the way, so these answers save it real work.
+    if (IDListCount(a) != IDListCount(b)) return false;
+    UINT size = IDListSize(a);
+    if (size == IDListSize(b) && std::memcmp(a, b, size) == 0) return true;
+    ui::TProfileScope profile(ShellCounters.Comparisons);
+    return HRESULT_CODE(folder->CompareIDs(0, reinterpret_cast<PCUIDLIST_RELATIVE>(a),
+                                           reinterpret_cast<PCUIDLIST_RELATIVE>(b))) == 0;
+}
+
 std::wstring DisplayNameOf(IShellFolder* folder, LPCITEMIDLIST item) {
+    if (!folder || !item) return {};
+    ui::TProfileScope profile(ShellCounters.DisplayNames);
     STRRET str{};
-    if (!folder || !item ||
-        FAILED(folder->GetDisplayNameOf(reinterpret_cast<PCUITEMID_CHILD>(item), SHGDN_NORMAL, &str)))
-        return {};
-    ++ShellCounters.DisplayNames;
+    if (FAILED(folder->GetDisplayNameOf(reinterpret_cast<PCUITEMID_CHILD>(item), SHGDN_NORMAL, &str))) return {};
     std::wstring name = StrRetToString(item, str);
     FreeStrRet(str);
     return name;
@@ -93,7 +99,7 @@ TKesShellFolder FindSpecialFolder(LPCITEMIDLIST list) {
     const auto& lists = SpecialFolderLists();
     for (int f = SF_BITBUCKET; f <= SF_PROGRAM_FILES_COMMON; ++f) {
         const TIDList& special = lists[static_cast<size_t>(f)];
-        if (special && SameIDs(list, special.Get())) return static_cast<TKesShellFolder>(f);
+        if (special && SameIDs(DesktopFolder, list, special.Get())) return static_cast<TKesShellFolder>(f);
     }
     return SF_FILESYSTEMFOLDER;
 }
@@ -123,7 +129,17 @@ bool IsNetworkIDList(LPCITEMIDLIST list) {
     const TIDList& network = SpecialFolderLists()[SF_NETWORK];
     if (!network) return false;
     TIDList first = CopyIDListItem(list, 0);
-    return first && SameIDs(first.Get(), network.Get());
+    if (!first) return false;
+    // Change reports come in bursts below one top-level item: the last
+    // answer is kept, so the shell is asked once a burst, not once a report.
+    static std::vector<BYTE> lastFirst;
+    static bool lastAnswer = false;
+    const auto* bytes = reinterpret_cast<const BYTE*>(first.Get());
+    UINT size = IDListSize(first.Get());
+    if (lastFirst.size() == size && std::equal(lastFirst.begin(), lastFirst.end(), bytes)) return lastAnswer;
+    lastAnswer = SameIDs(DesktopFolder, first.Get(), network.Get());
+    lastFirst.assign(bytes, bytes + size);
+    return lastAnswer;
 }
 
 std::wstring AddTrailingBackslash(const std::wstring& path) {
@@ -207,14 +223,16 @@ void TShellBrowser::SetFolderIDList(LPCITEMIDLIST list) {
     if (list == FFolderIDList.Get()) keep = TIDList(FFolderIDList.Release());
     if (!list) return;
     ui::TComPtr<IShellFolder> folder;
-    if (SameIDs(list, EmptyIDList)) {
+    if (IDListCount(list) == 0) {
         list = EmptyIDList;
         folder = ui::TComPtr<IShellFolder>::Share(DesktopFolder);
-    } else if (!DesktopFolder ||
-               FAILED(DesktopFolder->BindToObject(reinterpret_cast<PCUIDLIST_RELATIVE>(list), nullptr,
-                                                  IID_IShellFolder, folder.PutVoid())) ||
-               !folder) {
-        throw EShellBrowserError(L"ShellBrowser.SetFolderIDList: Desktop.BindToObject: Could not get Folder");
+    } else {
+        ui::TProfileScope profile(ShellCounters.Binds);
+        if (!DesktopFolder ||
+            FAILED(DesktopFolder->BindToObject(reinterpret_cast<PCUIDLIST_RELATIVE>(list), nullptr,
+                                               IID_IShellFolder, folder.PutVoid())) ||
+            !folder)
+            throw EShellBrowserError(L"ShellBrowser.SetFolderIDList: Desktop.BindToObject: Could not get Folder");
     }
     SetShellFolder(std::move(folder));
     FFolderIDList = CopyIDList(list);
@@ -286,7 +304,7 @@ bool TShellBrowser::EnterObject() {
 
 std::wstring TShellBrowser::ObjectName() {
     if (!FFolderIDList || !FObjectIDList) return {};
-    ++ShellCounters.ObjectNames;
+    ui::TProfileScope profile(ShellCounters.ObjectNames);
     WIN32_FIND_DATAW fd{};
     std::wstring name;
     if (FShellFolder && SUCCEEDED(SHGetDataFromIDListW(FShellFolder.Get(),
@@ -355,7 +373,7 @@ constexpr ULONG kCheapAttributes = SFGAO_FOLDER | SFGAO_HIDDEN | SFGAO_GHOSTED |
 ULONG TShellBrowser::GetAttributes(ULONG mask) {
     if (!FObjectIDList || !FShellFolder) return 0;
     if ((mask & ~FAttributesKnown) != 0) {
-        ++ShellCounters.Attributes;
+        ui::TProfileScope profile(ShellCounters.Attributes);
         ULONG ask = (mask & ~FAttributesKnown) | (kCheapAttributes & ~FAttributesKnown);
         SFGAOF bits = ask;
         LPCITEMIDLIST items[1] = {FObjectIDList.Get()};
@@ -438,12 +456,16 @@ bool TShellBrowser::FindNextObject() {
         for (;;) {
             TIDList item;
             ULONG fetched = 0;
-            if (FEnumerator->Next(1, reinterpret_cast<PITEMID_CHILD*>(item.Put()), &fetched) != S_OK) {
+            HRESULT next;
+            {
+                ui::TProfileScope profile(ShellCounters.Enumerated);
+                next = FEnumerator->Next(1, reinterpret_cast<PITEMID_CHILD*>(item.Put()), &fetched);
+            }
+            if (next != S_OK) {
                 FEnumerator.Reset();
                 return false;
             }
             SetObjectIDList(item.Get());
-            ++ShellCounters.Enumerated;
             if (FileSystemOnly && GetAttributes(SFGAO_FILESYSTEM | SFGAO_FILESYSANCESTOR) == 0) {
                 std::wstring name = ObjectName().substr(0, 7);
                 for (auto& c : name) c = static_cast<wchar_t>(std::towupper(c));

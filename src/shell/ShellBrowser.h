@@ -16,6 +16,7 @@
 #include "ui/Exceptions.h"
 #include "ui/Handles.h"
 #include "ui/ImageList.h"
+#include "ui/Profile.h"
 #include "ui/WinControl.h"
 
 enum TKesShellFolder {
@@ -46,6 +47,8 @@ HWND GetApplicationWindow();
 
 // Texts compared as the shell compares names: without regard to case.
 bool SameText(const std::wstring& a, const std::wstring& b);
+// Whether two lists name the same item, as the folder compares them.
+bool SameIDs(IShellFolder* folder, LPCITEMIDLIST a, LPCITEMIDLIST b);
 // The normal display name of an item relative to a folder; empty on failure.
 std::wstring DisplayNameOf(IShellFolder* folder, LPCITEMIDLIST item);
 
@@ -62,13 +65,15 @@ private:
     UINT FOld;
 };
 
-// How often the costly shell questions were asked; read by measurements.
+// How often the costly shell questions were asked, and how long they took;
+// read by measurements.
 struct TShellCounters {
-    long DisplayNames = 0;
-    long ObjectNames = 0;
-    long Attributes = 0;
-    long Comparisons = 0;
-    long Enumerated = 0;
+    ui::TProfileCounter Enumerated{"shell: enumerate"};
+    ui::TProfileCounter DisplayNames{"shell: display name"};
+    ui::TProfileCounter ObjectNames{"shell: file name"};
+    ui::TProfileCounter Attributes{"shell: attributes"};
+    ui::TProfileCounter Comparisons{"shell: compare"};
+    ui::TProfileCounter Binds{"shell: bind folder"};
 };
 extern TShellCounters ShellCounters;
 

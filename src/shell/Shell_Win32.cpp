@@ -6,6 +6,7 @@
 
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
+#include "ui/Profile.h"
 
 IMalloc* ShellMalloc = nullptr;
 IShellFolder* DesktopFolder = nullptr;
@@ -70,8 +71,13 @@ TShellServices::~TShellServices() {
     if (FOleInitialized) OleUninitialize();
 }
 
+namespace {
+ui::TProfileCounter ListMemoryCounter("item-ID lists: allocate and free");
+}  // namespace
+
 void FreeIDList(LPITEMIDLIST list) noexcept {
     if (!list || list == EmptyIDList) return;
+    ui::TProfileScope profile(ListMemoryCounter);
     if (ShellMalloc)
         ShellMalloc->Free(list);
     else
@@ -79,6 +85,7 @@ void FreeIDList(LPITEMIDLIST list) noexcept {
 }
 
 TIDList AllocIDList(UINT size) {
+    ui::TProfileScope profile(ListMemoryCounter);
     void* p = ShellMalloc ? ShellMalloc->Alloc(size) : CoTaskMemAlloc(size);
     if (!p) return TIDList();
     std::memset(p, 0, size);

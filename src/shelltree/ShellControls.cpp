@@ -165,9 +165,9 @@ bool TKesShellTree::IncludeItem() {
     return Navigator->IsFolder();
 }
 
-ui::TTreeNode* TKesShellTree::AddChildItem(ui::TTreeNode* parent) {
+ui::TTreeNode* TKesShellTree::AddChildItem(ui::TTreeNode* parent, const std::wstring* displayText) {
     if (!IncludeItem()) return nullptr;
-    ui::TTreeNode* node = Items.AddChild(parent, Navigator->GetDisplayName());
+    ui::TTreeNode* node = Items.AddChild(parent, displayText ? *displayText : Navigator->GetDisplayName());
     if (!node) return nullptr;
     auto* item = new TKesShellTreeItem();
     node->Data = item;
@@ -191,7 +191,7 @@ ui::TTreeNode* TKesShellTree::AddChildItem(ui::TTreeNode* parent) {
 void TKesShellTree::UpdateNodeAttributes(ui::TTreeNode* node) {
     // Icons are asked from the shell when the row is first drawn.
     node->ResetImages();
-    node->SetHasChildren(HasOption(soShowFiles) ? Navigator->IsFolder() : Navigator->HasSubFolders());
+    node->SetHasChildren(ObjectHasChildren());
     {
         TErrorModeScope quiet(SEM_FAILCRITICALERRORS);
         if (Navigator->GetAttributes(SFGAO_GHOSTED) & SFGAO_GHOSTED) node->SetCut(true);
@@ -201,6 +201,10 @@ void TKesShellTree::UpdateNodeAttributes(ui::TTreeNode* node) {
         }
     }
     if (OnUpdatedFolder) OnUpdatedFolder(node);
+}
+
+bool TKesShellTree::ObjectHasChildren() {
+    return HasOption(soShowFiles) ? Navigator->IsFolder() : Navigator->HasSubFolders();
 }
 
 void TKesShellTree::GetImageIndex(ui::TTreeNode* node) {
@@ -227,7 +231,7 @@ int TKesShellTree::CompareItems(ui::TTreeNode* a, ui::TTreeNode* b, IShellFolder
     TKesShellTreeItem* ia = ItemOf(a);
     TKesShellTreeItem* ib = ItemOf(b);
     if (!folder || !ia || !ib) return 0;
-    ++ShellCounters.Comparisons;
+    ui::TProfileScope profile(ShellCounters.Comparisons);
     HRESULT hr = folder->CompareIDs(0, reinterpret_cast<PCUIDLIST_RELATIVE>(ia->RelativeIDList.Get()),
                                     reinterpret_cast<PCUIDLIST_RELATIVE>(ib->RelativeIDList.Get()));
     if (FAILED(hr)) return 0;
@@ -329,10 +333,7 @@ void TKesShellTree::RefreshNode(ui::TTreeNode* node, bool recurse) {
                 // A repeated text: the item itself decides which node it is.
                 for (ui::TTreeNode* candidate : same) {
                     TKesShellTreeItem* ci = ItemOf(candidate);
-                    if (ci && Navigator->ShellFolder() &&
-                        HRESULT_CODE(Navigator->ShellFolder()->CompareIDs(
-                            0, reinterpret_cast<PCUIDLIST_RELATIVE>(ci->RelativeIDList.Get()),
-                            reinterpret_cast<PCUIDLIST_RELATIVE>(Navigator->ObjectIDList()))) == 0) {
+                    if (ci && SameIDs(Navigator->ShellFolder(), ci->RelativeIDList.Get(), Navigator->ObjectIDList())) {
                         found = candidate;
                         break;
                     }
@@ -340,12 +341,11 @@ void TKesShellTree::RefreshNode(ui::TTreeNode* node, bool recurse) {
             }
         }
         if (!found) {
-            if (!IsEditing()) AddChildItem(node);
+            if (!IsEditing()) AddChildItem(node, &text);
             added = true;
         } else {
             ItemOf(found)->Present = 1;
-            found->SetHasChildren(HasOption(soShowFiles) && Navigator->IsFolder() ? true
-                                                                                   : Navigator->HasSubFolders());
+            found->SetHasChildren(ObjectHasChildren());
         }
     }
     IShellFolder* folder = Navigator->ShellFolder();

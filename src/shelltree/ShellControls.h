@@ -77,9 +77,13 @@ public:
     std::wstring GetNodePath(const ui::TTreeNode* node) const;
     void RefreshNode(ui::TTreeNode* node, bool recurse);
     void RefreshTree();
-    ui::TTreeNode* AddChildItem(ui::TTreeNode* parent);
+    // Adds the navigator's current object below the parent, when it is
+    // shown at all; its display text may be passed when already known.
+    ui::TTreeNode* AddChildItem(ui::TTreeNode* parent, const std::wstring* displayText = nullptr);
     void UpdateNodeAttributes(ui::TTreeNode* node);
     bool IncludeItem();
+    // Whether the navigator's current object gets an expand button.
+    bool ObjectHasChildren();
     int CompareItems(ui::TTreeNode* a, ui::TTreeNode* b, IShellFolder* folder) const;
 
     // Walks from the root along an absolute list and selects, refreshes or

@@ -7,15 +7,6 @@
 
 #include "ui/Dialogs.h"
 
-namespace {
-bool SameIDs(IShellFolder* folder, LPCITEMIDLIST a, LPCITEMIDLIST b) {
-    ++ShellCounters.Comparisons;
-    return folder && a && b &&
-           HRESULT_CODE(folder->CompareIDs(0, reinterpret_cast<PCUIDLIST_RELATIVE>(a),
-                                           reinterpret_cast<PCUIDLIST_RELATIVE>(b))) == 0;
-}
-}  // namespace
-
 bool TKesShellTree::LocateNode(LPCITEMIDLIST list, TLocateMode mode) {
     if (!list) return false;
     // The hourglass and the update bracket come only when nodes change: a
@@ -280,6 +271,8 @@ void TKesShellTree::QueueRefresh(ui::TTreeNode* node) {
 
 void TKesShellTree::RunQueuedRefreshes() {
     FRefreshPosted = false;
+    if (FQueuedRefresh.empty()) return;
+    ui::TUpdateScope update(Items);
     while (!FQueuedRefresh.empty()) {
         ui::TTreeNode* node = FQueuedRefresh.front();
         FQueuedRefresh.erase(FQueuedRefresh.begin());

@@ -1,6 +1,7 @@
 #include "ui/TreeView.h"
 
 #include "ui/Application.h"
+#include "ui/Profile.h"
 
 #include <cstring>
 
@@ -11,6 +12,22 @@ namespace ui {
 
 namespace {
 HWND TreeWnd(const TCustomTreeView* tree) { return tree->Handle(); }
+
+TProfileCounter InsertCounter("tree view: insert");
+TProfileCounter SetItemCounter("tree view: set item");
+TProfileCounter QueryCounter("tree view: walk and query");
+TProfileCounter SortCounter("tree view: sort, with its comparisons");
+TProfileCounter DeleteCounter("tree view: delete");
+
+LRESULT SetItem(const TCustomTreeView* tree, TVITEMW& item) {
+    TProfileScope profile(SetItemCounter);
+    return SendMessageW(TreeWnd(tree), TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+LRESULT Query(const TCustomTreeView* tree, UINT message, WPARAM w, LPARAM l) {
+    TProfileScope profile(QueryCounter);
+    return SendMessageW(TreeWnd(tree), message, w, l);
+}
 }  // namespace
 
 void TTreeNode::SetText(const std::wstring& text) {
@@ -19,7 +36,7 @@ void TTreeNode::SetText(const std::wstring& text) {
     item.mask = TVIF_TEXT;
     item.hItem = FItem;
     item.pszText = FText.data();
-    SendMessageW(TreeWnd(FOwner), TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    SetItem(FOwner, item);
 }
 
 int TTreeNode::ImageIndex() {
@@ -38,7 +55,7 @@ void TTreeNode::SetImageIndex(int index) {
     item.mask = TVIF_IMAGE;
     item.hItem = FItem;
     item.iImage = index;
-    SendMessageW(TreeWnd(FOwner), TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    SetItem(FOwner, item);
 }
 
 void TTreeNode::SetSelectedIndex(int index) {
@@ -47,7 +64,7 @@ void TTreeNode::SetSelectedIndex(int index) {
     item.mask = TVIF_SELECTEDIMAGE;
     item.hItem = FItem;
     item.iSelectedImage = index;
-    SendMessageW(TreeWnd(FOwner), TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    SetItem(FOwner, item);
 }
 
 void TTreeNode::ResetImages() {
@@ -56,11 +73,11 @@ void TTreeNode::ResetImages() {
     item.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE;
     item.hItem = FItem;
     item.iImage = item.iSelectedImage = I_IMAGECALLBACK;
-    SendMessageW(TreeWnd(FOwner), TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    SetItem(FOwner, item);
 }
 
 UINT TTreeNode::State(UINT mask) const {
-    return static_cast<UINT>(SendMessageW(TreeWnd(FOwner), TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(FItem), mask));
+    return static_cast<UINT>(Query(FOwner, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(FItem), mask));
 }
 
 void TTreeNode::SetState(UINT state, UINT mask) {
@@ -69,7 +86,7 @@ void TTreeNode::SetState(UINT state, UINT mask) {
     item.hItem = FItem;
     item.state = state;
     item.stateMask = mask;
-    SendMessageW(TreeWnd(FOwner), TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    SetItem(FOwner, item);
 }
 
 int TTreeNode::StateIndex() const { return static_cast<int>((State(TVIS_STATEIMAGEMASK) >> 12) & 0xF); }
@@ -81,7 +98,7 @@ bool TTreeNode::HasChildren() const {
     TVITEMW item{};
     item.mask = TVIF_CHILDREN;
     item.hItem = FItem;
-    SendMessageW(TreeWnd(FOwner), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    Query(FOwner, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
     const_cast<TTreeNode*>(this)->FHasChildren = item.cChildren != 0 ? 1 : 0;
     return item.cChildren != 0;
 }
@@ -93,7 +110,7 @@ void TTreeNode::SetHasChildren(bool value) {
     item.mask = TVIF_CHILDREN;
     item.hItem = FItem;
     item.cChildren = value ? 1 : 0;
-    SendMessageW(TreeWnd(FOwner), TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    SetItem(FOwner, item);
 }
 
 bool TTreeNode::Expanded() const { return (State(TVIS_EXPANDED) & TVIS_EXPANDED) != 0; }
@@ -124,7 +141,7 @@ void TTreeNode::SetSelected(bool value) {
 
 TTreeNode* TTreeNode::Parent() const {
     return FOwner->NodeFromItem(reinterpret_cast<HTREEITEM>(
-        SendMessageW(TreeWnd(FOwner), TVM_GETNEXTITEM, TVGN_PARENT, reinterpret_cast<LPARAM>(FItem))));
+        Query(FOwner, TVM_GETNEXTITEM, TVGN_PARENT, reinterpret_cast<LPARAM>(FItem))));
 }
 
 int TTreeNode::Level() const {
@@ -135,12 +152,12 @@ int TTreeNode::Level() const {
 
 TTreeNode* TTreeNode::GetFirstChild() const {
     return FOwner->NodeFromItem(reinterpret_cast<HTREEITEM>(
-        SendMessageW(TreeWnd(FOwner), TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(FItem))));
+        Query(FOwner, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(FItem))));
 }
 
 TTreeNode* TTreeNode::GetNextSibling() const {
     return FOwner->NodeFromItem(reinterpret_cast<HTREEITEM>(
-        SendMessageW(TreeWnd(FOwner), TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(FItem))));
+        Query(FOwner, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(FItem))));
 }
 
 TTreeNode* TTreeNode::GetNext() const {
@@ -173,6 +190,7 @@ RECT TTreeNode::DisplayRect(bool textOnly) const {
 
 void TTreeNode::Delete() {
     // The deletion notification frees this object.
+    TProfileScope profile(DeleteCounter);
     SendMessageW(TreeWnd(FOwner), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(FItem));
 }
 
@@ -194,6 +212,7 @@ TTreeNode* TTreeNodes::AddChild(TTreeNode* parent, const std::wstring& text) {
     ins.item.pszText = node->FText.data();
     ins.item.lParam = reinterpret_cast<LPARAM>(node);
     ins.item.iImage = ins.item.iSelectedImage = I_IMAGECALLBACK;
+    TProfileScope profile(InsertCounter);
     node->FItem = reinterpret_cast<HTREEITEM>(SendMessageW(wnd, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&ins)));
     if (parent) parent->FHasChildren = -1;  // the control may change the flag itself
     if (!node->FItem) {
@@ -327,6 +346,7 @@ void TCustomTreeView::SortChildren(TTreeNode* node, const std::function<int(TTre
         return (*ctx->Compare)(reinterpret_cast<TTreeNode*>(a), reinterpret_cast<TTreeNode*>(b));
     };
     sort.lParam = reinterpret_cast<LPARAM>(&context);
+    TProfileScope profile(SortCounter);
     SendMessageW(Handle(), TVM_SORTCHILDRENCB, 0, reinterpret_cast<LPARAM>(&sort));
 }
 

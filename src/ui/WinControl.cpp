@@ -11,7 +11,6 @@
 namespace ui {
 
 namespace {
-constexpr UINT_PTR kSubclassId = 1;
 // Notifications come back to the control that sent them under this offset.
 constexpr UINT kControlNotifyBase = 0xBC00;
 int MouseX(LPARAM lParam) { return static_cast<short>(LOWORD(lParam)); }
@@ -154,8 +153,9 @@ void TWinControl::CreateHandle(const TCreateParams& params) {
     if (!wnd) return;
     if (!own) {
         FHandle = wnd;
-        FSubclassed = true;
-        SetWindowSubclass(wnd, ControlSubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+        SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        FControlProc = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ControlSubclassProc)));
     }
     HFONT font = FFont ? FFont : (Parent() ? Parent()->Font() : nullptr);
     if (font) {
@@ -171,10 +171,9 @@ void TWinControl::DestroyHandle() {
 
 TWinControl* TWinControl::FromHandle(HWND wnd) {
     if (!wnd) return nullptr;
-    DWORD_PTR data = 0;
-    if (GetWindowSubclass(wnd, ControlSubclassProc, kSubclassId, &data))
-        return reinterpret_cast<TWinControl*>(data);
-    if (reinterpret_cast<WNDPROC>(GetClassLongPtrW(wnd, GCLP_WNDPROC)) == ControlWindowProc)
+    auto proc = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(wnd, GWLP_WNDPROC));
+    if (proc == ControlSubclassProc ||
+        reinterpret_cast<WNDPROC>(GetClassLongPtrW(wnd, GCLP_WNDPROC)) == ControlWindowProc)
         return reinterpret_cast<TWinControl*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
     return nullptr;
 }
@@ -211,7 +210,7 @@ void TWinControl::PaintWindow(HDC dc, const RECT& area) {
 }
 
 LRESULT TWinControl::DefaultHandler(TMessage& msg) {
-    if (FSubclassed) return DefSubclassProc(FHandle, msg.Msg, msg.WParam, msg.LParam);
+    if (FControlProc) return CallWindowProcW(FControlProc, FHandle, msg.Msg, msg.WParam, msg.LParam);
     return DefWindowProcW(FHandle, msg.Msg, msg.WParam, msg.LParam);
 }
 
@@ -233,13 +232,13 @@ bool TWinControl::HandleCommonMessage(TMessage& msg) {
         AlignControls();
         return false;
     case WM_ERASEBKGND:
-        if (!FSubclassed) {
+        if (!FControlProc) {
             msg.Result = 1;
             return true;
         }
         return false;
     case WM_PAINT:
-        if (!FSubclassed) {
+        if (!FControlProc) {
             PAINTSTRUCT ps;
             HDC dc = BeginPaint(FHandle, &ps);
             PaintWindow(dc, ps.rcPaint);
@@ -316,14 +315,17 @@ LRESULT CALLBACK ControlWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lPa
     return self->Dispatch(msg, wParam, lParam);
 }
 
-LRESULT CALLBACK ControlSubclassProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                     DWORD_PTR data) {
-    auto* self = reinterpret_cast<TWinControl*>(data);
+LRESULT CALLBACK ControlSubclassProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<TWinControl*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
+    if (!self) return DefWindowProcW(wnd, msg, wParam, lParam);
     if (msg == WM_NCDESTROY) {
-        RemoveWindowSubclass(wnd, ControlSubclassProc, kSubclassId);
+        // The control's own procedure takes over again for its last message.
+        WNDPROC own = self->FControlProc;
+        SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own));
+        SetWindowLongPtrW(wnd, GWLP_USERDATA, 0);
         self->FHandle = nullptr;
-        self->FSubclassed = false;
-        return DefSubclassProc(wnd, msg, wParam, lParam);
+        self->FControlProc = nullptr;
+        return CallWindowProcW(own, wnd, msg, wParam, lParam);
     }
     return self->Dispatch(msg, wParam, lParam);
 }

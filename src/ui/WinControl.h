@@ -135,12 +135,17 @@ protected:
 
 private:
     friend LRESULT CALLBACK ControlWindowProc(HWND, UINT, WPARAM, LPARAM);
-    friend LRESULT CALLBACK ControlSubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    friend LRESULT CALLBACK ControlSubclassProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
     bool HandleCommonMessage(TMessage& msg);
 
     HWND FHandle = nullptr;
-    bool FSubclassed = false;
+    // A system control's own procedure, which ours passes messages on to.
+    // Replaced in place rather than through the common controls' subclass
+    // chain: that chain looks itself up in a window property on every
+    // message, which costs a trip to the window server where properties
+    // live in some implementations.
+    WNDPROC FControlProc = nullptr;
     HFONT FFont = nullptr;  // not owned: the form owns its font
     std::vector<TControl*> FControls;
 };
@@ -149,7 +154,6 @@ private:
 constexpr UINT CN_NOTIFY = 0xBC00 + WM_NOTIFY;
 
 LRESULT CALLBACK ControlWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
-LRESULT CALLBACK ControlSubclassProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam,
-                                     UINT_PTR id, DWORD_PTR data);
+LRESULT CALLBACK ControlSubclassProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 }  // namespace ui

@@ -57,6 +57,25 @@ TEST_F(IDLists, SizesCountsAndCopies) {
     EXPECT_FALSE(CopyIDList(nullptr));
 }
 
+TEST_F(IDLists, SameItemsAreToldByLengthBytesOrTheShell) {
+    TIDList again = PathToIDList(nullptr, Dir.Path());
+    TIDList upper = PathToIDList(nullptr, Dir / L"A");
+    TIDList lower = PathToIDList(nullptr, Dir / L"a");
+    TIDList file = PathToIDList(nullptr, Dir / L"a\\b\\c.txt");
+    ASSERT_TRUE(again && upper && lower && file);
+    ui::ResetProfileCounters();
+    EXPECT_TRUE(SameIDs(DesktopFolder, Folder.Get(), again.Get()));
+    EXPECT_FALSE(SameIDs(DesktopFolder, Folder.Get(), lower.Get()));
+    EXPECT_FALSE(SameIDs(DesktopFolder, file.Get(), lower.Get()));
+    EXPECT_EQ(ShellCounters.Comparisons.Calls, 0) << "answered without the shell";
+    EXPECT_TRUE(SameIDs(DesktopFolder, upper.Get(), lower.Get()));
+    EXPECT_FALSE(SameIDs(DesktopFolder, Folder.Get(), nullptr));
+    EXPECT_FALSE(SameIDs(nullptr, Folder.Get(), again.Get()));
+    WriteFileBytes(Dir / L"d.txt", "d");
+    TIDList sibling = PathToIDList(nullptr, Dir / L"d.txt");
+    EXPECT_FALSE(SameIDs(DesktopFolder, sibling.Get(), upper.Get()));
+}
+
 TEST_F(IDLists, ConcatenationAndParts) {
     TIDList withEmpty = ConcatIDLists(EmptyIDList, Three.Get());
     EXPECT_EQ(IDListSize(withEmpty.Get()), IDListSize(Three.Get()));
@@ -119,6 +138,9 @@ TEST(Paths, SpecialFoldersAreFoundByTheirLists) {
     TIDList network = SpecialFolderIDList(SF_NETWORK);
     if (network) {
         EXPECT_TRUE(IsNetworkIDList(network.Get()));
+        EXPECT_TRUE(IsNetworkIDList(network.Get()));
+        EXPECT_FALSE(IsNetworkIDList(PathToIDList(nullptr, dir.Path()).Get()))
+            << "the last answer is not kept for another item";
     }
 }
 
