@@ -1,10 +1,19 @@
 // Program entry: one copy at a time, then the main window's message loop.
 #include <windows.h>
 
+#include <optional>
+
 #include "app/uTavrix.h"
 #include "shell/Shell_Win32.h"
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
+#include "ui/Profile.h"
+
+namespace {
+ui::TProfileCounter ShellStart("start-up: shell and OLE");
+ui::TProfileCounter ApplicationStart("start-up: application window, common controls");
+ui::TProfileCounter MainWindowStart("start-up: main window, the rest");
+}  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     HANDLE running = OpenMutexW(MUTEX_ALL_ACCESS, FALSE, AppMutexName);
@@ -18,12 +27,16 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (!AppMutex) return 0;
 
     ui::TApplication application;
+    std::optional<ui::TProfileScope> profile(std::in_place, ShellStart);
     TShellServices shell;  // before any window
+    profile.emplace(ApplicationStart);
     application.Initialize();
     application.SetTitle(L"tavrix");
     if (!shell.Ok()) return 0;
+    profile.emplace(MainWindowStart);
     application.CreateForm<TfrmMain>();
     application.ShowMainForm = Options && Options->Settings.ShowAppWndOnLaunch;
+    profile.reset();
     application.Run();
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "app/res/resource.h"
 #include "ui/Application.h"
 #include "ui/Exceptions.h"
+#include "ui/Profile.h"
 
 HANDLE AppMutex = nullptr;
 const wchar_t* const AppMutexName = L"^%$_tavrix_unique_mutex_name_$%^";
@@ -14,6 +15,12 @@ enum TGlyph {
     gMenu, gRefresh, gOptions, gSaveView, gExit, gHide,
     gClipboard, gPlainText, gComma, gXml, gExecute, gScreenSaver, gAbout,
 };
+
+// Where start-up time goes, for measurements.
+ui::TProfileCounter ImagesStart("start-up: image strips");
+ui::TProfileCounter TreeStart("start-up: tree created, Favorites rooted");
+ui::TProfileCounter OptionsStart("start-up: options read, hot keys");
+ui::TProfileCounter ViewStart("start-up: view restored, working folder rooted");
 }  // namespace
 
 TfrmMain::TfrmMain() {
@@ -53,13 +60,16 @@ ui::TSpeedButton* TfrmMain::AddButton(const wchar_t* name, int left, int image, 
 }
 
 void TfrmMain::CreateControls() {
-    // Each list comes from one strip: one resource read, not one an image.
-    FGlyphs = Own<ui::TImageList>(16, 16);
-    FGlyphs->AddResourceStrip(IDB_GLYPHS);
+    {
+        // Each list comes from one strip: one resource read, not one an image.
+        ui::TProfileScope profile(ImagesStart);
+        FGlyphs = Own<ui::TImageList>(16, 16);
+        FGlyphs->AddResourceStrip(IDB_GLYPHS);
 
-    ImageList = Own<ui::TImageList>(16, 16);
-    ImageList->Name = L"ImageList";
-    ImageList->AddResourceStrip(IDB_IMAGES);
+        ImageList = Own<ui::TImageList>(16, 16);
+        ImageList->Name = L"ImageList";
+        ImageList->AddResourceStrip(IDB_IMAGES);
+    }
 
     // One-pixel black frame lines that follow their edges.
     struct TLine {
@@ -118,6 +128,7 @@ void TfrmMain::CreateControls() {
 void TfrmMain::CreateTree() {
     // Set as the form is read: the Favorites root first, so the tree holds
     // a root until the working folder is rooted.
+    ui::TProfileScope profile(TreeStart);
     ShellTreeView1 = Own<TKesShellTree>(this);
     ShellTreeView1->Name = L"ShellTreeView1";
     ShellTreeView1->BeginLoading();
@@ -187,11 +198,15 @@ void TfrmMain::FormCreate() {
     ShellTreeView1->RightClickSelect = true;
     ShellTreeView1->SetDoubleBuffered(true);
     SetDoubleBuffered(true);
-    FOptions = std::make_unique<TOptions>();
-    Options = FOptions.get();
-    // The clipboard viewer and the version text join with their features.
-    RegisterHotkeys();
-    ApplyOptions();
+    {
+        ui::TProfileScope profile(OptionsStart);
+        FOptions = std::make_unique<TOptions>();
+        Options = FOptions.get();
+        // The clipboard viewer and the version text join with their features.
+        RegisterHotkeys();
+        ApplyOptions();
+    }
+    ui::TProfileScope profile(ViewStart);
     RestoreView();
 }
 

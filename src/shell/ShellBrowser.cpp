@@ -61,13 +61,15 @@ std::wstring DisplayNameOf(IShellFolder* folder, LPCITEMIDLIST item) {
     return name;
 }
 
-TIDList SpecialFolderIDList(TKesShellFolder folder) {
+TIDList SpecialFolderLocation(int csidl, HWND owner) {
+    ui::TProfileScope profile(ShellCounters.SpecialFolders);
     TIDList list;
-    HRESULT hr = SHGetSpecialFolderLocation(nullptr, SpecialFolderCsidl[folder],
-                                            reinterpret_cast<PIDLIST_ABSOLUTE*>(list.Put()));
-    if (hr == static_cast<HRESULT>(-1)) list.Reset();
+    if (FAILED(SHGetSpecialFolderLocation(owner, csidl, reinterpret_cast<PIDLIST_ABSOLUTE*>(list.Put()))))
+        list.Reset();
     return list;
 }
+
+TIDList SpecialFolderIDList(TKesShellFolder folder) { return SpecialFolderLocation(SpecialFolderCsidl[folder]); }
 
 std::wstring SpecialFolderPath(TKesShellFolder folder) {
     TIDList list = SpecialFolderIDList(folder);
@@ -75,30 +77,29 @@ std::wstring SpecialFolderPath(TKesShellFolder folder) {
 }
 
 namespace {
-// The special folders' lists, asked from the shell once a run: the search
-// below runs for every top-level item and would ask 36 times each.
-const std::vector<TIDList>& SpecialFolderLists() {
-    static std::vector<TIDList> lists = [] {
-        std::vector<TIDList> all(KesShellFolderCount);
-        for (int f = SF_BITBUCKET; f <= SF_PROGRAM_FILES_COMMON; ++f) {
-            try {
-                SHGetSpecialFolderLocation(nullptr, SpecialFolderCsidl[f],
-                                           reinterpret_cast<PIDLIST_ABSOLUTE*>(all[static_cast<size_t>(f)].Put()));
-            } catch (...) {
-                // a failing folder is simply not there
-            }
+// A special folder's list, asked from the shell once a run and only when
+// first wanted: each question costs the shell a registry walk, and the
+// search below would otherwise ask 36 times for every top-level item.
+const TIDList& CachedSpecialFolder(TKesShellFolder folder) {
+    static std::vector<TIDList> lists(KesShellFolderCount);
+    static std::vector<bool> asked(KesShellFolderCount, false);
+    auto f = static_cast<size_t>(folder);
+    if (!asked[f]) {
+        asked[f] = true;
+        try {
+            lists[f] = SpecialFolderIDList(folder);
+        } catch (...) {
+            // a failing folder is simply not there
         }
-        return all;
-    }();
-    return lists;
+    }
+    return lists[f];
 }
 }  // namespace
 
 TKesShellFolder FindSpecialFolder(LPCITEMIDLIST list) {
     if (!list) return SF_FILESYSTEMFOLDER;
-    const auto& lists = SpecialFolderLists();
     for (int f = SF_BITBUCKET; f <= SF_PROGRAM_FILES_COMMON; ++f) {
-        const TIDList& special = lists[static_cast<size_t>(f)];
+        const TIDList& special = CachedSpecialFolder(static_cast<TKesShellFolder>(f));
         if (special && SameIDs(DesktopFolder, list, special.Get())) return static_cast<TKesShellFolder>(f);
     }
     return SF_FILESYSTEMFOLDER;
@@ -107,10 +108,11 @@ TKesShellFolder FindSpecialFolder(LPCITEMIDLIST list) {
 std::wstring IDListToPath(LPCITEMIDLIST list) {
     if (!list) return {};
     try {
-        if (IDListCount(list) <= 1) {
-            // Virtual top-level items (My Computer, the Recycle Bin) get no path.
-            TKesShellFolder special = FindSpecialFolder(list);
-            if (special != SF_DESKTOP && special != SF_PERSONAL) {
+        if (IDListCount(list) == 1) {
+            // Virtual top-level items (My Computer, the Recycle Bin) get no
+            // path; the desktop and My Documents do.
+            const TIDList& personal = CachedSpecialFolder(SF_PERSONAL);
+            if (!personal || !SameIDs(DesktopFolder, list, personal.Get())) {
                 WIN32_FIND_DATAW fd{};
                 if (!DesktopFolder ||
                     FAILED(SHGetDataFromIDListW(DesktopFolder, reinterpret_cast<PCUITEMID_CHILD>(list),
@@ -126,7 +128,7 @@ std::wstring IDListToPath(LPCITEMIDLIST list) {
 }
 
 bool IsNetworkIDList(LPCITEMIDLIST list) {
-    const TIDList& network = SpecialFolderLists()[SF_NETWORK];
+    const TIDList& network = CachedSpecialFolder(SF_NETWORK);
     if (!network) return false;
     TIDList first = CopyIDListItem(list, 0);
     if (!first) return false;
@@ -201,8 +203,7 @@ void TShellBrowser::SetFolder(const std::wstring& path) {
     if (!path.empty()) {
         list = PathToIDList(nullptr, path);
     } else {
-        SHGetSpecialFolderLocation(GetParentWindow(), CSIDL_DRIVES,
-                                   reinterpret_cast<PIDLIST_ABSOLUTE*>(list.Put()));
+        list = SpecialFolderLocation(CSIDL_DRIVES, GetParentWindow());
     }
     if (!list) {
         FFolder = old;
@@ -241,11 +242,8 @@ void TShellBrowser::SetFolderIDList(LPCITEMIDLIST list) {
 }
 
 bool TShellBrowser::SetSpecialFolder(TKesShellFolder special) {
-    TIDList list;
-    if (FAILED(SHGetSpecialFolderLocation(GetParentWindow(), SpecialFolderCsidl[special],
-                                          reinterpret_cast<PIDLIST_ABSOLUTE*>(list.Put()))) ||
-        !list)
-        return false;
+    TIDList list = SpecialFolderLocation(SpecialFolderCsidl[special], GetParentWindow());
+    if (!list) return false;
     try {
         SetFolderIDList(list.Get());
     } catch (...) {
@@ -543,7 +541,12 @@ void TKesSystemImageList::SetSize(TKesImageListSize value) {
     RefreshImages();
 }
 
+namespace {
+ui::TProfileCounter SystemImagesCounter("shell: system image list");
+}  // namespace
+
 void TKesSystemImageList::RefreshImages() {
+    ui::TProfileScope profile(SystemImagesCounter);
     SHFILEINFOW info{};
     UINT flags = SHGFI_SYSICONINDEX | (FSize == si_small ? SHGFI_SMALLICON : 0);
     auto system = reinterpret_cast<HIMAGELIST>(SHGetFileInfoW(L"C:\\", 0, &info, sizeof(info), flags));

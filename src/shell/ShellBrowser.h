@@ -31,6 +31,8 @@ enum TKesShellFolder {
 constexpr int KesShellFolderCount = SF_PROGRAM_FILES_COMMON + 1;
 extern const int SpecialFolderCsidl[KesShellFolderCount];
 
+// A special folder's list by its CSIDL; none when the shell has no such folder.
+TIDList SpecialFolderLocation(int csidl, HWND owner = nullptr);
 TIDList SpecialFolderIDList(TKesShellFolder folder);
 std::wstring SpecialFolderPath(TKesShellFolder folder);
 // Which special folder the absolute list is; SF_FILESYSTEMFOLDER for none.
@@ -74,6 +76,7 @@ struct TShellCounters {
     ui::TProfileCounter Attributes{"shell: attributes"};
     ui::TProfileCounter Comparisons{"shell: compare"};
     ui::TProfileCounter Binds{"shell: bind folder"};
+    ui::TProfileCounter SpecialFolders{"shell: special folder"};
 };
 extern TShellCounters ShellCounters;
 

@@ -5,7 +5,13 @@
 #include "shell/ShellBrowser.h"
 #include "ui/Application.h"
 #include "ui/Handles.h"
+#include "ui/Profile.h"
 #include "ui/Thread.h"
+
+namespace {
+ui::TProfileCounter RegistrationCounter("shell: change registration");
+ui::TProfileCounter WatchCounter("directory watch: start");
+}  // namespace
 
 const LONG NotificationEventCodes[NotificationEventCount] = {
     SHCNE_ASSOCCHANGED, SHCNE_ATTRIBUTES,  SHCNE_UPDATEITEM,   SHCNE_CREATE,         SHCNE_DELETE,
@@ -130,6 +136,7 @@ ULONG TKesShellChangeNotifier::RegisterIDList(LPCITEMIDLIST list, bool recursive
     for (int e = 0; e < NotificationEventCount; ++e)
         if (FEventFilter & (1u << e)) mask |= NotificationEventCodes[e];
     TChangeNotifyEntry entry{reinterpret_cast<PCIDLIST_ABSOLUTE>(list), recursive ? TRUE : FALSE};
+    ui::TProfileScope profile(RegistrationCounter);
     return ChangeNotifyRegister(FNotifyWindow, SHCNRF_InterruptLevel | SHCNRF_ShellLevel, mask, WM_SHELLNOTIFY, 1,
                                 &entry);
 }
@@ -174,6 +181,7 @@ void TKesShellChangeNotifier::UnregisterAll() {
 }
 
 TKesShellChangeNotifier::TDirectoryWatch TKesShellChangeNotifier::MakeWatch(const std::wstring& path, TIDList list) {
+    ui::TProfileScope profile(WatchCounter);
     TDirectoryWatch watch;
     watch.Path = path;
     watch.List = std::move(list);

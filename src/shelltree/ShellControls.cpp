@@ -17,7 +17,6 @@ TKesShellTree::TKesShellTree(ui::TWinControl* parent)
     : ui::TCustomTreeView(parent),
       Navigator(std::make_unique<TShellBrowser>(this)),
       Notifier(std::make_unique<TKesShellChangeNotifier>()),
-      SystemImages(std::make_unique<TKesSystemImageList>()),
       FShowOptions(ShowOption(soShowNethood) | ShowOption(soShowRecycleBin) | ShowOption(soShowErrorMessages)) {
     SetBounds(Left(), Top(), 200, 300);
     ChangeDelay = 100;
@@ -25,7 +24,6 @@ TKesShellTree::TKesShellTree(ui::TWinControl* parent)
     SetHideSelection(false);
     SetDoubleBuffered(true);
     RightClickSelect = true;
-    SetImageList(SystemImages->Handle());
     Notifier->SetEventFilter(kTreeEvents);
     Notifier->SetRecursive(false);
     Notifier->ChangeCallback = [this](TKesShellChangeNotifier* sender, TNotificationEvent event,
@@ -40,6 +38,17 @@ TKesShellTree::TKesShellTree(ui::TWinControl* parent)
         SetFont(FFont.Get());
     }
     Navigator->MarkLoaded();
+}
+
+TKesSystemImageList& TKesShellTree::SystemImages() {
+    if (!FSystemImages) {
+        FSystemImages = std::make_unique<TKesSystemImageList>();
+        SetImageList(FSystemImages->Handle());
+        // Rows may have grown to the icons' height: the selection stays in view.
+        if (ui::TTreeNode* selected = Selected())
+            SendMessageW(Handle(), TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(selected->ItemId()));
+    }
+    return *FSystemImages;
 }
 
 TKesShellTree::~TKesShellTree() {
@@ -254,8 +263,15 @@ void TKesShellTree::FillNode(ui::TTreeNode* node) {
         while (Navigator->FindNextObject()) AddChildItem(node);
         SortNode(node, Navigator->ShellFolder());
         node->SetHasChildren(node->GetFirstChild() != nullptr);
+        item->Filled = true;
     }
     if (node->Parent()) Notifier->Directories().Add(Navigator->Folder());
+}
+
+void TKesShellTree::Unfill(ui::TTreeNode* node) {
+    node->DeleteChildren();
+    if (TKesShellTreeItem* item = ItemOf(node)) item->Filled = false;
+    node->SetHasChildren(true);
 }
 
 bool TKesShellTree::CanExpand(ui::TTreeNode* node) {
@@ -308,11 +324,13 @@ void TKesShellTree::RefreshNode(ui::TTreeNode* node, bool recurse) {
         if (TKesShellTreeItem* ci = ItemOf(c)) ci->Present = 0;
     Navigator->SetAbsoluteIDList(item->AbsoluteIDList.Get());
     UpdateNodeAttributes(node);
-    if (!node->GetFirstChild()) return;
+    // A folder never read stays unread; one read empty is read again, so
+    // that what comes into it shows.
+    bool readEmpty = item->Filled && !node->GetFirstChild();
+    if (!node->GetFirstChild() && !readEmpty) return;
     Navigator->EnterObject();
-    if (!node->Expanded()) {
-        node->DeleteChildren();
-        node->SetHasChildren(true);
+    if (!node->Expanded() && !readEmpty) {
+        Unfill(node);
         return;
     }
     // Children by display text, so each object is matched in constant time.
@@ -360,6 +378,11 @@ void TKesShellTree::RefreshNode(ui::TTreeNode* node, bool recurse) {
         c = next;
     }
     if (added) SortNode(node, ownFolder.Get());
+    if (readEmpty && node->GetFirstChild()) {
+        // The root is always open; a folder gets its button back.
+        node->SetHasChildren(true);
+        if (!node->Parent()) node->Expand(false);
+    }
 }
 
 void TKesShellTree::RefreshTree() {

@@ -38,6 +38,7 @@ struct TKesShellTreeItem {
     ui::TComPtr<IShellFolder> OwnFolder;  // the root's only
     bool Compressed = false;
     bool Encrypted = false;
+    bool Filled = false;  // its folder was read, even if it held nothing
 };
 
 class TKesShellTree : public ui::TCustomTreeView {
@@ -103,7 +104,10 @@ public:
 
     std::unique_ptr<TShellBrowser> Navigator;
     std::unique_ptr<TKesShellChangeNotifier> Notifier;
-    std::unique_ptr<TKesSystemImageList> SystemImages;
+    // The system's small icons, attached when the tree is first painted:
+    // the shell builds the list on first request, which is a good part of
+    // a start-up that shows nothing yet.
+    TKesSystemImageList& SystemImages();
     TPidlHistory History;
     bool AllowDeepExpand = true;
     std::wstring StoredSelectedFolder;
@@ -123,7 +127,10 @@ protected:
     void CustomDrawItem(ui::TTreeNode* node, NMTVCUSTOMDRAW& draw) override;
 
 private:
+    std::unique_ptr<TKesSystemImageList> FSystemImages;
     void FillNode(ui::TTreeNode* node);
+    // Drops a collapsed folder's children; they are read again on expanding.
+    void Unfill(ui::TTreeNode* node);
     void SortNode(ui::TTreeNode* node, IShellFolder* folder);
     // A step of a feature still to come: the link to other shell controls.
     void NotifyLinkSelection(ui::TTreeNode* node);

@@ -51,8 +51,7 @@ bool TKesShellTree::LocateNode(LPCITEMIDLIST list, TLocateMode mode) {
                     v->Expand(false);
                 } else if (!v->Expanded() && v->GetFirstChild()) {
                     changing();
-                    v->DeleteChildren();
-                    v->SetHasChildren(true);
+                    Unfill(v);
                 }
                 ui::TTreeNode* found = FindChild(v, step.Get());
                 if (!found) break;
@@ -285,5 +284,6 @@ bool TKesShellTree::WndProc(ui::TMessage& msg) {
         RunQueuedRefreshes();
         return true;
     }
+    if (msg.Msg == WM_PAINT) SystemImages();
     return ui::TCustomTreeView::WndProc(msg);
 }

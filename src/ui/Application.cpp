@@ -5,6 +5,7 @@
 #include "ui/Dialogs.h"
 #include "ui/Exceptions.h"
 #include "ui/Form.h"
+#include "ui/Profile.h"
 #include "ui/Thread.h"
 
 namespace ui {
@@ -119,7 +120,12 @@ void TApplication::ProcessMessages() {
 
 void TApplication::HandleMessage() {
     MSG msg;
-    if (!ProcessMessage(msg)) WaitMessage();
+    if (ProcessMessage(msg)) return;
+    if (!FIdleBefore) {
+        FIdleBefore = true;
+        WriteProfileIfAsked();  // start-up ends here
+    }
+    WaitMessage();
 }
 
 void TApplication::Terminate() {

@@ -70,6 +70,7 @@ private:
     std::vector<std::unique_ptr<TForm>> FForms;
     TForm* FMainForm = nullptr;
     bool FTerminated = false;
+    bool FIdleBefore = false;
 };
 
 // The one application object of the process, or none.

@@ -51,29 +51,32 @@ void TSpeedButton::SetImage(const TImageList* images, int index) {
 
 void TSpeedButton::SetHint(const std::wstring& hint) {
     FHint = hint;
-    if (!HandleAllocated()) return;
-    if (!FToolTip) {
-        FToolTip.Reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                                       WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                                       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                       GetAncestor(Handle(), GA_ROOT), nullptr,
-                                       GetModuleHandleW(nullptr), nullptr));
-        if (!FToolTip) return;
-        TTTOOLINFOW ti{};
-        ti.cbSize = sizeof(ti);
-        ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-        ti.hwnd = Handle();
-        ti.uId = reinterpret_cast<UINT_PTR>(Handle());
-        ti.lpszText = FHint.data();
-        SendMessageW(FToolTip.Get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
-        return;
-    }
+    if (!FToolTip) return;  // made when the pointer first comes
     TTTOOLINFOW ti{};
     ti.cbSize = sizeof(ti);
     ti.hwnd = Handle();
     ti.uId = reinterpret_cast<UINT_PTR>(Handle());
     ti.lpszText = FHint.data();
     SendMessageW(FToolTip.Get(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+void TSpeedButton::MakeToolTip(const MSG& firstMove) {
+    // A tip is a top-level window, which costs start-up time: it is made
+    // only once the pointer is over the button, and sees that first move.
+    if (FToolTip || FHint.empty() || !HandleAllocated()) return;
+    FToolTip.Reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                   GetAncestor(Handle(), GA_ROOT), nullptr, GetModuleHandleW(nullptr), nullptr));
+    if (!FToolTip) return;
+    TTTOOLINFOW ti{};
+    ti.cbSize = sizeof(ti);
+    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    ti.hwnd = Handle();
+    ti.uId = reinterpret_cast<UINT_PTR>(Handle());
+    ti.lpszText = FHint.data();
+    SendMessageW(FToolTip.Get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+    MSG relay = firstMove;
+    SendMessageW(FToolTip.Get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relay));
 }
 
 void TSpeedButton::Click() {
@@ -109,6 +112,11 @@ bool TSpeedButton::WndProc(TMessage& msg) {
         return true;
     }
     case WM_MOUSEMOVE:
+        if (!FToolTip) {
+            MSG move{Handle(), msg.Msg, msg.WParam, msg.LParam, static_cast<DWORD>(GetMessageTime()), {}};
+            GetCursorPos(&move.pt);
+            MakeToolTip(move);
+        }
         if (!FHot) {
             FHot = true;
             TRACKMOUSEEVENT tme{sizeof(tme), TME_LEAVE, Handle(), 0};

@@ -47,6 +47,7 @@ protected:
 
 private:
     void PaintButton(HDC dc);
+    void MakeToolTip(const MSG& firstMove);
     void DropToolTip();
 
     const TImageList* FImages = nullptr;

@@ -1,5 +1,7 @@
 #include "ui/Profile.h"
 
+#include <cstdio>
+
 namespace ui {
 
 namespace {
@@ -45,6 +47,24 @@ void ResetProfileCounters() {
         counter->Calls = 0;
         counter->Ticks = 0;
     }
+}
+
+void WriteProfileIfAsked() {
+    wchar_t path[MAX_PATH] = {};
+    DWORD n = GetEnvironmentVariableW(L"TAVRIX_PROFILE", path, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return;
+    FILETIME created, exited, kernel, user, now;
+    if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) return;
+    GetSystemTimeAsFileTime(&now);
+    auto ticks = [](const FILETIME& t) {
+        return (static_cast<int64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+    };
+    FILE* out = _wfopen(path, L"w");
+    if (!out) return;
+    std::fprintf(out, "since start\t\t%.1f\n", static_cast<double>(ticks(now) - ticks(created)) / 10000.0);
+    for (const TProfileCounter* c : Registry())
+        if (c->Calls) std::fprintf(out, "%s\t%ld\t%.1f\n", c->Name, c->Calls, c->Milliseconds());
+    std::fclose(out);
 }
 
 }  // namespace ui

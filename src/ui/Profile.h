@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace ui {
@@ -42,5 +43,12 @@ private:
 // Every counter of the program, in the order they were made.
 const std::vector<TProfileCounter*>& ProfileCounters();
 void ResetProfileCounters();
+
+// When the environment names a file in TAVRIX_PROFILE, writes every counter
+// that ran to it, one "name<TAB>calls<TAB>milliseconds" line each, after a
+// first line "since start<TAB><TAB>milliseconds" with the time since the
+// process was created. For measurements from outside the process; the
+// application calls it when its message loop first has nothing to do.
+void WriteProfileIfAsked();
 
 }  // namespace ui

@@ -7,10 +7,12 @@
 #include "ui/Application.h"
 #include "ui/Handles.h"
 #include "ui/Menus.h"
+#include "ui/Profile.h"
 
 namespace ui {
 
 namespace {
+TProfileCounter CreateCounter("windows: create");
 // Notifications come back to the control that sent them under this offset.
 constexpr UINT kControlNotifyBase = 0xBC00;
 int MouseX(LPARAM lParam) { return static_cast<short>(LOWORD(lParam)); }
@@ -141,6 +143,7 @@ const wchar_t* TWinControl::RegisterOwnClass(const wchar_t* name, UINT style, HC
 }
 
 void TWinControl::CreateHandle(const TCreateParams& params) {
+    TProfileScope profile(CreateCounter);
     HWND parentWnd = params.ParentWnd;
     if (!parentWnd && Parent()) parentWnd = Parent()->Handle();
     HINSTANCE instance = GetModuleHandleW(nullptr);

@@ -40,6 +40,10 @@ e2e_check "a renamed folder shows its new name" entry_within present Moved 1500
 e2e_check "and not its old one" entry_within absent "Made later" 1500
 rm -r "$work/Sub"
 e2e_check "a deleted sub-folder goes" entry_within absent Sub 1500
+rmdir "$work/Moved"
+e2e_check "the last entry goes" entry_within absent Moved 1500
+printf 'e' >"$work/into empty.txt"
+e2e_check "a file created in the emptied folder shows" entry_within present "into empty.txt" 1500
 
 probe close TForm tavrix >/dev/null
 e2e_check "the program ends" e2e_wait_exit "$app" 15

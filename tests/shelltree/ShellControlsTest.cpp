@@ -101,6 +101,34 @@ TEST_F(ShellTree, AnEmptyFolderLosesItsButtonOnceExpanded) {
     EXPECT_GE(Tree->Notifier->Directories().IndexOf(Dir / L"Empty\\"), 0);
 }
 
+TEST_F(ShellTree, WhatComesIntoAFolderReadEmptyShows) {
+    TTempDir empty;
+    CreateDirectoryW((empty / L"quiet").c_str(), nullptr);
+    CreateDirectoryW((empty / L"closed").c_str(), nullptr);
+    Tree->SetShowOptions(kDesigned);
+    Tree->SetRootedAtFileSystemFolder(empty / L"quiet");
+    ui::TTreeNode* root = RootNode();
+    ASSERT_EQ(root->GetFirstChild(), nullptr);
+
+    WriteFileBytes(empty / L"quiet\\first.txt", "1");
+    Tree->RefreshNode(root, false);
+    EXPECT_EQ(Stems(Children(root)), (std::vector<std::wstring>{L"first"}));
+    EXPECT_TRUE(root->Expanded());
+
+    // A folder expanded empty and closed again is not opened by a refresh.
+    Tree->SetRootedAtFileSystemFolder(empty.Path());
+    ui::TTreeNode* closed = Child(RootNode(), L"closed");
+    closed->Expand(false);
+    closed->Collapse(false);
+    WriteFileBytes(empty / L"closed\\late.txt", "2");
+    Tree->RefreshNode(RootNode(), true);
+    closed = Child(RootNode(), L"closed");
+    EXPECT_FALSE(closed->Expanded());
+    EXPECT_TRUE(closed->HasChildren());
+    closed->Expand(false);
+    EXPECT_EQ(Stems(Children(closed)), (std::vector<std::wstring>{L"late"}));
+}
+
 TEST_F(ShellTree, RefreshKeepsWhatExistsAndReadsWhatChanged) {
     Root();
     ui::TTreeNode* root = RootNode();

@@ -103,6 +103,8 @@ TEST(SpeedButton, ClicksWhenReleasedOverItAndShowsItsHint) {
     ti.hwnd = button.Handle();
     ti.uId = reinterpret_cast<UINT_PTR>(button.Handle());
     ti.lpszText = text;
+    EXPECT_EQ(button.ToolTipHandle(), nullptr) << "no tip window before the pointer comes";
+    SendMessageW(button.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 6));
     ASSERT_NE(button.ToolTipHandle(), nullptr);
     SendMessageW(button.ToolTipHandle(), TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&ti));
     EXPECT_STREQ(text, L"Refresh (F5)");
