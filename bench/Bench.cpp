@@ -18,6 +18,7 @@
 #include "shell/ShellBrowser.h"
 #include "shell/Shell_Win32.h"
 #include "shelltree/ShellControls.h"
+#include "testutil/TestFiles.h"
 #include "ui/Application.h"
 #include "ui/Form.h"
 #include "ui/Profile.h"
@@ -38,40 +39,6 @@ double Median(std::vector<double> v) {
     return v[v.size() / 2];
 }
 
-void WriteBytes(const std::wstring& path, const std::string& bytes) {
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD n = 0;
-    WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
-    CloseHandle(f);
-}
-
-std::string ReadBytes(const std::wstring& path) {
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    std::string out(static_cast<size_t>(GetFileSize(f, nullptr)), '\0');
-    DWORD n = 0;
-    ReadFile(f, out.data(), static_cast<DWORD>(out.size()), &n, nullptr);
-    CloseHandle(f);
-    return out;
-}
-
-void RemoveTree(const std::wstring& path) {
-    WIN32_FIND_DATAW fd;
-    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &fd);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring name = fd.cFileName;
-            if (name == L"." || name == L"..") continue;
-            std::wstring child = path + L"\\" + name;
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(child);
-            else
-                DeleteFileW(child.c_str());
-        } while (FindNextFileW(find, &fd));
-        FindClose(find);
-    }
-    RemoveDirectoryW(path.c_str());
-}
-
 // A real shortcut's bytes, copied into every generated shortcut.
 std::string ShortcutBytes(const std::wstring& scratch) {
     std::wstring path = scratch + L"\\model.lnk";
@@ -86,7 +53,7 @@ std::string ShortcutBytes(const std::wstring& scratch) {
         }
         link->Release();
     }
-    std::string bytes = ReadBytes(path);
+    std::string bytes = testutil::ReadFileBytes(path);
     DeleteFileW(path.c_str());
     return bytes;
 }
@@ -101,10 +68,10 @@ void Generate(const std::wstring& dir, int n, const std::string& lnk) {
             CreateDirectoryW((dir + name).c_str(), nullptr);
         } else if (i % 2) {
             swprintf(name, 64, L"\\link %05d.lnk", i);
-            WriteBytes(dir + name, lnk);
+            testutil::WriteFileBytes(dir + name, lnk);
         } else {
             swprintf(name, 64, L"\\note %05d.txt", i);
-            WriteBytes(dir + name, "note");
+            testutil::WriteFileBytes(dir + name, "note");
         }
     }
 }
@@ -241,7 +208,7 @@ std::map<std::string, double> RunSize(const std::wstring& base, int n, const std
             for (int i = 0; i < churn; ++i) {
                 wchar_t name[64];
                 swprintf(name, 64, L"\\added %d %05d.txt", round, i);
-                WriteBytes(dir + name, "a");
+                testutil::WriteFileBytes(dir + name, "a");
                 swprintf(name, 64, L"\\note %05d.txt", (round * churn + i) * 2 % n);
                 DeleteFileW((dir + name).c_str());
             }
@@ -264,7 +231,7 @@ std::map<std::string, double> RunSize(const std::wstring& base, int n, const std
                 wchar_t name[64];
                 swprintf(name, 64, L"\\made %d %04d.txt", round, i);
                 created.push_back(dir + name);
-                WriteBytes(dir + name, "m");
+                testutil::WriteFileBytes(dir + name, "m");
             }
             createdLists.clear();
             for (const auto& path : created) createdLists.push_back(PathToIDList(nullptr, path));
@@ -282,7 +249,7 @@ std::map<std::string, double> RunSize(const std::wstring& base, int n, const std
     (void)root;
     IconCounter = nullptr;
     tree.reset();
-    RemoveTree(dir);
+    testutil::RemoveTree(dir);
     return {{"floor", floor.Median}, {"fill", fill.Median}, {"refresh", same.Median},
             {"refresh-changed", changed.Median}, {"react", react.Median}};
 }
@@ -319,7 +286,7 @@ double StartUpOnce(const std::wstring& exe, const std::wstring& folder, SIZE_T* 
 // The program's profile file: "name<TAB>calls<TAB>ms" lines.
 std::vector<TShare> ReadShares(const std::wstring& profile) {
     std::vector<TShare> shares;
-    std::string text = ReadBytes(profile);
+    std::string text = testutil::ReadFileBytes(profile);
     size_t start = 0;
     while (start < text.size()) {
         size_t end = text.find('\n', start);
@@ -360,7 +327,7 @@ void StartUpSection(const std::wstring& base, const std::string& lnk) {
     Generate(work + L"\\quorb", 20, lnk);  // a working folder of a typical size
     std::string ini = "[OPTIONS]\r\nShowAppWndOnLaunch=0\r\nShowTrayIcon=0\r\nWorkingFolderOption=3\r\n"
                       "WorkingFolderPath=" + std::string(work.begin(), work.end()) + "\r\n";
-    WriteBytes(run + L"\\tavrix.ini", ini);
+    testutil::WriteFileBytes(run + L"\\tavrix.ini", ini);
     std::printf("\n== start-up (until waiting for input, tree rooted at a folder of 20 entries)\n");
     // The two programs take turns, so that a busy moment of the machine
     // weighs on both alike.
@@ -383,14 +350,14 @@ void StartUpSection(const std::wstring& base, const std::string& lnk) {
     std::printf("%-28s %10.1f ms  (runs:%s)\n%-28s %10.2fx  (goal: at most 2x)\n", "minimal window program",
                 Median(least), RunsText(least).c_str(), "ratio", Median(own) / Median(least));
 
-    RemoveTree(work + L"\\quorb");
+    testutil::RemoveTree(work + L"\\quorb");
     Generate(work + L"\\quorb", 10000, lnk);
     SIZE_T ws = 0;
     StartUpOnce(run + L"\\tavrix.exe", run, &ws);
     std::printf("%-28s %10.1f MB  (tavrix.exe rooted at 10000 entries, root expanded)\n", "working set",
                 static_cast<double>(ws) / (1024.0 * 1024.0));
-    RemoveTree(work);
-    RemoveTree(run);
+    testutil::RemoveTree(work);
+    testutil::RemoveTree(run);
 }
 
 }  // namespace
@@ -406,10 +373,8 @@ int wmain(int argc, wchar_t** argv) {
     size_t explicitSizes = sizes.size();
     if (sizes.empty() && !startupOnly) sizes = {1000, 10000};
 
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    std::wstring base = std::wstring(temp) + L"tavrix-bench-" + std::to_wstring(GetCurrentProcessId());
-    CreateDirectoryW(base.c_str(), nullptr);
+    testutil::TTempDir scratch;  // removed with everything in it at the end
+    const std::wstring& base = scratch.Path();
     std::string lnk = ShortcutBytes(base);
 
     std::printf("tavrix benchmark: median of %d runs each\n", kRepetitions);
@@ -423,6 +388,5 @@ int wmain(int argc, wchar_t** argv) {
             std::printf("%-28s %10.2f\n", name.c_str(), value / results.front().at(name));
     }
     if (startupOnly || explicitSizes == 0) StartUpSection(base, lnk);
-    RemoveTree(base);
     return 0;
 }

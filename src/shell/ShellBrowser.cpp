@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <cwctype>
+#include <optional>
 
 #include "shell/Masks.h"
 #include "ui/Application.h"
@@ -81,18 +82,17 @@ namespace {
 // first wanted: each question costs the shell a registry walk, and the
 // search below would otherwise ask 36 times for every top-level item.
 const TIDList& CachedSpecialFolder(TKesShellFolder folder) {
-    static std::vector<TIDList> lists(KesShellFolderCount);
-    static std::vector<bool> asked(KesShellFolderCount, false);
-    auto f = static_cast<size_t>(folder);
-    if (!asked[f]) {
-        asked[f] = true;
+    static std::vector<std::optional<TIDList>> lists(KesShellFolderCount);
+    auto& list = lists[static_cast<size_t>(folder)];
+    if (!list) {
+        list.emplace();
         try {
-            lists[f] = SpecialFolderIDList(folder);
+            *list = SpecialFolderIDList(folder);
         } catch (...) {
             // a failing folder is simply not there
         }
     }
-    return lists[f];
+    return *list;
 }
 }  // namespace
 
