@@ -26,10 +26,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     AppMutex = CreateMutexW(nullptr, TRUE, AppMutexName);
     if (!AppMutex) return 0;
 
-    ui::TApplication application;
     std::optional<ui::TProfileScope> profile(std::in_place, ShellStart);
-    TShellServices shell;  // before any window
+    // Before any window, and gone only after the last: the tree's folders
+    // and its change registrations are let go while the shell still serves.
+    TShellServices shell;
     profile.emplace(ApplicationStart);
+    ui::TApplication application;
     application.Initialize();
     application.SetTitle(L"tavrix");
     if (!shell.Ok()) return 0;

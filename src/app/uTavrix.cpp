@@ -4,6 +4,7 @@
 #include "ui/Application.h"
 #include "ui/Exceptions.h"
 #include "ui/Profile.h"
+#include "ui/ScopeExit.h"
 
 HANDLE AppMutex = nullptr;
 const wchar_t* const AppMutexName = L"^%$_tavrix_unique_mutex_name_$%^";
@@ -93,6 +94,8 @@ void TfrmMain::CreateControls() {
     }
 
     CreateTree();
+    // Keys go to the tree whenever the window is called up.
+    ActiveControl = ShellTreeView1;
 
     Panel1 = Own<ui::TPanel>(this);
     Panel1->Name = L"Panel1";
@@ -305,10 +308,7 @@ void TfrmMain::RestoreView() {
     tree->RefreshNode(tree->Items.GetFirstNode(), true);
     {
         // The gate is armed again however these steps end.
-        struct TRearm {
-            TfrmMain* Form;
-            ~TRearm() { Form->FExpandGateArmed = true; }
-        } rearm{this};
+        ui::TScopeExit rearm([this] { FExpandGateArmed = true; });
         ui::TUpdateScope update(tree->Items);
         if (!FFirstShowPending) {
             if (ui::TTreeNode* selected = tree->Selected()) s.SelectedNode = selected->AbsoluteIndex();
@@ -349,13 +349,10 @@ void TfrmMain::RestoreView() {
 
 void TfrmMain::sbtnRefreshClick() {
     ShowWindow(ShellTreeView1->Handle(), SW_HIDE);
-    struct TShowTree {
-        TfrmMain* Form;
-        ~TShowTree() {
-            ShowWindow(Form->ShellTreeView1->Handle(), SW_SHOW);
-            if (IsWindowVisible(Form->Handle())) SetFocus(Form->ShellTreeView1->Handle());
-        }
-    } show{this};
+    ui::TScopeExit show([this] {
+        ShowWindow(ShellTreeView1->Handle(), SW_SHOW);
+        if (IsWindowVisible(Handle())) SetFocus(ShellTreeView1->Handle());
+    });
     if (!FFirstShowPending) {
         StoreAppRect();
         StoreTreeState();

@@ -4,6 +4,7 @@
 #include "shell/ShellBrowser.h"
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
+#include "ui/ScopeExit.h"
 #include "util/uUtils.h"
 
 namespace {
@@ -38,10 +39,7 @@ void TfrmMain::UnRegisterHotkeys() {
 void TfrmMain::WMHotKey(ui::TMessage& msg) {
     if (msg.WParam < 1 || msg.WParam > 4) return;
     if (GetForegroundWindow() != Handle() || FFirstShowPending) {
-        struct TFlag {
-            bool& Flag;
-            ~TFlag() { Flag = false; }
-        } flag{FHandlingHotKey = true};
+        ui::TRestoreOnExit<bool> flag(FHandlingHotKey, true);
         ShowAppWindow(srHotKey);
     } else {
         HandleExecResult(L"", 99, true);

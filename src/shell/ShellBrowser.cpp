@@ -531,7 +531,7 @@ TKesSystemImageList::TKesSystemImageList() : ui::TImageList(16, 16) {
 }
 
 void TKesSystemImageList::SetShareImages(bool value) {
-    DetachHandle();
+    // The new handle replaces the old one, which goes when it was our copy.
     FShareImages = value;
     RefreshImages();
 }

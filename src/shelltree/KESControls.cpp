@@ -1,5 +1,6 @@
 #include "shelltree/KESControls.h"
 
+#include <algorithm>
 #include <thread>
 
 #include "shell/ShellBrowser.h"
@@ -160,13 +161,8 @@ void TKesShellChangeNotifier::RegisterAll() {
         // folder comes. Not yet registered, so adding it re-registers nothing.
         FDirectories.Add(L"");
     }
-    for (int i = 0; i < FDirectories.Count(); ++i) {
-        FDirectories.SetHandle(i, RegisterPath(FDirectories[i]));
-        if (!FDirectories[i].empty())
-            FWatches.push_back(MakeWatch(FDirectories[i], PathToIDList(nullptr, FDirectories[i])));
-    }
+    for (int i = 0; i < FDirectories.Count(); ++i) FDirectories.SetHandle(i, RegisterPath(FDirectories[i]));
     FRegistered = true;
-    UpdateWatchTimer();
 }
 
 void TKesShellChangeNotifier::UnregisterAll() {
@@ -176,8 +172,6 @@ void TKesShellChangeNotifier::UnregisterAll() {
         if (FDirectories.Handle(i) && ChangeNotifyDeregister) ChangeNotifyDeregister(FDirectories.Handle(i));
         FDirectories.SetHandle(i, 0);
     }
-    FWatches.clear();
-    UpdateWatchTimer();
 }
 
 TKesShellChangeNotifier::TDirectoryWatch TKesShellChangeNotifier::MakeWatch(const std::wstring& path, TIDList list) {
@@ -197,6 +191,28 @@ void TKesShellChangeNotifier::WatchRootFolder(LPCITEMIDLIST list) {
     UpdateWatchTimer();
 }
 
+std::wstring TKesShellChangeNotifier::WatchFolder(LPCITEMIDLIST list) {
+    std::wstring path = IDListToPath(list);
+    if (path.empty() || IsWatching(path)) return path;
+    TDirectoryWatch watch = MakeWatch(path, CopyIDList(list));
+    if (watch.Handle) FWatches.push_back(std::move(watch));
+    UpdateWatchTimer();
+    return path;
+}
+
+void TKesShellChangeNotifier::UnwatchFolder(const std::wstring& path) {
+    auto it = std::find_if(FWatches.begin(), FWatches.end(),
+                           [&](const TDirectoryWatch& w) { return SameText(w.Path, path); });
+    if (it == FWatches.end()) return;
+    FWatches.erase(it);
+    UpdateWatchTimer();
+}
+
+bool TKesShellChangeNotifier::IsWatching(const std::wstring& path) const {
+    return std::any_of(FWatches.begin(), FWatches.end(),
+                       [&](const TDirectoryWatch& w) { return SameText(w.Path, path); });
+}
+
 int TKesShellChangeNotifier::WatchCount() const noexcept {
     int n = FRootWatch.Handle ? 1 : 0;
     for (const auto& w : FWatches)
@@ -208,30 +224,38 @@ void TKesShellChangeNotifier::UpdateWatchTimer() { FWatchTimer.SetEnabled(FEnabl
 
 void TKesShellChangeNotifier::CheckWatches() {
     if (!FEnabled) return;
-    // Collected first: a report may re-register and so replace the watches.
-    std::vector<std::pair<std::wstring, TIDList>> changed;
-    auto look = [&](TDirectoryWatch& w) {
-        if (w.Handle && WaitForSingleObject(w.Handle.Get(), 0) == WAIT_OBJECT_0) {
-            FindNextChangeNotification(w.Handle.Get());
-            changed.emplace_back(w.Path, CopyIDList(w.List.Get()));
+    // Collected first: a report changes the tree, which adds and drops
+    // watches.
+    std::vector<TIDList> changed;
+    auto look = [&](TDirectoryWatch& w, bool isRoot) {
+        if (!w.Handle || WaitForSingleObject(w.Handle.Get(), 0) != WAIT_OBJECT_0) return;
+        if (FindNextChangeNotification(w.Handle.Get())) {
+            changed.push_back(CopyIDList(w.List.Get()));
+            return;
         }
+        // The handle is spent: its folder went away, or the system gave up
+        // on it. A new one while the folder is there; otherwise the folder
+        // that held it is looked at, which lets the tree drop it.
+        w.Handle = MakeWatch(w.Path, TIDList()).Handle;
+        if (w.Handle || isRoot)
+            changed.push_back(CopyIDList(w.List.Get()));
+        else
+            changed.push_back(CopyIDListHead(w.List.Get(), IDListCount(w.List.Get()) - 1));
     };
-    look(FRootWatch);
-    for (auto& w : FWatches) look(w);
-    for (auto& [path, list] : changed) {
-        TDirectoryWatch report;
-        report.Path = path;
-        report.List = std::move(list);
-        ReportFolderUpdate(report);
-    }
+    look(FRootWatch, true);
+    for (auto& w : FWatches) look(w, false);
+    FWatches.erase(std::remove_if(FWatches.begin(), FWatches.end(), [](const TDirectoryWatch& w) { return !w.Handle; }),
+                   FWatches.end());
+    UpdateWatchTimer();
+    for (auto& list : changed) ReportFolderUpdate(list.Get(), IDListToPath(list.Get()));
 }
 
-void TKesShellChangeNotifier::ReportFolderUpdate(const TDirectoryWatch& watch) {
+void TKesShellChangeNotifier::ReportFolderUpdate(LPCITEMIDLIST list, const std::wstring& path) {
     // Each watch reports at most once an interval, so these reports skip the
     // shell's repeat suppression: a second change a second after the first
     // must show as well.
-    if (ChangeCallback) ChangeCallback(this, neFolderUpdate, watch.List.Get(), nullptr);
-    DoChange(neFolderUpdate, watch.Path, L"");
+    if (ChangeCallback) ChangeCallback(this, neFolderUpdate, list, nullptr);
+    DoChange(neFolderUpdate, path, L"");
 }
 
 void TKesShellChangeNotifier::DirectoriesChanged() {

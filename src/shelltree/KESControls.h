@@ -107,9 +107,16 @@ public:
     void WatchRootFolder(LPCITEMIDLIST list);
 
     // Besides the shell's reports, the file system itself is watched: the
-    // root's folder and every folder of Directories. A change there is
-    // reported as neFolderUpdate of that folder, checked every interval.
+    // root's folder and the folders the owner names (the tree: those open
+    // now). A change there is reported as neFolderUpdate of that folder,
+    // checked every interval. Each watch holds its folder open, so a folder
+    // is watched only while it is wanted.
     static constexpr UINT WatchInterval = 250;
+    // Starts watching the folder of an absolute list; nothing when it is
+    // watched already or has no file-system path. Returns the path.
+    std::wstring WatchFolder(LPCITEMIDLIST list);
+    void UnwatchFolder(const std::wstring& path);
+    bool IsWatching(const std::wstring& path) const;
     int WatchCount() const noexcept;
     // Looks at the watches now (the timer does it every interval).
     void CheckWatches();
@@ -143,7 +150,7 @@ private:
     };
     static TDirectoryWatch MakeWatch(const std::wstring& path, TIDList list);
     void UpdateWatchTimer();
-    void ReportFolderUpdate(const TDirectoryWatch& watch);
+    void ReportFolderUpdate(LPCITEMIDLIST list, const std::wstring& path);
 
     std::vector<TDirectoryWatch> FWatches;
     TDirectoryWatch FRootWatch;

@@ -1,6 +1,7 @@
 #include "shelltree/ShellControls.h"
 
 #include "ui/Application.h"
+#include "ui/ScopeExit.h"
 
 #include <algorithm>
 #include <unordered_map>
@@ -63,6 +64,7 @@ TKesShellTreeItem* TKesShellTree::ItemOf(const ui::TTreeNode* node) {
 
 void TKesShellTree::Delete(ui::TTreeNode* node) {
     ui::TCustomTreeView::Delete(node);
+    UnwatchFolder(node, false);
     UnindexChild(node);
     FChildIndex.erase(node);
     FQueuedRefresh.erase(std::remove(FQueuedRefresh.begin(), FQueuedRefresh.end(), node), FQueuedRefresh.end());
@@ -108,7 +110,7 @@ void TKesShellTree::SetRootedAt(TKesShellFolder value) {
             root->SetHasChildren(Navigator->HasSubFolders() || HasOption(soShowFiles));
         }
         if (!Loading()) {
-            root->Expand(false);
+            ExpandRoot();
             root->SetSelected(true);
         }
         // A desktop root watches the desktop folder itself; any other root
@@ -264,8 +266,12 @@ void TKesShellTree::FillNode(ui::TTreeNode* node) {
         SortNode(node, Navigator->ShellFolder());
         node->SetHasChildren(node->GetFirstChild() != nullptr);
         item->Filled = true;
+        item->ClosedWriteTime = 0;  // just read
     }
-    if (node->Parent()) Notifier->Directories().Add(Navigator->Folder());
+    if (node->Parent()) {
+        Notifier->Directories().Add(Navigator->Folder());
+        WatchOpenFolder(node);  // read empty: watched from now on
+    }
 }
 
 void TKesShellTree::Unfill(ui::TTreeNode* node) {
@@ -274,7 +280,20 @@ void TKesShellTree::Unfill(ui::TTreeNode* node) {
     node->SetHasChildren(true);
 }
 
+void TKesShellTree::ExpandRoot() {
+    ui::TTreeNode* root = Items.GetFirstNode();
+    if (!root || Loading()) return;
+    ui::TRestoreOnExit<bool> own(FExpandingRoot, true);
+    root->Expand(false);
+    // An empty folder stays open too, so that what comes into it shows.
+    root->KeepOpen();
+}
+
 bool TKesShellTree::CanExpand(ui::TTreeNode* node) {
+    if (FExpandingRoot && !node->Parent()) {
+        FillNode(node);
+        return true;
+    }
     bool allow = ui::TCustomTreeView::CanExpand(node) &&
                  (AllowDeepExpand || (node->Parent() == nullptr && !Loading()));
     if (allow) FillNode(node);
@@ -283,7 +302,45 @@ bool TKesShellTree::CanExpand(ui::TTreeNode* node) {
 
 void TKesShellTree::Expand(ui::TTreeNode* node) {
     if (!node->GetFirstChild()) FillNode(node);
+    WatchOpenFolder(node);
+    if (FExpandingRoot && !node->Parent()) return;  // the control's own step, no user's
     ui::TCustomTreeView::Expand(node);
+}
+
+void TKesShellTree::Collapse(ui::TTreeNode* node) {
+    UnwatchFolder(node, true);
+    ui::TCustomTreeView::Collapse(node);
+}
+
+namespace {
+ULONGLONG FolderWriteTime(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+    return (static_cast<ULONGLONG>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+}
+}  // namespace
+
+void TKesShellTree::WatchOpenFolder(ui::TTreeNode* node) {
+    // The root's folder has a watch of its own for as long as it is the root.
+    TKesShellTreeItem* item = ItemOf(node);
+    if (!node->Parent() || !item || !item->ItemIsFolder || !item->Filled || FWatchedFolders.count(node)) return;
+    // Open, or read empty: what comes into it must show.
+    if (!node->Expanded() && node->GetFirstChild()) return;
+    std::wstring path = Notifier->WatchFolder(item->AbsoluteIDList.Get());
+    if (!Notifier->IsWatching(path)) return;
+    FWatchedFolders.emplace(node, path);
+    // Closed, it kept its entries unwatched: what changed meanwhile is read now.
+    if (item->ClosedWriteTime && FolderWriteTime(path) != item->ClosedWriteTime) RefreshNode(node, false);
+    item->ClosedWriteTime = 0;
+}
+
+void TKesShellTree::UnwatchFolder(ui::TTreeNode* node, bool closing) {
+    auto it = FWatchedFolders.find(node);
+    if (it == FWatchedFolders.end()) return;
+    if (closing)
+        if (TKesShellTreeItem* item = ItemOf(node)) item->ClosedWriteTime = FolderWriteTime(it->second);
+    Notifier->UnwatchFolder(it->second);
+    FWatchedFolders.erase(it);
 }
 
 bool TKesShellTree::CanChange(ui::TTreeNode* node) {
@@ -325,11 +382,13 @@ void TKesShellTree::RefreshNode(ui::TTreeNode* node, bool recurse) {
     Navigator->SetAbsoluteIDList(item->AbsoluteIDList.Get());
     UpdateNodeAttributes(node);
     // A folder never read stays unread; one read empty is read again, so
-    // that what comes into it shows.
+    // that what comes into it shows. The root is never emptied: it is
+    // always read again in place.
+    const bool isRoot = node->Parent() == nullptr;
     bool readEmpty = item->Filled && !node->GetFirstChild();
     if (!node->GetFirstChild() && !readEmpty) return;
     Navigator->EnterObject();
-    if (!node->Expanded() && !readEmpty) {
+    if (!node->Expanded() && !readEmpty && !isRoot) {
         Unfill(node);
         return;
     }
@@ -343,18 +402,15 @@ void TKesShellTree::RefreshNode(ui::TTreeNode* node, bool recurse) {
         ui::TTreeNode* found = nullptr;
         auto it = byText.find(text);
         if (it != byText.end()) {
-            const auto& same = it->second;
-            TKesShellTreeItem* first = ItemOf(same.front());
-            if (same.size() == 1 && first && first->Present == 0) {
-                found = same.front();
-            } else {
-                // A repeated text: the item itself decides which node it is.
-                for (ui::TTreeNode* candidate : same) {
-                    TKesShellTreeItem* ci = ItemOf(candidate);
-                    if (ci && SameIDs(Navigator->ShellFolder(), ci->RelativeIDList.Get(), Navigator->ObjectIDList())) {
-                        found = candidate;
-                        break;
-                    }
+            // The text only finds candidates: two items may share it (a
+            // folder "same" beside "same.lnk"), so the item decides. Equal
+            // bytes settle it without asking the shell.
+            for (ui::TTreeNode* candidate : it->second) {
+                TKesShellTreeItem* ci = ItemOf(candidate);
+                if (ci && ci->Present == 0 &&
+                    SameIDs(Navigator->ShellFolder(), ci->RelativeIDList.Get(), Navigator->ObjectIDList())) {
+                    found = candidate;
+                    break;
                 }
             }
         }
@@ -379,9 +435,12 @@ void TKesShellTree::RefreshNode(ui::TTreeNode* node, bool recurse) {
     }
     if (added) SortNode(node, ownFolder.Get());
     if (readEmpty && node->GetFirstChild()) {
-        // The root is always open; a folder gets its button back.
+        // A folder gets its button back; the root is always open.
         node->SetHasChildren(true);
-        if (!node->Parent()) node->Expand(false);
+        if (isRoot)
+            ExpandRoot();
+        else
+            UnwatchFolder(node, true);  // closed now, with entries: opening it watches again
     }
 }
 

@@ -39,6 +39,8 @@ struct TKesShellTreeItem {
     bool Compressed = false;
     bool Encrypted = false;
     bool Filled = false;  // its folder was read, even if it held nothing
+    // Its folder's write time when it closed and its watch went; 0 when open.
+    ULONGLONG ClosedWriteTime = 0;
 };
 
 class TKesShellTree : public ui::TCustomTreeView {
@@ -120,6 +122,7 @@ protected:
     bool WndProc(ui::TMessage& msg) override;
     bool CanExpand(ui::TTreeNode* node) override;
     void Expand(ui::TTreeNode* node) override;
+    void Collapse(ui::TTreeNode* node) override;
     bool CanChange(ui::TTreeNode* node) override;
     void Change(ui::TTreeNode* node) override;
     void Delete(ui::TTreeNode* node) override;
@@ -129,6 +132,15 @@ protected:
 private:
     std::unique_ptr<TKesSystemImageList> FSystemImages;
     void FillNode(ui::TTreeNode* node);
+    // Opens the root without asking anyone: keeping it open is the
+    // control's own job, not a user's request.
+    void ExpandRoot();
+    bool FExpandingRoot = false;
+    // Open folders below the root are watched; a folder that closes or
+    // leaves the tree lets its watch go.
+    void WatchOpenFolder(ui::TTreeNode* node);
+    void UnwatchFolder(ui::TTreeNode* node, bool closing);
+    std::unordered_map<ui::TTreeNode*, std::wstring> FWatchedFolders;
     // Drops a collapsed folder's children; they are read again on expanding.
     void Unfill(ui::TTreeNode* node);
     void SortNode(ui::TTreeNode* node, IShellFolder* folder);

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "ui/Dialogs.h"
+#include "ui/ScopeExit.h"
 
 bool TKesShellTree::LocateNode(LPCITEMIDLIST list, TLocateMode mode) {
     if (!list) return false;
@@ -24,12 +25,7 @@ bool TKesShellTree::LocateNode(LPCITEMIDLIST list, TLocateMode mode) {
     bool result = false;
     {
         // While a refresh locates, nodes below the root do not expand.
-        struct TKeepDeep {
-            bool& Flag;
-            bool Old;
-            ~TKeepDeep() { Flag = Old; }
-        } keep{AllowDeepExpand, AllowDeepExpand};
-        AllowDeepExpand = mode != lmRefresh;
+        ui::TRestoreOnExit<bool> keep(AllowDeepExpand, mode != lmRefresh);
 
         for (ui::TTreeNode* root = Items.GetFirstNode(); root; root = root->GetNextSibling()) {
             TKesShellTreeItem* rootItem = ItemOf(root);
@@ -40,6 +36,18 @@ bool TKesShellTree::LocateNode(LPCITEMIDLIST list, TLocateMode mode) {
             }
             const UINT k = IDListCount(rootItem->AbsoluteIDList.Get());
             const UINT n = IDListCount(list);
+            // Only a list below the root leads to a node of this root: one
+            // elsewhere at the same depth as a child must not hit (or
+            // delete) that child. Selecting such a list selects the root.
+            bool below = n > k;
+            if (below && k > 0) {
+                TIDList head = CopyIDListHead(list, k);
+                below = SameIDs(DesktopFolder, head.Get(), rootItem->AbsoluteIDList.Get());
+            }
+            if (!below) {
+                if (mode == lmSelect) target = root;
+                continue;
+            }
             ui::TTreeNode* v = root;
             UINT level = 0;
             TIDList step = CopyIDListItem(list, k);
@@ -49,7 +57,7 @@ bool TKesShellTree::LocateNode(LPCITEMIDLIST list, TLocateMode mode) {
                     changing();
                     v->SetHasChildren(true);
                     v->Expand(false);
-                } else if (!v->Expanded() && v->GetFirstChild()) {
+                } else if (!v->Expanded() && v->GetFirstChild() && v->Parent()) {  // the root is never emptied
                     changing();
                     Unfill(v);
                 }
@@ -186,10 +194,7 @@ void TKesShellTree::SetSpecialFolder(TKesShellFolder value) {
 void TKesShellTree::ShellChanged(TKesShellChangeNotifier*, TNotificationEvent event, LPCITEMIDLIST item1,
                                  LPCITEMIDLIST item2) {
     if (Loading()) return;
-    struct TDefer {
-        bool& Flag;
-        ~TDefer() { Flag = false; }
-    } defer{FDeferRefresh = true};
+    ui::TRestoreOnExit<bool> defer(FDeferRefresh, true);
     switch (event) {
     case neFileDelete:
     case neDriveRemove:

@@ -4,6 +4,7 @@
 
 #include "ui/Application.h"
 #include "ui/Exceptions.h"
+#include "ui/ScopeExit.h"
 
 namespace ui {
 
@@ -38,9 +39,16 @@ void TForm::SetDoubleBuffered(bool value) { DoubleBuffered = value; }
 
 void TForm::Show() {
     if (!FVisible) {
-        // Visible first, so that showing again from the show event is a no-op.
+        // Visible first, so that showing again from the show event is a
+        // no-op; a show event that fails leaves the form hidden and able to
+        // show next time.
         FVisible = true;
+        bool shown = false;
+        TScopeExit undo([&] {
+            if (!shown && !IsWindowVisible(Handle())) FVisible = false;
+        });
         if (OnShow) OnShow();
+        shown = true;
         if (!FVisible) return;  // the show event hid the form again
         ShowWindow(Handle(), SW_SHOWNORMAL);
     }
@@ -140,8 +148,32 @@ void TForm::DoKeyPress(wchar_t& key) {
     if (OnKeyPress) OnKeyPress(key);
 }
 
+void TForm::FocusActiveControl() {
+    auto usable = [this](HWND w) {
+        return w && IsWindow(w) && IsChild(Handle(), w) && IsWindowVisible(w) && IsWindowEnabled(w);
+    };
+    HWND target = FFocusedChild;
+    if (!usable(target)) target = ActiveControl && ActiveControl->HandleAllocated() ? ActiveControl->Handle() : nullptr;
+    if (usable(target) && GetFocus() != target) SetFocus(target);
+}
+
 bool TForm::WndProc(TMessage& msg) {
     switch (msg.Msg) {
+    case WM_ACTIVATE:
+        if (LOWORD(msg.WParam) == WA_INACTIVE) {
+            HWND focus = GetFocus();
+            if (focus && IsChild(Handle(), focus)) FFocusedChild = focus;
+            return false;
+        }
+        // The default handling would focus the form itself, where no key
+        // reaches the controls.
+        if (!HIWORD(msg.WParam)) FocusActiveControl();
+        msg.Result = 0;
+        return true;
+    case WM_SETFOCUS:
+        FocusActiveControl();
+        msg.Result = 0;
+        return true;
     case WM_CLOSE:
         Close();
         msg.Result = 0;

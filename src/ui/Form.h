@@ -36,6 +36,13 @@ public:
     // The form sees every key before the focused control does.
     bool KeyPreview = false;
 
+    // The control that gets the keyboard when the form is activated or
+    // receives the focus, unless another child had it when the form lost
+    // activation: that one gets it back.
+    TWinControl* ActiveControl = nullptr;
+    // Gives the focus to the remembered child, else to ActiveControl.
+    void FocusActiveControl();
+
     bool Visible() const noexcept { return FVisible; }
     // Makes the form visible; the show event runs when it was hidden.
     void Show();
@@ -65,6 +72,8 @@ protected:
 
 private:
     TFontOwner FFontOwner;
+    // The child that had the focus when the form was last deactivated.
+    HWND FFocusedChild = nullptr;
     bool FVisible = false;
     bool FModal = false;
     bool FClosing = false;

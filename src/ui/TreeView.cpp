@@ -128,6 +128,10 @@ void TTreeNode::Collapse(bool recursive) {
 }
 
 bool TTreeNode::Cut() const { return (State(TVIS_CUT) & TVIS_CUT) != 0; }
+void TTreeNode::KeepOpen() {
+    if (!Expanded()) SetState(TVIS_EXPANDED, TVIS_EXPANDED);
+}
+
 void TTreeNode::SetCut(bool value) { SetState(value ? TVIS_CUT : 0, TVIS_CUT); }
 
 bool TTreeNode::Selected() const { return FOwner->Selected() == this; }

@@ -45,6 +45,9 @@ public:
     bool Expanded() const;
     void Expand(bool recursive);
     void Collapse(bool recursive);
+    // Marks the node open without a request to anyone, even while it has
+    // no children: children added later show at once.
+    void KeepOpen();
     bool Cut() const;
     void SetCut(bool value);
     bool Selected() const;

@@ -8,8 +8,8 @@
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
+    TShellServices shell;  // outlives every window, as in the program
     ui::TApplication application;
-    TShellServices shell;
     application.Initialize();
     application.SetTitle(L"tavrix");
     // A real box would wait for a click that never comes: fail instead.
