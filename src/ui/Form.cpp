@@ -51,6 +51,12 @@ void TForm::Show() {
         shown = true;
         if (!FVisible) return;  // the show event hid the form again
         ShowWindow(Handle(), SW_SHOWNORMAL);
+        // Activated while still hidden, it could not give the focus away.
+        if (GetActiveWindow() == Handle()) FocusActiveControl();
+    } else if (!IsWindowVisible(Handle())) {
+        // Shown from its own show event: on the screen now, so that what
+        // the event does next (bringing it to the front) finds it there.
+        ShowWindow(Handle(), SW_SHOWNORMAL);
     }
     SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
@@ -149,8 +155,11 @@ void TForm::DoKeyPress(wchar_t& key) {
 }
 
 void TForm::FocusActiveControl() {
+    // The child's own visibility: the form itself may still be on its way
+    // to the screen when it is activated.
     auto usable = [this](HWND w) {
-        return w && IsWindow(w) && IsChild(Handle(), w) && IsWindowVisible(w) && IsWindowEnabled(w);
+        return w && IsWindow(w) && IsChild(Handle(), w) && (GetWindowLongW(w, GWL_STYLE) & WS_VISIBLE) &&
+               IsWindowEnabled(w);
     };
     HWND target = FFocusedChild;
     if (!usable(target)) target = ActiveControl && ActiveControl->HandleAllocated() ? ActiveControl->Handle() : nullptr;

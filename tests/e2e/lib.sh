@@ -103,9 +103,39 @@ e2e_wait_root() {
     return 1
 }
 
-# "x y left" of a tree entry's label on the screen; nothing when absent.
+# "x y left" of a tree entry's label on the screen; nothing when absent or
+# hidden inside a closed folder, where a user cannot see it.
 e2e_tree_item() {
-    probe tree TForm tavrix | awk -v t="$1" '{ n = $0; sub(/^[^ ]+ [^ ]+ [^ ]+ [^ ]+ [^ ]+ /, "", n); if (n == t) { print $3, $4, $5; exit } }'
+    probe tree TForm tavrix | awk -v t="$1" '{ n = $0; sub(/^[^ ]+ [^ ]+ [^ ]+ [^ ]+ [^ ]+ /, "", n); if (n == t && !($3 == 0 && $4 == 0)) { print $3, $4, $5; exit } }'
+}
+
+# How many entries a user sees with the text.
+e2e_tree_count() {
+    probe tree TForm tavrix | awk -v t="$1" '{ n = $0; sub(/^[^ ]+ [^ ]+ [^ ]+ [^ ]+ [^ ]+ /, "", n); if (n == t && !($3 == 0 && $4 == 0)) c++ } END { print c + 0 }'
+}
+
+# Waits up to <ms> for an entry to be visible in the tree (present) or not.
+e2e_entry_within() {  # e2e_entry_within present|absent <text> <ms>
+    local want=$1 text=$2 ms=$3 start now
+    start=$(date +%s%N)
+    while :; do
+        if [ -n "$(e2e_tree_item "$text")" ]; then [ "$want" = present ] && return 0
+        else [ "$want" = absent ] && return 0; fi
+        now=$(date +%s%N)
+        [ $(((now - start) / 1000000)) -ge "$ms" ] && return 1
+        sleep 0.05
+    done
+}
+
+# Waits up to <ms> for the tree to show <count> entries with the text.
+e2e_count_within() {  # e2e_count_within <count> <text> <ms>
+    local want=$1 text=$2 ms=$3 start now
+    start=$(date +%s%N)
+    while [ "$(e2e_tree_count "$text")" != "$want" ]; do
+        now=$(date +%s%N)
+        [ $(((now - start) / 1000000)) -ge "$ms" ] && return 1
+        sleep 0.05
+    done
 }
 
 # The state flags of a tree entry ("E" expanded, "S" selected, "-" not).
@@ -127,10 +157,16 @@ e2e_click() {
 }
 
 e2e_key() {
-    local desk
+    local desk focus
     desk=$(xdotool search --name 'Wine desktop' | head -1)
     [ -n "$desk" ] || e2e_fail "no Wine desktop window for keys"
-    xdotool windowfocus --sync "$desk" 2>/dev/null || true
+    # Keys go where the X focus is. A Wine window that has it (a child of
+    # the desktop's X window) keeps it, as it would for a user; taking it
+    # away to the desktop itself can leave the keys with no window.
+    focus=$(xdotool getwindowfocus 2>/dev/null || echo none)
+    if [ "$focus" != "$desk" ] && ! xwininfo -children -id "$desk" 2>/dev/null | grep -q "^ *$(printf '0x%x' "$focus") "; then
+        xdotool windowfocus --sync "$desk" 2>/dev/null || true
+    fi
     # Real (XTEST) key events: Wine ignores events sent to a window directly.
     xdotool key "$@"
 }

@@ -4,6 +4,7 @@
 // condition holds, 1 when it does not, 2 on bad arguments.
 #include <windows.h>
 #include <objbase.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <commctrl.h>
@@ -184,6 +185,39 @@ int PrintTree(HWND top) {
     return 0;
 }
 
+// The number of handles a process holds, from the system's handle table.
+int ProcessHandles(DWORD pid) {
+    struct TEntry {
+        ULONG OwnerPid;
+        BYTE ObjectType;
+        BYTE Flags;
+        USHORT Value;
+        PVOID Object;
+        ULONG Access;
+    };
+    using TQuery = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+    auto query = reinterpret_cast<TQuery>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+    if (!query) return -1;
+    std::vector<BYTE> buffer(1 << 20);
+    for (;;) {
+        ULONG length = 0;
+        LONG status = query(16 /* SystemHandleInformation */, buffer.data(), static_cast<ULONG>(buffer.size()), &length);
+        if (status == static_cast<LONG>(0xC0000004)) {  // too small
+            buffer.resize(buffer.size() * 2);
+            continue;
+        }
+        if (status != 0) return -1;
+        break;
+    }
+    ULONG count = *reinterpret_cast<ULONG*>(buffer.data());
+    auto* entries = reinterpret_cast<TEntry*>(buffer.data() + sizeof(ULONG_PTR));
+    int n = 0;
+    for (ULONG i = 0; i < count; ++i)
+        if (entries[i].OwnerPid == pid) ++n;
+    return n;
+}
+
 int Usage() {
     std::fprintf(stderr,
                  "usage: probe window <class> <title>\n"
@@ -194,7 +228,10 @@ int Usage() {
                  "       probe hold         (keeps the desktop up until killed)\n"
                  "       probe mklnk <file.lnk> <target>\n"
                  "       probe tree <class> <title>   (the items of the window's tree)\n"
-                 "       probe holdkey      (holds Ctrl+Alt+Z until killed)\n");
+                 "       probe holdkey      (holds Ctrl+Alt+Z until killed)\n"
+                 "       probe handles <class> <title>  (handles the window's process holds)\n"
+                 "       probe trash <path>  (deletes through the shell, to the trash)\n"
+                 "       probe move <from> <to> | probe rmdir <path> | probe delete <file>\n");
     return 2;
 }
 
@@ -293,6 +330,49 @@ int wmain(int argc, wchar_t** argv) {
         MSG m;
         while (GetMessageW(&m, nullptr, 0, 0) > 0) DispatchMessageW(&m);
         return 0;
+    }
+    if (cmd == L"focus" && a.size() == 3) {
+        // The class of the window that has the keyboard in the window's thread.
+        HWND w = FindTopLevel(a[1], a[2]);
+        GUITHREADINFO info{};
+        info.cbSize = sizeof(info);
+        if (!w || !GetGUIThreadInfo(GetWindowThreadProcessId(w, nullptr), &info) || !info.hwndFocus) {
+            std::printf("none\n");
+            return 1;
+        }
+        HWND fg = GetForegroundWindow();
+        std::printf("%s%s\n", Narrow(ClassOf(info.hwndFocus)).c_str(),
+                    fg == w ? "" : (" (in front: " + Narrow(ClassOf(fg)) + ")").c_str());
+        return 0;
+    }
+    if (cmd == L"handles" && a.size() == 3) {
+        HWND w = FindTopLevel(a[1], a[2]);
+        DWORD pid = 0;
+        if (w) GetWindowThreadProcessId(w, &pid);
+        int n = pid ? ProcessHandles(pid) : -1;
+        std::printf("%d\n", n);
+        return n >= 0 ? 0 : 1;
+    }
+    if (cmd == L"trash" && a.size() == 2) {
+        // As a user deletes in a folder window: through the shell, undoable.
+        std::wstring from = a[1] + L'\0';
+        SHFILEOPSTRUCTW op{};
+        op.wFunc = FO_DELETE;
+        op.pFrom = from.c_str();
+        op.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
+        int rc = SHFileOperationW(&op);
+        std::printf("%d\n", rc);
+        return rc == 0 ? 0 : 1;
+    }
+    if (cmd == L"move" && a.size() == 3) {
+        bool ok = MoveFileW(a[1].c_str(), a[2].c_str()) != FALSE;
+        std::printf("%s\n", ok ? "moved" : "failed");
+        return ok ? 0 : 1;
+    }
+    if ((cmd == L"rmdir" || cmd == L"delete") && a.size() == 2) {
+        bool ok = (cmd == L"rmdir" ? RemoveDirectoryW(a[1].c_str()) : DeleteFileW(a[1].c_str())) != FALSE;
+        std::printf("%s\n", ok ? "deleted" : "failed");
+        return ok ? 0 : 1;
     }
     if (cmd == L"close" && a.size() == 3) {
         HWND w = FindTopLevel(a[1], a[2]);
