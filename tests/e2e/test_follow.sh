@@ -3,10 +3,11 @@
 source "$(dirname "$0")/lib.sh" "$1" "$2" follow
 
 work="$E2E_DIR/quorb"
-mkdir -p "$work/Sub"
-printf 'x' >"$work/Sub/inside.txt"
+mkdir -p "$work/Sub" "$work/Keep" "$work/Bin" "$work/Cycle"
+for f in Sub/inside.txt Keep/kept.txt Bin/binned.txt Cycle/round.txt; do printf 'x' >"$work/$f"; done
+q='C:\e2e\follow\quorb'
 e2e_ini "ShowAppWndOnLaunch=1" "ShowTrayIcon=0" "FollowMousePos=0" "WorkingFolderOption=2" \
-    "Expanded=C:\\e2e\\follow\\quorb*C:\\e2e\\follow\\quorb\\Sub*"
+    "Expanded=$q*$q\Bin*$q\Keep*$q\Sub*"
 e2e_start
 app=$E2E_LAST_PID
 e2e_check "the window appears" probe wait TForm tavrix visible 15000
@@ -33,6 +34,49 @@ rmdir "$work/Moved"
 e2e_check "the last entry goes" e2e_entry_within absent Moved 1500
 printf 'e' >"$work/into empty.txt"
 e2e_check "a file created in the emptied folder shows" e2e_entry_within present "into empty.txt" 1500
+
+# Newcomers that share a display text with an entry: a folder beside a
+# shortcut of the same name, and a shortcut beside such a folder.
+probe mklnk "$q\\alpha.lnk" "$q\\into empty.txt" >/dev/null
+e2e_check "a shortcut shows without its extension" e2e_count_within 1 alpha 1500
+mkdir "$work/alpha"
+e2e_check "a folder named like the shortcut shows beside it" e2e_count_within 2 alpha 1500
+mkdir "$work/beta"
+e2e_check "a folder shows" e2e_count_within 1 beta 1500
+probe mklnk "$q\\beta.lnk" "$q\\into empty.txt" >/dev/null
+e2e_check "a shortcut named like the folder shows beside it" e2e_count_within 2 beta 1500
+
+# Open folders changed through Win32 by another program: renamed, and
+# deleted as a folder window deletes (to the trash).
+probe move "$q\\Keep" "$q\\Kept" >/dev/null
+e2e_check "an open folder renamed through Win32 leaves the tree" e2e_entry_within absent Keep 1500
+e2e_check "and shows under its new name" e2e_entry_within present Kept 1500
+probe delete "$q\\Kept\\kept.txt" >/dev/null
+probe rmdir "$q\\Kept" >/dev/null
+gone_from_disk() { local i; for ((i = 0; i < 15; i++)); do [ -e "$1" ] || return 0; sleep 0.1; done; return 1; }
+e2e_check "nothing holds the renamed folder: deleting it through Win32 removes it" gone_from_disk "$work/Kept"
+mkdir -p "$E2E_DIR/xdg"
+XDG_DATA_HOME="$E2E_DIR/xdg" probe trash "$q\\Bin" >/dev/null
+e2e_check "an open folder deleted through the shell leaves the tree" e2e_entry_within absent Bin 1500
+
+# Opening and closing a folder a hundred times holds no more handles than
+# before; an open folder holds one (its watch), a closed one none.
+handles() { probe handles TForm tavrix; }
+e2e_key c y
+e2e_key Right
+e2e_check "Right opens the folder" e2e_entry_within present round.txt 1500
+e2e_key Left
+e2e_check "Left closes it" e2e_entry_within absent round.txt 1500
+closed=$(handles)
+e2e_key Right
+e2e_entry_within present round.txt 1500
+open=$(handles)
+e2e_check "an open folder holds one handle more ($closed, $open)" test "$open" = $((closed + 1))
+e2e_key Left
+e2e_key $(for i in $(seq 100); do echo Right Left; done)
+e2e_check "after 100 cycles the folder is closed" e2e_entry_within absent round.txt 1500
+after=$(handles)
+e2e_check "and the handles are as before ($closed, $after)" test "$after" = "$closed"
 
 probe close TForm tavrix >/dev/null
 e2e_check "the program ends" e2e_wait_exit "$app" 15
