@@ -34,6 +34,14 @@ winedesk_prepare_prefix() {
         wineserver -w
         touch "$WINEPREFIX/.tavrix-ready"
     fi
+    if [ ! -f "$WINEPREFIX/.tavrix-nodebugger" ]; then
+        # A crashing test ends at once instead of waiting in the debugger
+        # until its time runs out.
+        wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Auto /d 1 /f >/dev/null 2>&1
+        wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d 'false' /f >/dev/null 2>&1
+        wineserver -w
+        touch "$WINEPREFIX/.tavrix-nodebugger"
+    fi
 }
 
 # Starts a persistent wineserver for the prefix. Sets WINESERVER_PID.

@@ -82,6 +82,48 @@ TEST_F(Locate, TheRootsOwnListActsOnTheRoot) {
     EXPECT_NE(Tree->Items.GetFirstNode(), nullptr);
 }
 
+TEST_F(Locate, ReportsOutsideTheRootTouchNothing) {
+    // A folder elsewhere whose items have the names of the root's children.
+    TTempDir other;
+    CreateDirectoryW((other / L"A").c_str(), nullptr);
+    WriteFileBytes(other / L"m.txt", "m");
+    Find(Dir / L"A")->Expand(false);
+    Keep(other / L"A");
+    Keep(other / L"m.txt");
+    RemoveDirectoryW((other / L"A").c_str());
+    DeleteFileW((other / L"m.txt").c_str());
+    Report(SHCNE_RMDIR, other / L"A");
+    Report(SHCNE_DELETE, other / L"m.txt");
+    EXPECT_NE(Find(Dir / L"A"), nullptr) << "a child with the name of the deleted folder stays";
+    EXPECT_NE(Find(Dir / L"m.txt"), nullptr);
+    EXPECT_TRUE(Find(Dir / L"A")->Expanded());
+    TIDList outside = PathToIDList(nullptr, other.Path());
+    EXPECT_FALSE(Tree->LocateNode(outside.Get(), lmDelete));
+    EXPECT_NE(Tree->Items.GetFirstNode(), nullptr);
+}
+
+TEST_F(Locate, OnlyOpenFoldersAreWatchedAndAReopenedOneShowsWhatChanged) {
+    const int rootOnly = Tree->Notifier->WatchCount();
+    ui::TTreeNode* a = Find(Dir / L"A");
+    a->Expand(false);
+    EXPECT_EQ(Tree->Notifier->WatchCount(), rootOnly + 1);
+    Find(Dir / L"A\\Deep")->Expand(false);
+    EXPECT_EQ(Tree->Notifier->WatchCount(), rootOnly + 2);
+    Find(Dir / L"A\\Deep")->Collapse(false);
+    a->Collapse(false);
+    EXPECT_EQ(Tree->Notifier->WatchCount(), rootOnly) << "closed folders let their watches go";
+    // Changed while closed and unwatched: reopening reads it again.
+    Sleep(20);  // a write time that differs from the one at closing
+    WriteFileBytes(Dir / L"A\\while closed.txt", "c");
+    a->Expand(false);
+    EXPECT_EQ(Children(Dir / L"A"), (std::vector<std::wstring>{L"Deep", L"a1.txt", L"while closed.txt"}));
+    EXPECT_EQ(Tree->Notifier->WatchCount(), rootOnly + 1);
+    // A folder that leaves the tree lets its watch go.
+    Keep(Dir / L"A");
+    Report(SHCNE_RMDIR, Dir / L"A");
+    EXPECT_EQ(Tree->Notifier->WatchCount(), rootOnly);
+}
+
 TEST_F(Locate, SelectedFolderPaths) {
     Tree->SetSelectedFolder(Dir / L"B\\b1.txt");
     EXPECT_EQ(Tree->SelectedFolder(), Dir / L"B\\b1.txt");

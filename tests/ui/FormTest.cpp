@@ -73,7 +73,7 @@ TEST(Form, ShowRunsTheShowEventOnlyWhenHiddenAndNeverRecursively) {
     std::vector<std::string> events;
     form.OnShow = [&] {
         events.push_back("show");
-        form.Show();  // showing again from the show event is harmless
+        form.Show();  // showing from the show event puts it on the screen, once
         events.push_back(IsWindowVisible(form.Handle()) ? "visible-in-event" : "hidden-in-event");
     };
     form.OnHide = [&] { events.push_back("hide"); };
@@ -83,8 +83,55 @@ TEST(Form, ShowRunsTheShowEventOnlyWhenHiddenAndNeverRecursively) {
     form.Hide();
     form.Hide();
     form.Show();
-    EXPECT_EQ(events, (std::vector<std::string>{"show", "hidden-in-event", "hide", "show", "hidden-in-event"}));
+    EXPECT_EQ(events, (std::vector<std::string>{"show", "visible-in-event", "hide", "show", "visible-in-event"}));
     EXPECT_TRUE(form.Visible());
+
+    // A show event that fails leaves the form hidden, and the next show works.
+    form.Hide();
+    bool fail = true;
+    form.OnShow = [&] {
+        if (fail) throw Exception(L"no show");
+    };
+    EXPECT_THROW(form.Show(), Exception);
+    EXPECT_FALSE(form.Visible());
+    EXPECT_FALSE(IsWindowVisible(form.Handle()));
+    fail = false;
+    form.Show();
+    EXPECT_TRUE(form.Visible());
+    EXPECT_TRUE(IsWindowVisible(form.Handle()));
+}
+
+TEST(Form, TheActiveControlGetsTheKeyboardWhenTheFormIsActivated) {
+    TForm form;
+    form.SetBounds(10, 10, 200, 200);
+    TCustomTreeView first(&form);
+    first.SetBounds(0, 0, 100, 100);
+    TCustomTreeView second(&form);
+    second.SetBounds(100, 0, 100, 100);
+    form.ActiveControl = &first;
+    TForm other;
+    other.SetBounds(300, 10, 100, 100);
+
+    form.Show();
+    SetForegroundWindow(form.Handle());
+    EXPECT_TRUE(PumpUntil([&] { return GetFocus() == first.Handle(); })) << "the active control, not the form";
+    // The child that had the keyboard when the form lost activation gets it back.
+    SetFocus(second.Handle());
+    other.Show();
+    SetForegroundWindow(other.Handle());
+    EXPECT_TRUE(PumpUntil([&] { return GetActiveWindow() == other.Handle(); }));
+    SetForegroundWindow(form.Handle());
+    EXPECT_TRUE(PumpUntil([&] { return GetFocus() == second.Handle(); }));
+    // Focusing the form itself passes the keyboard on.
+    SetFocus(form.Handle());
+    EXPECT_EQ(GetFocus(), second.Handle());
+    // A hidden or vanished child is skipped for the active control.
+    ShowWindow(second.Handle(), SW_HIDE);
+    other.Hide();
+    form.Hide();
+    form.Show();
+    SetForegroundWindow(form.Handle());
+    EXPECT_TRUE(PumpUntil([&] { return GetFocus() == first.Handle(); }));
 }
 
 TEST(Form, CloseLetsTheCloseEventDecide) {
