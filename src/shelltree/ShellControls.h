@@ -147,6 +147,8 @@ private:
     // A step of a feature still to come: the link to other shell controls.
     void NotifyLinkSelection(ui::TTreeNode* node);
 
+    // Whether an absolute list of n items lies below a root of k items.
+    bool StartsWithRoot(LPCITEMIDLIST list, const TKesShellTreeItem& root, UINT k, UINT n) const;
     // The child of a node that is the item (relative to the node's folder),
     // found by its display text and confirmed by the shell: no scan.
     ui::TTreeNode* FindChild(ui::TTreeNode* parent, LPCITEMIDLIST item);

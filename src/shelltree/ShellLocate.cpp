@@ -3,10 +3,44 @@
 #include "shelltree/ShellControls.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 
 #include "ui/Dialogs.h"
 #include "ui/ScopeExit.h"
+
+namespace {
+// Whether the first count items of two lists have the same bytes.
+bool SameLeadingBytes(LPCITEMIDLIST a, LPCITEMIDLIST b, UINT count) {
+    const BYTE* pa = reinterpret_cast<const BYTE*>(a);
+    const BYTE* pb = reinterpret_cast<const BYTE*>(b);
+    for (UINT i = 0; i < count; ++i) {
+        USHORT ca = *reinterpret_cast<const USHORT*>(pa);
+        USHORT cb = *reinterpret_cast<const USHORT*>(pb);
+        if (ca == 0 || ca != cb || std::memcmp(pa, pb, ca) != 0) return false;
+        pa += ca;
+        pb += cb;
+    }
+    return true;
+}
+}  // namespace
+
+bool TKesShellTree::StartsWithRoot(LPCITEMIDLIST list, const TKesShellTreeItem& root, UINT k, UINT n) const {
+    if (n <= k) return false;
+    if (k == 0) return true;  // the desktop holds everything
+    LPCITEMIDLIST rootList = root.AbsoluteIDList.Get();
+    // The root folder's own item carries its write time, which changes with
+    // every entry that comes or goes, so its bytes in a report often differ.
+    // The items above it rarely do: equal bytes there leave one item to
+    // compare in the folder that holds the root, which binds nothing.
+    if (SameLeadingBytes(list, rootList, k - 1)) {
+        TIDList a = CopyIDListItem(list, k - 1);
+        TIDList b = CopyIDListItem(rootList, k - 1);
+        return SameIDs(root.ParentFolder.Get(), a.Get(), b.Get());
+    }
+    TIDList head = CopyIDListHead(list, k);
+    return SameIDs(DesktopFolder, head.Get(), rootList);
+}
 
 bool TKesShellTree::LocateNode(LPCITEMIDLIST list, TLocateMode mode) {
     if (!list) return false;
@@ -39,12 +73,7 @@ bool TKesShellTree::LocateNode(LPCITEMIDLIST list, TLocateMode mode) {
             // Only a list below the root leads to a node of this root: one
             // elsewhere at the same depth as a child must not hit (or
             // delete) that child. Selecting such a list selects the root.
-            bool below = n > k;
-            if (below && k > 0) {
-                TIDList head = CopyIDListHead(list, k);
-                below = SameIDs(DesktopFolder, head.Get(), rootItem->AbsoluteIDList.Get());
-            }
-            if (!below) {
+            if (!StartsWithRoot(list, *rootItem, k, n)) {
                 if (mode == lmSelect) target = root;
                 continue;
             }

@@ -44,6 +44,18 @@ e2e_ini() {
     } >"$E2E_DIR/tavrix.ini"
 }
 
+# Writes the INI lines, starts tavrix.exe and waits until its window is
+# visible or hidden (the first argument) and start-up has rooted the
+# working folder "quorb". The pid goes to E2E_LAST_PID.
+e2e_launch() {
+    local state=$1
+    shift
+    e2e_ini "$@"
+    e2e_start
+    e2e_check "the window is $state after the launch" probe wait TForm tavrix "$state" 15000
+    e2e_check "start-up roots the working folder" e2e_wait_root quorb 15
+}
+
 # Starts a copy of tavrix.exe; its pid goes to E2E_LAST_PID.
 e2e_start() {
     (cd "$E2E_DIR" && exec wine "$E2E_WIN\\tavrix.exe") >>"$E2E_DIR/stdout.txt" 2>&1 &

@@ -4,11 +4,8 @@ source "$(dirname "$0")/lib.sh" "$1" "$2" empty
 
 work="$E2E_DIR/quorb"
 mkdir -p "$work"
-e2e_ini "ShowAppWndOnLaunch=1" "ShowTrayIcon=0" "FollowMousePos=0" "WorkingFolderOption=2"
-e2e_start
+e2e_launch visible "ShowAppWndOnLaunch=1" "ShowTrayIcon=0" "FollowMousePos=0" "WorkingFolderOption=2"
 app=$E2E_LAST_PID
-e2e_check "the window appears" probe wait TForm tavrix visible 15000
-e2e_check "the empty working folder is rooted" e2e_wait_root quorb 15
 printf 'x' >"$work/first.txt"
 e2e_check "a file made in the empty folder shows" e2e_entry_within present first.txt 1500
 mkdir "$work/Folder"
@@ -27,11 +24,8 @@ e2e_check "the program ends" e2e_wait_exit "$app" 15
 # what comes afterwards follows.
 rm -rf "$work"
 mkdir -p "$work"
-e2e_ini "ShowAppWndOnLaunch=0" "ShowTrayIcon=0" "FollowMousePos=0" "WorkingFolderOption=2"
-e2e_start
+e2e_launch hidden "ShowAppWndOnLaunch=0" "ShowTrayIcon=0" "FollowMousePos=0" "WorkingFolderOption=2"
 app=$E2E_LAST_PID
-e2e_check "the window starts hidden" probe wait TForm tavrix hidden 15000
-e2e_check "start-up finishes" e2e_wait_root quorb 15
 printf 'x' >"$work/made while hidden.txt"
 mkdir "$work/Hidden folder"
 e2e_key ctrl+alt+z

@@ -12,11 +12,8 @@ ran() { e2e_wait_file_has "$E2E_DIR/ran-$1.txt" ran 15; }
 focused_tree() { local f; f=$(probe focus TForm tavrix); [ "$f" = SysTreeView32 ] || { echo "focus: $f" >&2; return 1; }; }
 
 # Hidden at launch: Ctrl+Alt+Z, Down, Enter opens the entry below the root.
-e2e_ini "ShowAppWndOnLaunch=0" "ShowTrayIcon=0" "Autohide=1" "WorkingFolderOption=2"
-e2e_start
+e2e_launch hidden "ShowAppWndOnLaunch=0" "ShowTrayIcon=0" "Autohide=1" "WorkingFolderOption=2"
 app=$E2E_LAST_PID
-e2e_check "the window starts hidden" probe wait TForm tavrix hidden 15000
-e2e_check "start-up finishes" e2e_wait_root quorb 15
 xdotool mousemove 500 400
 e2e_key ctrl+alt+z
 e2e_check "Ctrl+Alt+Z shows the window" probe wait TForm tavrix visible 5000
@@ -36,11 +33,8 @@ probe close TForm tavrix >/dev/null
 e2e_check "the program ends" e2e_wait_exit "$app" 15
 
 # Shown at launch: the same keys work at once, and after a hide and call-up.
-e2e_ini "ShowAppWndOnLaunch=1" "ShowTrayIcon=0" "Autohide=1" "WorkingFolderOption=2"
-e2e_start
+e2e_launch visible "ShowAppWndOnLaunch=1" "ShowTrayIcon=0" "Autohide=1" "WorkingFolderOption=2"
 app=$E2E_LAST_PID
-e2e_check "the window is shown at launch" probe wait TForm tavrix visible 15000
-e2e_check "start-up finishes again" e2e_wait_root quorb 15
 e2e_check "the keyboard is in the tree at launch" focused_tree
 e2e_key d e Return
 e2e_check "typing and Enter open an entry at launch" ran delta
