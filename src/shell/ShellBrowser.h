@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "shell/Shell_Win32.h"
+#include "shell/SystemImageList.h"
 #include "ui/Exceptions.h"
 #include "ui/Handles.h"
 #include "ui/ImageList.h"
@@ -162,24 +163,6 @@ private:
     // The current object's attribute bits asked so far.
     ULONG FAttributes = 0;
     ULONG FAttributesKnown = 0;
-};
-
-enum TKesImageListSize { si_small = 0, si_large = 1 };
-
-// The system image list: the icons whose indexes the navigator returns.
-class TKesSystemImageList : public ui::TImageList {
-public:
-    TKesSystemImageList();
-
-    bool ShareImages() const noexcept { return FShareImages; }
-    void SetShareImages(bool value);
-    TKesImageListSize Size() const noexcept { return FSize; }
-    void SetSize(TKesImageListSize value);
-    void RefreshImages();
-
-private:
-    bool FShareImages = true;
-    TKesImageListSize FSize = si_small;
 };
 
 // A back and forward history of absolute item-ID lists, which it owns.

@@ -1,0 +1,41 @@
+#include "shell/SystemImageList.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include "ui/Profile.h"
+
+TKesSystemImageList::TKesSystemImageList() : ui::TImageList(16, 16) {
+    SetHandle(nullptr, false);
+    FShareImages = true;
+    FSize = si_small;
+    RefreshImages();
+}
+
+void TKesSystemImageList::SetShareImages(bool value) {
+    // The new handle replaces the old one, which goes when it was our copy.
+    FShareImages = value;
+    RefreshImages();
+}
+
+void TKesSystemImageList::SetSize(TKesImageListSize value) {
+    FSize = value;
+    RefreshImages();
+}
+
+namespace {
+ui::TProfileCounter SystemImagesCounter("shell: system image list");
+}  // namespace
+
+void TKesSystemImageList::RefreshImages() {
+    ui::TProfileScope profile(SystemImagesCounter);
+    SHFILEINFOW info{};
+    UINT flags = SHGFI_SYSICONINDEX | (FSize == si_small ? SHGFI_SMALLICON : 0);
+    auto system = reinterpret_cast<HIMAGELIST>(SHGetFileInfoW(L"C:\\", 0, &info, sizeof(info), flags));
+    if (FShareImages) {
+        SetHandle(system, true);
+    } else {
+        // A copy of our own, which we may change and must destroy.
+        SetHandle(system ? ImageList_Duplicate(system) : nullptr, false);
+    }
+}
