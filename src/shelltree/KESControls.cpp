@@ -191,26 +191,26 @@ void TKesShellChangeNotifier::WatchRootFolder(LPCITEMIDLIST list) {
     UpdateWatchTimer();
 }
 
-std::wstring TKesShellChangeNotifier::WatchFolder(LPCITEMIDLIST list) {
-    std::wstring path = IDListToPath(list);
-    if (path.empty() || IsWatching(path)) return path;
+std::vector<TKesShellChangeNotifier::TDirectoryWatch>::iterator TKesShellChangeNotifier::FindWatch(
+    const std::wstring& path) {
+    return std::find_if(FWatches.begin(), FWatches.end(), [&](const TDirectoryWatch& w) { return SameText(w.Path, path); });
+}
+
+bool TKesShellChangeNotifier::WatchFolder(const std::wstring& path, LPCITEMIDLIST list) {
+    if (path.empty()) return false;
+    if (FindWatch(path) != FWatches.end()) return true;
     TDirectoryWatch watch = MakeWatch(path, CopyIDList(list));
-    if (watch.Handle) FWatches.push_back(std::move(watch));
+    if (!watch.Handle) return false;
+    FWatches.push_back(std::move(watch));
     UpdateWatchTimer();
-    return path;
+    return true;
 }
 
 void TKesShellChangeNotifier::UnwatchFolder(const std::wstring& path) {
-    auto it = std::find_if(FWatches.begin(), FWatches.end(),
-                           [&](const TDirectoryWatch& w) { return SameText(w.Path, path); });
+    auto it = FindWatch(path);
     if (it == FWatches.end()) return;
     FWatches.erase(it);
     UpdateWatchTimer();
-}
-
-bool TKesShellChangeNotifier::IsWatching(const std::wstring& path) const {
-    return std::any_of(FWatches.begin(), FWatches.end(),
-                       [&](const TDirectoryWatch& w) { return SameText(w.Path, path); });
 }
 
 int TKesShellChangeNotifier::WatchCount() const noexcept {
@@ -226,28 +226,25 @@ void TKesShellChangeNotifier::CheckWatches() {
     if (!FEnabled) return;
     // Collected first: a report changes the tree, which adds and drops
     // watches.
-    std::vector<TIDList> changed;
+    std::vector<std::pair<TIDList, std::wstring>> changed;
     auto look = [&](TDirectoryWatch& w, bool isRoot) {
         if (!w.Handle || WaitForSingleObject(w.Handle.Get(), 0) != WAIT_OBJECT_0) return;
-        if (FindNextChangeNotification(w.Handle.Get())) {
-            changed.push_back(CopyIDList(w.List.Get()));
-            return;
-        }
-        // The handle is spent: its folder went away, or the system gave up
-        // on it. A new one while the folder is there; otherwise the folder
+        // A spent handle (its folder went away, or the system gave up on
+        // it) is made anew while the folder is there; otherwise the folder
         // that held it is looked at, which lets the tree drop it.
-        w.Handle = MakeWatch(w.Path, TIDList()).Handle;
+        if (!FindNextChangeNotification(w.Handle.Get())) w.Handle = MakeWatch(w.Path, TIDList()).Handle;
         if (w.Handle || isRoot)
-            changed.push_back(CopyIDList(w.List.Get()));
-        else
-            changed.push_back(CopyIDListHead(w.List.Get(), IDListCount(w.List.Get()) - 1));
+            changed.emplace_back(CopyIDList(w.List.Get()), w.Path);
+        else  // the head without the last item: the parent
+            changed.emplace_back(CopyIDListHead(w.List.Get(), IDListCount(w.List.Get())),
+                                 w.Path.substr(0, w.Path.find_last_of(L'\\')));
     };
     look(FRootWatch, true);
     for (auto& w : FWatches) look(w, false);
     FWatches.erase(std::remove_if(FWatches.begin(), FWatches.end(), [](const TDirectoryWatch& w) { return !w.Handle; }),
                    FWatches.end());
     UpdateWatchTimer();
-    for (auto& list : changed) ReportFolderUpdate(list.Get(), IDListToPath(list.Get()));
+    for (auto& [list, path] : changed) ReportFolderUpdate(list.Get(), path);
 }
 
 void TKesShellChangeNotifier::ReportFolderUpdate(LPCITEMIDLIST list, const std::wstring& path) {

@@ -112,11 +112,10 @@ public:
     // checked every interval. Each watch holds its folder open, so a folder
     // is watched only while it is wanted.
     static constexpr UINT WatchInterval = 250;
-    // Starts watching the folder of an absolute list; nothing when it is
-    // watched already or has no file-system path. Returns the path.
-    std::wstring WatchFolder(LPCITEMIDLIST list);
+    // Starts watching a folder (its path and absolute list); true when it
+    // is watched afterwards.
+    bool WatchFolder(const std::wstring& path, LPCITEMIDLIST list);
     void UnwatchFolder(const std::wstring& path);
-    bool IsWatching(const std::wstring& path) const;
     int WatchCount() const noexcept;
     // Looks at the watches now (the timer does it every interval).
     void CheckWatches();
@@ -151,6 +150,7 @@ private:
     static TDirectoryWatch MakeWatch(const std::wstring& path, TIDList list);
     void UpdateWatchTimer();
     void ReportFolderUpdate(LPCITEMIDLIST list, const std::wstring& path);
+    std::vector<TDirectoryWatch>::iterator FindWatch(const std::wstring& path);
 
     std::vector<TDirectoryWatch> FWatches;
     TDirectoryWatch FRootWatch;

@@ -326,8 +326,8 @@ void TKesShellTree::WatchOpenFolder(ui::TTreeNode* node) {
     if (!node->Parent() || !item || !item->ItemIsFolder || !item->Filled || FWatchedFolders.count(node)) return;
     // Open, or read empty: what comes into it must show.
     if (!node->Expanded() && node->GetFirstChild()) return;
-    std::wstring path = Notifier->WatchFolder(item->AbsoluteIDList.Get());
-    if (!Notifier->IsWatching(path)) return;
+    std::wstring path = GetNodePath(node);
+    if (!Notifier->WatchFolder(path, item->AbsoluteIDList.Get())) return;
     FWatchedFolders.emplace(node, path);
     // Closed, it kept its entries unwatched: what changed meanwhile is read now.
     if (item->ClosedWriteTime && FolderWriteTime(path) != item->ClosedWriteTime) RefreshNode(node, false);

@@ -3,43 +3,26 @@
 #include "shelltree/ShellControls.h"
 
 #include <algorithm>
-#include <cstring>
 #include <memory>
 
 #include "ui/Dialogs.h"
 #include "ui/ScopeExit.h"
-
-namespace {
-// Whether the first count items of two lists have the same bytes.
-bool SameLeadingBytes(LPCITEMIDLIST a, LPCITEMIDLIST b, UINT count) {
-    const BYTE* pa = reinterpret_cast<const BYTE*>(a);
-    const BYTE* pb = reinterpret_cast<const BYTE*>(b);
-    for (UINT i = 0; i < count; ++i) {
-        USHORT ca = *reinterpret_cast<const USHORT*>(pa);
-        USHORT cb = *reinterpret_cast<const USHORT*>(pb);
-        if (ca == 0 || ca != cb || std::memcmp(pa, pb, ca) != 0) return false;
-        pa += ca;
-        pb += cb;
-    }
-    return true;
-}
-}  // namespace
 
 bool TKesShellTree::StartsWithRoot(LPCITEMIDLIST list, const TKesShellTreeItem& root, UINT k, UINT n) const {
     if (n <= k) return false;
     if (k == 0) return true;  // the desktop holds everything
     LPCITEMIDLIST rootList = root.AbsoluteIDList.Get();
     // The root folder's own item carries its write time, which changes with
-    // every entry that comes or goes, so its bytes in a report often differ.
-    // The items above it rarely do: equal bytes there leave one item to
-    // compare in the folder that holds the root, which binds nothing.
-    if (SameLeadingBytes(list, rootList, k - 1)) {
-        TIDList a = CopyIDListItem(list, k - 1);
-        TIDList b = CopyIDListItem(rootList, k - 1);
-        return SameIDs(root.ParentFolder.Get(), a.Get(), b.Get());
-    }
-    TIDList head = CopyIDListHead(list, k);
-    return SameIDs(DesktopFolder, head.Get(), rootList);
+    // every entry that comes or goes, so a deep comparison of the whole
+    // head would bind every level. The items above it rarely differ and
+    // compare by their bytes; the root's own item is compared in the folder
+    // that holds it, which binds nothing.
+    TIDList above = CopyIDListHead(list, k - 1);
+    TIDList rootAbove = CopyIDListHead(rootList, k - 1);
+    if (!SameIDs(DesktopFolder, above.Get(), rootAbove.Get())) return false;
+    TIDList item = CopyIDListItem(list, k - 1);
+    TIDList rootItem = CopyIDListItem(rootList, k - 1);
+    return SameIDs(root.ParentFolder.Get(), item.Get(), rootItem.Get());
 }
 
 bool TKesShellTree::LocateNode(LPCITEMIDLIST list, TLocateMode mode) {

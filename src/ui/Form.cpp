@@ -4,7 +4,6 @@
 
 #include "ui/Application.h"
 #include "ui/Exceptions.h"
-#include "ui/ScopeExit.h"
 
 namespace ui {
 
@@ -43,12 +42,12 @@ void TForm::Show() {
         // no-op; a show event that fails leaves the form hidden and able to
         // show next time.
         FVisible = true;
-        bool shown = false;
-        TScopeExit undo([&] {
-            if (!shown && !IsWindowVisible(Handle())) FVisible = false;
-        });
-        if (OnShow) OnShow();
-        shown = true;
+        try {
+            if (OnShow) OnShow();
+        } catch (...) {
+            if (!IsWindowVisible(Handle())) FVisible = false;
+            throw;
+        }
         if (!FVisible) return;  // the show event hid the form again
         ShowWindow(Handle(), SW_SHOWNORMAL);
         // Activated while still hidden, it could not give the focus away.

@@ -127,11 +127,11 @@ void TTreeNode::Collapse(bool recursive) {
     FOwner->ExpandNode(this, TVE_COLLAPSE);
 }
 
-bool TTreeNode::Cut() const { return (State(TVIS_CUT) & TVIS_CUT) != 0; }
 void TTreeNode::KeepOpen() {
     if (!Expanded()) SetState(TVIS_EXPANDED, TVIS_EXPANDED);
 }
 
+bool TTreeNode::Cut() const { return (State(TVIS_CUT) & TVIS_CUT) != 0; }
 void TTreeNode::SetCut(bool value) { SetState(value ? TVIS_CUT : 0, TVIS_CUT); }
 
 bool TTreeNode::Selected() const { return FOwner->Selected() == this; }
