@@ -17,6 +17,7 @@
 #include "ui/Exceptions.h"
 #include "ui/Handles.h"
 #include "ui/ImageList.h"
+#include "ui/Menus.h"
 #include "ui/Profile.h"
 #include "ui/WinControl.h"
 
@@ -147,7 +148,35 @@ public:
     std::function<void(TShellBrowser& sender)> OnRename;
     std::function<void(const std::wstring& command, bool& execute)> OnContextMenuSelect;
 
+    // Acting on the current object, or on the MultiObjects of the folder
+    // (ShellBrowserVerbs.cpp).
+    // Renames the object; name receives its display name afterwards (the
+    // old one when the shell refused).
+    void RenameObject(std::wstring& name);
+    // The lists a command acts on; MultiObjects is empty afterwards.
+    std::vector<TIDList> GetObjectIDLists();
+    // Runs a verb without a menu: "" or "default" is the default command,
+    // "rename" only raises OnRename. False when nothing was done.
+    bool ExecuteVerb(const std::wstring& verb);
+    // Shows the shell's menu merged with the own items, and runs the
+    // choice. verb receives the shell verb that ran, or nothing.
+    void ShowContextMenu(POINT at, ui::TPopupMenu* own, std::wstring& verb);
+    // The messages of the open menu; true when handled.
+    bool ContextMenuWndProc(ui::TMessage& msg);
+    // The merged menu while it is open (an own OnPopup may look at it).
+    HMENU ContextMenuHandle() const noexcept { return FMenu; }
+
 private:
+    // The state of an open context menu.
+    bool IsShellCommand(UINT id) const noexcept { return id >= FShellFirst && id < FShellFirst + FShellCount; }
+    bool IsOwnMenu(HMENU menu) const;
+    void ShowMenuHint(WPARAM wParam, HMENU menu);
+    ui::TComPtr<IContextMenu2> FContextMenu2;
+    HMENU FMenu = nullptr;
+    ui::TPopupMenu* FOwnMenu = nullptr;
+    UINT FShellFirst = 1;
+    UINT FShellCount = 0;
+
     void SetShellFolder(ui::TComPtr<IShellFolder> folder);
     int IconIndex(LPCITEMIDLIST absolute, UINT extraFlags);
 

@@ -26,6 +26,14 @@ enum TKesShellShowOption {
 using TKesShellShowOptions = uint16_t;
 constexpr TKesShellShowOptions ShowOption(TKesShellShowOption o) { return static_cast<TKesShellShowOptions>(1u << o); }
 
+// What an operation started in the tree did; value n is bit n of the set.
+enum TKesShellOperation {
+    sopCopy, sopMove, sopDrag, sopDrop, sopCut, sopPaste, sopDelete, sopRemove, sopAdd, sopRename,
+};
+using TKesShellOperations = uint16_t;
+constexpr TKesShellOperations ShellOp(TKesShellOperation o) { return static_cast<TKesShellOperations>(1u << o); }
+using TFileList = std::unique_ptr<std::vector<std::wstring>>;
+
 enum TLocateMode { lmSelect, lmRefresh, lmRefreshParent, lmDelete };
 
 // What every node of the tree carries, owned by the node.
@@ -74,6 +82,22 @@ public:
     // Raised for every node added below a folder; CanAdd false removes it again.
     std::function<void(ui::TTreeNode* node, const std::wstring& path, bool& canAdd)> OnAddFolder;
     std::function<void(ui::TTreeNode* node)> OnUpdatedFolder;
+    // After every delete, paste and rename started in the tree.
+    std::function<void(TKesShellTree& sender, TKesShellOperations operation, const std::vector<std::wstring>& files,
+                       const std::wstring& destination)>
+        OnOperation;
+
+    // Commands on the selected entry (ShellCommands.cpp).
+    // Runs a shell verb on it and reports deletes and pastes.
+    bool DoShellVerb(const std::wstring& verb);
+    // The shell's menu for it at a screen point; verb receives what ran.
+    void ShowShellContextMenu(POINT at, std::wstring& verb);
+    // Reports an operation when there are files to report.
+    void DoOperation(TKesShellOperations operation, TFileList files, const std::wstring& destination);
+    // Opens its in-place editor; renaming then goes through the shell.
+    void StartRenameSelected();
+    // Reads the pasted-into folder again, and the folders of entries cut.
+    void RefreshAfterPaste();
 
     // The record of a node, or none.
     static TKesShellTreeItem* ItemOf(const ui::TTreeNode* node);
@@ -128,8 +152,22 @@ protected:
     void Delete(ui::TTreeNode* node) override;
     void GetImageIndex(ui::TTreeNode* node) override;
     void CustomDrawItem(ui::TTreeNode* node, NMTVCUSTOMDRAW& draw) override;
+    void KeyDown(WORD& key, ui::TShiftState shift) override;
+    void KeyPress(wchar_t& key) override;
+    bool CanEdit(ui::TTreeNode* node) override;
+    void EndEdit(ui::TTreeNode* node, const wchar_t* text) override;
+    void DblClick() override;
+    bool ContextMenu(ui::TMessage& msg) override;
 
 private:
+    // The navigator's "rename" ends in the tree's editor, unless read-only.
+    void InstallRenameHandler();
+    // The bottom-right corner of the selected entry's text, on the screen.
+    POINT SelectedTextCorner() const;
+    void ReportPaste(TFileList files);
+    // Renames the node's item through the shell and puts the node in step.
+    void RenameNode(ui::TTreeNode* node);
+
     std::unique_ptr<TKesSystemImageList> FSystemImages;
     void FillNode(ui::TTreeNode* node);
     // Opens the root without asking anyone: keeping it open is the

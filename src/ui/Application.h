@@ -55,6 +55,9 @@ public:
     void Terminate();
     bool Terminated() const noexcept { return FTerminated; }
 
+    // The help text of what the pointer or the menu selection is on.
+    std::wstring Hint;
+
     // Handles the exception in flight; for catch (...) blocks at callbacks.
     void HandleException() noexcept;
     // Replaces the default error box when set.

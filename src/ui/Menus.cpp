@@ -105,16 +105,26 @@ TMenuItem* TPopupMenu::ItemForCommand(UINT command) {
     return found;
 }
 
+UINT TPopupMenu::CommandCount() {
+    UINT next = 1;
+    Walk(Items, next, [](TMenuItem&, UINT) {});
+    return next - 1;
+}
+
+UINT TPopupMenu::Track(HMENU menu, int x, int y, HWND owner, UINT flags) {
+    TPopupMenu* previous = std::exchange(FTracking, this);
+    UINT command = static_cast<UINT>(TrackPopupMenuEx(menu, flags | TPM_RETURNCMD, x, y, owner, nullptr));
+    FTracking = previous;
+    return command;
+}
+
 void TPopupMenu::Popup(int x, int y) {
     TMenuOwner menu = BuildMenu();
     HWND owner = Owner;
     // Without this the menu would not close when the user clicks elsewhere.
     if (owner) SetForegroundWindow(owner);
-    TPopupMenu* previous = std::exchange(FTracking, this);
-    UINT command = static_cast<UINT>(TrackPopupMenuEx(menu.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON |
-                                                                      TPM_LEFTALIGN | TPM_TOPALIGN,
-                                                      x, y, owner, nullptr));
-    FTracking = previous;
+    if (OnPopup) OnPopup(*this);
+    UINT command = Track(menu.Get(), x, y, owner, TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_TOPALIGN);
     if (owner) PostMessageW(owner, WM_NULL, 0, 0);
     if (command == 0) return;
     if (TMenuItem* item = ItemForCommand(command)) item->Click();

@@ -22,6 +22,8 @@ public:
     std::wstring Caption;  // "-" makes a separator
     int ImageIndex = -1;
     bool Enabled = true;
+    // The long help text, shown as the application's hint while selected.
+    std::wstring Hint;
     std::function<void(TMenuItem& sender)> OnClick;
 
     bool IsSeparator() const noexcept { return Caption == L"-"; }
@@ -49,10 +51,19 @@ public:
     // Builds the native menu; the command of each item is its position in
     // a depth-first walk, starting at 1.
     TMenuOwner BuildMenu();
+    // How many commands BuildMenu numbers: other items put into the same
+    // native menu take numbers above this.
+    UINT CommandCount();
     // Shows the menu at a screen point and runs the chosen item.
     void Popup(int x, int y);
+    // Tracks a native menu built from this one (perhaps with items of
+    // others) for an owner window; item images are drawn meanwhile.
+    // Returns the chosen command, 0 for none.
+    UINT Track(HMENU menu, int x, int y, HWND owner, UINT flags);
     // The item that a command of BuildMenu stands for, or none.
     TMenuItem* ItemForCommand(UINT command);
+    // Raised just before the menu opens.
+    std::function<void(TPopupMenu& sender)> OnPopup;
 
     // Draws item images for the menu that is open; the owner window's
     // WM_MEASUREITEM and WM_DRAWITEM come here. False when not a menu's.

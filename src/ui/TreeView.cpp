@@ -399,6 +399,24 @@ bool TCustomTreeView::CanEdit(TTreeNode* node) {
 void TCustomTreeView::Edit(TTreeNode* node, std::wstring& text) {
     if (OnEdited) OnEdited(node, text);
 }
+void TCustomTreeView::EndEdit(TTreeNode* node, const wchar_t* text) {
+    if (!text) {
+        if (OnEditCanceled) OnEditCanceled(node);
+        return;
+    }
+    std::wstring edited = text;
+    Edit(node, edited);
+    node->SetText(edited);
+}
+void TCustomTreeView::EditLabel(TTreeNode* node) {
+    if (!node || !HandleAllocated()) return;
+    SetFocus(Handle());  // the control opens its editor only while it has the focus
+    SendMessageW(Handle(), TVM_EDITLABELW, 0, reinterpret_cast<LPARAM>(node->ItemId()));
+}
+bool TCustomTreeView::ContextMenu(TMessage&) { return false; }
+void TCustomTreeView::DblClick() {
+    if (OnDblClick) OnDblClick();
+}
 void TCustomTreeView::Delete(TTreeNode* node) {
     if (OnDeletion) OnDeletion(node);
 }
@@ -501,11 +519,7 @@ bool TCustomTreeView::HandleNotify(NMHDR* hdr, LRESULT& result) {
     case TVN_ENDLABELEDITW: {
         auto* di = reinterpret_cast<NMTVDISPINFOW*>(hdr);
         auto* node = reinterpret_cast<TTreeNode*>(di->item.lParam);
-        if (node && di->item.pszText) {
-            std::wstring text = di->item.pszText;
-            Edit(node, text);
-            node->SetText(text);
-        }
+        if (node) EndEdit(node, di->item.pszText);
         result = FALSE;
         return true;
     }
@@ -522,11 +536,14 @@ bool TCustomTreeView::HandleNotify(NMHDR* hdr, LRESULT& result) {
         return true;
     }
     case NM_DBLCLK:
-        if (OnDblClick) OnDblClick();
+        DblClick();
         return true;
     case NM_CLICK:
         if (OnClick) OnClick();
         return true;
+    case NM_RCLICK:
+        FRightClicked = true;
+        return false;
     default:
         return false;
     }
@@ -536,7 +553,8 @@ bool TCustomTreeView::WndProc(TMessage& msg) {
     switch (msg.Msg) {
     case CN_NOTIFY:
         return HandleNotify(reinterpret_cast<NMHDR*>(msg.LParam), msg.Result);
-    case WM_KEYDOWN: {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN: {  // Alt and F10 combinations arrive as system keys
         WORD key = static_cast<WORD>(msg.WParam);
         KeyDown(key, KeyboardShiftState());
         if (key == 0) return true;
@@ -561,7 +579,12 @@ bool TCustomTreeView::WndProc(TMessage& msg) {
         // The control's own handling comes first (it selects, or asks to
         // expand a pressed button), and it waits there for the release or a
         // drag: the release never reaches this window as a message.
+        FRightClicked = FContextMenuAsked = false;
         msg.Result = DefaultHandler(msg);
+        // A control that reports the right click but asks for no menu after
+        // it (as some do) gets the request it should have made.
+        if (button == mbRight && FRightClicked && !FContextMenuAsked && HandleAllocated())
+            SendMessageW(Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(Handle()), static_cast<LPARAM>(GetMessagePos()));
         MouseDown(button, shift, x, y);
         int vk = button == mbLeft ? VK_LBUTTON : VK_RBUTTON;
         if (HandleAllocated() && GetAsyncKeyState(vk) >= 0) {
@@ -571,6 +594,9 @@ bool TCustomTreeView::WndProc(TMessage& msg) {
         }
         return true;
     }
+    case WM_CONTEXTMENU:
+        FContextMenuAsked = true;
+        return ContextMenu(msg) || TWinControl::WndProc(msg);
     case WM_DESTROY:
         Items.Clear();
         return false;

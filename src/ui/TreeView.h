@@ -170,6 +170,7 @@ public:
     std::function<void(TTreeNode*)> OnChange;
     std::function<void(TTreeNode*, bool& allowEdit)> OnEditing;
     std::function<void(TTreeNode*, std::wstring& text)> OnEdited;
+    std::function<void(TTreeNode*)> OnEditCanceled;
     std::function<void(TTreeNode*)> OnDeletion;
     std::function<void(WORD& key, TShiftState)> OnKeyDown;
     std::function<void(wchar_t& key)> OnKeyPress;
@@ -185,6 +186,15 @@ public:
     virtual void Change(TTreeNode* node);
     virtual bool CanEdit(TTreeNode* node);
     virtual void Edit(TTreeNode* node, std::wstring& text);
+    // Editing a label ended: text is none when it was cancelled. By
+    // default the edited text (after OnEdited) becomes the node's.
+    virtual void EndEdit(TTreeNode* node, const wchar_t* text);
+    // Opens the in-place editor of a node, if the tree allows it.
+    void EditLabel(TTreeNode* node);
+    virtual void DblClick();
+    // A right click or the menu key asks for a menu; true when the tree
+    // showed one itself, else the PopupMenu opens.
+    virtual bool ContextMenu(TMessage& msg);
     virtual void Delete(TTreeNode* node);
     virtual void KeyDown(WORD& key, TShiftState shift);
     virtual void KeyPress(wchar_t& key);
@@ -206,6 +216,10 @@ private:
     void ChangeTimerFired();
 
     bool FLoading = false;
+    // Whether the control reported a right click, and asked for a menu, while
+    // it tracked the right button.
+    bool FRightClicked = false;
+    bool FContextMenuAsked = false;
     int FSilent = 0;  // notifications caused by our own TVM_EXPAND are not steps
     TTimer FChangeTimer;
     TTreeNode* FPendingChange = nullptr;

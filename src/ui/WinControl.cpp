@@ -268,6 +268,16 @@ bool TWinControl::HandleCommonMessage(TMessage& msg) {
             return true;
         }
         return false;
+    case WM_CONTEXTMENU: {
+        if (!PopupMenu) return false;
+        POINT p{MouseX(msg.LParam), MouseY(msg.LParam)};
+        if (msg.LParam == -1) {  // the keyboard's menu: at the control's corner
+            p = POINT{0, 0};
+            ClientToScreen(FHandle, &p);
+        }
+        PopupMenu->Popup(p.x, p.y);
+        return true;
+    }
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:

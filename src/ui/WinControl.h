@@ -14,6 +14,7 @@
 namespace ui {
 
 class TWinControl;
+class TPopupMenu;
 
 struct TMessage {
     UINT Msg;
@@ -102,6 +103,10 @@ public:
     COLORREF Color = RGB(240, 240, 240);
     void SetFont(HFONT font);
     HFONT Font() const noexcept { return FFont; }
+
+    // Opened by a right click or the menu key, unless the control shows
+    // a menu of its own.
+    TPopupMenu* PopupMenu = nullptr;
 
     // Mouse and key events; handlers run after the control's own work.
     std::function<void(TMouseButton, TShiftState, int x, int y)> OnMouseDown;

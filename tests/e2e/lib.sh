@@ -104,6 +104,16 @@ e2e_wait_file_has() {
     return 1
 }
 
+# Waits up to <seconds> for a file to be gone.
+e2e_wait_gone() {
+    local file=$1 seconds=$2 i
+    for ((i = 0; i < seconds * 10; i++)); do
+        [ -e "$file" ] || return 0
+        sleep 0.1
+    done
+    return 1
+}
+
 # Waits until the tree's root is the given folder name: by then start-up
 # has finished (hot keys registered, the working folder rooted).
 e2e_wait_root() {
@@ -160,12 +170,12 @@ e2e_window() { probe window TForm "$1"; }
 
 # Clicks at a point of the Wine desktop (the desktop's X window is the
 # reference, so this holds wherever that window lies on the X screen).
-e2e_click() {
-    local x=$1 y=$2 desk
+e2e_click() {  # e2e_click <x> <y> [button]
+    local x=$1 y=$2 button=${3:-1} desk
     desk=$(xdotool search --name 'Wine desktop' | head -1)
     [ -n "$desk" ] || e2e_fail "no Wine desktop window to click into"
     xdotool windowfocus --sync "$desk" 2>/dev/null || true
-    xdotool mousemove --window "$desk" "$x" "$y" click 1
+    xdotool mousemove --window "$desk" "$x" "$y" click "$button"
 }
 
 e2e_key() {

@@ -231,6 +231,7 @@ int Usage() {
                  "       probe holdkey      (holds Ctrl+Alt+Z until killed)\n"
                  "       probe handles <class> <title>  (handles the window's process holds)\n"
                  "       probe trash <path>  (deletes through the shell, to the trash)\n"
+                 "       probe menu open|gone <ms>  (a popup menu on the screen, or none)\n"
                  "       probe move <from> <to> | probe rmdir <path> | probe delete <file>\n");
     return 2;
 }
@@ -372,6 +373,20 @@ int wmain(int argc, wchar_t** argv) {
     if ((cmd == L"rmdir" || cmd == L"delete") && a.size() == 2) {
         bool ok = (cmd == L"rmdir" ? RemoveDirectoryW(a[1].c_str()) : DeleteFileW(a[1].c_str())) != FALSE;
         std::printf("%s\n", ok ? "deleted" : "failed");
+        return ok ? 0 : 1;
+    }
+    if (cmd == L"menu" && a.size() == 3) {
+        // Popup menus are windows of their own class while they are open.
+        bool wantOpen = a[1] == L"open";
+        HWND menu = nullptr;
+        bool ok = WaitFor(_wtoi(a[2].c_str()), [&] {
+            menu = nullptr;
+            for (HWND w = FindWindowW(L"#32768", nullptr); w && !menu;
+                 w = FindWindowExW(nullptr, w, L"#32768", nullptr))
+                if (IsWindowVisible(w)) menu = w;
+            return (menu != nullptr) == wantOpen;
+        });
+        PrintWindow(menu);
         return ok ? 0 : 1;
     }
     if (cmd == L"close" && a.size() == 3) {
