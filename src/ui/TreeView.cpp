@@ -4,6 +4,7 @@
 #include "ui/Profile.h"
 
 #include <cstring>
+#include <utility>
 
 namespace ui {
 
@@ -262,7 +263,7 @@ void TTreeNodes::EndUpdate() {
 TCustomTreeView::TCustomTreeView(TWinControl* parent) : TWinControl(parent) {
     CreateHandle({WC_TREEVIEWW,
                   WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT |
-                      TVS_SHOWSELALWAYS | TVS_DISABLEDRAGDROP,
+                      TVS_SHOWSELALWAYS | TVS_DISABLEDRAGDROP | TVS_EDITLABELS,
                   0, nullptr, L""});
     FChangeTimer.OnTimer = [this] { ChangeTimerFired(); };
 }
@@ -513,13 +514,16 @@ bool TCustomTreeView::HandleNotify(NMHDR* hdr, LRESULT& result) {
     case TVN_BEGINLABELEDITW: {
         auto* di = reinterpret_cast<NMTVDISPINFOW*>(hdr);
         auto* node = reinterpret_cast<TTreeNode*>(di->item.lParam);
-        result = node && CanEdit(node) ? FALSE : TRUE;
+        FEditOpen = node && CanEdit(node);
+        result = FEditOpen ? FALSE : TRUE;
         return true;
     }
     case TVN_ENDLABELEDITW: {
         auto* di = reinterpret_cast<NMTVDISPINFOW*>(hdr);
         auto* node = reinterpret_cast<TTreeNode*>(di->item.lParam);
-        if (node) EndEdit(node, di->item.pszText);
+        // An editor that loses the focus while it closes may report its end
+        // a second time: only the first report of an edit counts.
+        if (node && std::exchange(FEditOpen, false)) EndEdit(node, di->item.pszText);
         result = FALSE;
         return true;
     }

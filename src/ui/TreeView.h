@@ -220,6 +220,7 @@ private:
     // it tracked the right button.
     bool FRightClicked = false;
     bool FContextMenuAsked = false;
+    bool FEditOpen = false;
     int FSilent = 0;  // notifications caused by our own TVM_EXPAND are not steps
     TTimer FChangeTimer;
     TTreeNode* FPendingChange = nullptr;

@@ -96,4 +96,21 @@ TMessageBoxRecorder::TMessageBoxRecorder() : FPrevious(ui::MessageBoxFunc()) {
 
 TMessageBoxRecorder::~TMessageBoxRecorder() { ui::MessageBoxFunc() = FPrevious; }
 
+TDialogAnswer::TDialogAnswer(std::wstring title, int button)
+    : FThread([this, title = std::move(title), button] {
+          for (int i = 0; i < 200 && !FStop; ++i) {
+              if (HWND w = FindWindowW(nullptr, title.c_str()); w && IsWindowVisible(w)) {
+                  PostMessageW(w, WM_COMMAND, button, 0);
+                  Answered = true;
+                  return;
+              }
+              Sleep(50);
+          }
+      }) {}
+
+TDialogAnswer::~TDialogAnswer() {
+    FStop = true;
+    FThread.join();
+}
+
 }  // namespace testutil

@@ -3,9 +3,11 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ui/Dialogs.h"
@@ -50,6 +52,21 @@ public:
 
 private:
     ui::TMessageBoxFunc FPrevious;
+};
+
+// Answers the first visible window with a title by pressing one of its
+// buttons, from another thread: a shell box is modal on the test's own.
+class TDialogAnswer {
+public:
+    TDialogAnswer(std::wstring title, int button);
+    ~TDialogAnswer();
+    TDialogAnswer(const TDialogAnswer&) = delete;
+    TDialogAnswer& operator=(const TDialogAnswer&) = delete;
+    std::atomic<bool> Answered{false};
+
+private:
+    std::atomic<bool> FStop{false};
+    std::thread FThread;
 };
 
 }  // namespace testutil

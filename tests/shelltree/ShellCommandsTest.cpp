@@ -1,0 +1,172 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "shell/ShellClipboard.h"
+#include "shelltree/ShellControls.h"
+#include "testutil/TestFiles.h"
+#include "ui/Application.h"
+#include "ui/Form.h"
+
+using namespace testutil;
+
+namespace {
+
+struct TReport {
+    TKesShellOperations Operation;
+    std::vector<std::wstring> Files;
+    std::wstring Destination;
+};
+
+class Commands : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Form.SetBounds(0, 0, 300, 400);
+        Tree = std::make_unique<TKesShellTree>(&Form);
+        Tree->SetBounds(0, 0, 300, 400);
+        CreateDirectoryW((Dir / L"Beta").c_str(), nullptr);
+        CreateDirectoryW((Dir / L"alpha").c_str(), nullptr);
+        WriteFileBytes(Dir / L"apple.txt", "a");
+        WriteFileBytes(Dir / L"zeta.txt", "z");
+        Tree->SetShowOptions(ShowOption(soShowFiles) | ShowOption(soShowErrorMessages));
+        Tree->SetRootedAtFileSystemFolder(Dir.Path());
+        Tree->OnOperation = [this](TKesShellTree&, TKesShellOperations op, const std::vector<std::wstring>& files,
+                                   const std::wstring& destination) { Reports.push_back({op, files, destination}); };
+        EmptyTheClipboard();
+    }
+    void TearDown() override {
+        Tree.reset();
+        EmptyTheClipboard();
+    }
+    static void EmptyTheClipboard() {
+        if (OpenClipboard(nullptr)) {
+            EmptyClipboard();
+            CloseClipboard();
+        }
+    }
+    // Display names may hide known extensions: entries are found by stem.
+    ui::TTreeNode* Entry(const std::wstring& stem) {
+        for (ui::TTreeNode* c = Tree->Items.GetFirstNode()->GetFirstChild(); c; c = c->GetNextSibling())
+            if (c->Text().substr(0, c->Text().find(L'.')) == stem) return c;
+        return nullptr;
+    }
+    void Select(const std::wstring& stem) {
+        ui::TTreeNode* node = Entry(stem);
+        ASSERT_TRUE(node) << "no entry " << stem.size();
+        node->SetSelected(true);
+    }
+    // A key pressed in the tree, with Ctrl held when asked.
+    void Press(WORD key, bool ctrl = false) {
+        BYTE state[256];
+        GetKeyboardState(state);
+        if (ctrl) state[VK_CONTROL] |= 0x80;
+        SetKeyboardState(state);
+        SendMessageW(Tree->Handle(), WM_KEYDOWN, key, 0);
+        state[VK_CONTROL] &= ~0x80;
+        SetKeyboardState(state);
+    }
+
+    TTempDir Dir;
+    ui::TForm Form;
+    std::unique_ptr<TKesShellTree> Tree;
+    std::vector<TReport> Reports;
+};
+
+constexpr TKesShellOperations kPaste = ShellOp(sopPaste) | ShellOp(sopAdd);
+
+TEST_F(Commands, CopyCutAndPasteWithKeysMoveFilesAndReportIt) {
+    // Ctrl+C on a file, Ctrl+V on a folder: copied, and reported twice.
+    Select(L"apple");
+    Press('C', true);
+    Select(L"Beta");
+    Press('V', true);
+    EXPECT_TRUE(Exists(Dir / L"Beta\\apple.txt"));
+    EXPECT_TRUE(Exists(Dir / L"apple.txt"));
+    ASSERT_EQ(Reports.size(), 2u);
+    EXPECT_EQ(Reports[0].Operation, kPaste | ShellOp(sopCopy));
+    EXPECT_EQ(Reports[0].Files, std::vector<std::wstring>{Dir / L"apple.txt"});
+    EXPECT_EQ(Reports[0].Destination, Dir / L"Beta");
+    EXPECT_EQ(Reports[1].Operation, kPaste);
+
+    // Ctrl+X marks the entry; Ctrl+V elsewhere moves the file, and the entry
+    // leaves the folder it was cut from.
+    Reports.clear();
+    Select(L"apple");
+    Press('X', true);
+    EXPECT_TRUE(Entry(L"apple")->Cut());
+    EXPECT_TRUE(ClipboardPrefersMove());
+    Select(L"alpha");
+    Press('V', true);
+    EXPECT_TRUE(Exists(Dir / L"alpha\\apple.txt"));
+    EXPECT_FALSE(Exists(Dir / L"apple.txt"));
+    ASSERT_EQ(Reports.size(), 2u);
+    EXPECT_EQ(Reports[0].Operation, kPaste | ShellOp(sopMove));
+    EXPECT_EQ(Reports[0].Destination, Dir / L"alpha");
+    EXPECT_EQ(Entry(L"apple"), nullptr);
+
+    // The moved files are gone from the clipboard: a paste has nothing to do
+    // and reports nothing.
+    Reports.clear();
+    Press('V', true);
+    EXPECT_TRUE(Reports.empty());
+    EXPECT_FALSE(Exists(Dir / L"alpha\\alpha"));
+}
+
+TEST_F(Commands, DeletingIsReportedOnlyWhenTheFileWent) {
+    // Read-only: not even asked.
+    Select(L"zeta");
+    Tree->ReadOnly = true;
+    Press(VK_DELETE);
+    Tree->ReadOnly = false;
+    EXPECT_TRUE(Exists(Dir / L"zeta.txt"));
+
+    // Answered No: still there, nothing reported.
+    {
+        TDialogAnswer no(L"Confirm file deletion", IDNO);
+        Press(VK_DELETE);
+        EXPECT_TRUE(no.Answered);
+    }
+    EXPECT_TRUE(Exists(Dir / L"zeta.txt"));
+    EXPECT_TRUE(Reports.empty());
+
+    // Answered Yes: gone, reported once with its path.
+    {
+        TDialogAnswer yes(L"Confirm file deletion", IDYES);
+        Press(VK_DELETE);
+        EXPECT_TRUE(yes.Answered);
+    }
+    EXPECT_FALSE(Exists(Dir / L"zeta.txt"));
+    ASSERT_EQ(Reports.size(), 1u);
+    EXPECT_EQ(Reports[0].Operation, ShellOp(sopDelete) | ShellOp(sopRemove));
+    EXPECT_EQ(Reports[0].Files, std::vector<std::wstring>{Dir / L"zeta.txt"});
+}
+
+TEST_F(Commands, RenamingInPlaceGoesThroughTheShell) {
+    Select(L"zeta");
+    Tree->StartRenameSelected();
+    HWND edit = reinterpret_cast<HWND>(SendMessageW(Tree->Handle(), TVM_GETEDITCONTROL, 0, 0));
+    ASSERT_TRUE(edit) << "the editor opens";
+    SetWindowTextW(edit, L"omega.txt");
+    SendMessageW(Tree->Handle(), TVM_ENDEDITLABELNOW, FALSE, 0);
+    EXPECT_TRUE(Exists(Dir / L"omega.txt"));
+    EXPECT_FALSE(Exists(Dir / L"zeta.txt"));
+    ASSERT_EQ(Reports.size(), 1u);
+    EXPECT_EQ(Reports[0].Operation, ShellOp(sopRename));
+    EXPECT_EQ(Reports[0].Files, std::vector<std::wstring>{Dir / L"zeta.txt"});
+    EXPECT_EQ(Reports[0].Destination, Dir / L"omega.txt");
+    ASSERT_TRUE(Entry(L"omega"));
+    EXPECT_EQ(Tree->GetNodePath(Entry(L"omega")), Dir / L"omega.txt");
+
+    // A cancelled edit renames nothing; read-only, F2 opens no editor.
+    int cancelled = 0;
+    Tree->OnEditCanceled = [&](ui::TTreeNode*) { ++cancelled; };
+    Tree->StartRenameSelected();
+    SendMessageW(Tree->Handle(), TVM_ENDEDITLABELNOW, TRUE, 0);
+    EXPECT_EQ(cancelled, 1);
+    Tree->ReadOnly = true;
+    Press(VK_F2);
+    EXPECT_FALSE(SendMessageW(Tree->Handle(), TVM_GETEDITCONTROL, 0, 0));
+    EXPECT_EQ(Reports.size(), 1u);
+}
+
+}  // namespace
