@@ -232,6 +232,7 @@ int Usage() {
                  "       probe handles <class> <title>  (handles the window's process holds)\n"
                  "       probe trash <path>  (deletes through the shell, to the trash)\n"
                  "       probe menu open|gone <ms>  (a popup menu on the screen, or none)\n"
+                 "       probe child <class> <title> <child class>  (a visible child of that class)\n"
                  "       probe move <from> <to> | probe rmdir <path> | probe delete <file>\n");
     return 2;
 }
@@ -388,6 +389,25 @@ int wmain(int argc, wchar_t** argv) {
         });
         PrintWindow(menu);
         return ok ? 0 : 1;
+    }
+    if (cmd == L"child" && a.size() == 4) {
+        // Searches the whole window, so an editor inside the tree counts.
+        HWND w = FindTopLevel(a[1], a[2]);
+        struct Ctx {
+            const std::wstring* Cls;
+            bool Found;
+        } ctx{&a[3], false};
+        if (w)
+            EnumChildWindows(
+                w,
+                [](HWND c, LPARAM p) WINAPI -> BOOL {
+                    auto* x = reinterpret_cast<Ctx*>(p);
+                    if (ClassOf(c) == *x->Cls && IsWindowVisible(c)) x->Found = true;
+                    return !x->Found;
+                },
+                reinterpret_cast<LPARAM>(&ctx));
+        std::printf("%s\n", ctx.Found ? "present" : "absent");
+        return ctx.Found ? 0 : 1;
     }
     if (cmd == L"close" && a.size() == 3) {
         HWND w = FindTopLevel(a[1], a[2]);

@@ -41,6 +41,17 @@ e2e_check "Shift+F10 opens the shell's menu" probe menu open 5000
 import -window root "$E2E_ARTIFACTS/commands-menu.png" 2>/dev/null || true
 e2e_key Escape
 e2e_check "Esc closes it" no_popup
+e2e_key Menu
+e2e_check "the menu key opens it too" probe menu open 5000
+e2e_key Escape
+e2e_check "Esc closes that one" no_popup
+
+# F2 is the program's menu here; the tree's own rename stays off.
+e2e_key F2
+e2e_check "F2 opens the program's menu" probe menu open 5000
+e2e_key Escape
+e2e_check "Esc closes the program's menu" no_popup
+e2e_check "and no name editor opened" bash -c "! wine '$PROBE_EXE' child TForm tavrix Edit >/dev/null 2>&1"
 
 # A right click selects the entry under the pointer and opens its menu there.
 read -r x y _ <<<"$(e2e_tree_item props.txt)"
