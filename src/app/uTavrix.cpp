@@ -5,6 +5,7 @@
 #include "ui/Exceptions.h"
 #include "ui/Profile.h"
 #include "ui/ScopeExit.h"
+#include "util/uUtils.h"
 
 HANDLE AppMutex = nullptr;
 const wchar_t* const AppMutexName = L"^%$_tavrix_unique_mutex_name_$%^";
@@ -138,7 +139,7 @@ void TfrmMain::CreateTree() {
     ShellTreeView1->SetRootedAt(SF_FAVORITES);
     ShellTreeView1->StoredSpecialFolder = SF_FAVORITES;
     ShellTreeView1->StoredSelectedFolder.clear();
-    ShellTreeView1->OleDragDrop = true;
+    ShellTreeView1->SetOleDragDrop(true);
     ShellTreeView1->ShellContextMenu = true;
     ShellTreeView1->SetShowOptions(ShowOption(soShowNethood) | ShowOption(soShowRecycleBin) |
                                    ShowOption(soShowErrorMessages) | ShowOption(soShowFiles) |
@@ -166,6 +167,7 @@ void TfrmMain::CreateTree() {
     tree->OnCollapsed = [this](ui::TTreeNode* n) { ShellTreeView1Collapsed(n); };
     tree->OnEditing = [this](ui::TTreeNode* n, bool& allowEdit) { ShellTreeView1Editing(n, allowEdit); };
     // A remembered entry that goes away must not be expanded later.
+    tree->OnLogInfo = [](const std::wstring& text) { WriteLog(L"TKesShellTree", L"Drop", L"Info", text); };
     tree->OnDeletion = [this](ui::TTreeNode* n) {
         if (FPendingExpandNode == n) FPendingExpandNode = nullptr;
         if (FPendingCollapseNode == n) FPendingCollapseNode = nullptr;

@@ -39,6 +39,7 @@ TKesShellTree::TKesShellTree(ui::TWinControl* parent)
         SetFont(FFont.Get());
     }
     Navigator->MarkLoaded();
+    SetOleDragDrop(true);
 }
 
 TKesSystemImageList& TKesShellTree::SystemImages() {
@@ -68,6 +69,7 @@ void TKesShellTree::Delete(ui::TTreeNode* node) {
     UnindexChild(node);
     FChildIndex.erase(node);
     FQueuedRefresh.erase(std::remove(FQueuedRefresh.begin(), FQueuedRefresh.end(), node), FQueuedRefresh.end());
+    if (FDropNode == node) FDropNode = nullptr;  // a drag goes on over empty space
     delete ItemOf(node);
     node->Data = nullptr;
 }

@@ -74,7 +74,9 @@ public:
     void SetFilter(const std::wstring& value);
 
     bool ExpandOnSelected = false;
-    bool OleDragDrop = true;
+    // An OLE drag source and drop target (ShellDragDrop.cpp).
+    bool OleDragDrop() const noexcept { return FOleDragDrop; }
+    void SetOleDragDrop(bool value);
     bool ShellContextMenu = true;
     bool CheckBoxes = false;
     bool CreateLinkOnDrop = false;
@@ -86,6 +88,24 @@ public:
     std::function<void(TKesShellTree& sender, TKesShellOperations operation, const std::vector<std::wstring>& files,
                        const std::wstring& destination)>
         OnOperation;
+
+    // Before items dropped on a node are handed to its folder; executeDrop
+    // false refuses them.
+    std::function<void(TKesShellTree& sender, ui::TTreeNode* dropNode, const std::vector<std::wstring>& files,
+                       bool& executeDrop)>
+        OnBeforeShellDrop;
+    // A line worth keeping in the program's log.
+    std::function<void(const std::wstring& text)> OnLogInfo;
+
+    // Drags a node out of the tree with a mouse button (0 left, 1 right,
+    // 2 middle).
+    void BeginShellDrag(ui::TTreeNode* node, int kind);
+    // One step of scrolling towards the edge a dragging pointer is near.
+    void AutoScrollAt(POINT client);
+    // What OLE calls while something is dragged over the tree.
+    IDropTarget* DropTarget();
+    ui::TTreeNode* DropNode() const noexcept { return FDropNode; }
+    IDataObject* DragData() const noexcept { return FDragData.Get(); }
 
     // Commands on the selected entry (ShellCommands.cpp).
     // Runs a shell verb on it and reports deletes and pastes.
@@ -143,6 +163,9 @@ public:
     long IconLookups = 0;
 
 protected:
+    // The shell's drop target for a node's item, asked once per node a drag
+    // moves onto.
+    virtual ui::TComPtr<IDropTarget> NodeDropTarget(ui::TTreeNode* node);
     bool WndProc(ui::TMessage& msg) override;
     bool CanExpand(ui::TTreeNode* node) override;
     void Expand(ui::TTreeNode* node) override;
@@ -158,8 +181,36 @@ protected:
     void EndEdit(ui::TTreeNode* node, const wchar_t* text) override;
     void DblClick() override;
     bool ContextMenu(ui::TMessage& msg) override;
+    void BeginDrag(ui::TTreeNode* node, ui::TMouseButton button) override;
 
 private:
+    class TOleDragDrop;
+    friend class TOleDragDrop;
+    HRESULT DragEnter(IDataObject* data, DWORD* effect);
+    HRESULT DragOver(DWORD keys, POINTL at, DWORD* effect);
+    HRESULT DragLeave();
+    HRESULT Drop(IDataObject* data, DWORD keys, POINTL at, DWORD* effect);
+    HRESULT QueryContinueDrag(BOOL escape, DWORD keys) const;
+    void SetDropNode(ui::TTreeNode* node, DWORD keys, POINTL at, DWORD* effect);
+    // Where the shell made no shortcut to a dropped item, one is made here;
+    // true when any was.
+    bool CompleteDroppedLinks(const std::wstring& folder, const std::vector<std::wstring>& before,
+                              const std::vector<std::wstring>& files);
+    void RegisterDropTarget();
+    struct TOleDeleter {
+        void operator()(TOleDragDrop* ole) const noexcept;
+    };
+    std::unique_ptr<TOleDragDrop, TOleDeleter> FOle;
+    bool FOleDragDrop = false;
+    bool FDropTargetRegistered = false;
+    DWORD FDragButton = 0;
+    ui::TComPtr<IDataObject> FDragData;
+    ui::TTreeNode* FDropNode = nullptr;
+    ui::TComPtr<IDropTarget> FDropFolderTarget;
+    DWORD FLastDropEffect = 0;
+    DWORD FLastScrollTick = 0;
+    DWORD FHoverStartTick = 0;
+
     // The navigator's "rename" ends in the tree's editor, unless read-only.
     void InstallRenameHandler();
     // The bottom-right corner of the selected entry's text, on the screen.

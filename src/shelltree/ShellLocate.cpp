@@ -302,5 +302,9 @@ bool TKesShellTree::WndProc(ui::TMessage& msg) {
         return true;
     }
     if (msg.Msg == WM_PAINT) SystemImages();
+    if (msg.Msg == WM_DESTROY && FDropTargetRegistered) {
+        RevokeDragDrop(Handle());  // OLE lets go of the tree before its window goes
+        FDropTargetRegistered = false;
+    }
     return ui::TCustomTreeView::WndProc(msg);
 }

@@ -415,6 +415,7 @@ void TCustomTreeView::EditLabel(TTreeNode* node) {
     SendMessageW(Handle(), TVM_EDITLABELW, 0, reinterpret_cast<LPARAM>(node->ItemId()));
 }
 bool TCustomTreeView::ContextMenu(TMessage&) { return false; }
+void TCustomTreeView::BeginDrag(TTreeNode*, TMouseButton) {}
 void TCustomTreeView::DblClick() {
     if (OnDblClick) OnDblClick();
 }
@@ -548,6 +549,15 @@ bool TCustomTreeView::HandleNotify(NMHDR* hdr, LRESULT& result) {
     case NM_RCLICK:
         FRightClicked = true;
         return false;
+    case TVN_BEGINDRAGW:
+    case TVN_BEGINRDRAGW: {
+        auto* nm = reinterpret_cast<NMTREEVIEWW*>(hdr);
+        FDragBegan = true;
+        if (auto* node = reinterpret_cast<TTreeNode*>(nm->itemNew.lParam))
+            BeginDrag(node, hdr->code == TVN_BEGINDRAGW ? mbLeft : mbRight);
+        result = 0;
+        return true;
+    }
     default:
         return false;
     }
@@ -583,8 +593,10 @@ bool TCustomTreeView::WndProc(TMessage& msg) {
         // The control's own handling comes first (it selects, or asks to
         // expand a pressed button), and it waits there for the release or a
         // drag: the release never reaches this window as a message.
-        FRightClicked = FContextMenuAsked = false;
+        FRightClicked = FContextMenuAsked = FDragBegan = false;
         msg.Result = DefaultHandler(msg);
+        // A drag took the release: it was no click.
+        if (FDragBegan) return true;
         // A control that reports the right click but asks for no menu after
         // it (as some do) gets the request it should have made.
         if (button == mbRight && FRightClicked && !FContextMenuAsked && HandleAllocated())
@@ -598,6 +610,12 @@ bool TCustomTreeView::WndProc(TMessage& msg) {
         }
         return true;
     }
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+        // The control takes the release of a press it tracked, and the
+        // release event follows that press above; a release that arrives
+        // here had no press in the tree (a drag from elsewhere let go).
+        return false;
     case WM_CONTEXTMENU:
         FContextMenuAsked = true;
         return ContextMenu(msg) || TWinControl::WndProc(msg);

@@ -192,6 +192,9 @@ public:
     // Opens the in-place editor of a node, if the tree allows it.
     void EditLabel(TTreeNode* node);
     virtual void DblClick();
+    // The control saw a node dragged with a mouse button; by default
+    // nothing follows.
+    virtual void BeginDrag(TTreeNode* node, TMouseButton button);
     // A right click or the menu key asks for a menu; true when the tree
     // showed one itself, else the PopupMenu opens.
     virtual bool ContextMenu(TMessage& msg);
@@ -221,6 +224,7 @@ private:
     bool FRightClicked = false;
     bool FContextMenuAsked = false;
     bool FEditOpen = false;
+    bool FDragBegan = false;  // while the button that went down is tracked
     int FSilent = 0;  // notifications caused by our own TVM_EXPAND are not steps
     TTimer FChangeTimer;
     TTreeNode* FPendingChange = nullptr;

@@ -178,6 +178,38 @@ e2e_click() {  # e2e_click <x> <y> [button]
     xdotool mousemove --window "$desk" "$x" "$y" click "$button"
 }
 
+# Waits up to <seconds> until a window with the title is on the X screen
+# (Wine maps a new window a moment after it exists for Windows programs).
+e2e_wait_mapped() {  # e2e_wait_mapped <title> <seconds>
+    local title=$1 seconds=$2 i w
+    for ((i = 0; i < seconds * 10; i++)); do
+        for w in $(xdotool search --name "^$title\$" 2>/dev/null); do
+            xwininfo -id "$w" 2>/dev/null | grep -q "Map State: IsViewable" && return 0
+        done
+        sleep 0.1
+    done
+    return 1
+}
+
+# A left-button drag in the Wine desktop, moved in steps as a hand moves
+# it, and held a moment over the target so that it sees the pointer there.
+e2e_drag() {  # e2e_drag <x1> <y1> <x2> <y2>
+    local x1=$1 y1=$2 x2=$3 y2=$4 desk i
+    desk=$(xdotool search --name 'Wine desktop' | head -1)
+    [ -n "$desk" ] || e2e_fail "no Wine desktop window to drag in"
+    xdotool mousemove --window "$desk" "$x1" "$y1" mousedown 1
+    sleep 0.3  # pressed a moment before it moves, as a hand does
+    for i in 1 2 3 4 5 6 7 8; do
+        xdotool mousemove --window "$desk" $((x1 + (x2 - x1) * i / 8)) $((y1 + (y2 - y1) * i / 8))
+        sleep 0.05
+    done
+    for i in 1 2 3; do
+        xdotool mousemove --window "$desk" $((x2 + i % 2)) "$y2"
+        sleep 0.1
+    done
+    xdotool mouseup 1
+}
+
 e2e_key() {
     local desk focus
     desk=$(xdotool search --name 'Wine desktop' | head -1)

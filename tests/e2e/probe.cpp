@@ -9,6 +9,8 @@
 
 #include <commctrl.h>
 
+#include "probe_drag.h"
+
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
@@ -233,6 +235,8 @@ int Usage() {
                  "       probe trash <path>  (deletes through the shell, to the trash)\n"
                  "       probe menu open|gone <ms>  (a popup menu on the screen, or none)\n"
                  "       probe child <class> <title> <child class>  (a visible child of that class)\n"
+                 "       probe dragsource <path> <x> <y> <ms> | probe droptarget <x> <y> <ms>\n"
+                 "       probe lnktarget <file.lnk>\n"
                  "       probe move <from> <to> | probe rmdir <path> | probe delete <file>\n");
     return 2;
 }
@@ -409,6 +413,11 @@ int wmain(int argc, wchar_t** argv) {
         std::printf("%s\n", ctx.Found ? "present" : "absent");
         return ctx.Found ? 0 : 1;
     }
+    if (cmd == L"dragsource" && a.size() == 5)
+        return DragSource(a[1], _wtoi(a[2].c_str()), _wtoi(a[3].c_str()), _wtoi(a[4].c_str()));
+    if (cmd == L"droptarget" && a.size() == 4)
+        return DropTarget(_wtoi(a[1].c_str()), _wtoi(a[2].c_str()), _wtoi(a[3].c_str()));
+    if (cmd == L"lnktarget" && a.size() == 2) return LinkTarget(a[1]);
     if (cmd == L"close" && a.size() == 3) {
         HWND w = FindTopLevel(a[1], a[2]);
         if (w) PostMessageW(w, WM_CLOSE, 0, 0);
