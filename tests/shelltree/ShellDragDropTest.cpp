@@ -1,0 +1,255 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "shell/ShellLinks.h"
+#include "shelltree/ShellControls.h"
+#include "testutil/TestFiles.h"
+#include "ui/Form.h"
+
+using namespace testutil;
+
+namespace {
+
+// What the tree hands to the shell's drop target of a node; it passes
+// everything on to the real one, and can make the shortcuts itself as the
+// shell of another system does.
+struct TTargetLog {
+    int Asked = 0, Entered = 0, Left = 0, Dropped = 0, Alive = 0;
+    std::vector<DWORD> Keys;
+    bool MakeLinks = false;
+};
+
+class TRecordingTarget : public IDropTarget {
+public:
+    TRecordingTarget(ui::TComPtr<IDropTarget> real, TTargetLog& log, std::wstring folder)
+        : FReal(std::move(real)), FLog(log), FFolder(std::move(folder)) {
+        ++FLog.Alive;
+    }
+    virtual ~TRecordingTarget() { --FLog.Alive; }
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (iid != IID_IUnknown && iid != IID_IDropTarget) return *out = nullptr, E_NOINTERFACE;
+        *out = this;
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++FRefs; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        ULONG n = --FRefs;
+        if (n == 0) delete this;
+        return n;
+    }
+    HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD keys, POINTL at, DWORD* effect) override {
+        ++FLog.Entered;
+        FLog.Keys.push_back(keys);
+        return FReal->DragEnter(data, keys, at, effect);
+    }
+    HRESULT STDMETHODCALLTYPE DragOver(DWORD keys, POINTL at, DWORD* effect) override {
+        FLog.Keys.push_back(keys);
+        return FReal->DragOver(keys, at, effect);
+    }
+    HRESULT STDMETHODCALLTYPE DragLeave() override {
+        ++FLog.Left;
+        return FReal->DragLeave();
+    }
+    HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD keys, POINTL at, DWORD* effect) override {
+        ++FLog.Dropped;
+        FLog.Keys.push_back(keys);
+        if (!FLog.MakeLinks) return FReal->Drop(data, keys, at, effect);
+        FReal->DragLeave();
+        TFileList files = FileNamesFromDataObject(data);
+        for (const std::wstring& file : *files) CreateShortcutIn(FFolder, file);
+        *effect = DROPEFFECT_LINK;
+        return S_OK;
+    }
+
+private:
+    ui::TComPtr<IDropTarget> FReal;
+    TTargetLog& FLog;
+    std::wstring FFolder;
+    ULONG FRefs = 1;
+};
+
+class TRecordingTree : public TKesShellTree {
+public:
+    using TKesShellTree::TKesShellTree;
+    TTargetLog Log;
+
+protected:
+    ui::TComPtr<IDropTarget> NodeDropTarget(ui::TTreeNode* node) override {
+        ++Log.Asked;
+        ui::TComPtr<IDropTarget> real = TKesShellTree::NodeDropTarget(node);
+        if (!real) return real;
+        return ui::TComPtr<IDropTarget>::Attach(new TRecordingTarget(std::move(real), Log, GetNodePath(node)));
+    }
+};
+
+class DragDrop : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Form.SetBounds(0, 0, 300, 200);
+        Tree = std::make_unique<TRecordingTree>(&Form);
+        Tree->SetBounds(0, 0, 300, 200);
+        CreateDirectoryW((Dir / L"Alpha").c_str(), nullptr);
+        CreateDirectoryW((Dir / L"Alpha\\Inner").c_str(), nullptr);
+        CreateDirectoryW((Dir / L"Beta").c_str(), nullptr);
+        for (int i = 0; i < 40; ++i) WriteFileBytes(Dir / (L"file" + std::to_wstring(100 + i) + L".txt"), "f");
+        WriteFileBytes(Src / L"one.txt", "1");
+        WriteFileBytes(Src / L"two.bat", "@echo off\r\n");
+        Tree->SetShowOptions(ShowOption(soShowFiles) | ShowOption(soShowErrorMessages));
+        Tree->SetRootedAtFileSystemFolder(Dir.Path());
+        Tree->CreateLinkOnDrop = true;
+        Tree->OnOperation = [this](TKesShellTree&, TKesShellOperations op, const std::vector<std::wstring>& files,
+                                   const std::wstring& destination) {
+            Operations.push_back(op);
+            ReportedFiles = files;
+            Destination = destination;
+        };
+        Tree->OnLogInfo = [this](const std::wstring&) { ++Logged; };
+        // The shell's own data object for two files, as a folder window drags them.
+        Source.SetFolder(Src.Path());
+        std::vector<TIDList> lists;
+        for (const wchar_t* name : {L"one.txt", L"two.bat"}) {
+            Source.SetObjectName(name);
+            lists.push_back(Source.CopyObjectIDList());
+        }
+        LPCITEMIDLIST raw[] = {lists[0].Get(), lists[1].Get()};
+        Source.ShellFolder()->GetUIObjectOf(nullptr, 2, reinterpret_cast<PCUITEMID_CHILD_ARRAY>(raw), IID_IDataObject,
+                                            nullptr, Data.PutVoid());
+        ASSERT_TRUE(Data);
+    }
+    ui::TTreeNode* Entry(const std::wstring& text) {
+        for (ui::TTreeNode* c = Tree->Items.GetFirstNode()->GetFirstChild(); c; c = c->GetNextSibling())
+            if (c->Text() == text) return c;
+        return nullptr;
+    }
+    POINTL At(POINT client) {
+        ClientToScreen(Tree->Handle(), &client);
+        return POINTL{client.x, client.y};
+    }
+    POINTL On(const std::wstring& text) {
+        RECT r = Entry(text)->DisplayRect(true);
+        return At(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+    }
+    DWORD Over(POINTL at) {
+        DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+        Tree->DropTarget()->DragOver(MK_LBUTTON, at, &effect);
+        return effect;
+    }
+    HRESULT DropOn(const std::wstring& text) {
+        DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+        Tree->DropTarget()->DragEnter(Data.Get(), MK_LBUTTON, On(text), &effect);
+        Over(On(text));
+        effect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+        return Tree->DropTarget()->Drop(Data.Get(), 0, On(text), &effect);
+    }
+    std::vector<std::wstring> Links(const std::wstring& folder) {
+        std::vector<std::wstring> names = ShortcutFiles(Dir / folder);
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    TTempDir Dir, Src;
+    TShellBrowser Source;
+    ui::TComPtr<IDataObject> Data;
+    ui::TForm Form;
+    std::unique_ptr<TRecordingTree> Tree;
+    std::vector<TKesShellOperations> Operations;
+    std::vector<std::wstring> ReportedFiles;
+    std::wstring Destination;
+    int Logged = 0;
+};
+
+TEST_F(DragDrop, ADragOverAsksEachNodesFolderOnceAndLetsEverythingGo) {
+    DWORD effect = DROPEFFECT_COPY;
+    ASSERT_EQ(Tree->DropTarget()->DragEnter(Data.Get(), MK_LBUTTON, On(L"Alpha"), &effect), S_OK);
+    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
+    Over(On(L"Alpha"));
+    Over(On(L"Alpha"));
+    Over(On(L"Alpha"));
+    EXPECT_EQ(Tree->Log.Asked, 1) << "one question for the node, however often the pointer moves";
+    EXPECT_EQ(Tree->DropNode(), Entry(L"Alpha"));
+    Over(On(L"Beta"));
+    EXPECT_EQ(Tree->Log.Asked, 2);
+    EXPECT_EQ(Tree->Log.Left, 1) << "the first folder is left before the second is entered";
+    EXPECT_EQ(Tree->Log.Alive, 1) << "and let go";
+    for (DWORD keys : Tree->Log.Keys) EXPECT_TRUE(keys & MK_ALT) << "drops make links: the folder is told so";
+
+    Tree->ReadOnly = true;
+    EXPECT_EQ(Over(On(L"Beta")), static_cast<DWORD>(DROPEFFECT_NONE));
+    Tree->ReadOnly = false;
+
+    Tree->DropTarget()->DragLeave();
+    EXPECT_EQ(Tree->DropNode(), nullptr);
+    EXPECT_EQ(Tree->DragData(), nullptr);
+    EXPECT_EQ(Tree->Log.Left, 2);
+    EXPECT_EQ(Tree->Log.Alive, 0);
+}
+
+TEST_F(DragDrop, NearAnEdgeItScrollsALineAt100MsAndAHeldFolderOpensAfter2s) {
+    DWORD effect = 0;
+    Tree->DropTarget()->DragEnter(Data.Get(), MK_LBUTTON, At(POINT{50, 100}), &effect);
+    RECT client{};
+    GetClientRect(Tree->Handle(), &client);
+    const POINTL bottom = At(POINT{50, client.bottom - 5});
+    Over(bottom);
+    EXPECT_EQ(GetScrollPos(Tree->Handle(), SB_VERT), 0) << "not within 100 ms of entering";
+    Sleep(120);
+    Over(bottom);
+    Over(bottom);
+    EXPECT_EQ(GetScrollPos(Tree->Handle(), SB_VERT), 1) << "one line, then none until 100 ms passed";
+    Sleep(120);
+    Over(At(POINT{50, 5}));
+    EXPECT_EQ(GetScrollPos(Tree->Handle(), SB_VERT), 0) << "near the top it scrolls back up";
+
+    ui::TTreeNode* alpha = Entry(L"Alpha");
+    Over(On(L"Alpha"));
+    EXPECT_FALSE(alpha->Expanded());
+    Sleep(2100);
+    Over(On(L"Alpha"));
+    EXPECT_TRUE(alpha->Expanded()) << "held over a closed folder for two seconds, it opens";
+    Tree->DropTarget()->DragLeave();
+}
+
+TEST_F(DragDrop, DroppedFilesBecomeOneWorkingShortcutEach) {
+    WriteFileBytes(Dir / L"Beta\\one.lnk", "not a shortcut");
+    ASSERT_EQ(DropOn(L"Beta"), S_OK);
+    EXPECT_EQ(Links(L"Beta"), (std::vector<std::wstring>{L"one (2).lnk", L"one.lnk", L"two.lnk"}));
+    EXPECT_EQ(ShortcutTarget(Dir / L"Beta\\one (2).lnk"), Src / L"one.txt");
+    EXPECT_EQ(ShortcutTarget(Dir / L"Beta\\two.lnk"), Src / L"two.bat");
+    EXPECT_EQ(ReadFileBytes(Dir / L"Beta\\one.lnk"), "not a shortcut") << "an existing file is never replaced";
+    ASSERT_EQ(Operations.size(), 1u);
+    EXPECT_EQ(Operations[0], ShellOp(sopDrop)) << "reported as links";
+    EXPECT_EQ(ReportedFiles, (std::vector<std::wstring>{Src / L"one.txt", Src / L"two.bat"}));
+    EXPECT_EQ(Destination, Dir / L"Beta");
+    EXPECT_EQ(Logged, 1);
+    EXPECT_TRUE(Exists(Src / L"one.txt") && Exists(Src / L"two.bat"));
+    EXPECT_EQ(Tree->Log.Alive, 0);
+
+    // A shell that makes the shortcuts itself gets no second ones.
+    Tree->Log.MakeLinks = true;
+    ASSERT_EQ(DropOn(L"Alpha"), S_OK);
+    EXPECT_EQ(Links(L"Alpha"), (std::vector<std::wstring>{L"one.lnk", L"two.lnk"}));
+    EXPECT_EQ(Logged, 1);
+    EXPECT_EQ(Operations.size(), 2u);
+}
+
+TEST_F(DragDrop, AVetoKeepsTheDropFromTheFolder) {
+    int asked = 0;
+    Tree->OnBeforeShellDrop = [&](TKesShellTree&, ui::TTreeNode* node, const std::vector<std::wstring>& files,
+                                  bool& execute) {
+        ++asked;
+        EXPECT_EQ(node, Entry(L"Beta"));
+        EXPECT_EQ(files.size(), 2u);
+        execute = false;
+    };
+    EXPECT_EQ(DropOn(L"Beta"), E_UNEXPECTED);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(Tree->Log.Dropped, 0);
+    EXPECT_TRUE(Links(L"Beta").empty());
+    EXPECT_TRUE(Operations.empty());
+    EXPECT_EQ(Tree->DropNode(), nullptr);
+    EXPECT_EQ(Tree->Log.Alive, 0);
+}
+
+}  // namespace
