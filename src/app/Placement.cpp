@@ -45,3 +45,9 @@ int FrameHitTest(int dx, int dy, int width, int height) {
     if (dy > height - band) return fhBottom;
     return fhCaption;
 }
+
+int TrayMenuCoordinate(int coordinate) {
+    const int q = coordinate / 18;
+    const int r = coordinate - 18 * q;
+    return r > 10 ? 18 * (q + 1) : 18 * q;
+}

@@ -32,3 +32,8 @@ enum TFrameHit {
     fhCaption = 2, fhLeft = 10, fhRight = 11, fhTop = 12, fhTopLeft = 13,
     fhTopRight = 14, fhBottom = 15, fhBottomLeft = 16, fhBottomRight = 17,
 };
+
+// One coordinate of the point where the tray icon's menu opens: moved onto
+// the 18-pixel grid, to the next line when more than 10 pixels past one
+// (truncating toward zero, so a negative coordinate never moves up a line).
+int TrayMenuCoordinate(int coordinate);

@@ -5,7 +5,9 @@
 #include "ui/Exceptions.h"
 #include "ui/Profile.h"
 #include "ui/ScopeExit.h"
+#include "util/uAbout.h"
 #include "util/uUtils.h"
+#include "util/uVersionUtils.h"
 
 HANDLE AppMutex = nullptr;
 const wchar_t* const AppMutexName = L"^%$_tavrix_unique_mutex_name_$%^";
@@ -192,6 +194,7 @@ void TfrmMain::CreateMenu() {
     pmnuSep3 = root.Add(L"pmnuSep3", L"-");
     pmnuExit = root.Add(L"pmnuExit", L"Exit", 0, gExit);
     pmnuExit->OnClick = [this](ui::TMenuItem&) { pmnuExitClick(); };
+    pmnuAbout->OnClick = [this](ui::TMenuItem&) { pmnuAboutClick(); };
 }
 
 void TfrmMain::FormCreate() {
@@ -207,7 +210,10 @@ void TfrmMain::FormCreate() {
         ui::TProfileScope profile(OptionsStart);
         FOptions = std::make_unique<TOptions>();
         Options = FOptions.get();
-        // The clipboard viewer and the version text join with their features.
+        // The clipboard viewer joins with its feature.
+        wchar_t program[MAX_PATH]{};
+        GetModuleFileNameW(nullptr, program, MAX_PATH);
+        FVersion = GetFileVersionString(program);
         RegisterHotkeys();
         ApplyOptions();
     }
@@ -249,6 +255,8 @@ void TfrmMain::ApplyOptions() {
 
 void TfrmMain::pmnuExitClick() { Close(); }
 
+void TfrmMain::pmnuAboutClick() { ShowAboutBox(FVersion, HotKeyConflictText(FHotKeysTaken)); }
+
 void TfrmMain::sbtnMenuMouseUp(ui::TSpeedButton& sender, int x, int y) {
     RECT wr{};
     GetWindowRect(Handle(), &wr);
@@ -261,8 +269,6 @@ void TfrmMain::tmrBlockScrSvrTimer() {
     mouse_event(MOUSEEVENTF_MOVE, 0, 0, 0, 0);
 }
 
-void TfrmMain::AddTrayIcon() {}
-void TfrmMain::RemoveTrayIcon() {}
 
 void TfrmMain::StoreAppRect() {
     RECT r{};

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "settings/uOptions.h"
 #include "shelltree/ShellControls.h"
@@ -22,6 +23,9 @@ extern HANDLE AppMutex;
 extern const wchar_t* const AppMutexName;
 
 enum TShowReason { srLaunch = 0, srHotKey = 1, srTrayIcon = 2 };
+
+// The message the tray icon sends for mouse events over it.
+constexpr UINT WM_TRAYICON = WM_USER + 103;
 
 class TfrmMain : public ui::TForm {
 public:
@@ -69,6 +73,8 @@ public:
     bool FNodeExpanded = false;
     // Set while a hot key calls the window up (see GetMousePoint).
     bool FHandlingHotKey = false;
+    // The hot keys another program holds, as a user names them.
+    std::vector<std::wstring> FHotKeysTaken;
 
     void FormCreate();
     void FormShow();
@@ -116,9 +122,12 @@ public:
     void ExecuteItem(const std::wstring& path);
     void HandleExecResult(const std::wstring& path, int code, bool force);
 
-    // Steps of features still to come; each does nothing yet.
+    // The tray icon.
     void AddTrayIcon();
     void RemoveTrayIcon();
+    void WMTrayIcon(ui::TMessage& msg);
+    void WMTaskbarCreated();
+    void pmnuAboutClick();
 
 protected:
     bool WndProc(ui::TMessage& msg) override;

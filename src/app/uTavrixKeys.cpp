@@ -12,23 +12,28 @@ struct THotKey {
     int Id;
     UINT Modifiers;
     UINT Key;
+    const wchar_t* Name;
     const wchar_t* RegisterText;
     const wchar_t* UnregisterText;
 };
 const THotKey kHotKeys[] = {
-    {1, MOD_CONTROL | MOD_ALT, 0x5A, L"Unable to register Ctrl + Alt + Z as hotkey.",
+    {1, MOD_CONTROL | MOD_ALT, 0x5A, L"Ctrl+Alt+Z", L"Unable to register Ctrl + Alt + Z as hotkey.",
      L"Unable to unregister Ctrl + Alt + Z hotkey."},
-    {2, MOD_WIN, 0x5A, L"Unable to register WIN + Z as hotkey.", L"Unable to unregister WIN + Z hotkey."},
-    {3, MOD_CONTROL | MOD_ALT, VK_OEM_2, L"Unable to register Ctrl + Alt + / as hotkey.",
+    {2, MOD_WIN, 0x5A, L"Win+Z", L"Unable to register WIN + Z as hotkey.", L"Unable to unregister WIN + Z hotkey."},
+    {3, MOD_CONTROL | MOD_ALT, VK_OEM_2, L"Ctrl+Alt+/", L"Unable to register Ctrl + Alt + / as hotkey.",
      L"Unable to unregister Ctrl + Alt + / hotkey."},
-    {4, MOD_WIN, VK_OEM_2, L"Unable to register WIN + / as hotkey.", L"Unable to unregister WIN + / hotkey."},
+    {4, MOD_WIN, VK_OEM_2, L"Win+/", L"Unable to register WIN + / as hotkey.",
+     L"Unable to unregister WIN + / hotkey."},
 };
 }  // namespace
 
 void TfrmMain::RegisterHotkeys() {
-    for (const THotKey& k : kHotKeys)
-        if (!RegisterHotKey(Handle(), k.Id, k.Modifiers, k.Key))
-            WriteLog(L"TfrmMain", L"RegisterHotkeys", L"Error", k.RegisterText);
+    FHotKeysTaken.clear();
+    for (const THotKey& k : kHotKeys) {
+        if (RegisterHotKey(Handle(), k.Id, k.Modifiers, k.Key)) continue;
+        WriteLog(L"TfrmMain", L"RegisterHotkeys", L"Error", k.RegisterText);
+        FHotKeysTaken.push_back(k.Name);
+    }
 }
 
 void TfrmMain::UnRegisterHotkeys() {

@@ -84,7 +84,16 @@ void TfrmMain::WMDisplayChange(ui::TMessage&) { RefreshMonitors(); }
 void TfrmMain::RefreshMonitors() { ui::Screen().RefreshMonitors(); }
 
 bool TfrmMain::WndProc(ui::TMessage& msg) {
+    // Sent to every top-level window when the taskbar is made anew.
+    static const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+    if (taskbarCreated && msg.Msg == taskbarCreated) {
+        WMTaskbarCreated();
+        return true;
+    }
     switch (msg.Msg) {
+    case WM_TRAYICON:
+        WMTrayIcon(msg);
+        return true;
     case WM_NCHITTEST:
         WMHitTest(msg);
         return true;

@@ -83,7 +83,18 @@ bool TApplication::PreviewKey(const MSG& msg) {
     HWND root = GetAncestor(msg.hwnd, GA_ROOT);
     if (!root || root == msg.hwnd) return false;  // the form's own keys reach it directly
     auto* form = dynamic_cast<TForm*>(TWinControl::FromHandle(root));
-    if (!form || !form->KeyPreview) return false;
+    if (!form) return false;
+    if (!form->KeyPreview) {
+        // Without a preview the form still answers Enter and Esc with its
+        // default and cancel buttons.
+        if (msg.message != WM_KEYDOWN) return false;
+        try {
+            return form->DialogKey(static_cast<WORD>(msg.wParam));
+        } catch (...) {
+            HandleException();
+            return true;
+        }
+    }
     try {
         if (msg.message == WM_CHAR) {
             auto key = static_cast<wchar_t>(msg.wParam);
@@ -92,7 +103,7 @@ bool TApplication::PreviewKey(const MSG& msg) {
         }
         WORD key = static_cast<WORD>(msg.wParam);
         form->DoKeyDown(key, KeyboardShiftState());
-        return key == 0;
+        return key == 0 || (msg.message == WM_KEYDOWN && form->DialogKey(key));
     } catch (...) {
         HandleException();
         return true;

@@ -196,4 +196,44 @@ void TRadioButton::SetChecked(bool value) {
     SendMessageW(Handle(), BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
+// ---------------------------------------------------------------------------
+// TLabel
+
+TLabel::TLabel(TWinControl* parent, const std::wstring& caption, TAlignment alignment) : TWinControl(parent) {
+    const DWORD align = alignment == taCenter ? SS_CENTER : SS_LEFT;
+    CreateHandle({L"STATIC", WS_CHILD | WS_VISIBLE | SS_NOPREFIX | align, 0, nullptr, caption});
+}
+
+std::wstring TLabel::Caption() const {
+    wchar_t text[512]{};
+    GetWindowTextW(Handle(), text, 512);
+    return text;
+}
+
+void TLabel::SetCaption(const std::wstring& caption) { SetWindowTextW(Handle(), caption.c_str()); }
+
+// ---------------------------------------------------------------------------
+// TButton
+
+TButton::TButton(TWinControl* parent, const std::wstring& caption) : TWinControl(parent) {
+    CreateHandle({L"BUTTON", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, nullptr, caption});
+}
+
+void TButton::SetDefault(bool value) {
+    FDefault = value;
+    SendMessageW(Handle(), BM_SETSTYLE, value ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+}
+
+void TButton::Click() {
+    if (OnClick) OnClick();
+}
+
+bool TButton::WndProc(TMessage& msg) {
+    if (msg.Msg == CN_COMMAND && HIWORD(msg.WParam) == BN_CLICKED) {
+        Click();
+        return true;
+    }
+    return TWinControl::WndProc(msg);
+}
+
 }  // namespace ui

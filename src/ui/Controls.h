@@ -72,4 +72,31 @@ public:
     void SetChecked(bool value);
 };
 
+// A line of text that does not take the focus.
+class TLabel : public TWinControl {
+public:
+    enum TAlignment { taLeft, taCenter };
+    TLabel(TWinControl* parent, const std::wstring& caption, TAlignment alignment = taLeft);
+    std::wstring Caption() const;
+    void SetCaption(const std::wstring& caption);
+};
+
+// A push button. On its form, Enter presses the default button and Esc the
+// cancel button, wherever the focus is.
+class TButton : public TWinControl {
+public:
+    TButton(TWinControl* parent, const std::wstring& caption);
+    bool Default() const noexcept { return FDefault; }
+    void SetDefault(bool value);
+    bool Cancel = false;
+    std::function<void()> OnClick;
+    void Click();
+
+protected:
+    bool WndProc(TMessage& msg) override;
+
+private:
+    bool FDefault = false;
+};
+
 }  // namespace ui

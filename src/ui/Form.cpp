@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "ui/Application.h"
+#include "ui/Controls.h"
 #include "ui/Exceptions.h"
 
 namespace ui {
@@ -97,9 +98,11 @@ public:
                           reinterpret_cast<LPARAM>(this));
         for (HWND w : FDisabled) EnableWindow(w, FALSE);
     }
-    ~TWindowDisabler() {
+    ~TWindowDisabler() { Restore(); }
+    void Restore() {
         for (HWND w : FDisabled)
             if (IsWindow(w)) EnableWindow(w, TRUE);
+        FDisabled.clear();
     }
     TWindowDisabler(const TWindowDisabler&) = delete;
     TWindowDisabler& operator=(const TWindowDisabler&) = delete;
@@ -129,10 +132,14 @@ int TForm::ShowModal() {
         }
     } catch (...) {
         FModal = false;
+        disabler.Restore();
         Hide();
         throw;
     }
     FModal = false;
+    // The other windows first: the system gives the activation back only
+    // to an enabled window when this one goes.
+    disabler.Restore();
     Hide();
     return ModalResult;
 }
@@ -143,6 +150,25 @@ void TForm::DoCreate() {
     } catch (...) {
         Application->HandleException();
     }
+}
+
+bool TForm::DialogKey(WORD key) {
+    if (key != VK_RETURN && key != VK_ESCAPE) return false;
+    std::vector<TWinControl*> pending{this};
+    while (!pending.empty()) {
+        TWinControl* control = pending.back();
+        pending.pop_back();
+        for (TControl* child : control->Controls()) {
+            auto* button = dynamic_cast<TButton*>(child);
+            if (button && IsWindowEnabled(button->Handle()) &&
+                (key == VK_RETURN ? button->Default() : button->Cancel)) {
+                button->Click();
+                return true;
+            }
+            if (auto* windowed = dynamic_cast<TWinControl*>(child)) pending.push_back(windowed);
+        }
+    }
+    return false;
 }
 
 void TForm::DoKeyDown(WORD& key, TShiftState shift) {
@@ -190,7 +216,7 @@ bool TForm::WndProc(TMessage& msg) {
     case WM_SYSKEYDOWN: {
         WORD key = static_cast<WORD>(msg.WParam);
         DoKeyDown(key, KeyboardShiftState());
-        if (key == 0) return true;
+        if (key == 0 || (msg.Msg == WM_KEYDOWN && DialogKey(key))) return true;
         return false;
     }
     case WM_CHAR: {

@@ -63,6 +63,9 @@ public:
 
     // Called by the application once the form is fully built.
     void DoCreate();
+    // Enter presses the default button, Esc the cancel button; true when
+    // a button took the key.
+    bool DialogKey(WORD key);
     // Called for keys of the form and, with KeyPreview, of its controls.
     void DoKeyDown(WORD& key, TShiftState shift);
     void DoKeyPress(wchar_t& key);

@@ -261,6 +261,16 @@ bool TWinControl::HandleCommonMessage(TMessage& msg) {
         }
         return false;
     }
+    case WM_COMMAND:
+        if (TWinControl* child = msg.LParam ? FromHandle(reinterpret_cast<HWND>(msg.LParam)) : nullptr;
+            child && child != this) {
+            TMessage reflected{kControlNotifyBase + WM_COMMAND, msg.WParam, msg.LParam, 0};
+            if (child->WndProc(reflected)) {
+                msg.Result = reflected.Result;
+                return true;
+            }
+        }
+        return false;
     case WM_MEASUREITEM:
     case WM_DRAWITEM:
         if (TPopupMenu::HandleOwnerDraw(msg.Msg, msg.LParam)) {

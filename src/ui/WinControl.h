@@ -155,8 +155,10 @@ private:
     std::vector<TControl*> FControls;
 };
 
-// Notifications reach the control that sent them as this base plus WM_NOTIFY.
+// Notifications and commands reach the control that sent them as this base
+// plus WM_NOTIFY or WM_COMMAND.
 constexpr UINT CN_NOTIFY = 0xBC00 + WM_NOTIFY;
+constexpr UINT CN_COMMAND = 0xBC00 + WM_COMMAND;
 
 LRESULT CALLBACK ControlWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK ControlSubclassProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -71,3 +71,20 @@ TEST(Placement, HitTestBandsOnTheDesignedWindow) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Placement, TheTrayMenuOpensOnAnEighteenPixelGrid) {
+    struct {
+        int In, Out;
+    } cases[] = {
+        {1000, 990},  // 10 past a line: stays on it
+        {1001, 1008}, // 11 past: the next line
+        {1070, 1062}, {1069, 1062}, {0, 0}, {17, 18}, {18, 18},
+        {-5, 0},      // truncated toward zero: a negative coordinate never moves up
+        {-20, -18}, {-36, -36}, {-47, -36},
+    };
+    for (const auto& c : cases) EXPECT_EQ(TrayMenuCoordinate(c.In), c.Out) << c.In;
+}
+
+}  // namespace

@@ -225,6 +225,21 @@ e2e_key() {
     xdotool key "$@"
 }
 
+# The colour of a point of the Wine desktop as the X screen shows it, as
+# "#RRGGBB".
+e2e_pixel() {  # e2e_pixel <x> <y>
+    local desk
+    desk=$(xdotool search --name 'Wine desktop' | head -1)
+    import -window "$desk" -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null | tail -1 | grep -o '#[0-9A-F]\{6\}' | head -1
+}
+
+# How many colours a rectangle of the Wine desktop shows.
+e2e_colours() {  # e2e_colours <x> <y> <width> <height>
+    local desk
+    desk=$(xdotool search --name 'Wine desktop' | head -1)
+    import -window "$desk" -crop "$3x$4+$1+$2" -format '%k' info: 2>/dev/null
+}
+
 e2e_ini_value() {  # e2e_ini_value <key>: the value stored in tavrix.ini
     tr -d '\r' <"$E2E_DIR/tavrix.ini" | sed -n "s/^$1=//p"
 }

@@ -237,6 +237,7 @@ int Usage() {
                  "       probe child <class> <title> <child class>  (a visible child of that class)\n"
                  "       probe dragsource <path> <x> <y> <ms> | probe droptarget <x> <y> <ms>\n"
                  "       probe lnktarget <file.lnk>\n"
+                 "       probe texts <class> <title>  (the window's label texts, joined by |)\n"
                  "       probe move <from> <to> | probe rmdir <path> | probe delete <file>\n");
     return 2;
 }
@@ -418,6 +419,12 @@ int wmain(int argc, wchar_t** argv) {
     if (cmd == L"droptarget" && a.size() == 4)
         return DropTarget(_wtoi(a[1].c_str()), _wtoi(a[2].c_str()), _wtoi(a[3].c_str()));
     if (cmd == L"lnktarget" && a.size() == 2) return LinkTarget(a[1]);
+    if (cmd == L"texts" && a.size() == 3) {
+        HWND w = FindTopLevel(a[1], a[2]);
+        std::printf("%s\n", w ? Narrow(DialogText(w)).c_str() : "none");
+        return w ? 0 : 1;
+    }
+
     if (cmd == L"close" && a.size() == 3) {
         HWND w = FindTopLevel(a[1], a[2]);
         if (w) PostMessageW(w, WM_CLOSE, 0, 0);
