@@ -16,6 +16,7 @@ at_taskbar_corner() {  # right and bottom edges on the work area's corner (1280 
     read -r state x y w h _ <<<"$(e2e_window tavrix)"
     [ "$state" = visible ] && [ $((x + w)) = 1280 ] && [ $((y + h)) = 1004 ]
 }
+focused_tree() { local i; for i in $(seq 30); do [ "$(probe focus TForm tavrix)" = SysTreeView32 ] && return 0; sleep 0.1; done; return 1; }
 about_says() { probe texts TForm About | grep -qF -- "$1"; }
 
 # Another program holds Ctrl+Alt+Z.
@@ -29,6 +30,7 @@ e2e_check "the icon is in the notification area" icon_shown
 e2e_click $icon_x $icon_y
 e2e_check "a left click calls the window up at the taskbar's corner" probe wait TForm tavrix visible 5000
 e2e_check "whose corner it fills" at_taskbar_corner
+e2e_check "with the keyboard in the tree" focused_tree
 
 # About, from the menu: the version, and why Ctrl+Alt+Z does nothing.
 e2e_key F2
@@ -39,7 +41,6 @@ e2e_check "it shows the version" about_says "1.0.0.1"
 e2e_check "and the hot key another program holds" about_says "Ctrl+Alt+Z is used by another program"
 e2e_key Escape
 e2e_check "Esc closes it" probe wait TForm About none 5000
-focused_tree() { local i; for i in $(seq 30); do [ "$(probe focus TForm tavrix)" = SysTreeView32 ] && return 0; sleep 0.1; done; return 1; }
 e2e_check "the keyboard is back in the tree" focused_tree
 
 # A right click opens the menu where the pointer is; the window stays hidden.
