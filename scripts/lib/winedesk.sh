@@ -44,6 +44,13 @@ winedesk_prepare_prefix() {
         wineserver -w
         touch "$WINEPREFIX/.tavrix-nodebugger"
     fi
+    if [ ! -f "$WINEPREFIX/.tavrix-txt" ]; then
+        # Text files open in Notepad, as on every Windows system; some new
+        # prefixes lack the extension's link to its file type.
+        wine reg add 'HKCR\.txt' /ve /d txtfile /f >/dev/null 2>&1
+        wineserver -w
+        touch "$WINEPREFIX/.tavrix-txt"
+    fi
 }
 
 # Starts a persistent wineserver for the prefix. Sets WINESERVER_PID.

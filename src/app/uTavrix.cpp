@@ -195,6 +195,9 @@ void TfrmMain::CreateMenu() {
     pmnuExit = root.Add(L"pmnuExit", L"Exit", 0, gExit);
     pmnuExit->OnClick = [this](ui::TMenuItem&) { pmnuExitClick(); };
     pmnuAbout->OnClick = [this](ui::TMenuItem&) { pmnuAboutClick(); };
+    pmnuScreenSaver->OnClick = [this](ui::TMenuItem&) { pmnuScreenSaverClick(); };
+    for (ui::TMenuItem* item : {pmnuViewAsPlainText, pmnuViewAsCommaString, pmnuViewAsXML, pmnuExecSelText})
+        item->OnClick = [this](ui::TMenuItem& sender) { ViewSelTextAs(sender); };
 }
 
 void TfrmMain::FormCreate() {
@@ -210,7 +213,8 @@ void TfrmMain::FormCreate() {
         ui::TProfileScope profile(OptionsStart);
         FOptions = std::make_unique<TOptions>();
         Options = FOptions.get();
-        // The clipboard viewer joins with its feature.
+        FDataViewer = std::make_unique<TLogDataViewer>();
+        FDataViewer->TimestampTempFiles = [] { return Options && Options->Settings.TimestampTempFiles; };
         wchar_t program[MAX_PATH]{};
         GetModuleFileNameW(nullptr, program, MAX_PATH);
         FVersion = GetFileVersionString(program);
@@ -237,6 +241,7 @@ void TfrmMain::FormClose(ui::TCloseAction&) {
         Options = nullptr;
         FOptions.reset();  // writes the window state
     }
+    FDataViewer.reset();  // its temporary files go with it
     if (AppMutex) {
         CloseHandle(AppMutex);
         AppMutex = nullptr;
@@ -254,6 +259,17 @@ void TfrmMain::ApplyOptions() {
 }
 
 void TfrmMain::pmnuExitClick() { Close(); }
+
+void TfrmMain::ViewSelTextAs(ui::TMenuItem& sender) {
+    std::wstring text;
+    int code = FDataViewer->ViewClipboardAs(sender.Tag, text);
+    HandleExecResult(text, code, false);
+}
+
+void TfrmMain::pmnuScreenSaverClick() {
+    HandleExecResult(L"", 99, false);
+    SendMessageW(ui::Application->Handle(), WM_SYSCOMMAND, SC_SCREENSAVE, 0);
+}
 
 void TfrmMain::pmnuAboutClick() { ShowAboutBox(FVersion, HotKeyConflictText(FHotKeysTaken)); }
 

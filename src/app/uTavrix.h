@@ -16,6 +16,7 @@
 #include "ui/ImageList.h"
 #include "ui/Menus.h"
 #include "ui/Timer.h"
+#include "util/uLogDataViewer.h"
 
 // The handle of the single-instance mutex, 0 when none.
 extern HANDLE AppMutex;
@@ -128,6 +129,11 @@ public:
     void WMTrayIcon(ui::TMessage& msg);
     void WMTaskbarCreated();
     void pmnuAboutClick();
+
+    // The popup menu's clipboard items and the screen saver.
+    void ViewSelTextAs(ui::TMenuItem& sender);
+    void pmnuScreenSaverClick();
+    std::unique_ptr<TLogDataViewer> FDataViewer;
 
 protected:
     bool WndProc(ui::TMessage& msg) override;

@@ -155,7 +155,10 @@ void TfrmMain::HandleExecResult(const std::wstring& path, int code, bool force) 
         }
         return;
     }
+    // A clipboard text can be megabytes long: the box shows its start.
+    constexpr size_t kShown = 1024;
+    const std::wstring shown = path.size() > kShown ? path.substr(0, kShown) + L"..." : path;
     ui::ShowMessageBox(nullptr,
-                       L"Execution of \"" + path + L"\" failed! ErrorCode: " + std::to_wstring(code),
+                       L"Execution of \"" + shown + L"\" failed! ErrorCode: " + std::to_wstring(code),
                        ui::Application->Title(), MB_OK | MB_TASKMODAL);
 }

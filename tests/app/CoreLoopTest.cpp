@@ -4,6 +4,7 @@
 
 #include "app/uTavrix.h"
 #include "shell/Shell_Win32.h"
+#include "testutil/ShellExecuteRecorder.h"
 #include "testutil/TestFiles.h"
 #include "ui/Application.h"
 #include "ui/Exceptions.h"
@@ -12,29 +13,6 @@
 using namespace testutil;
 
 namespace {
-
-// Records every start through the shell instead of starting anything.
-class TShellExecuteRecorder {
-public:
-    struct TCall {
-        std::wstring Operation, File, Parameters;
-        int Show;
-    };
-    explicit TShellExecuteRecorder(INT_PTR result = 42) : FPrevious(ShellExecuteFunc()) {
-        ShellExecuteFunc() = [this, result](HWND, const std::wstring& op, const std::wstring& file,
-                                            const std::wstring& params, const std::wstring&, int show) {
-            Calls.push_back({op, file, params, show});
-            return result;
-        };
-    }
-    ~TShellExecuteRecorder() { ShellExecuteFunc() = FPrevious; }
-    TShellExecuteRecorder(const TShellExecuteRecorder&) = delete;
-    TShellExecuteRecorder& operator=(const TShellExecuteRecorder&) = delete;
-    std::vector<TCall> Calls;
-
-private:
-    TShellExecuteFunc FPrevious;
-};
 
 class CoreLoop : public ::testing::Test {
 protected:

@@ -238,6 +238,8 @@ int Usage() {
                  "       probe dragsource <path> <x> <y> <ms> | probe droptarget <x> <y> <ms>\n"
                  "       probe lnktarget <file.lnk>\n"
                  "       probe texts <class> <title>  (the window's label texts, joined by |)\n"
+                 "       probe setclip <text> | probe setclip --empty  (the clipboard's text)\n"
+                 "       probe idlereset <ms>  (waits for input after now: prints its idle time)\n"
                  "       probe move <from> <to> | probe rmdir <path> | probe delete <file>\n");
     return 2;
 }
@@ -419,6 +421,34 @@ int wmain(int argc, wchar_t** argv) {
     if (cmd == L"droptarget" && a.size() == 4)
         return DropTarget(_wtoi(a[1].c_str()), _wtoi(a[2].c_str()), _wtoi(a[3].c_str()));
     if (cmd == L"lnktarget" && a.size() == 2) return LinkTarget(a[1]);
+    if (cmd == L"setclip" && a.size() == 2) {
+        if (!OpenClipboard(nullptr)) return 1;
+        EmptyClipboard();
+        bool ok = true;
+        if (a[1] != L"--empty") {
+            const size_t bytes = (a[1].size() + 1) * sizeof(wchar_t);
+            HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, bytes);
+            std::memcpy(GlobalLock(data), a[1].c_str(), bytes);
+            GlobalUnlock(data);
+            ok = SetClipboardData(CF_UNICODETEXT, data) != nullptr;
+        }
+        CloseClipboard();
+        std::printf("%s\n", ok ? "set" : "failed");
+        return ok ? 0 : 1;
+    }
+    if (cmd == L"idlereset" && a.size() == 2) {
+        // Input of any kind (a synthesised zero move too) makes the idle
+        // time start again from 0.
+        LASTINPUTINFO info{sizeof(info), 0};
+        GetLastInputInfo(&info);
+        const DWORD before = info.dwTime;
+        bool ok = WaitFor(_wtoi(a[1].c_str()), [&] {
+            GetLastInputInfo(&info);
+            return info.dwTime != before;
+        });
+        std::printf("%s\n", ok ? "reset" : "idle");
+        return ok ? 0 : 1;
+    }
     if (cmd == L"texts" && a.size() == 3) {
         HWND w = FindTopLevel(a[1], a[2]);
         std::printf("%s\n", w ? Narrow(DialogText(w)).c_str() : "none");

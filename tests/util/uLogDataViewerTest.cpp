@@ -1,0 +1,158 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <chrono>
+
+#include "shell/ShellBrowser.h"
+#include "testutil/ShellExecuteRecorder.h"
+#include "testutil/TestFiles.h"
+#include "util/ViewerText.h"
+#include "util/uLogDataViewer.h"
+
+using namespace testutil;
+
+namespace {
+
+TEST(ViewerText, ConversionAndLines) {
+    struct {
+        const wchar_t* In;
+        int Kind;
+        const wchar_t* Out;
+    } conversions[] = {
+        {L"a,b,c", vkCommaString, L"a\r\nb\r\nc"},
+        {L",,", vkCommaString, L"\r\n\r\n"},
+        {L"a|b||c", vkXml, L"abc"},
+        {L"a,b|c", vkPlainText, L"a,b|c"},
+        {L"a,b|c", vkExecute, L"a,b|c"},
+        {L"", vkCommaString, L""},
+    };
+    for (const auto& c : conversions) EXPECT_EQ(ConvertViewerText(c.In, c.Kind), c.Out) << c.In << " " << c.Kind;
+
+    struct {
+        const wchar_t* In;
+        const wchar_t* Out;
+    } lines[] = {
+        {L"one", L"one\r\n"},                           // no final line end: one is added
+        {L"a\r\nb\r\n", L"a\r\nb\r\n"},                 // a final line end is kept, not doubled
+        {L"a\rb\nc\r\nd", L"a\r\nb\r\nc\r\nd\r\n"},     // lone CR, lone LF, CR LF
+        {L"a\n\rb", L"a\r\n\r\nb\r\n"},                 // LF CR is two line ends
+        {L"\r\n\r\n", L"\r\n\r\n"},                     // empty lines stay
+        {L"", L""},
+    };
+    for (const auto& c : lines) EXPECT_EQ(ToCrLfLines(c.In), c.Out);
+
+    const TLogTime t{2026, 3, 7, 9, 5, 4, 12};
+    EXPECT_EQ(ViewerTempName(vkPlainText, false, t), L"tavrix-temp.txt");
+    EXPECT_EQ(ViewerTempName(vkCommaString, false, t), L"tavrix-temp.txt");
+    EXPECT_EQ(ViewerTempName(vkXml, false, t), L"tavrix-temp.xml");
+    EXPECT_EQ(ViewerTempName(vkPlainText, true, t), L"tavrix-temp_2026-03-07_09-05-04.012.txt");
+    EXPECT_EQ(ViewerTempName(vkXml, true, t), L"tavrix-temp_2026-03-07_09-05-04.012.xml");
+}
+
+void SetClipboard(const std::wstring& text) {
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    auto* chars = static_cast<wchar_t*>(GlobalLock(data));
+    std::copy(text.begin(), text.end(), chars);
+    chars[text.size()] = L'\0';
+    GlobalUnlock(data);
+    SetClipboardData(CF_UNICODETEXT, data);
+    CloseClipboard();
+}
+
+TEST(LogDataViewer, TemporaryFilesComeAndGo) {
+    TTempDir dir;
+    const std::wstring temp = dir / L"Temp";
+    CreateDirectoryW(temp.c_str(), nullptr);
+    WriteFileBytes(temp + L"\\tavrix-temp.txt", "old");
+    WriteFileBytes(temp + L"\\tavrix-temp-from-someone.log", "theirs");
+    WriteFileBytes(temp + L"\\tavrix-temp_locked.xml", "ro");
+    SetFileAttributesW((temp + L"\\tavrix-temp_locked.xml").c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+    WriteFileBytes(temp + L"\\keep.txt", "not ours");
+    TShellExecuteRecorder starts;
+    {
+        TLogDataViewer viewer(temp);
+        EXPECT_FALSE(Exists(temp + L"\\tavrix-temp.txt"));
+        EXPECT_FALSE(Exists(temp + L"\\tavrix-temp-from-someone.log"));
+        EXPECT_FALSE(Exists(temp + L"\\tavrix-temp_locked.xml")) << "read-only and hidden ones go too";
+        EXPECT_TRUE(Exists(temp + L"\\keep.txt"));
+
+        // Comma String: one word a line, opened maximized with its program.
+        EXPECT_EQ(viewer.ShowText(ConvertViewerText(L"a,b,c", vkCommaString), vkCommaString), 42);
+        EXPECT_EQ(ReadFileBytes(temp + L"\\tavrix-temp.txt"), "a\r\nb\r\nc\r\n");
+        ASSERT_EQ(starts.Calls.size(), 1u);
+        EXPECT_EQ(starts.Calls[0].Operation, L"open");
+        EXPECT_EQ(starts.Calls[0].File, temp + L"\\tavrix-temp.txt");
+        EXPECT_EQ(starts.Calls[0].Parameters, L"");
+        EXPECT_EQ(starts.Calls[0].Show, SW_SHOWMAXIMIZED);
+
+        // Text the ANSI code page holds is written in it; other text as UTF-8.
+        viewer.ShowText(L"caf\u00e9", vkPlainText);
+        EXPECT_EQ(ReadFileBytes(temp + L"\\tavrix-temp.txt"), "caf\xE9\r\n");
+        viewer.TimestampTempFiles = [] { return true; };
+        viewer.ShowText(L"\u03a9 \u4e2d", vkXml);
+        const std::wstring stamped = starts.Calls.back().File;
+        EXPECT_NE(stamped.find(L"tavrix-temp_"), std::wstring::npos);
+        EXPECT_EQ(ReadFileBytes(stamped), "\xEF\xBB\xBF\xCE\xA9 \xE4\xB8\xAD\r\n") << "nothing lost to question marks";
+
+        // Execute: an existing path starts as itself, anything else in the browser.
+        starts.Calls.clear();
+        viewer.ShowText(dir.Path(), vkExecute);
+        viewer.ShowText(dir.Path() + L"\r\n", vkExecute);
+        viewer.ShowText(L"example.com/find?q=1", vkExecute);
+        ASSERT_EQ(starts.Calls.size(), 3u);
+        EXPECT_EQ(starts.Calls[0].File, dir.Path());
+        EXPECT_EQ(starts.Calls[1].File, L"iexplore.exe") << "a path with a line break is no path";
+        EXPECT_EQ(starts.Calls[2].Parameters, L"example.com/find?q=1");
+        EXPECT_EQ(viewer.ShowText(L"", vkPlainText), -1);
+    }
+    EXPECT_FALSE(Exists(temp + L"\\tavrix-temp.txt")) << "removed when the viewer goes";
+    EXPECT_TRUE(Exists(temp + L"\\keep.txt"));
+}
+
+TEST(LogDataViewer, AnUnwritableFolderIsAnErrorNamingTheFile) {
+    TTempDir dir;
+    WriteFileBytes(dir / L"Temp", "a file where the folder should be");
+    TShellExecuteRecorder starts;
+    TLogDataViewer viewer(dir / L"Temp");
+    try {
+        viewer.ShowText(L"text", vkPlainText);
+        ADD_FAILURE() << "no error";
+    } catch (const ui::Exception& e) {
+        EXPECT_NE(e.Message().find(L"Cannot create file \"" + (dir / L"Temp\\tavrix-temp.txt") + L"\""),
+                  std::wstring::npos);
+    }
+    EXPECT_TRUE(starts.Calls.empty());
+}
+
+TEST(LogDataViewer, HugeAndNulHoldingClipboardTexts) {
+    TTempDir dir;
+    TShellExecuteRecorder starts;
+    TLogDataViewer viewer(dir / L"Temp");
+    // Tens of megabytes of commas: linear work, no hang.
+    std::wstring huge(15'000'000, L'x');
+    for (size_t i = 7; i < huge.size(); i += 8) huge[i] = L',';
+    SetClipboard(huge);
+    std::wstring shown;
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(viewer.ViewClipboardAs(vkCommaString, shown), 42);
+    auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_LT(seconds, 20.0);
+    EXPECT_EQ(GetFileSize64(dir / L"Temp\\tavrix-temp.txt"), static_cast<int64_t>(huge.size() + huge.size() / 8))
+        << "every comma a line end; the text ended with one";
+    // The clipboard's text ends at its first NUL.
+    SetClipboard(std::wstring(L"before\0after", 12));
+    EXPECT_EQ(viewer.ViewClipboardAs(vkPlainText, shown), 42);
+    EXPECT_EQ(shown, L"before");
+    // No text at all: -1 and nothing started.
+    starts.Calls.clear();
+    OpenClipboard(nullptr);
+    EmptyClipboard();
+    CloseClipboard();
+    EXPECT_EQ(viewer.ViewClipboardAs(vkExecute, shown), -1);
+    EXPECT_TRUE(starts.Calls.empty());
+}
+
+}  // namespace
