@@ -120,6 +120,7 @@ void TfrmMain::CreateControls() {
     sbtnRefresh->OnClick = [this] { sbtnRefreshClick(); };
     sbtnMinMax->OnClick = [this] { sbtnMinMaxClick(); };
     sbtnSaveAppRect->OnClick = [this] { sbtnSaveAppRectClick(); };
+    sbtnOptions->OnClick = [this] { sbtnOptionsClick(); };
 
     tmrBlockScrSvr = Own<ui::TTimer>();
     tmrBlockScrSvr->Name = L"tmrBlockScrSvr";
@@ -129,6 +130,7 @@ void TfrmMain::CreateControls() {
     tmrDelDir = Own<ui::TTimer>();
     tmrDelDir->Name = L"tmrDelDir";
     tmrDelDir->SetInterval(1000);
+    tmrDelDir->OnTimer = [this] { tmrDelDirTimer(); };
 }
 
 void TfrmMain::CreateTree() {

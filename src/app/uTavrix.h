@@ -130,6 +130,15 @@ public:
     void WMTaskbarCreated();
     void pmnuAboutClick();
 
+    // The options command and the move of the working folder.
+    void sbtnOptionsClick();
+    void CheckWorkingFolderChange();
+    void BeforeFolderMove();
+    void AfterFolderMove();
+    void ScheduleFolderDeletion(UINT delay, const std::wstring& path);
+    void tmrDelDirTimer();
+    std::vector<std::wstring> FMovingEntries;
+
     // The popup menu's clipboard items and the screen saver.
     void ViewSelTextAs(ui::TMenuItem& sender);
     void pmnuScreenSaverClick();

@@ -94,10 +94,24 @@ void TSpeedButton::PaintButton(HDC dc) {
         DrawEdge(target, &r, BDR_SUNKENOUTER, BF_RECT);
     else if (FHot || FDown)
         DrawEdge(target, &r, BDR_RAISEDINNER, BF_RECT);
-    if (FImages) {
-        int offset = FDown && FHot ? 1 : 0;
-        FImages->Draw(target, FImageIndex, (size.cx - FImages->Width()) / 2 + offset,
-                      (size.cy - FImages->Height()) / 2 + offset, IsWindowEnabled(Handle()) != FALSE);
+    const int offset = FDown && FHot ? 1 : 0;
+    const bool enabled = IsWindowEnabled(Handle()) != FALSE;
+    if (Caption.empty()) {
+        if (FImages)
+            FImages->Draw(target, FImageIndex, (size.cx - FImages->Width()) / 2 + offset,
+                          (size.cy - FImages->Height()) / 2 + offset, enabled);
+    } else {
+        // The glyph, then the caption, together in the middle.
+        HGDIOBJ oldFont = SelectObject(target, Font() ? Font() : GetStockObject(DEFAULT_GUI_FONT));
+        SIZE text{};
+        GetTextExtentPoint32W(target, Caption.c_str(), static_cast<int>(Caption.size()), &text);
+        const int glyph = FImages && FImageIndex >= 0 ? FImages->Width() + 4 : 0;
+        int x = (size.cx - glyph - text.cx) / 2 + offset;
+        if (glyph) FImages->Draw(target, FImageIndex, x, (size.cy - FImages->Height()) / 2 + offset, enabled);
+        SetBkMode(target, TRANSPARENT);
+        SetTextColor(target, GetSysColor(enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
+        TextOutW(target, x + glyph, (size.cy - text.cy) / 2 + offset, Caption.c_str(), static_cast<int>(Caption.size()));
+        SelectObject(target, oldFont);
     }
     if (target != dc) BitBlt(dc, 0, 0, size.cx, size.cy, target, 0, 0, SRCCOPY);
 }
@@ -175,7 +189,21 @@ bool TSpeedButton::WndProc(TMessage& msg) {
 // TGroupBox and TRadioButton
 
 TGroupBox::TGroupBox(TWinControl* parent, const std::wstring& caption) : TWinControl(parent) {
+    if (parent) Color = parent->Color;
     CreateHandle({L"BUTTON", WS_CHILD | WS_VISIBLE | BS_GROUPBOX, WS_EX_CONTROLPARENT, nullptr, caption});
+}
+
+bool TGroupBox::WndProc(TMessage& msg) {
+    if (msg.Msg == WM_ERASEBKGND) {
+        // The system's group box leaves its inside unpainted.
+        RECT r{};
+        GetClientRect(Handle(), &r);
+        TBrushOwner brush(CreateSolidBrush(Color));
+        FillRect(reinterpret_cast<HDC>(msg.WParam), &r, brush.Get());
+        msg.Result = 1;
+        return true;
+    }
+    return TWinControl::WndProc(msg);
 }
 
 TRadioButton::TRadioButton(TWinControl* parent, const std::wstring& caption) : TWinControl(parent) {
@@ -187,6 +215,7 @@ bool TRadioButton::Checked() const {
 }
 
 void TRadioButton::SetChecked(bool value) {
+    const bool wasChecked = Checked();
     if (value && Parent()) {
         // One checked button per group: the others of the parent go off.
         for (TControl* c : Parent()->Controls())
@@ -194,6 +223,16 @@ void TRadioButton::SetChecked(bool value) {
                 SendMessageW(other->Handle(), BM_SETCHECK, BST_UNCHECKED, 0);
     }
     SendMessageW(Handle(), BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
+    // Checked from code as a click would check it.
+    if (value && !wasChecked && OnClick) OnClick();
+}
+
+bool TRadioButton::WndProc(TMessage& msg) {
+    if (msg.Msg == CN_COMMAND && HIWORD(msg.WParam) == BN_CLICKED) {
+        if (OnClick) OnClick();
+        return true;
+    }
+    return TWinControl::WndProc(msg);
 }
 
 // ---------------------------------------------------------------------------
@@ -235,5 +274,35 @@ bool TButton::WndProc(TMessage& msg) {
     }
     return TWinControl::WndProc(msg);
 }
+
+// ---------------------------------------------------------------------------
+// TCheckBox, TEdit
+
+TCheckBox::TCheckBox(TWinControl* parent, const std::wstring& caption) : TWinControl(parent) {
+    CreateHandle({L"BUTTON", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 0, nullptr, caption});
+}
+
+bool TCheckBox::Checked() const { return SendMessageW(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+void TCheckBox::SetChecked(bool value) {
+    SendMessageW(Handle(), BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+TEdit::TEdit(TWinControl* parent, bool readOnly) : TWinControl(parent) {
+    CreateHandle({L"EDIT", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL | (readOnly ? ES_READONLY : 0u),
+                  WS_EX_CLIENTEDGE, nullptr, L""});
+}
+
+std::wstring TEdit::Text() const {
+    int n = GetWindowTextLengthW(Handle());
+    std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+    GetWindowTextW(Handle(), text.data(), n + 1);
+    text.resize(static_cast<size_t>(n));
+    return text;
+}
+
+void TEdit::SetText(const std::wstring& text) { SetWindowTextW(Handle(), text.c_str()); }
+
+void TEdit::SelectAll() { SendMessageW(Handle(), EM_SETSEL, 0, -1); }
 
 }  // namespace ui

@@ -36,6 +36,8 @@ public:
     void SetImage(const TImageList* images, int index);
     void SetHint(const std::wstring& hint);
     const std::wstring& Hint() const noexcept { return FHint; }
+    // Drawn beside the image when not empty.
+    std::wstring Caption;
     HWND ToolTipHandle() const noexcept { return FToolTip.Get(); }
 
     // Runs when the left button is released over the button.
@@ -62,6 +64,9 @@ private:
 class TGroupBox : public TWinControl {
 public:
     TGroupBox(TWinControl* parent, const std::wstring& caption);
+
+protected:
+    bool WndProc(TMessage& msg) override;
 };
 
 // A radio button; buttons of one parent form a group.
@@ -70,6 +75,28 @@ public:
     TRadioButton(TWinControl* parent, const std::wstring& caption);
     bool Checked() const;
     void SetChecked(bool value);
+    // A click, or a check from code of a button that was not checked.
+    std::function<void()> OnClick;
+
+protected:
+    bool WndProc(TMessage& msg) override;
+};
+
+// A check box with its caption.
+class TCheckBox : public TWinControl {
+public:
+    TCheckBox(TWinControl* parent, const std::wstring& caption);
+    bool Checked() const;
+    void SetChecked(bool value);
+};
+
+// A one-line edit.
+class TEdit : public TWinControl {
+public:
+    explicit TEdit(TWinControl* parent, bool readOnly = false);
+    std::wstring Text() const;
+    void SetText(const std::wstring& text);
+    void SelectAll();
 };
 
 // A line of text that does not take the focus.

@@ -2,6 +2,8 @@
 
 #include "ui/Application.h"
 
+#include <utility>
+
 namespace ui {
 
 TMessageBoxFunc& MessageBoxFunc() {
@@ -14,6 +16,46 @@ TMessageBoxFunc& MessageBoxFunc() {
 
 int ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags) {
     return MessageBoxFunc()(owner, text, caption, flags);
+}
+
+namespace {
+// Where the next box of this thread goes, while a placed box is shown.
+thread_local POINT PlaceBoxAt{-1, -1};
+thread_local HHOOK PlaceBoxHook = nullptr;
+
+LRESULT CALLBACK PlaceBox(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_ACTIVATE) {
+        HWND box = reinterpret_cast<HWND>(wParam);
+        RECT r{};
+        GetWindowRect(box, &r);
+        int x = PlaceBoxAt.x >= 0 ? PlaceBoxAt.x : r.left;
+        int y = PlaceBoxAt.y >= 0 ? PlaceBoxAt.y : r.top;
+        SetWindowPos(box, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        // Once: the box's own windows are not to move.
+        UnhookWindowsHookEx(PlaceBoxHook);
+        PlaceBoxHook = nullptr;
+        return 0;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+}  // namespace
+
+int ShowMessageBoxAt(HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags, POINT at) {
+    if (at.x < 0 && at.y < 0) {
+        // Neither coordinate applies: in the middle of the screen.
+        return ShowMessageBox(owner, text, caption, flags);
+    }
+    PlaceBoxAt = at;
+    PlaceBoxHook = SetWindowsHookExW(WH_CBT, PlaceBox, nullptr, GetCurrentThreadId());
+    int result = 0;
+    try {
+        result = ShowMessageBox(owner, text, caption, flags);
+    } catch (...) {
+        if (PlaceBoxHook) UnhookWindowsHookEx(std::exchange(PlaceBoxHook, nullptr));
+        throw;
+    }
+    if (PlaceBoxHook) UnhookWindowsHookEx(std::exchange(PlaceBoxHook, nullptr));  // no box came
+    return result;
 }
 
 void ShowMessage(const std::wstring& text) {

@@ -17,6 +17,11 @@ TMessageBoxFunc& MessageBoxFunc();
 
 int ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags);
 
+// A box whose top-left corner goes to a point of the screen; a negative
+// coordinate keeps the system's place on that axis. Through the same
+// replaceable function as every box.
+int ShowMessageBoxAt(HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags, POINT at);
+
 // A plain message captioned with the application title.
 void ShowMessage(const std::wstring& text);
 

@@ -115,6 +115,14 @@ TWinControl::TWinControl(TWinControl* parent) : TControl(parent) {}
 
 TWinControl::~TWinControl() { DestroyHandle(); }
 
+HBRUSH TWinControl::BackgroundBrush() {
+    if (!FBrush || FBrushColor != Color) {
+        FBrush.Reset(CreateSolidBrush(Color));
+        FBrushColor = Color;
+    }
+    return FBrush.Get();
+}
+
 void TWinControl::InsertControl(TControl* control) { FControls.push_back(control); }
 
 void TWinControl::RemoveControl(TControl* control) {
@@ -261,6 +269,12 @@ bool TWinControl::HandleCommonMessage(TMessage& msg) {
         }
         return false;
     }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+        // Labels, check boxes and radio buttons on this control take its colour.
+        SetBkColor(reinterpret_cast<HDC>(msg.WParam), Color);
+        msg.Result = reinterpret_cast<LRESULT>(BackgroundBrush());
+        return true;
     case WM_COMMAND:
         if (TWinControl* child = msg.LParam ? FromHandle(reinterpret_cast<HWND>(msg.LParam)) : nullptr;
             child && child != this) {

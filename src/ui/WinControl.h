@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include "ui/Handles.h"
+
 #include <functional>
 #include <memory>
 #include <string>
@@ -152,6 +154,10 @@ private:
     // live in some implementations.
     WNDPROC FControlProc = nullptr;
     HFONT FFont = nullptr;  // not owned: the form owns its font
+    // The brush system controls on this one paint their background with.
+    HBRUSH BackgroundBrush();
+    TBrushOwner FBrush;
+    COLORREF FBrushColor = 0;
     std::vector<TControl*> FControls;
 };
 

@@ -239,6 +239,7 @@ int Usage() {
                  "       probe lnktarget <file.lnk>\n"
                  "       probe texts <class> <title>  (the window's label texts, joined by |)\n"
                  "       probe setclip <text> | probe setclip --empty  (the clipboard's text)\n"
+                 "       probe where <class> <title> <control text>  (the control's middle on the screen)\n"
                  "       probe idlereset <ms>  (waits for input after now: prints its idle time)\n"
                  "       probe move <from> <to> | probe rmdir <path> | probe delete <file>\n");
     return 2;
@@ -421,6 +422,30 @@ int wmain(int argc, wchar_t** argv) {
     if (cmd == L"droptarget" && a.size() == 4)
         return DropTarget(_wtoi(a[1].c_str()), _wtoi(a[2].c_str()), _wtoi(a[3].c_str()));
     if (cmd == L"lnktarget" && a.size() == 2) return LinkTarget(a[1]);
+    if (cmd == L"where" && a.size() == 4) {
+        // Searches the window's controls, however deep, by their text.
+        HWND w = FindTopLevel(a[1], a[2]);
+        struct Ctx {
+            const std::wstring* Text;
+            HWND Found;
+        } ctx{&a[3], nullptr};
+        if (w)
+            EnumChildWindows(
+                w,
+                [](HWND c, LPARAM p) WINAPI -> BOOL {
+                    auto* x = reinterpret_cast<Ctx*>(p);
+                    if (WindowText(c) == *x->Text) x->Found = c;
+                    return x->Found == nullptr;
+                },
+                reinterpret_cast<LPARAM>(&ctx));
+        RECT r{};
+        if (!ctx.Found || !GetWindowRect(ctx.Found, &r)) {
+            std::printf("none\n");
+            return 1;
+        }
+        std::printf("%ld %ld\n", (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        return 0;
+    }
     if (cmd == L"setclip" && a.size() == 2) {
         if (!OpenClipboard(nullptr)) return 1;
         EmptyClipboard();

@@ -1,0 +1,252 @@
+#include "settings/uOptionsDialog.h"
+
+#include "settings/uOptions.h"
+#include "ui/Application.h"
+#include "ui/Dialogs.h"
+#include "ui/ScreenFit.h"
+#include "util/FolderMove.h"
+
+#include <algorithm>
+
+namespace {
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+constexpr int kClientWidth = 457;
+constexpr int kClientHeight = 249;
+
+// Replaces every occurrence of what, without regard to case.
+std::wstring ReplaceAllNoCase(const std::wstring& text, const std::wstring& what, const std::wstring& with) {
+    if (what.empty()) return text;
+    auto upper = [](std::wstring s) {
+        CharUpperBuffW(s.data(), static_cast<DWORD>(s.size()));
+        return s;
+    };
+    const std::wstring haystack = upper(text), needle = upper(what);
+    std::wstring out;
+    size_t from = 0;
+    for (size_t at = haystack.find(needle); at != std::wstring::npos; at = haystack.find(needle, from)) {
+        out.append(text, from, at - from).append(with);
+        from = at + what.size();
+    }
+    return out.append(text, from, std::wstring::npos);
+}
+}  // namespace
+
+TfrmOptions::TfrmOptions() : ui::TForm(kStyle, kExStyle) {
+    Name = L"frmOptions";
+    SetCaption(L"Options");
+    Color = 14540253;
+    SetFormFont(L"MS Sans Serif", MulDiv(8, 96, 72));
+    RECT r{0, 0, kClientWidth, kClientHeight};
+    AdjustWindowRectEx(&r, kStyle, FALSE, kExStyle);
+    SetWindowPos(Handle(), nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+    GroupBox1 = std::make_unique<ui::TGroupBox>(this, L"General");
+    GroupBox1->SetBounds(8, 8, 201, 201);
+    const wchar_t* captions[] = {L"Show app. window on launch", L"Execute with double click", L"Follow mouse position",
+                                 L"Autohide after execution",   L"Show tray icon",           L"Block screen saver",
+                                 L"Timestamp temp files"};
+    for (int i = 0; i < 7; ++i) {
+        Check(i) = std::make_unique<ui::TCheckBox>(GroupBox1.get(), captions[i]);
+        Check(i)->SetBounds(16, 24 + 24 * i, 169, 17);
+    }
+    chkFollowMousePos->SetChecked(true);
+    chkAutohide->SetChecked(true);
+    chkShowTrayIcon->SetChecked(true);
+
+    gbWorkingFolderOptions = std::make_unique<ui::TGroupBox>(this, L"Working Folder");
+    gbWorkingFolderOptions->SetBounds(216, 8, 233, 201);
+    auto radio = [this](const wchar_t* caption, int tag, int top) {
+        auto rb = std::make_unique<ui::TRadioButton>(gbWorkingFolderOptions.get(), caption);
+        rb->Tag = tag;
+        rb->SetBounds(16, top, 193, 17);
+        rb->OnClick = [this] { rbWorkingFolderOptionClick(); };
+        return rb;
+    };
+    rbFavorites = radio(L"Favorites\\quorb", 0, 24);
+    rbDesktop = radio(L"Desktop\\quorb", 1, 48);
+    rbAppFolderLinks = radio(L"Application folder\\quorb", 2, 72);
+    rbOther = radio(L"Other\\quorb", 3, 96);
+    rbOther->OnMouseUp = [this](ui::TMouseButton, ui::TShiftState, int, int) { rbOtherMouseUp(); };
+    txtOtherFolder = std::make_unique<ui::TEdit>(gbWorkingFolderOptions.get(), true);
+    txtOtherFolder->SetBounds(16, 120, 169, 21);
+    btnSelectFolder = std::make_unique<ui::TSpeedButton>(gbWorkingFolderOptions.get());
+    btnSelectFolder->SetBounds(192, 117, 26, 26);
+    btnSelectFolder->Caption = L"...";
+    btnSelectFolder->SetHint(L"Select Working Folder");
+    btnSelectFolder->OnClick = [this] { btnSelectFolderClick(); };
+    rbAppFolderLinks->SetChecked(true);  // also disables the other folder's controls
+    rbWorkingFolderOptionClick();
+
+    btnOK = std::make_unique<ui::TSpeedButton>(this);
+    btnOK->SetBounds(296, 216, 73, 26);
+    btnOK->Caption = L"OK";
+    btnOK->OnClick = [this] { btnOKClick(); };
+    btnCancel = std::make_unique<ui::TSpeedButton>(this);
+    btnCancel->SetBounds(376, 216, 73, 26);
+    btnCancel->Caption = L"Cancel";
+    btnCancel->OnClick = [this] { btnCancelClick(); };
+
+    KesBrowseForFolder1 = std::make_unique<TKesBrowseForFolder>(this);
+    KesBrowseForFolder1->Title = L"Select Working Folder";
+    KesBrowseForFolder1->SetOptions(BrowseFlag(bfNewDialogStyle));
+    KesBrowseForFolder1->RootedAt = SF_DESKTOP;
+
+    ActiveControl = chkShowAppWndOnLaunch.get();
+    KeyPreview = true;
+    OnShow = [this] { FormShow(); };
+    OnKeyDown = [this](WORD& key, ui::TShiftState shift) { FormKeyDown(key, shift); };
+    OnKeyPress = [this](wchar_t& key) { FormKeyPress(key); };
+    CentreOverMainForm();
+}
+
+TfrmOptions::~TfrmOptions() = default;
+
+std::unique_ptr<ui::TCheckBox>& TfrmOptions::Check(int index) {
+    std::unique_ptr<ui::TCheckBox>* boxes[] = {&chkShowAppWndOnLaunch, &chkExecWithDblClick, &chkFollowMousePos,
+                                               &chkAutohide,           &chkShowTrayIcon,     &chkBlockScrSvr,
+                                               &chkTimestampTempFiles};
+    return *boxes[index];
+}
+
+void TfrmOptions::CentreOverMainForm() {
+    RECT box{}, over{};
+    GetWindowRect(Handle(), &box);
+    ui::TForm* main = ui::Application ? ui::Application->MainForm() : nullptr;
+    if (!main || main == this || !GetWindowRect(main->Handle(), &over)) SystemParametersInfoW(SPI_GETWORKAREA, 0, &over, 0);
+    const int w = box.right - box.left, h = box.bottom - box.top;
+    SetWindowPos(Handle(), nullptr, (over.left + over.right - w) / 2, (over.top + over.bottom - h) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool TfrmOptions::WndProc(ui::TMessage& msg) {
+    if (msg.Msg == WM_ACTIVATE && LOWORD(msg.WParam) != WA_INACTIVE) KeepOnWorkArea();
+    return ui::TForm::WndProc(msg);
+}
+
+void TfrmOptions::FormShow() {
+    const TOptionsRec& s = Options->Settings;
+    const bool values[] = {s.ShowAppWndOnLaunch, s.ExecWithDblClick, s.FollowMousePos, s.Autohide,
+                           s.ShowTrayIcon,       s.BlockScrSvr,      s.TimestampTempFiles};
+    for (int i = 0; i < 7; ++i) Check(i)->SetChecked(values[i]);
+    CheckRadioByTag(*gbWorkingFolderOptions, s.WorkingFolderOption);
+    txtOtherFolder->SetText(s.WorkingFolderPath);
+}
+
+void TfrmOptions::rbWorkingFolderOptionClick() {
+    const BOOL other = rbOther->Checked();
+    EnableWindow(txtOtherFolder->Handle(), other);
+    EnableWindow(btnSelectFolder->Handle(), other);
+    InvalidateRect(btnSelectFolder->Handle(), nullptr, TRUE);
+}
+
+void TfrmOptions::rbOtherMouseUp() {
+    SetFocus(txtOtherFolder->Handle());
+    txtOtherFolder->SelectAll();
+}
+
+void TfrmOptions::btnSelectFolderClick() {
+    const std::wstring current = txtOtherFolder->Text();
+    DWORD attributes = GetFileAttributesW(current.c_str());
+    if (!current.empty() && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        KesBrowseForFolder1->Path = current;
+    else
+        KesBrowseForFolder1->RootedAt = SF_DESKTOP;
+    if (!KesBrowseForFolder1->Execute()) return;
+    txtOtherFolder->SetText(KesBrowseForFolder1->Path);
+    txtOtherFolder->SelectAll();
+}
+
+void TfrmOptions::FormKeyDown(WORD& key, ui::TShiftState) {
+    if (key == VK_RETURN)
+        btnOK->Click();
+    else if (key == VK_ESCAPE)
+        btnCancel->Click();
+}
+
+void TfrmOptions::FormKeyPress(wchar_t& key) {
+    if (key == L'\r' || key == 27) key = 0;  // no control gets them, and nothing beeps
+}
+
+void TfrmOptions::btnOKClick() {
+    auto previous = std::make_unique<TOptions>(Options->IniFileName());
+    TOptionsRec& p = previous->Settings;
+    TOptionsRec& s = Options->Settings;
+    p.ShowAppWndOnLaunch = s.ShowAppWndOnLaunch;
+    p.ExecWithDblClick = s.ExecWithDblClick;
+    p.FollowMousePos = s.FollowMousePos;
+    p.Autohide = s.Autohide;
+    p.ShowTrayIcon = s.ShowTrayIcon;
+    p.BlockScrSvr = s.BlockScrSvr;
+    p.TimestampTempFiles = s.TimestampTempFiles;
+    p.WorkingFolderOption = s.WorkingFolderOption;
+    p.WorkingFolderPath = s.WorkingFolderPath;
+    delete PreviousOptions;
+    PreviousOptions = previous.release();
+
+    bool* values[] = {&s.ShowAppWndOnLaunch, &s.ExecWithDblClick, &s.FollowMousePos, &s.Autohide,
+                      &s.ShowTrayIcon,       &s.BlockScrSvr,      &s.TimestampTempFiles};
+    for (int i = 0; i < 7; ++i) *values[i] = Check(i)->Checked();
+    s.WorkingFolderOption = static_cast<uint8_t>(GetCheckedRadioTag(*gbWorkingFolderOptions));
+    s.WorkingFolderPath = txtOtherFolder->Text();
+
+    if (ConfirmWorkingFolderChange()) {
+        Options->SaveWindowState();
+        Options->SaveGeneralOptions();
+        ModalResult = ui::mrOk;
+        return;
+    }
+    s.WorkingFolderOption = p.WorkingFolderOption;
+    s.WorkingFolderPath = p.WorkingFolderPath;
+    ResolveWorkingFolder(*Options);
+    CheckRadioByTag(*gbWorkingFolderOptions, s.WorkingFolderOption);
+    txtOtherFolder->SetText(s.WorkingFolderPath);
+    delete PreviousOptions;  // writes the snapshot's window state
+    PreviousOptions = nullptr;
+}
+
+void TfrmOptions::btnCancelClick() { ModalResult = ui::mrCancel; }
+
+void TfrmOptions::KeepOnWorkArea() {
+    RECT r{};
+    GetWindowRect(Handle(), &r);
+    MONITORINFO mi{};
+    mi.cbSize = sizeof(mi);
+    if (!GetMonitorInfoW(MonitorFromPoint(POINT{r.left, r.top}, MONITOR_DEFAULTTONEAREST), &mi)) return;
+    TFitPoint at = ::KeepOnWorkArea({r.left, r.top, r.right, r.bottom},
+                                    {mi.rcWork.left, mi.rcWork.top, mi.rcWork.right, mi.rcWork.bottom});
+    SetWindowPos(Handle(), nullptr, at.X, at.Y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool TfrmOptions::ConfirmWorkingFolderChange() {
+    ResolveWorkingFolder(*PreviousOptions);
+    ResolveWorkingFolder(*Options);
+    const std::wstring from = PreviousOptions->Settings.WorkingFolder;
+    const std::wstring to = Options->Settings.WorkingFolder;
+    if (from == to) return true;
+    const std::wstring text = L"Application working folder has been changed.\r\nWould you like to move the contents?\r\n\r\nFrom: " +
+                              from + L"\r\nTo: " + to;
+    RECT r{};
+    GetWindowRect(Handle(), &r);
+    const POINT at{r.left + (r.right - r.left) / 2 - 58, r.top + (r.bottom - r.top) / 2 - 65};
+    switch (ui::ShowMessageBoxAt(Handle(), text, L"Information", MB_YESNOCANCEL | MB_ICONINFORMATION, at)) {
+    case IDYES: {
+        if (OnBeforeFolderMove) OnBeforeFolderMove();
+        try {
+            MoveWorkingFolder(from, to);
+        } catch (...) {
+            if (OnAfterFolderMove) OnAfterFolderMove();
+            throw;
+        }
+        if (OnAfterFolderMove) OnAfterFolderMove();
+        Options->Settings.Expanded = ReplaceAllNoCase(Options->Settings.Expanded, from, to);
+        return true;
+    }
+    case IDNO:
+        Options->Settings.Expanded.clear();
+        Options->Settings.SelectedNode = 0;
+        return true;
+    default:
+        return false;
+    }
+}

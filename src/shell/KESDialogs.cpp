@@ -1,0 +1,103 @@
+#include "shell/KESDialogs.h"
+
+#include <shlobj.h>
+
+#include "ui/ScopeExit.h"
+#include "ui/ScreenFit.h"
+
+TKesBrowseForFolder::TKesBrowseForFolder(ui::TWinControl* owner) : FOwner(owner) {}
+
+void TKesBrowseForFolder::SetOptions(TKesBrowseFlags value) {
+    if (value & BrowseFlag(bfNewDialogStyle)) value &= static_cast<TKesBrowseFlags>(~BrowseFlag(bfFileSystemOnly));
+    if (value & BrowseFlag(bfFileSystemOnly)) value &= static_cast<TKesBrowseFlags>(~BrowseFlag(bfNewDialogStyle));
+    FOptions = value;
+}
+
+UINT TKesBrowseForFolder::SystemFlags() const noexcept {
+    UINT flags = 0;
+    if (FOptions & BrowseFlag(bfNewDialogStyle)) flags |= BIF_NEWDIALOGSTYLE;
+    if (FOptions & BrowseFlag(bfFileSystemOnly)) flags |= BIF_RETURNONLYFSDIRS;
+    if (FOptions & BrowseFlag(bfBrowseIncludeFiles)) flags |= BIF_BROWSEINCLUDEFILES;
+    if (FOptions & BrowseFlag(bfEditBox)) flags |= BIF_EDITBOX;
+    return flags;
+}
+
+void TKesBrowseForFolder::SetRootedAtFileSystemFolder(const std::wstring& path) {
+    FRootedAtFileSystemFolder = path;
+    RootedAt = SF_FILESYSTEMFOLDER;
+}
+
+int TKesBrowseForFolder::DialogLeft() const {
+    RECT r{};
+    return FDialog && GetWindowRect(FDialog, &r) ? r.left : FDialogLeft;
+}
+
+int TKesBrowseForFolder::DialogTop() const {
+    RECT r{};
+    return FDialog && GetWindowRect(FDialog, &r) ? r.top : FDialogTop;
+}
+
+void TKesBrowseForFolder::SetDialogLeft(int value) {
+    FDialogLeft = value;
+    Place();
+}
+
+void TKesBrowseForFolder::SetDialogTop(int value) {
+    FDialogTop = value;
+    Place();
+}
+
+void TKesBrowseForFolder::Place() {
+    RECT r{};
+    if (!FDialog || !GetWindowRect(FDialog, &r)) return;
+    TFitPoint at = DialogPlacement(FDialogLeft, FDialogTop, r.right - r.left, r.bottom - r.top,
+                                   GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    SetWindowPos(FDialog, nullptr, at.X, at.Y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+HWND TKesBrowseForFolder::OwnerWindow() const {
+    if (FOwner && FOwner->HandleAllocated()) return GetAncestor(FOwner->Handle(), GA_ROOT);
+    return GetApplicationWindow();
+}
+
+int CALLBACK TKesBrowseForFolder::Callback(HWND dialog, UINT message, LPARAM, LPARAM data) {
+    if (message != BFFM_INITIALIZED) return 0;
+    auto* self = reinterpret_cast<TKesBrowseForFolder*>(data);
+    self->FDialog = dialog;
+    self->Place();
+    // Selected by its list: the path form fails for some folders.
+    TIDList selection = PathToIDList(nullptr, self->Path);
+    if (selection) SendMessageW(dialog, BFFM_SETSELECTIONW, FALSE, reinterpret_cast<LPARAM>(selection.Get()));
+    return 0;
+}
+
+bool TKesBrowseForFolder::Execute() {
+    DWORD attributes = GetFileAttributesW(FRootedAtFileSystemFolder.c_str());
+    TIDList root = !FRootedAtFileSystemFolder.empty() && attributes != INVALID_FILE_ATTRIBUTES &&
+                           (attributes & FILE_ATTRIBUTE_DIRECTORY)
+                       ? PathToIDList(nullptr, FRootedAtFileSystemFolder)
+                       : SpecialFolderIDList(RootedAt);
+    wchar_t displayName[MAX_PATH + 1]{};
+    BROWSEINFOW info{};
+    info.hwndOwner = OwnerWindow();
+    info.pidlRoot = reinterpret_cast<PCIDLIST_ABSOLUTE>(root.Get());
+    info.pszDisplayName = displayName;
+    info.lpszTitle = Title.c_str();
+    info.ulFlags = SystemFlags();
+    info.lpfn = &TKesBrowseForFolder::Callback;
+    info.lParam = reinterpret_cast<LPARAM>(this);
+    ui::TScopeExit closed([this] {
+        FDialog = nullptr;
+        if (OnClose) OnClose();
+    });
+    if (OnShow) OnShow();
+    TIDList chosen(reinterpret_cast<LPITEMIDLIST>(SHBrowseForFolderW(&info)));
+    if (!chosen) {
+        Path.clear();
+        return false;
+    }
+    Path = IDListToPath(chosen.Get());
+    // An item without a path (My Computer, a server): its name as shown.
+    if (Path.empty()) Path = displayName;
+    return true;
+}
