@@ -111,6 +111,7 @@ void TKesShellTree::RefreshAfterPaste() {
     if ((node->Text().empty() || !(ItemOf(node) && ItemOf(node)->ItemIsFolder)) && node->Parent())
         node = node->Parent();
     RefreshNode(node, true);
+    if (FCheckBoxes && FShellLink) UpdateStatesUp(node);
     // Folders that entries were cut from may have lost them to the paste.
     for (ui::TTreeNode* n = Items.GetFirstNode(); n;) {
         if (n->Cut() && n->Parent() && !n->Parent()->Cut()) {
@@ -158,7 +159,10 @@ void TKesShellTree::KeyDown(WORD& key, ui::TShiftState shift) {
             if (!ReadOnly) DoShellVerb(L"delete");
             break;
         case 'A':
-            if (ctrl) key = 0;  // the selection of linked controls: none yet
+            if (ctrl) {
+                if (FShellLink) FShellLink->BroadcastSelectionChanged(this);
+                key = 0;
+            }
             break;
         case 'C':
             if (ctrl) {
@@ -188,6 +192,7 @@ void TKesShellTree::KeyDown(WORD& key, ui::TShiftState shift) {
             break;
         case VK_F5:
             RefreshTree();
+            if (FShellLink) FShellLink->BroadcastRefreshAll(this);
             break;
         case VK_F10:
             if ((shift & ui::ssShift) && ShellContextMenu && Selected()) {
@@ -247,6 +252,7 @@ void TKesShellTree::RenameNode(ui::TTreeNode* node) {
         node->Expand(false);
     else if (node->Expanded())
         node->Collapse(false);
+    if (FShellLink && item->AbsoluteIDList) FShellLink->BroadcastSelect(this, item->AbsoluteIDList.Get());
 }
 
 void TKesShellTree::DblClick() {

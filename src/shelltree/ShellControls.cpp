@@ -54,6 +54,7 @@ TKesSystemImageList& TKesShellTree::SystemImages() {
 }
 
 TKesShellTree::~TKesShellTree() {
+    if (FShellLink) FShellLink->UnregisterControl(this);
     // Nodes go first: their records hold the navigator's folders.
     if (HandleAllocated()) Items.Clear();
     DestroyHandle();
@@ -213,6 +214,7 @@ void TKesShellTree::UpdateNodeAttributes(ui::TTreeNode* node) {
             item->Encrypted = (Navigator->GetAttributes(SFGAO_ENCRYPTED) & SFGAO_ENCRYPTED) != 0;
         }
     }
+    UpdateState(node);
     if (OnUpdatedFolder) OnUpdatedFolder(node);
 }
 
@@ -470,4 +472,3 @@ void TKesShellTree::Loaded() {
     }
 }
 
-void TKesShellTree::NotifyLinkSelection(ui::TTreeNode*) {}

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "shell/ShellBrowser.h"
+#include "shell/ShellLink.h"
 #include "shelltree/KESControls.h"
 #include "ui/Handles.h"
 #include "ui/TreeView.h"
@@ -51,7 +52,15 @@ struct TKesShellTreeItem {
     ULONGLONG ClosedWriteTime = 0;
 };
 
-class TKesShellTree : public ui::TCustomTreeView {
+// The five check-box pictures, one per selection state, so that a node's
+// state index is its state: themed where visual styles draw, classic
+// otherwise.
+class TKesSelectionStateImageList : public ui::TImageList {
+public:
+    TKesSelectionStateImageList();
+};
+
+class TKesShellTree : public ui::TCustomTreeView, public IKesShellControl {
 public:
     explicit TKesShellTree(ui::TWinControl* parent);
     ~TKesShellTree() override;
@@ -78,7 +87,25 @@ public:
     bool OleDragDrop() const noexcept { return FOleDragDrop; }
     void SetOleDragDrop(bool value);
     bool ShellContextMenu = true;
-    bool CheckBoxes = false;
+    // Check boxes whose states come from the link's selection list.
+    bool CheckBoxes() const noexcept { return FCheckBoxes; }
+    void SetCheckBoxes(bool value);
+    std::function<void(TKesShellTree& sender, int absoluteIndex, const std::wstring& path, TKesSelectionState state)>
+        OnCheckStateChanged;
+    // The hub this tree keeps in step with (ShellCheckBoxes.cpp).
+    TKesShellLink* ShellLink() const noexcept { return FShellLink; }
+    void SetShellLink(TKesShellLink* link) override;
+    TKesShellLink* GetShellLink() const override { return FShellLink; }
+    void SelectIDList(LPCITEMIDLIST list) override;
+    void SelectFileIDList(LPCITEMIDLIST folder, LPCITEMIDLIST file) override;
+    void SelectionChanged() override {}
+    void RefreshAll() override { RefreshTree(); }
+    void RefreshSelected() override { RefreshAfterPaste(); }
+    bool GoUp() override { return SelectParentNode(); }
+    // Re-read check states: the node and its ancestors below the root, or
+    // the node and its open descendants.
+    void UpdateStatesUp(ui::TTreeNode* node);
+    void UpdateStatesDown(ui::TTreeNode* node);
     bool CreateLinkOnDrop = false;
 
     // Raised for every node added below a folder; CanAdd false removes it again.
@@ -233,8 +260,15 @@ private:
     // Drops a collapsed folder's children; they are read again on expanding.
     void Unfill(ui::TTreeNode* node);
     void SortNode(ui::TTreeNode* node, IShellFolder* folder);
-    // A step of a feature still to come: the link to other shell controls.
+    // Tells the hub about the selected node.
     void NotifyLinkSelection(ui::TTreeNode* node);
+    bool Linked() const noexcept { return FShellLink != nullptr; }
+    void UpdateState(ui::TTreeNode* node);
+    // A click on a node's check box; true when it was one.
+    bool CheckBoxClick(int x, int y);
+    TKesShellLink* FShellLink = nullptr;
+    bool FCheckBoxes = false;
+    std::unique_ptr<TKesSelectionStateImageList> FStateImages;
 
     // Whether an absolute list of n items lies below a root of k items.
     bool StartsWithRoot(LPCITEMIDLIST list, const TKesShellTreeItem& root, UINT k, UINT n) const;

@@ -302,6 +302,10 @@ bool TKesShellTree::WndProc(ui::TMessage& msg) {
         return true;
     }
     if (msg.Msg == WM_PAINT) SystemImages();
+    if (msg.Msg == WM_LBUTTONDOWN &&
+        CheckBoxClick(static_cast<short>(LOWORD(msg.LParam)), static_cast<short>(HIWORD(msg.LParam))))
+        return true;  // the control neither selects the node nor starts a drag
+    if (msg.Msg == WM_DESTROY && FShellLink) FShellLink->UnregisterControl(this);
     if (msg.Msg == WM_DESTROY && FDropTargetRegistered) {
         RevokeDragDrop(Handle());  // OLE lets go of the tree before its window goes
         FDropTargetRegistered = false;

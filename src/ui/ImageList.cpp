@@ -45,6 +45,11 @@ int TImageList::AddIcon(HICON icon) {
     return ImageList_AddIcon(FHandle, icon);
 }
 
+int TImageList::AddBitmap(HBITMAP image) {
+    if (!FHandle || !image) return -1;
+    return ImageList_Add(FHandle, image, nullptr);
+}
+
 TIconOwner TImageList::GetIcon(int index) const {
     if (!FHandle || index < 0 || index >= Count()) return TIconOwner();
     return TIconOwner(ImageList_GetIcon(FHandle, index, ILD_TRANSPARENT));

@@ -22,6 +22,8 @@ public:
     // Adds an icon from the program's resources; returns its index or -1.
     int AddResourceIcon(int resourceId);
     int AddIcon(HICON icon);
+    // Adds a picture of the list's size; the bitmap stays the caller's.
+    int AddBitmap(HBITMAP image);
     // Adds every image of a 32-bit strip bitmap (with alpha) from the
     // program's resources; returns how many were added.
     int AddResourceStrip(int resourceId);

@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "shell/KesSelectionList.h"
+#include "testutil/TestFiles.h"
+#include "ui/Application.h"
+
+using namespace testutil;
+
+namespace {
+
+// R: A (a1, a2, S (s1)), B (b1), f
+class SelectionList : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const wchar_t* d : {L"A", L"A\\S", L"B"}) CreateDirectoryW((Dir / d).c_str(), nullptr);
+        WriteFileBytes(Dir / L"A\\a1", "12");
+        WriteFileBytes(Dir / L"A\\a2", "345");
+        WriteFileBytes(Dir / L"A\\S\\s1", "6789");
+        WriteFileBytes(Dir / L"B\\b1", std::string(1000, 'b'));
+        WriteFileBytes(Dir / L"f", std::string(20, 'f'));
+    }
+    std::vector<std::wstring> Stored() {
+        std::vector<std::wstring> paths = List.Paths();
+        for (auto& p : paths) p = p.substr(Dir.Path().size() + 1);
+        std::sort(paths.begin(), paths.end());
+        return paths;
+    }
+    std::wstring States() {
+        // One letter per item: C checked, G grayed, U unchecked, N none.
+        std::wstring out;
+        for (const wchar_t* item : {L"", L"A", L"A\\a1", L"A\\a2", L"A\\S", L"A\\S\\s1", L"B", L"f"}) {
+            TKesSelectionState s = List.State(*item ? Dir / item : Dir.Path());
+            out += s == ssChecked ? L'C' : s == ssGrayed ? L'G' : s == ssUnChecked ? L'U' : L'N';
+        }
+        return out;
+    }
+    TTempDir Dir;
+    TKesSelectionList List;
+};
+
+TEST_F(SelectionList, ChecksFoldAndUnfoldAndStatesFollow) {
+    struct {
+        bool Check;
+        const wchar_t* Path;
+        std::vector<std::wstring> Stored;
+        const wchar_t* States;  // R A a1 a2 S s1 B f
+    } steps[] = {
+        {true, L"A\\a1", {L"A\\a1"}, L"GGCUUUUU"},
+        {true, L"A\\a2", {L"A\\a1", L"A\\a2"}, L"GGCCUUUU"},
+        // The last child of A: S folds into "S\*", then A's children into "A\*".
+        {true, L"A\\S", {L"A\\*"}, L"GCCCCCUU"},
+        // One item of a checked folder: unfolded level by level.
+        {false, L"A\\S\\s1", {L"A\\a1", L"A\\a2"}, L"GGCCUUUU"},
+        // The same item by another spelling: one entry, and it folds again.
+        {true, L"A\\.\\S\\..\\S\\s1\\", {L"A\\*"}, L"GCCCCCUU"},
+        {true, L"f", {L"A\\*", L"f"}, L"GCCCCCUC"},
+        {false, L"A", {L"f"}, L"GUUUUUUC"},
+        // Unchecking a grayed folder clears everything below it.
+        {true, L"A\\S\\s1", {L"A\\S\\*", L"f"}, L"GGUUCCUC"},
+        {false, L"A", {L"f"}, L"GUUUUUUC"},
+    };
+    for (const auto& step : steps) {
+        if (step.Check)
+            List.Check(Dir / step.Path);
+        else
+            List.Uncheck(Dir / step.Path);
+        EXPECT_EQ(Stored(), step.Stored) << (step.Check ? "check " : "uncheck ") << std::string(step.Path, step.Path + wcslen(step.Path));
+        EXPECT_EQ(States(), step.States) << std::string(step.Path, step.Path + wcslen(step.Path));
+    }
+    EXPECT_EQ(List.State(Dir / L"missing"), ssNone) << "nothing to check";
+    EXPECT_EQ(List.State(L""), ssNone);
+    EXPECT_EQ(TKesSelectionList::Normalize(Dir / L"A\\..\\B\\"), Dir / L"B");
+}
+
+TEST_F(SelectionList, TotalsInTheBackgroundEqualADirectCount) {
+    int changes = 0;
+    List.OnChange = [&] { ++changes; };
+    List.Check(Dir / L"A");
+    List.Check(Dir / L"f");
+    EXPECT_EQ(changes, 2);
+    List.Suspended = true;
+    List.Check(Dir / L"B\\b1");  // folds B
+    List.Suspended = false;
+    EXPECT_EQ(changes, 2) << "no change handling while suspended";
+    bool done = false;
+    List.OnTotals = [&] { done = true; };
+    List.StartTotals();
+    for (int i = 0; i < 200 && !done; ++i) {
+        ui::Application->ProcessMessages();
+        Sleep(10);
+    }
+    ASSERT_TRUE(List.TotalsExact());
+    EXPECT_EQ(List.TotalBytes(), 2 + 3 + 4 + 1000 + 20);
+    EXPECT_EQ(List.TotalFiles(), 5);
+    // A change makes them stale and cancels a count on its way.
+    List.StartTotals();
+    List.Uncheck(Dir / L"f");
+    EXPECT_FALSE(List.TotalsExact());
+}
+
+}  // namespace
