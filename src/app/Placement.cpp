@@ -51,3 +51,15 @@ int TrayMenuCoordinate(int coordinate) {
     const int r = coordinate - 18 * q;
     return r > 10 ? 18 * (q + 1) : 18 * q;
 }
+
+bool UsableWindowRect(const TPlaceRect& w, const TPlaceRect& screen, const std::vector<TPlaceRect>& monitors) {
+    const long long width = static_cast<long long>(w.Right) - w.Left;
+    const long long height = static_cast<long long>(w.Bottom) - w.Top;
+    if (width < 100 || height < 120) return false;
+    if (width > static_cast<long long>(screen.Right) - screen.Left ||
+        height > static_cast<long long>(screen.Bottom) - screen.Top)
+        return false;
+    for (const TPlaceRect& m : monitors)
+        if (w.Left < m.Right && m.Left < w.Right && w.Top < m.Bottom && m.Top < w.Bottom) return true;
+    return false;
+}

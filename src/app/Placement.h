@@ -37,3 +37,9 @@ enum TFrameHit {
 // the 18-pixel grid, to the next line when more than 10 pixels past one
 // (truncating toward zero, so a negative coordinate never moves up a line).
 int TrayMenuCoordinate(int coordinate);
+
+// Whether a stored window rectangle gives a window a user can use: at
+// least 100 by 120, no larger than the virtual screen, and overlapping a
+// monitor.
+bool UsableWindowRect(const TPlaceRect& window, const TPlaceRect& virtualScreen,
+                      const std::vector<TPlaceRect>& monitors);

@@ -1,8 +1,11 @@
 #include "app/uTavrix.h"
+#include "app/Placement.h"
 
 #include "app/res/resource.h"
 #include "ui/Application.h"
+#include "ui/Dialogs.h"
 #include "ui/Exceptions.h"
+#include "ui/Monitors.h"
 #include "ui/Profile.h"
 #include "ui/ScopeExit.h"
 #include "util/uAbout.h"
@@ -327,11 +330,29 @@ void ForceDirectories(const std::wstring& path) {
 
 void TfrmMain::RestoreView() {
     TOptionsRec& s = Options->Settings;
+    // A stored rectangle that gives no usable window (no size, larger than
+    // the screens, on no monitor) gives way to the designed one.
+    std::vector<TPlaceRect> monitors;
+    for (const auto& m : ui::Screen().Monitors())
+        monitors.push_back({m.Bounds.left, m.Bounds.top, m.Bounds.right, m.Bounds.bottom});
+    const TPlaceRect screen{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                            GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                            GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    if (!UsableWindowRect({s.Left, s.Top, s.Right, s.Bottom}, screen, monitors)) {
+        WriteLog(L"TfrmMain", L"RestoreView", L"Warning",
+                 L"Unusable window rectangle " + std::to_wstring(s.Left) + L"," + std::to_wstring(s.Top) + L"," +
+                     std::to_wstring(s.Right) + L"," + std::to_wstring(s.Bottom) + L"; the designed one is used");
+        const TOptionsRec designed{};
+        s.Left = designed.Left;
+        s.Top = designed.Top;
+        s.Right = designed.Right;
+        s.Bottom = designed.Bottom;
+    }
     SetBounds(s.Left, s.Top, s.Right - s.Left, s.Bottom - s.Top);
     TKesShellTree* tree = ShellTreeView1;
-    if (!tree->Items.GetFirstNode()) return;
     FExpandGateArmed = false;
-    tree->RefreshNode(tree->Items.GetFirstNode(), true);
+    // An empty tree (the folder could not be shown before) is rooted anew.
+    if (ui::TTreeNode* root = tree->Items.GetFirstNode()) tree->RefreshNode(root, true);
     {
         // The gate is armed again however these steps end.
         ui::TScopeExit rearm([this] { FExpandGateArmed = true; });
@@ -339,9 +360,24 @@ void TfrmMain::RestoreView() {
         if (!FFirstShowPending) {
             if (ui::TTreeNode* selected = tree->Selected()) s.SelectedNode = selected->AbsoluteIndex();
         }
-        if (s.WorkingFolder.empty()) throw ui::Exception(L"Unable to create directory");
-        ForceDirectories(s.WorkingFolder);
-        tree->SetRootedAtFileSystemFolder(s.WorkingFolder);
+        try {
+            if (s.WorkingFolder.empty()) throw ui::Exception(L"Unable to create directory");
+            ForceDirectories(s.WorkingFolder);
+            const DWORD attributes = GetFileAttributesW(s.WorkingFolder.c_str());
+            if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+                throw ui::Exception(L"Cannot Find Folder: " + s.WorkingFolder);
+            tree->SetRootedAtFileSystemFolder(s.WorkingFolder);
+        } catch (const ui::Exception& e) {
+            // The window still comes up, empty, so that the menu and the
+            // options can mend the setting; the user hears each cause once.
+            tree->Items.Clear();
+            if (e.Message() != FRootProblem) {
+                FRootProblem = e.Message();
+                ui::ShowMessageBox(nullptr, e.Message(), ui::Application->Title(), MB_OK | MB_ICONWARNING | MB_TASKMODAL);
+            }
+            return;
+        }
+        FRootProblem.clear();
         if (!s.Expanded.empty() && Upper(s.Expanded).find(Upper(s.WorkingFolder) + L"*") != std::wstring::npos) {
             // Each recorded path expands the first entry that has it; a folder
             // comes before its sub-folders, so they exist when they are sought.
@@ -382,6 +418,7 @@ void TfrmMain::sbtnRefreshClick() {
     if (!FFirstShowPending) {
         StoreAppRect();
         StoreTreeState();
+        FRootProblem.clear();  // a refresh the user asked for says again what is wrong
     }
     RestoreView();
 }

@@ -74,6 +74,8 @@ public:
     bool FNodeExpanded = false;
     // Set while a hot key calls the window up (see GetMousePoint).
     bool FHandlingHotKey = false;
+    // Why the working folder could not be shown, as last told to the user.
+    std::wstring FRootProblem;
     // The hot keys another program holds, as a user names them.
     std::vector<std::wstring> FHotKeysTaken;
 

@@ -61,6 +61,7 @@ void TfrmMain::FormKeyDown(WORD& key, ui::TShiftState) {
         break;
     case VK_F5:
         sbtnRefresh->Click();
+        key = 0;  // the refresh re-read the whole tree; the tree's own would only repeat it
         break;
     default:
         break;

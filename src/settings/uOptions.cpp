@@ -66,9 +66,16 @@ void TOptions::LoadGeneralOptions() {
     s.ShowTrayIcon = FIniFile->ReadBool(kSection, L"ShowTrayIcon", kDefaults.ShowTrayIcon);
     s.BlockScrSvr = FIniFile->ReadBool(kSection, L"BlockScrSvr", kDefaults.BlockScrSvr);
     s.TimestampTempFiles = FIniFile->ReadBool(kSection, L"TimestampTempFiles", kDefaults.TimestampTempFiles);
-    // Only the low 8 bits are kept: 256 reads as 0.
+    // Only the low 8 bits are kept: 256 reads as 0. A choice that names no
+    // folder would make every start fail: the default instead, and a note.
     s.WorkingFolderOption = static_cast<uint8_t>(
         FIniFile->ReadInteger(kSection, L"WorkingFolderOption", kDefaults.WorkingFolderOption) & 0xFF);
+    if (s.WorkingFolderOption > 3) {
+        WriteLog(L"TOptions", L"LoadGeneralOptions", L"Warning",
+                 L"WorkingFolderOption=" + FIniFile->ReadString(kSection, L"WorkingFolderOption", L"") +
+                     L" names no working folder; the default is used");
+        s.WorkingFolderOption = kDefaults.WorkingFolderOption;
+    }
     s.WorkingFolderPath = FIniFile->ReadString(kSection, L"WorkingFolderPath", kDefaults.WorkingFolderPath);
     ResolveWorkingFolder(*this);
 }

@@ -3,10 +3,13 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "ui/Application.h"
+#include "ui/Dialogs.h"
 #include "ui/Exceptions.h"
 #include "ui/Handles.h"
 
 int64_t LastLogCleanup = 0;
+bool LoggingOff = false;
 
 namespace {
 
@@ -134,7 +137,19 @@ void WriteLogLine(const std::wstring& prefix, const std::wstring& source, const 
 
 void WriteLog(const std::wstring& source, const std::wstring& method, const std::wstring& level,
               const std::wstring& message) {
-    WriteLogLine(kLogPrefix, source, method, ParseLogLevel(level), message);
+    // A log that cannot be written never stops the program, or its closing:
+    // the user hears once why logging is off, and everything goes on.
+    if (LoggingOff) return;
+    try {
+        WriteLogLine(kLogPrefix, source, method, ParseLogLevel(level), message);
+    } catch (const std::exception& e) {
+        LoggingOff = true;
+        ui::ShowMessageBox(nullptr,
+                           L"Logging is off for this run: the log cannot be written in \"" + GetLogFolder(false) +
+                               L"\" (" + ui::ExceptionMessage(e) + L").",
+                           ui::Application ? ui::Application->Title() : std::wstring(L"tavrix"),
+                           MB_OK | MB_ICONWARNING | MB_TASKMODAL);
+    }
 }
 
 bool MoveFolder(const std::wstring& source, const std::wstring& target) {

@@ -32,6 +32,8 @@ void CleanupOldLogs();
 
 // When the last clean-up ran, in local 100 ns ticks; 0 before the first.
 extern int64_t LastLogCleanup;
+// Set once a log line could not be written: logging is off for the run.
+extern bool LoggingOff;
 
 // Local time now, in 100 ns ticks since 1601.
 int64_t LocalNowTicks();

@@ -285,22 +285,27 @@ TEST_F(TreeState, SaveViewWritesTheRectangleAtOnce) {
     EXPECT_EQ(Key(L"Expanded"), Work + L"*");
 }
 
-TEST_F(TreeState, AWorkingFolderThatCannotBeMadeLeavesTheFavoritesRoot) {
+TEST_F(TreeState, AWorkingFolderThatCannotBeMadeIsReportedAndLeavesTheTreeEmpty) {
     // A file where a parent folder would have to be.
     WriteFileBytes(Base.Path() + L"\\blocker", "x");
+    TMessageBoxRecorder boxes;
     Create("WorkingFolderOption=3\r\nWorkingFolderPath=" + ui::WideToUtf8(Base.Path() + L"\\blocker") + "\r\n");
-    wchar_t favorites[MAX_PATH] = {};
-    SHGetSpecialFolderPathW(nullptr, favorites, CSIDL_FAVORITES, FALSE);
-    ASSERT_NE(Tree()->Items.GetFirstNode(), nullptr);
-    EXPECT_EQ(Tree()->GetNodePath(Tree()->Items.GetFirstNode()), favorites);
+    ASSERT_EQ(boxes.Boxes.size(), 1u);
+    EXPECT_EQ(boxes.Boxes[0].Text, L"Cannot Find Folder: " + Base.Path() + L"\\blocker\\quorb");
+    EXPECT_EQ(Tree()->Items.GetFirstNode(), nullptr) << "no other folder stands in for it";
     EXPECT_TRUE(Form->FExpandGateArmed);
+    // The first call-up tries again without telling it twice.
+    Form->sbtnRefreshClick();
+    EXPECT_EQ(boxes.Boxes.size(), 1u);
 }
 
-TEST_F(TreeState, AnEmptyWorkingFolderIsReported) {
+TEST_F(TreeState, AChoiceThatNamesNoFolderStartsInTheDefaultOne) {
     TMessageBoxRecorder boxes;
     Create("WorkingFolderOption=7\r\n");
-    ASSERT_EQ(boxes.Boxes.size(), 1u);
-    EXPECT_EQ(boxes.Boxes[0].Text, L"Unable to create directory");
+    EXPECT_TRUE(boxes.Boxes.empty());
+    wchar_t favorites[MAX_PATH] = {};
+    SHGetSpecialFolderPathW(nullptr, favorites, CSIDL_FAVORITES, FALSE);
+    EXPECT_EQ(Tree()->GetNodePath(Tree()->Items.GetFirstNode()), std::wstring(favorites) + L"\\quorb");
     EXPECT_TRUE(Form->FExpandGateArmed);
 }
 

@@ -70,7 +70,10 @@ TEST_F(OptionsStore, WorkingFolderChoices) {
         {"WorkingFolderOption=3\r\nWorkingFolderPath=D:\\Base\\\r\n", L"D:\\Base\\quorb"},
         {"WorkingFolderOption=3\r\n", L"\\quorb"},
         {"WorkingFolderOption=256\r\n", FavoritesPath() + L"\\quorb"},
-        {"WorkingFolderOption=7\r\nWorkingFolderPath=D:\\Base\r\n", L""},
+        // A choice that names no folder reads as the default.
+        {"WorkingFolderOption=7\r\nWorkingFolderPath=D:\\Base\r\n", FavoritesPath() + L"\\quorb"},
+        {"WorkingFolderOption=-1\r\n", FavoritesPath() + L"\\quorb"},
+        {"WorkingFolderOption=0x10\r\n", FavoritesPath() + L"\\quorb"},
         {"WorkingFolderOption=x\r\n", FavoritesPath() + L"\\quorb"},
     };
     for (const auto& c : cases) {

@@ -90,17 +90,17 @@ TEST_F(LogWriter, CleanupDeletesFilesFourteenDaysOldAtMostOnceAnHour) {
     EXPECT_TRUE(Exists(TodaysLogFile()));
 }
 
-TEST_F(LogWriter, AFileThatCannotBeOpenedRaisesAnIoError) {
+TEST_F(LogWriter, ALogThatCannotBeWrittenIsReportedOnceAndStopsNothing) {
     // A folder in the place of today's file cannot be opened for appending.
     CreateDirectoryW(GetLogFolder(false).c_str(), nullptr);
     CreateDirectoryW(TodaysLogFile().c_str(), nullptr);
-    try {
-        WriteLog(L"S", L"M", L"Info", L"lost");
-        FAIL() << "no error raised";
-    } catch (const ui::EInOutError& e) {
-        EXPECT_EQ(e.Message(), L"I/O error " + std::to_wstring(e.ErrorCode));
-        EXPECT_NE(e.ErrorCode, 0);
-    }
+    TMessageBoxRecorder boxes;
+    EXPECT_NO_THROW(WriteLog(L"S", L"M", L"Info", L"lost"));
+    EXPECT_NO_THROW(WriteLog(L"S", L"M", L"Error", L"lost too"));
+    ASSERT_EQ(boxes.Boxes.size(), 1u) << "once per run";
+    EXPECT_NE(boxes.Boxes[0].Text.find(L"Logging is off for this run"), std::wstring::npos);
+    EXPECT_NE(boxes.Boxes[0].Text.find(L"I/O error"), std::wstring::npos) << "and why";
+    LoggingOff = false;
 }
 
 TEST(FindFiles, ListsMatchingEntriesOfEveryKindByWholeDays) {
