@@ -7,7 +7,61 @@
 
 namespace {
 constexpr DWORD kValueBufferSize = 2048;
+const char kUtf16Mark[] = "\xFF\xFE";
+
+// The whole file, or nothing when it cannot be read.
+bool ReadAll(const std::wstring& path, std::string& bytes) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    LARGE_INTEGER size{};
+    bool ok = GetFileSizeEx(file, &size) && size.QuadPart < (1 << 24);
+    if (ok) {
+        bytes.resize(static_cast<size_t>(size.QuadPart));
+        DWORD read = 0;
+        ok = bytes.empty() || (ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) &&
+                               read == bytes.size());
+    }
+    CloseHandle(file);
+    return ok;
 }
+
+bool WriteAll(const std::wstring& path, const std::string& bytes) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size();
+    return CloseHandle(file) && ok;
+}
+
+bool FitsAnsi(const std::wstring& text) {
+    if (text.empty()) return true;
+    BOOL lost = FALSE;
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                        &lost);
+    return !lost;
+}
+
+// The profile functions write Unicode into a file that starts with the
+// UTF-16 mark: a new file starts so; an ANSI one is converted only when a
+// value needs characters its code page lacks, and is read as before
+// otherwise.
+void PrepareForValue(const std::wstring& path, const std::wstring& value) {
+    std::string bytes;
+    if (!ReadAll(path, bytes)) {
+        if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) WriteAll(path, std::string(kUtf16Mark, 2));
+        return;
+    }
+    if (bytes.size() >= 2 && bytes.compare(0, 2, kUtf16Mark, 2) == 0) return;
+    if (FitsAnsi(value)) return;
+    const int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring text(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), n);
+    std::string converted(kUtf16Mark, 2);
+    converted.append(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+    WriteAll(path, converted);
+}
+}  // namespace
 
 std::wstring TIniFile::ReadString(const wchar_t* section, const wchar_t* key,
                                   const std::wstring& def) const {
@@ -27,6 +81,7 @@ bool TIniFile::ReadBool(const wchar_t* section, const wchar_t* key, bool def) co
 }
 
 void TIniFile::WriteString(const wchar_t* section, const wchar_t* key, const std::wstring& value) {
+    PrepareForValue(FFileName, value);
     if (!WritePrivateProfileStringW(section, key, value.c_str(), FFileName.c_str()))
         throw ui::Exception(L"Unable to write to " + FFileName);
 }

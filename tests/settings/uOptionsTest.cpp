@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "settings/IniFile.h"
 #include "settings/uOptions.h"
 #include "testutil/TestFiles.h"
 #include "ui/Application.h"
@@ -206,6 +207,36 @@ TEST(RadioTags, FirstCheckedTagAndCheckingByTag) {
     EXPECT_TRUE(r1.Checked());
     EXPECT_FALSE(r3.Checked());
     EXPECT_EQ(GetCheckedRadioTag(group), 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(IniFile, EveryNameTheFileSystemAllowsRoundTrips) {
+    TTempDir dir;
+    const std::wstring names[] = {L"\u041f\u0430\u043f\u043a\u0430 \u03a9", L"\u6587\u4ef6\u5939", L"\U0001F600dir"};
+    // A new file is written in Unicode from the start.
+    {
+        TIniFile ini(dir / L"new.ini");
+        for (const auto& name : names) {
+            ini.WriteString(L"OPTIONS", L"Expanded", name);
+            EXPECT_EQ(ini.ReadString(L"OPTIONS", L"Expanded", L""), name);
+        }
+        EXPECT_EQ(ReadFileBytes(dir / L"new.ini").substr(0, 2), "\xFF\xFE");
+    }
+    // An ANSI file stays ANSI while its values fit, and is converted, keeping
+    // what it held, when one does not.
+    WriteFileBytes(dir / L"old.ini", "[OPTIONS]\r\nLeft=5\r\nWorkingFolderPath=C:\\caf\xE9\r\n");
+    TIniFile ini(dir / L"old.ini");
+    ini.WriteString(L"OPTIONS", L"Top", L"7");
+    EXPECT_EQ(ReadFileBytes(dir / L"old.ini").substr(0, 9), "[OPTIONS]");
+    ini.WriteString(L"OPTIONS", L"Expanded", names[2]);
+    EXPECT_EQ(ReadFileBytes(dir / L"old.ini").substr(0, 2), "\xFF\xFE");
+    EXPECT_EQ(ini.ReadString(L"OPTIONS", L"Expanded", L""), names[2]);
+    EXPECT_EQ(ini.ReadInteger(L"OPTIONS", L"Left", 0), 5);
+    EXPECT_EQ(ini.ReadInteger(L"OPTIONS", L"Top", 0), 7);
+    EXPECT_EQ(ini.ReadString(L"OPTIONS", L"WorkingFolderPath", L""), L"C:\\caf\u00e9");
 }
 
 }  // namespace

@@ -1,0 +1,33 @@
+# Folder names outside the ANSI code page survive a restart: folders opened
+# in the tree are open again after Exit and a new start.
+source "$(dirname "$0")/lib.sh" "$1" "$2" names
+
+work="$E2E_DIR/quorb"
+names=("Папка Ω" "文件夹" "😀dir")
+for name in "${names[@]}"; do
+    mkdir -p "$work/$name/inner"
+    echo x >"$work/$name/inner/file.txt"
+done
+all_open() {
+    local name
+    for name in "${names[@]}"; do
+        case "$(e2e_tree_flags "$name")" in *E*) ;; *) echo "closed: $name" >&2; return 1 ;; esac
+    done
+}
+wait_all_open() { local i; for i in $(seq 50); do all_open 2>/dev/null && return 0; sleep 0.1; done; all_open; }
+
+e2e_launch visible "ShowAppWndOnLaunch=1" "ShowTrayIcon=0" "Autohide=0" "WorkingFolderOption=2"
+app=$E2E_LAST_PID
+# Each folder opened with the arrow keys; each holds one entry.
+e2e_key Home Down Right Down Down Right Down Down Right
+e2e_check "the three folders are open" wait_all_open
+probe close TForm tavrix >/dev/null
+e2e_check "the program ends" e2e_wait_exit "$app" 15
+
+e2e_start
+app=$E2E_LAST_PID
+e2e_check "the window comes up again" probe wait TForm tavrix visible 15000
+e2e_check "with the same three folders open" wait_all_open
+probe close TForm tavrix >/dev/null
+e2e_check "the program ends again" e2e_wait_exit "$app" 15
+echo "e2e names: all checks passed"
