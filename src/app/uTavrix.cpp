@@ -12,6 +12,8 @@
 #include "util/uUtils.h"
 #include "util/uVersionUtils.h"
 
+#include <unordered_map>
+
 HANDLE AppMutex = nullptr;
 const wchar_t* const AppMutexName = L"^%$_tavrix_unique_mutex_name_$%^";
 TfrmMain* frmMain = nullptr;
@@ -381,12 +383,20 @@ void TfrmMain::RestoreView() {
         if (!s.Expanded.empty() && Upper(s.Expanded).find(Upper(s.WorkingFolder) + L"*") != std::wstring::npos) {
             // Each recorded path expands the first entry that has it; a folder
             // comes before its sub-folders, so they exist when they are sought.
+            // Each node's path is asked from the shell once, however many
+            // recorded paths are sought.
+            std::unordered_map<ui::TTreeNode*, std::wstring> paths;
+            auto pathOf = [&](ui::TTreeNode* n) -> const std::wstring& {
+                auto it = paths.find(n);
+                if (it == paths.end()) it = paths.emplace(n, Upper(tree->GetNodePath(n))).first;
+                return it->second;
+            };
             size_t start = 0;
             for (size_t mark = s.Expanded.find(L'*'); mark != std::wstring::npos;
                  mark = s.Expanded.find(L'*', start)) {
-                std::wstring path = s.Expanded.substr(start, mark - start);
+                const std::wstring path = Upper(s.Expanded.substr(start, mark - start));
                 for (ui::TTreeNode* n = tree->Items.GetFirstNode(); n; n = n->GetNext()) {
-                    if (SameText(tree->GetNodePath(n), path)) {
+                    if (pathOf(n) == path) {
                         n->Expand(false);
                         break;
                     }
