@@ -96,10 +96,10 @@ TMessageBoxRecorder::TMessageBoxRecorder() : FPrevious(ui::MessageBoxFunc()) {
 
 TMessageBoxRecorder::~TMessageBoxRecorder() { ui::MessageBoxFunc() = FPrevious; }
 
-TDialogAnswer::TDialogAnswer(std::wstring title, int button)
-    : FThread([this, title = std::move(title), button] {
+TDialogAnswer::TDialogAnswer(std::wstring title, int button, std::function<bool(HWND)> ready)
+    : FThread([this, title = std::move(title), button, ready = std::move(ready)] {
           for (int i = 0; i < 200 && !FStop; ++i) {
-              if (HWND w = FindWindowW(nullptr, title.c_str()); w && IsWindowVisible(w)) {
+              if (HWND w = FindWindowW(nullptr, title.c_str()); w && IsWindowVisible(w) && (!ready || ready(w))) {
                   PostMessageW(w, WM_COMMAND, button, 0);
                   Answered = true;
                   return;

@@ -58,7 +58,8 @@ private:
 // buttons, from another thread: a shell box is modal on the test's own.
 class TDialogAnswer {
 public:
-    TDialogAnswer(std::wstring title, int button);
+    // Ready, when given, must also hold for the window before it is answered.
+    TDialogAnswer(std::wstring title, int button, std::function<bool(HWND)> ready = nullptr);
     ~TDialogAnswer();
     TDialogAnswer(const TDialogAnswer&) = delete;
     TDialogAnswer& operator=(const TDialogAnswer&) = delete;
