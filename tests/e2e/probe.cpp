@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <objbase.h>
 #include <shellapi.h>
+#include <psapi.h>
 #include <shlobj.h>
 
 #include <commctrl.h>
@@ -240,6 +241,7 @@ int Usage() {
                  "       probe texts <class> <title>  (the window's label texts, joined by |)\n"
                  "       probe setclip <text> | probe setclip --empty  (the clipboard's text)\n"
                  "       probe where <class> <title> <control text>  (the control's middle on the screen)\n"
+                 "       probe resources <class> <title>  (windows, handles, working set in KB)\n"
                  "       probe idlereset <ms>  (waits for input after now: prints its idle time)\n"
                  "       probe move <from> <to> | probe rmdir <path> | probe delete <file>\n");
     return 2;
@@ -422,6 +424,37 @@ int wmain(int argc, wchar_t** argv) {
     if (cmd == L"droptarget" && a.size() == 4)
         return DropTarget(_wtoi(a[1].c_str()), _wtoi(a[2].c_str()), _wtoi(a[3].c_str()));
     if (cmd == L"lnktarget" && a.size() == 2) return LinkTarget(a[1]);
+    if (cmd == L"resources" && a.size() == 3) {
+        HWND w = FindTopLevel(a[1], a[2]);
+        DWORD pid = 0;
+        if (w) GetWindowThreadProcessId(w, &pid);
+        if (!pid) return 1;
+        // Every window the process owns, top-level and child.
+        struct Ctx {
+            DWORD Pid;
+            int Count;
+        } ctx{pid, 0};
+        EnumWindows(
+            [](HWND top, LPARAM p) WINAPI -> BOOL {
+                auto* c = reinterpret_cast<Ctx*>(p);
+                DWORD owner = 0;
+                GetWindowThreadProcessId(top, &owner);
+                if (owner != c->Pid) return TRUE;
+                ++c->Count;
+                EnumChildWindows(
+                    top, [](HWND, LPARAM q) WINAPI -> BOOL { ++reinterpret_cast<Ctx*>(q)->Count; return TRUE; }, p);
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&ctx));
+        PROCESS_MEMORY_COUNTERS memory{};
+        HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+        if (process) {
+            GetProcessMemoryInfo(process, &memory, sizeof(memory));
+            CloseHandle(process);
+        }
+        std::printf("%d %d %lu\n", ctx.Count, ProcessHandles(pid), static_cast<unsigned long>(memory.WorkingSetSize / 1024));
+        return 0;
+    }
     if (cmd == L"where" && a.size() == 4) {
         // Searches the window's controls, however deep, by their text.
         HWND w = FindTopLevel(a[1], a[2]);
