@@ -109,16 +109,6 @@ std::unique_ptr<ui::TCheckBox>& TfrmOptions::Check(int index) {
     return *boxes[index];
 }
 
-void TfrmOptions::CentreOverMainForm() {
-    RECT box{}, over{};
-    GetWindowRect(Handle(), &box);
-    ui::TForm* main = ui::Application ? ui::Application->MainForm() : nullptr;
-    if (!main || main == this || !GetWindowRect(main->Handle(), &over)) SystemParametersInfoW(SPI_GETWORKAREA, 0, &over, 0);
-    const int w = box.right - box.left, h = box.bottom - box.top;
-    SetWindowPos(Handle(), nullptr, (over.left + over.right - w) / 2, (over.top + over.bottom - h) / 2, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 bool TfrmOptions::WndProc(ui::TMessage& msg) {
     if (msg.Msg == WM_ACTIVATE && LOWORD(msg.WParam) != WA_INACTIVE) KeepOnWorkArea();
     return ui::TForm::WndProc(msg);

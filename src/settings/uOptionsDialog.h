@@ -55,6 +55,5 @@ protected:
     bool WndProc(ui::TMessage& msg) override;
 
 private:
-    void CentreOverMainForm();
     std::unique_ptr<ui::TCheckBox>& Check(int index);
 };

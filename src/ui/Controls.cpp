@@ -243,11 +243,7 @@ TLabel::TLabel(TWinControl* parent, const std::wstring& caption, TAlignment alig
     CreateHandle({L"STATIC", WS_CHILD | WS_VISIBLE | SS_NOPREFIX | align, 0, nullptr, caption});
 }
 
-std::wstring TLabel::Caption() const {
-    wchar_t text[512]{};
-    GetWindowTextW(Handle(), text, 512);
-    return text;
-}
+std::wstring TLabel::Caption() const { return WindowText(Handle()); }
 
 void TLabel::SetCaption(const std::wstring& caption) { SetWindowTextW(Handle(), caption.c_str()); }
 
@@ -293,13 +289,7 @@ TEdit::TEdit(TWinControl* parent, bool readOnly) : TWinControl(parent) {
                   WS_EX_CLIENTEDGE, nullptr, L""});
 }
 
-std::wstring TEdit::Text() const {
-    int n = GetWindowTextLengthW(Handle());
-    std::wstring text(static_cast<size_t>(n) + 1, L'\0');
-    GetWindowTextW(Handle(), text.data(), n + 1);
-    text.resize(static_cast<size_t>(n));
-    return text;
-}
+std::wstring TEdit::Text() const { return WindowText(Handle()); }
 
 void TEdit::SetText(const std::wstring& text) { SetWindowTextW(Handle(), text.c_str()); }
 

@@ -1,5 +1,6 @@
 #include "ui/Form.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "ui/Application.h"
@@ -18,12 +19,22 @@ TForm::TForm(DWORD style, DWORD exStyle) : TWinControl(nullptr) {
 
 TForm::~TForm() { DestroyHandle(); }
 
-std::wstring TForm::Caption() const {
-    int n = GetWindowTextLengthW(Handle());
-    std::wstring s(static_cast<size_t>(n) + 1, L'\0');
-    GetWindowTextW(Handle(), s.data(), n + 1);
-    s.resize(static_cast<size_t>(n));
-    return s;
+std::wstring TForm::Caption() const { return WindowText(Handle()); }
+
+void TForm::CentreOverMainForm() {
+    RECT box{}, over{};
+    GetWindowRect(Handle(), &box);
+    const int w = box.right - box.left, h = box.bottom - box.top;
+    TForm* main = Application ? Application->MainForm() : nullptr;
+    if (!main || main == this || !GetWindowRect(main->Handle(), &over)) SystemParametersInfoW(SPI_GETWORKAREA, 0, &over, 0);
+    int x = (over.left + over.right - w) / 2, y = (over.top + over.bottom - h) / 2;
+    MONITORINFO mi{};
+    mi.cbSize = sizeof(mi);
+    if (GetMonitorInfoW(MonitorFromRect(&over, MONITOR_DEFAULTTONEAREST), &mi)) {
+        x = std::max<int>(mi.rcWork.left, std::min<int>(x, mi.rcWork.right - w));
+        y = std::max<int>(mi.rcWork.top, std::min<int>(y, mi.rcWork.bottom - h));
+    }
+    SetWindowPos(Handle(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TForm::SetCaption(const std::wstring& caption) { SetWindowTextW(Handle(), caption.c_str()); }

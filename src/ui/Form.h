@@ -28,6 +28,9 @@ public:
 
     std::wstring Caption() const;
     void SetCaption(const std::wstring& caption);
+    // Centred over the main form (the work area without one), whole on
+    // that monitor.
+    void CentreOverMainForm();
 
     // Creates the form's font; controls created afterwards take it.
     void SetFormFont(const wchar_t* face, int pixelHeight);

@@ -31,6 +31,14 @@ TMouseButton ButtonOf(UINT msg) {
 }
 }  // namespace
 
+std::wstring WindowText(HWND wnd) {
+    int n = GetWindowTextLengthW(wnd);
+    std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+    n = GetWindowTextW(wnd, text.data(), n + 1);
+    text.resize(static_cast<size_t>(n > 0 ? n : 0));
+    return text;
+}
+
 TShiftState KeyboardShiftState() {
     TShiftState s = 0;
     if (GetKeyState(VK_SHIFT) < 0) s |= ssShift;

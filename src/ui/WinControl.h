@@ -31,6 +31,8 @@ using TAnchors = unsigned;
 enum TShiftFlag : unsigned { ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32 };
 using TShiftState = unsigned;
 TShiftState KeyboardShiftState();
+// The whole text of a window.
+std::wstring WindowText(HWND wnd);
 
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
 

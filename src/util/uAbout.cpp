@@ -3,7 +3,6 @@
 #include "ui/Application.h"
 #include "ui/Handles.h"
 
-#include <algorithm>
 
 namespace {
 constexpr int kClientWidth = 201;
@@ -52,24 +51,6 @@ void TfrmAbout::SetNotice(const std::wstring& text) {
     SelectObject(dc, old);
     ReleaseDC(Handle(), dc);
     if (size.cx > kClientWidth - 2 * kMargin) Layout(size.cx + 2 * kMargin + 2);
-}
-
-void TfrmAbout::CentreOverMainForm() {
-    RECT box{};
-    GetWindowRect(Handle(), &box);
-    const int w = box.right - box.left, h = box.bottom - box.top;
-    RECT over{};
-    ui::TForm* main = ui::Application ? ui::Application->MainForm() : nullptr;
-    if (!main || !GetWindowRect(main->Handle(), &over)) SystemParametersInfoW(SPI_GETWORKAREA, 0, &over, 0);
-    int x = (over.left + over.right - w) / 2, y = (over.top + over.bottom - h) / 2;
-    // Whole on the monitor the main window is on.
-    MONITORINFO mi{};
-    mi.cbSize = sizeof(mi);
-    if (GetMonitorInfoW(MonitorFromRect(&over, MONITOR_DEFAULTTONEAREST), &mi)) {
-        x = std::max<int>(mi.rcWork.left, std::min<int>(x, mi.rcWork.right - w));
-        y = std::max<int>(mi.rcWork.top, std::min<int>(y, mi.rcWork.bottom - h));
-    }
-    SetWindowPos(Handle(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TfrmAbout::Button1Click() { ModalResult = ui::mrOk; }

@@ -21,8 +21,6 @@ public:
     void Button1Click();
     // Shows the notice, widening the box when the line needs more room.
     void SetNotice(const std::wstring& text);
-    // Centred over the main window, whole on its monitor.
-    void CentreOverMainForm();
 
 private:
     void Layout(int clientWidth);
