@@ -2,7 +2,8 @@
 // against the shell's own unavoidable cost, and the program's start-up and
 // call-up.
 // Usage: tavrix_bench.exe [sizes...]  (default: 1000 10000, then the start-up)
-//        tavrix_bench.exe startup        (the start-up alone)
+//        tavrix_bench.exe startup        (the start-up and call-up alone)
+//        tavrix_bench.exe view           (restoring many open folders alone)
 #include <windows.h>
 #include <commctrl.h>
 #include <psapi.h>
@@ -323,43 +324,87 @@ bool SpinUntil(F&& done, double timeoutMs) {
     return true;
 }
 
-TCallUps MeasureCallUps(const std::wstring& exe, const std::wstring& folder, int count) {
-    TCallUps result;
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    std::wstring cmd = L"\"" + exe + L"\"";
-    if (!CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi))
-        return result;
-    WaitForInputIdle(pi.hProcess, 60000);
-    HWND form = nullptr;
-    SpinUntil([&] { return (form = FindProgramWindow(pi.dwProcessId)) != nullptr; }, 10000);
-    HWND tree = form ? FindWindowExW(form, nullptr, L"SysTreeView32", nullptr) : nullptr;
-    auto ready = [&] {
-        if (!IsWindowVisible(form)) return false;
+// The real program, started in a folder beside its INI, driven as the
+// system drives it: posted hot keys and keys.
+class TProgram {
+public:
+    TProgram(const std::wstring& exe, const std::wstring& folder) {
+        STARTUPINFOW si{};
+        si.cb = sizeof(si);
+        std::wstring cmd = L"\"" + exe + L"\"";
+        if (!CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si,
+                            &FInfo))
+            return;
+        WaitForInputIdle(FInfo.hProcess, 60000);
+        SpinUntil([&] { return (FForm = FindProgramWindow(FInfo.dwProcessId)) != nullptr; }, 10000);
+        FTree = FForm ? FindWindowExW(FForm, nullptr, L"SysTreeView32", nullptr) : nullptr;
+    }
+    ~TProgram() {
+        if (!FInfo.hProcess) return;
+        TerminateProcess(FInfo.hProcess, 0);
+        WaitForSingleObject(FInfo.hProcess, 10000);
+        CloseHandle(FInfo.hThread);
+        CloseHandle(FInfo.hProcess);
+    }
+    TProgram(const TProgram&) = delete;
+    TProgram& operator=(const TProgram&) = delete;
+
+    bool Started() const { return FTree != nullptr; }
+
+    // Visible, painted and the keyboard in the tree.
+    bool Ready() const {
+        if (!IsWindowVisible(FForm) || !IsWindowVisible(FTree)) return false;
         GUITHREADINFO info{};
         info.cbSize = sizeof(info);
-        if (!GetGUIThreadInfo(pi.dwThreadId, &info) || info.hwndFocus != tree) return false;
+        if (!GetGUIThreadInfo(FInfo.dwThreadId, &info) || info.hwndFocus != FTree) return false;
         RECT r;
-        return !GetUpdateRect(tree, &r, FALSE) && !GetUpdateRect(form, &r, FALSE);
-    };
-    for (int i = 0; tree && i <= count; ++i) {
+        return !GetUpdateRect(FTree, &r, FALSE) && !GetUpdateRect(FForm, &r, FALSE);
+    }
+
+    // Milliseconds from the hot key until the window is ready; -1 when it
+    // did not come up.
+    double CallUp() {
         double t0 = NowMs();
-        PostMessageW(form, WM_HOTKEY, 1, MAKELPARAM(MOD_CONTROL | MOD_ALT, 'Z'));
-        if (!SpinUntil(ready, 10000)) break;
-        double elapsed = NowMs() - t0;
+        PostMessageW(FForm, WM_HOTKEY, 1, MAKELPARAM(MOD_CONTROL | MOD_ALT, 'Z'));
+        return SpinUntil([&] { return Ready(); }, 20000) ? NowMs() - t0 : -1;
+    }
+
+    // The same key sends it away again.
+    bool SendAway() {
+        PostMessageW(FForm, WM_HOTKEY, 1, MAKELPARAM(MOD_CONTROL | MOD_ALT, 'Z'));
+        bool hidden = SpinUntil([&] { return !IsWindowVisible(FForm); }, 10000);
+        WaitForInputIdle(FInfo.hProcess, 1000);
+        return hidden;
+    }
+
+    // Milliseconds from F5 until the tree is back and ready. The refresh
+    // hides the tree while it works, which tells that the key was taken.
+    double Refresh() {
+        double t0 = NowMs();
+        PostMessageW(FTree, WM_KEYDOWN, VK_F5, 1);
+        PostMessageW(FTree, WM_KEYUP, VK_F5, 0xC0000001);
+        if (!SpinUntil([&] { return !IsWindowVisible(FTree); }, 5000)) return -1;
+        return SpinUntil([&] { return Ready(); }, 20000) ? NowMs() - t0 : -1;
+    }
+
+private:
+    PROCESS_INFORMATION FInfo{};
+    HWND FForm = nullptr;
+    HWND FTree = nullptr;
+};
+
+TCallUps MeasureCallUps(const std::wstring& exe, const std::wstring& folder, int count) {
+    TCallUps result;
+    TProgram program(exe, folder);
+    for (int i = 0; program.Started() && i <= count; ++i) {
+        double elapsed = program.CallUp();
+        if (elapsed < 0) break;
         if (i == 0)
             result.First = elapsed;
         else
             result.Later.push_back(elapsed);
-        PostMessageW(form, WM_HOTKEY, 1, MAKELPARAM(MOD_CONTROL | MOD_ALT, 'Z'));  // sends it away again
-        if (!SpinUntil([&] { return !IsWindowVisible(form); }, 10000)) break;
-        WaitForInputIdle(pi.hProcess, 1000);
+        if (!program.SendAway()) break;
     }
-    TerminateProcess(pi.hProcess, 0);
-    WaitForSingleObject(pi.hProcess, 10000);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
     return result;
 }
 
@@ -393,21 +438,88 @@ std::string RunsText(const std::vector<double>& runs) {
 
 std::wstring Folder(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\')); }
 
-void StartUpSection(const std::wstring& base, const std::string& lnk) {
+// A folder of its own holding copies of the program and the minimal
+// window program, whose INI roots the tree at base\quorb.
+std::wstring PrepareRun(const std::wstring& base, const std::wstring& work, const std::string& moreIni = {}) {
     wchar_t self[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring here = Folder(self);
-    std::wstring tavrix = here + L"\\tavrix.exe", minimal = here + L"\\minimal.exe";
     std::wstring run = base + L"\\run";
     CreateDirectoryW(run.c_str(), nullptr);
-    CopyFileW(tavrix.c_str(), (run + L"\\tavrix.exe").c_str(), FALSE);
-    CopyFileW(minimal.c_str(), (run + L"\\minimal.exe").c_str(), FALSE);
-    std::wstring work = base + L"\\startbase";
+    for (const wchar_t* exe : {L"\\tavrix.exe", L"\\minimal.exe"})
+        CopyFileW((here + exe).c_str(), (run + exe).c_str(), FALSE);
     CreateDirectoryW(work.c_str(), nullptr);
-    Generate(work + L"\\quorb", 20, lnk);  // a working folder of a typical size
     std::string ini = "[OPTIONS]\r\nShowAppWndOnLaunch=0\r\nShowTrayIcon=0\r\nWorkingFolderOption=3\r\n"
-                      "WorkingFolderPath=" + std::string(work.begin(), work.end()) + "\r\n";
+                      "WorkingFolderPath=" + std::string(work.begin(), work.end()) + "\r\n" + moreIni;
     testutil::WriteFileBytes(run + L"\\tavrix.ini", ini);
+    return run;
+}
+
+// Restoring the view: a working folder of 200 files and 40 folders of 20
+// entries each, all open, against the floor of listing those same 41
+// folders once. The first call-up after launch restores the stored view;
+// F5 stores and restores it again. A second run adds 20 recorded folders
+// that no longer exist.
+void ViewSection(const std::wstring& base, const std::string& lnk) {
+    std::wstring work = base + L"\\viewbase", quorb = work + L"\\quorb";
+    CreateDirectoryW(work.c_str(), nullptr);
+    CreateDirectoryW(quorb.c_str(), nullptr);
+    std::vector<std::wstring> folders;
+    for (int i = 0; i < 200; ++i) {
+        wchar_t name[64];
+        swprintf(name, 64, i % 2 ? L"\\top %03d.lnk" : L"\\top %03d.txt", i);
+        testutil::WriteFileBytes(quorb + name, i % 2 ? lnk : std::string("top"));
+    }
+    for (int i = 0; i < 40; ++i) {
+        wchar_t name[64];
+        swprintf(name, 64, L"\\open %02d", i);
+        folders.push_back(quorb + name);
+        Generate(folders.back(), 20, lnk);
+    }
+    std::string open = std::string(quorb.begin(), quorb.end()) + "*";
+    for (const auto& f : folders) open += std::string(f.begin(), f.end()) + "*";
+    std::string stale = open;
+    for (int i = 0; i < 20; ++i) stale += std::string(quorb.begin(), quorb.end()) + "\\gone " + std::to_string(i) + "*";
+
+    ui::TForm form;
+    HWND plain = CreateWindowExW(0, WC_TREEVIEWW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 233, 348, form.Handle(),
+                                 nullptr, nullptr, nullptr);
+    TResult floor = Measure(nullptr, [&] {
+        Floor(quorb, plain, false);
+        for (const auto& f : folders) Floor(f, plain, false);
+    });
+    DestroyWindow(plain);
+    std::printf("\n== restoring the view (200 files and 40 open folders of 20 entries)\n");
+    std::printf("%-28s %10.1f ms  (the same 41 folders listed into a plain tree view)\n", "floor", floor.Median);
+
+    for (const auto& [label, expanded] : {std::pair{"", open}, std::pair{", 20 stale", stale}}) {
+        std::vector<double> first, refresh;
+        for (int r = 0; r < kRepetitions; ++r) {
+            std::wstring run = PrepareRun(base, work, "Expanded=" + expanded + "\r\n");
+            TProgram program(run + L"\\tavrix.exe", run);
+            if (!program.Started()) break;
+            first.push_back(program.CallUp());
+            refresh.push_back(program.Refresh());
+        }
+        if (first.empty() || *std::min_element(first.begin(), first.end()) < 0 ||
+            *std::min_element(refresh.begin(), refresh.end()) < 0) {
+            std::printf("restoring the view%s: the window did not come up or answer F5\n", label);
+            continue;
+        }
+        std::string name = std::string("first call-up") + label;
+        std::printf("%-28s %10.1f ms  %6.2fx floor  (runs:%s; goal: at most 1.5x)\n", name.c_str(), Median(first),
+                    Median(first) / floor.Median, RunsText(first).c_str());
+        name = std::string("F5") + label;
+        std::printf("%-28s %10.1f ms  %6.2fx floor  (runs:%s; goal: at most 1.5x)\n", name.c_str(),
+                    Median(refresh), Median(refresh) / floor.Median, RunsText(refresh).c_str());
+    }
+    testutil::RemoveTree(work);
+}
+
+void StartUpSection(const std::wstring& base, const std::string& lnk) {
+    std::wstring work = base + L"\\startbase";
+    std::wstring run = PrepareRun(base, work);
+    Generate(work + L"\\quorb", 20, lnk);  // a working folder of a typical size
     std::printf("\n== start-up (until waiting for input, tree rooted at a folder of 20 entries)\n");
     // The two programs take turns, so that a busy moment of the machine
     // weighs on both alike.
@@ -457,14 +569,15 @@ void StartUpSection(const std::wstring& base, const std::string& lnk) {
 
 int wmain(int argc, wchar_t** argv) {
     bool startupOnly = argc > 1 && std::wstring(argv[1]) == L"startup";
+    bool viewOnly = argc > 1 && std::wstring(argv[1]) == L"view";
     TShellServices shell;  // outlives every window
     ui::TApplication application;
     application.Initialize();
     application.SetTitle(L"tavrix bench");
     std::vector<int> sizes;
-    for (int i = startupOnly ? 2 : 1; i < argc; ++i) sizes.push_back(_wtoi(argv[i]));
+    for (int i = startupOnly || viewOnly ? 2 : 1; i < argc; ++i) sizes.push_back(_wtoi(argv[i]));
     size_t explicitSizes = sizes.size();
-    if (sizes.empty() && !startupOnly) sizes = {1000, 10000};
+    if (sizes.empty() && !startupOnly && !viewOnly) sizes = {1000, 10000};
 
     testutil::TTempDir scratch;  // removed with everything in it at the end
     const std::wstring& base = scratch.Path();
@@ -480,6 +593,7 @@ int wmain(int argc, wchar_t** argv) {
         for (const auto& [name, value] : results.back())
             std::printf("%-28s %10.2f\n", name.c_str(), value / results.front().at(name));
     }
-    if (startupOnly || explicitSizes == 0) StartUpSection(base, lnk);
+    if (startupOnly || (explicitSizes == 0 && !viewOnly)) StartUpSection(base, lnk);
+    if (viewOnly || (explicitSizes == 0 && !startupOnly)) ViewSection(base, lnk);
     return 0;
 }

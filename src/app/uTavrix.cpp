@@ -216,6 +216,9 @@ void TfrmMain::FormCreate() {
     ShellTreeView1->RightClickSelect = true;
     ShellTreeView1->SetDoubleBuffered(true);
     SetDoubleBuffered(true);
+    // Pending paints go to the topmost child first: the buttons then never
+    // wait for the tree's first paint, which asks the shell for icons.
+    SetWindowPos(Panel1->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     {
         ui::TProfileScope profile(OptionsStart);
         FOptions = std::make_unique<TOptions>();
@@ -330,7 +333,7 @@ void ForceDirectories(const std::wstring& path) {
 }
 }  // namespace
 
-void TfrmMain::RestoreView() {
+void TfrmMain::RestoreView(bool treeInLine) {
     TOptionsRec& s = Options->Settings;
     // A stored rectangle that gives no usable window (no size, larger than
     // the screens, on no monitor) gives way to the designed one.
@@ -354,7 +357,14 @@ void TfrmMain::RestoreView() {
     TKesShellTree* tree = ShellTreeView1;
     FExpandGateArmed = false;
     // An empty tree (the folder could not be shown before) is rooted anew.
-    if (ui::TTreeNode* root = tree->Items.GetFirstNode()) tree->RefreshNode(root, true);
+    ui::TTreeNode* oldRoot = tree->Items.GetFirstNode();
+    if (oldRoot && !treeInLine) tree->RefreshNode(oldRoot, true);
+    // A tree already rooted at the working folder is, once refreshed, what
+    // rooting it anew would build: the refresh drops what is gone, reads
+    // what came, and empties every closed folder. Only the stored folders
+    // still to be opened cost work then.
+    const bool rootInLine = oldRoot && SameText(tree->GetNodePath(oldRoot), s.WorkingFolder) &&
+                            GetFileAttributesW(s.WorkingFolder.c_str()) != INVALID_FILE_ATTRIBUTES;
     {
         // The gate is armed again however these steps end.
         ui::TScopeExit rearm([this] { FExpandGateArmed = true; });
@@ -368,7 +378,7 @@ void TfrmMain::RestoreView() {
             const DWORD attributes = GetFileAttributesW(s.WorkingFolder.c_str());
             if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
                 throw ui::Exception(L"Cannot Find Folder: " + s.WorkingFolder);
-            tree->SetRootedAtFileSystemFolder(s.WorkingFolder);
+            if (!rootInLine) tree->SetRootedAtFileSystemFolder(s.WorkingFolder);
         } catch (const ui::Exception& e) {
             // The window still comes up, empty, so that the menu and the
             // options can mend the setting; the user hears each cause once.
@@ -383,8 +393,8 @@ void TfrmMain::RestoreView() {
         if (!s.Expanded.empty() && Upper(s.Expanded).find(Upper(s.WorkingFolder) + L"*") != std::wstring::npos) {
             // Each recorded path expands the first entry that has it; a folder
             // comes before its sub-folders, so they exist when they are sought.
-            // Each node's path is asked from the shell once, however many
-            // recorded paths are sought.
+            // Each folder's path is asked from the shell once, however many
+            // recorded paths are sought; files never match an open folder.
             std::unordered_map<ui::TTreeNode*, std::wstring> paths;
             auto pathOf = [&](ui::TTreeNode* n) -> const std::wstring& {
                 auto it = paths.find(n);
@@ -396,7 +406,8 @@ void TfrmMain::RestoreView() {
                  mark = s.Expanded.find(L'*', start)) {
                 const std::wstring path = Upper(s.Expanded.substr(start, mark - start));
                 for (ui::TTreeNode* n = tree->Items.GetFirstNode(); n; n = n->GetNext()) {
-                    if (pathOf(n) == path) {
+                    const TKesShellTreeItem* item = TKesShellTree::ItemOf(n);
+                    if (item && item->ItemIsFolder && pathOf(n) == path) {
                         n->Expand(false);
                         break;
                     }
@@ -421,6 +432,8 @@ void TfrmMain::RestoreView() {
 
 void TfrmMain::sbtnRefreshClick() {
     ShowWindow(ShellTreeView1->Handle(), SW_HIDE);
+    // The pressed button is drawn released before a large folder is read.
+    if (IsWindowVisible(Handle())) RedrawWindow(Panel1->Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     ui::TScopeExit show([this] {
         ShowWindow(ShellTreeView1->Handle(), SW_SHOW);
         if (IsWindowVisible(Handle())) SetFocus(ShellTreeView1->Handle());
@@ -430,7 +443,7 @@ void TfrmMain::sbtnRefreshClick() {
         StoreTreeState();
         FRootProblem.clear();  // a refresh the user asked for says again what is wrong
     }
-    RestoreView();
+    RestoreView(!FFirstShowPending);
 }
 
 void TfrmMain::sbtnSaveAppRectClick() {

@@ -90,10 +90,15 @@ public:
     void sbtnSaveAppRectClick();
     void StoreAppRect();
     void StoreTreeState();
-    void RestoreView();
+    // treeInLine: the tree was brought in line with the file system just
+    // before (by StoreTreeState), so it need not be read again.
+    void RestoreView(bool treeInLine = false);
 
     // Showing, hiding and placing the window.
     void ShowAppWindow(TShowReason reason);
+    // Paints what is pending of the window itself and its button panel now,
+    // ahead of the tree, when the window is visible.
+    void PaintFrameAndButtons();
     void GetMousePoint(bool toTree, POINT& point);
     bool GetTaskbarRect(RECT& rect);
     void sbtnMinMaxClick();

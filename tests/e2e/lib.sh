@@ -119,7 +119,9 @@ e2e_wait_gone() {
 e2e_wait_root() {
     local name=$1 seconds=$2 i
     for ((i = 0; i < seconds * 10; i++)); do
-        probe tree TForm tavrix 2>/dev/null | head -1 | grep -q "^0 .* $name\$" && return 0
+        # The whole listing is read: a reader that stops early would end
+        # the probe's pipe with an error in a large tree.
+        [[ "$(probe tree TForm tavrix 2>/dev/null | sed -n 1p)" == "0 "*" $name" ]] && return 0
         sleep 0.1
     done
     return 1
@@ -217,8 +219,9 @@ e2e_key() {
     # Keys go where the X focus is. A Wine window that has it (a child of
     # the desktop's X window) keeps it, as it would for a user; taking it
     # away to the desktop itself can leave the keys with no window.
-    focus=$(xdotool getwindowfocus 2>/dev/null || echo none)
-    if [ "$focus" != "$desk" ] && ! xwininfo -children -id "$desk" 2>/dev/null | grep -q "^ *$(printf '0x%x' "$focus") "; then
+    focus=$(xdotool getwindowfocus 2>/dev/null) || focus=
+    if [ "$focus" != "$desk" ] && ! { [[ $focus =~ ^[0-9]+$ ]] &&
+        xwininfo -children -id "$desk" 2>/dev/null | grep -q "^ *$(printf '0x%x' "$focus") "; }; then
         xdotool windowfocus --sync "$desk" 2>/dev/null || true
     fi
     # Real (XTEST) key events: Wine ignores events sent to a window directly.

@@ -134,29 +134,40 @@ struct TRemoteTree {
     HTREEITEM Next(HTREEITEM item, UINT how) const {
         return reinterpret_cast<HTREEITEM>(SendMessageW(Tree, TVM_GETNEXTITEM, how, reinterpret_cast<LPARAM>(item)));
     }
-    std::wstring Text(HTREEITEM item) const {
-        TVITEMW tv{};
-        tv.mask = TVIF_TEXT;
-        tv.hItem = item;
-        tv.pszText = reinterpret_cast<wchar_t*>(Remote + 512);
-        tv.cchTextMax = 256;
-        WriteProcessMemory(Process, Remote, &tv, sizeof(tv), nullptr);
+
+    // What one line needs of an item, with as few trips into the tree's
+    // process as can be: one write, the two queries, one read.
+    struct TItem {
+        std::wstring Text;
+        UINT State = 0;
+        bool HasChildren = false;
+        RECT Rect{};  // on the screen; empty when the item cannot show
+    };
+    TItem Item(HTREEITEM item, bool mayShow) const {
+        struct TBlock {
+            TVITEMW Tv;
+            RECT Rect;
+            wchar_t Text[257];
+        } block{};
+        BYTE* remoteText = Remote + offsetof(TBlock, Text);
+        block.Tv.mask = TVIF_TEXT | TVIF_STATE | TVIF_CHILDREN;
+        block.Tv.stateMask = 0xFF;
+        block.Tv.hItem = item;
+        block.Tv.pszText = reinterpret_cast<wchar_t*>(remoteText);
+        block.Tv.cchTextMax = 256;
+        std::memcpy(&block.Rect, &item, sizeof(item));
+        WriteProcessMemory(Process, Remote, &block, offsetof(TBlock, Text), nullptr);
         SendMessageW(Tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(Remote));
-        wchar_t text[257] = {};
-        ReadProcessMemory(Process, Remote + 512, text, 256 * sizeof(wchar_t), nullptr);
-        return text;
-    }
-    UINT State(HTREEITEM item) const {
-        return static_cast<UINT>(SendMessageW(Tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), 0xFF));
-    }
-    RECT Rect(HTREEITEM item) const {
-        RECT r{};
-        std::memcpy(&r, &item, sizeof(item));
-        WriteProcessMemory(Process, Remote, &r, sizeof(r), nullptr);
-        if (!SendMessageW(Tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(Remote))) return RECT{};
-        ReadProcessMemory(Process, Remote, &r, sizeof(r), nullptr);
-        MapWindowPoints(Tree, HWND_DESKTOP, reinterpret_cast<POINT*>(&r), 2);
-        return r;
+        bool shows = mayShow && SendMessageW(Tree, TVM_GETITEMRECT, TRUE,
+                                             reinterpret_cast<LPARAM>(Remote + offsetof(TBlock, Rect)));
+        ReadProcessMemory(Process, Remote, &block, sizeof(block), nullptr);
+        block.Text[256] = 0;
+        TItem result{block.Text, block.Tv.state, block.Tv.cChildren != 0, {}};
+        if (shows) {
+            result.Rect = block.Rect;
+            MapWindowPoints(Tree, HWND_DESKTOP, reinterpret_cast<POINT*>(&result.Rect), 2);
+        }
+        return result;
     }
 };
 
@@ -166,24 +177,28 @@ struct TRemoteTree {
 int PrintTree(HWND top) {
     TRemoteTree tree(top);
     if (!tree.Ok()) return 1;
-    int level = 0;
+    // Whether the items of each level can show: every folder above is open.
+    std::vector<bool> open{true};
     HTREEITEM item = tree.Next(nullptr, TVGN_ROOT);
     while (item) {
-        RECT r = tree.Rect(item);
-        UINT state = tree.State(item);
-        std::printf("%d %s%s %ld %ld %ld %s\n", level, (state & TVIS_EXPANDED) ? "E" : "-",
-                    (state & TVIS_SELECTED) ? "S" : "-", (r.left + r.right) / 2, (r.top + r.bottom) / 2, r.left,
-                    Narrow(tree.Text(item)).c_str());
-        if (HTREEITEM child = tree.Next(item, TVGN_CHILD)) {
+        const size_t level = open.size() - 1;
+        TRemoteTree::TItem it = tree.Item(item, open.back());
+        const RECT& r = it.Rect;
+        std::printf("%zu %s%s %ld %ld %ld %s\n", level, (it.State & TVIS_EXPANDED) ? "E" : "-",
+                    (it.State & TVIS_SELECTED) ? "S" : "-", (r.left + r.right) / 2, (r.top + r.bottom) / 2, r.left,
+                    Narrow(it.Text).c_str());
+        if (HTREEITEM child = it.HasChildren ? tree.Next(item, TVGN_CHILD) : nullptr) {
             item = child;
-            ++level;
+            open.push_back(open.back() && (it.State & TVIS_EXPANDED));
             continue;
         }
-        while (item && !tree.Next(item, TVGN_NEXT)) {
+        HTREEITEM next = tree.Next(item, TVGN_NEXT);
+        while (!next && open.size() > 1) {
             item = tree.Next(item, TVGN_PARENT);
-            --level;
+            open.pop_back();
+            next = item ? tree.Next(item, TVGN_NEXT) : nullptr;
         }
-        if (item) item = tree.Next(item, TVGN_NEXT);
+        item = next;
     }
     return 0;
 }
