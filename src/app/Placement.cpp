@@ -33,8 +33,7 @@ TPlacePoint PlaceAtPoint(TPlacePoint p, int width, int height, int treeHeight, c
     return {x, y};
 }
 
-int FrameHitTest(int dx, int dy, int width, int height) {
-    const int band = 10;
+int FrameHitTest(int dx, int dy, int width, int height, int band) {
     if (dx < band && dy < band) return fhTopLeft;
     if (dx > width - band && dy > height - band) return fhBottomRight;
     if (dx < band && dy > height - band) return fhBottomLeft;

@@ -25,7 +25,7 @@ TPlacePoint PlaceAtPoint(TPlacePoint p, int width, int height, int treeHeight, c
 
 // The hit-test code for a point at (dx, dy) inside a window of the given
 // size: the corners, the edges (bands of 10 pixels), else the caption.
-int FrameHitTest(int dx, int dy, int width, int height);
+int FrameHitTest(int dx, int dy, int width, int height, int band = 10);
 
 // Hit-test codes, as the system numbers them.
 enum TFrameHit {

@@ -68,17 +68,27 @@ ui::TSpeedButton* TfrmMain::AddButton(const wchar_t* name, int left, int image, 
     return b;
 }
 
+void TfrmMain::LoadImages(int dpi) {
+    // The strip drawn nearest the DPI's size, never a stretched one.
+    const int size = ui::ImageSizeForDpi(dpi);
+    const int glyphs = size == 32 ? IDB_GLYPHS32 : size == 24 ? IDB_GLYPHS24 : IDB_GLYPHS;
+    const int images = size == 32 ? IDB_IMAGES32 : size == 24 ? IDB_IMAGES24 : IDB_IMAGES;
+    FGlyphs->Clear(size, size);
+    FGlyphs->AddResourceStrip(glyphs);
+    ImageList->Clear(size, size);
+    ImageList->AddResourceStrip(images);
+}
+
 void TfrmMain::CreateControls() {
     {
         // Each list comes from one strip: one resource read, not one an image.
         ui::TProfileScope profile(ImagesStart);
         FGlyphs = Own<ui::TImageList>(16, 16);
-        FGlyphs->AddResourceStrip(IDB_GLYPHS);
-
         ImageList = Own<ui::TImageList>(16, 16);
         ImageList->Name = L"ImageList";
-        ImageList->AddResourceStrip(IDB_IMAGES);
+        LoadImages(Dpi());
     }
+    OnDpiChanged = [this](int dpi) { LoadImages(dpi); };
 
     // One-pixel black frame lines that follow their edges.
     struct TLine {
@@ -343,6 +353,15 @@ void TfrmMain::RestoreView(bool treeInLine) {
     const TPlaceRect screen{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
                             GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
                             GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    if (Options->WindowRectDesigned) {
+        Options->WindowRectDesigned = false;
+        // Never placed yet: the designed rectangle, at this DPI. A stored
+        // one is in the screen's pixels already.
+        s.Left = ui::ScaleForDpi(s.Left, Dpi());
+        s.Top = ui::ScaleForDpi(s.Top, Dpi());
+        s.Right = ui::ScaleForDpi(s.Right, Dpi());
+        s.Bottom = ui::ScaleForDpi(s.Bottom, Dpi());
+    }
     if (!UsableWindowRect({s.Left, s.Top, s.Right, s.Bottom}, screen, monitors)) {
         WriteLog(L"TfrmMain", L"RestoreView", L"Warning",
                  L"Unusable window rectangle " + std::to_wstring(s.Left) + L"," + std::to_wstring(s.Top) + L"," +

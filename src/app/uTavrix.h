@@ -156,6 +156,8 @@ protected:
 
 private:
     void CreateControls();
+    // Fills the button and menu images with the strip drawn for the DPI.
+    void LoadImages(int dpi);
     void CreateTree();
     void CreateMenu();
     ui::TSpeedButton* AddButton(const wchar_t* name, int left, int image, const wchar_t* hint);

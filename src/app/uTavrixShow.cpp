@@ -55,8 +55,9 @@ void TfrmMain::GetMousePoint(bool toTree, POINT& point) {
         point = {static_cast<short>(LOWORD(pos)), static_cast<short>(HIWORD(pos))};
     }
     if (toTree) {
-        point.x -= 8;
-        point.y -= 8;
+        // The tree's margin in the window, at the window's DPI.
+        point.x -= ui::ScaleForDpi(8, Dpi());
+        point.y -= ui::ScaleForDpi(8, Dpi());
         ScreenToClient(Handle(), &point);
     }
 }
@@ -80,7 +81,7 @@ void TfrmMain::WMHitTest(ui::TMessage& msg) {
     int x = static_cast<short>(LOWORD(msg.LParam));
     int y = static_cast<short>(HIWORD(msg.LParam));
     // The result also gives the cursor: the sizing arrows at the edges.
-    msg.Result = FrameHitTest(x - r.left, y - r.top, r.right - r.left, r.bottom - r.top);
+    msg.Result = FrameHitTest(x - r.left, y - r.top, r.right - r.left, r.bottom - r.top, ui::ScaleForDpi(10, Dpi()));
 }
 
 void TfrmMain::WMDeviceChange(ui::TMessage&) { RefreshMonitors(); }

@@ -53,6 +53,11 @@ void TOptions::LoadWindowState() {
     s.Top = FIniFile->ReadInteger(kSection, L"Top", kDefaults.Top);
     s.Right = FIniFile->ReadInteger(kSection, L"Right", kDefaults.Right);
     s.Bottom = FIniFile->ReadInteger(kSection, L"Bottom", kDefaults.Bottom);
+    WindowRectDesigned = true;
+    for (const wchar_t* key : {L"Left", L"Top", L"Right", L"Bottom"}) {
+        int32_t ignored = 0;
+        if (ParseIniInteger(FIniFile->ReadString(kSection, key, L""), ignored)) WindowRectDesigned = false;
+    }
     s.SelectedNode = FIniFile->ReadInteger(kSection, L"SelectedNode", kDefaults.SelectedNode);
     s.Expanded = FIniFile->ReadString(kSection, L"Expanded", kDefaults.Expanded);
 }

@@ -44,6 +44,9 @@ public:
     TOptions& operator=(const TOptions&) = delete;
 
     TOptionsRec Settings;
+    // No window rectangle was read: Settings holds the designed one, in
+    // designed (96 DPI) pixels until the window takes it.
+    bool WindowRectDesigned = false;
 
     void LoadWindowState();
     void LoadGeneralOptions();

@@ -57,13 +57,17 @@ std::wstring FreeShortcutName(const std::wstring& folder, const std::wstring& ta
     size_t dot = stem.find_last_of(L'.');
     if (!isFolder && dot != std::wstring::npos && dot > 0) stem.resize(dot);
     if (stem.empty() || stem.back() == L':') stem = L"Drive " + stem.substr(0, 1);  // "C:\"
+    return FreeShortcutNameFor(folder, stem);
+}
+
+std::wstring FreeShortcutNameFor(const std::wstring& folder, const std::wstring& stem) {
     std::wstring name = stem + L".lnk";
     for (int n = 2; GetFileAttributesW(Join(folder, name).c_str()) != INVALID_FILE_ATTRIBUTES; ++n)
         name = stem + L" (" + std::to_wstring(n) + L").lnk";
     return name;
 }
 
-std::wstring CreateShortcutIn(const std::wstring& folder, const std::wstring& target) {
+std::wstring CreateShortcutIn(const std::wstring& folder, const std::wstring& target, const std::wstring& stem) {
     ui::TComPtr<IShellLinkW> link = NewShellLink();
     ui::TComPtr<IPersistFile> file;
     if (!link || FAILED(link->SetPath(target.c_str())) ||
@@ -71,7 +75,7 @@ std::wstring CreateShortcutIn(const std::wstring& folder, const std::wstring& ta
         return {};
     size_t slash = target.find_last_of(L'\\');
     if (slash != std::wstring::npos && slash > 2) link->SetWorkingDirectory(target.substr(0, slash).c_str());
-    std::wstring path = Join(folder, FreeShortcutName(folder, target));
+    std::wstring path = Join(folder, stem.empty() ? FreeShortcutName(folder, target) : FreeShortcutNameFor(folder, stem));
     // The name was free a moment ago; a file that appeared since is kept.
     if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return {};
     if (FAILED(file->Save(path.c_str(), TRUE))) return {};

@@ -13,6 +13,9 @@ std::vector<std::wstring> ShortcutFiles(const std::wstring& folder);
 // without its extension plus ".lnk", numbered " (2)", " (3)", ... while a
 // file of that name exists.
 std::wstring FreeShortcutName(const std::wstring& folder, const std::wstring& target);
-// Makes a shortcut to the target in the folder under a free name; returns
-// its path, or nothing when it could not be made.
-std::wstring CreateShortcutIn(const std::wstring& folder, const std::wstring& target);
+// The same for a name of one's own: stem + ".lnk", numbered while taken.
+std::wstring FreeShortcutNameFor(const std::wstring& folder, const std::wstring& stem);
+// Makes a shortcut to the target in the folder under a free name (after the
+// target, or after the stem when one is given); returns its path, or
+// nothing when it could not be made.
+std::wstring CreateShortcutIn(const std::wstring& folder, const std::wstring& target, const std::wstring& stem = {});

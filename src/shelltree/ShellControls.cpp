@@ -1,5 +1,7 @@
 #include "shelltree/ShellControls.h"
 
+#include "ui/Dpi.h"
+
 #include "ui/Application.h"
 #include "ui/ScopeExit.h"
 
@@ -33,13 +35,26 @@ TKesShellTree::TKesShellTree(ui::TWinControl* parent)
     };
     // The window exists from here on: the icon-title font, and shell calls
     // may name it as their owner.
-    LOGFONTW lf{};
-    if (SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof(lf), &lf, 0)) {
-        FFont.Reset(CreateFontIndirectW(&lf));
-        SetFont(FFont.Get());
-    }
+    DpiChanged(ui::WindowDpi(Handle()));
     Navigator->MarkLoaded();
     SetOleDragDrop(true);
+}
+
+void TKesShellTree::DpiChanged(int dpi) {
+    // The icon-title font, as the system sizes it for this DPI.
+    LOGFONTW lf{};
+    using TForDpi = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
+    static const auto forDpi = reinterpret_cast<TForDpi>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"user32.dll"), "SystemParametersInfoForDpi")));
+    if (forDpi && forDpi(SPI_GETICONTITLELOGFONT, sizeof(lf), &lf, 0, static_cast<UINT>(dpi))) {
+    } else if (SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof(lf), &lf, 0)) {
+        lf.lfHeight = MulDiv(lf.lfHeight, dpi, ui::SystemDpi());
+    } else {
+        return;
+    }
+    ui::TFontOwner previous(FFont.Release());
+    FFont.Reset(CreateFontIndirectW(&lf));
+    SetFont(FFont.Get());
 }
 
 TKesSystemImageList& TKesShellTree::SystemImages() {

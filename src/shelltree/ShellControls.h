@@ -190,6 +190,9 @@ public:
     long IconLookups = 0;
 
 protected:
+    // The tree's font follows the DPI.
+    void DpiChanged(int dpi) override;
+
     // The shell's drop target for a node's item, asked once per node a drag
     // moves onto.
     virtual ui::TComPtr<IDropTarget> NodeDropTarget(ui::TTreeNode* node);

@@ -22,6 +22,7 @@ TForm::~TForm() { DestroyHandle(); }
 std::wstring TForm::Caption() const { return WindowText(Handle()); }
 
 void TForm::CentreOverMainForm() {
+    ApplyWindowDpi();  // centred at the size it shows with
     RECT box{}, over{};
     GetWindowRect(Handle(), &box);
     const int w = box.right - box.left, h = box.bottom - box.top;
@@ -39,16 +40,67 @@ void TForm::CentreOverMainForm() {
 
 void TForm::SetCaption(const std::wstring& caption) { SetWindowTextW(Handle(), caption.c_str()); }
 
+namespace {
+HFONT CreateFormFont(const std::wstring& face, int pixelHeight) {
+    return CreateFontW(-pixelHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face.c_str());
+}
+
+// Every control below the parent that shows the font gets the new one.
+void ReplaceFont(TWinControl* parent, HFONT from, HFONT to) {
+    for (TControl* c : parent->Controls()) {
+        auto* windowed = dynamic_cast<TWinControl*>(c);
+        if (!windowed) continue;
+        if (windowed->Font() == from) windowed->SetFont(to);
+        ReplaceFont(windowed, from, to);
+    }
+}
+}  // namespace
+
 void TForm::SetFormFont(const wchar_t* face, int pixelHeight) {
-    FFontOwner.Reset(CreateFontW(-pixelHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                                 DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                 DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face));
+    FFontFace = face;
+    FFontHeight = pixelHeight;
+    FFontOwner.Reset(CreateFormFont(FFontFace, ScaleForDpi(pixelHeight, FDpi)));
     SetFont(FFontOwner.Get());
+}
+
+void TForm::ApplyWindowDpi() {
+    if (FDpiApplied) return;
+    FDpiApplied = true;
+    ScaleToDpi(WindowDpi(Handle()));
+}
+
+void TForm::ScaleToDpi(int dpi) {
+    if (dpi <= 0 || dpi == FDpi) return;
+    const int old = FDpi;
+    FDpi = dpi;
+    FDpiApplied = true;
+    if (!FFontFace.empty()) {
+        TFontOwner previous(FFontOwner.Release());
+        FFontOwner.Reset(CreateFormFont(FFontFace, ScaleForDpi(FFontHeight, dpi)));
+        if (Font() == previous.Get()) SetFont(FFontOwner.Get());
+        ReplaceFont(this, previous.Get(), FFontOwner.Get());
+    }
+    // The client area scales; the frame is the system's.
+    RECT window{}, client{};
+    GetWindowRect(Handle(), &window);
+    GetClientRect(Handle(), &client);
+    const int frameWidth = (window.right - window.left) - client.right;
+    const int frameHeight = (window.bottom - window.top) - client.bottom;
+    for (TControl* c : Controls()) c->ChangeScale(dpi, old);
+    SetWindowPos(Handle(), nullptr, 0, 0, MulDiv(client.right, dpi, old) + frameWidth,
+                 MulDiv(client.bottom, dpi, old) + frameHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    GetWindowRect(Handle(), &window);
+    SetBoundsSilently(window);
+    AlignControls();
+    InvalidateRect(Handle(), nullptr, TRUE);
+    if (OnDpiChanged) OnDpiChanged(dpi);
 }
 
 void TForm::SetDoubleBuffered(bool value) { DoubleBuffered = value; }
 
 void TForm::Show() {
+    ApplyWindowDpi();
     if (!FVisible) {
         // Visible first, so that showing again from the show event is a
         // no-op; a show event that fails leaves the form hidden and able to
@@ -156,6 +208,7 @@ int TForm::ShowModal() {
 }
 
 void TForm::DoCreate() {
+    ApplyWindowDpi();
     try {
         if (OnCreate) OnCreate();
     } catch (...) {
@@ -223,6 +276,16 @@ bool TForm::WndProc(TMessage& msg) {
         Close();
         msg.Result = 0;
         return true;
+    case WM_DPICHANGED: {
+        // Moved to a monitor of another DPI, or its DPI was changed.
+        ScaleToDpi(LOWORD(msg.WParam));
+        const RECT* suggested = reinterpret_cast<const RECT*>(msg.LParam);
+        if (suggested)
+            SetWindowPos(Handle(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                         suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        msg.Result = 0;
+        return true;
+    }
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN: {
         WORD key = static_cast<WORD>(msg.WParam);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "ui/Handles.h"
+#include "ui/Dpi.h"
 #include "ui/WinControl.h"
 
 namespace ui {
@@ -32,8 +33,20 @@ public:
     // that monitor.
     void CentreOverMainForm();
 
-    // Creates the form's font; controls created afterwards take it.
+    // Creates the form's font, pixelHeight as designed (at 96 DPI);
+    // controls created afterwards take it.
     void SetFormFont(const wchar_t* face, int pixelHeight);
+
+    // The DPI the form is laid out for: 96 as designed until it is first
+    // created or shown, then its window's; a change of DPI lays it out anew.
+    int Dpi() const noexcept { return FDpi; }
+    // Scales the designed layout to the window's DPI, once; the main form
+    // before its create event, other forms before they are first placed.
+    void ApplyWindowDpi();
+    // Scales client size, controls and font from the current DPI to this one.
+    void ScaleToDpi(int dpi);
+    // After the form was scaled: images and sizes of its own follow here.
+    std::function<void(int dpi)> OnDpiChanged;
     void SetDoubleBuffered(bool value);
 
     // The form sees every key before the focused control does.
@@ -78,6 +91,10 @@ protected:
 
 private:
     TFontOwner FFontOwner;
+    std::wstring FFontFace;
+    int FFontHeight = 0;  // designed
+    int FDpi = kDesignDpi;
+    bool FDpiApplied = false;
     // The child that had the focus when the form was last deactivated.
     HWND FFocusedChild = nullptr;
     bool FVisible = false;

@@ -21,6 +21,10 @@ HIMAGELIST TImageList::DetachHandle() noexcept {
     return h;
 }
 
+void TImageList::Clear(int width, int height) {
+    SetHandle(ImageList_Create(width, height, ILC_COLOR32 | ILC_MASK, 4, 4), false);
+}
+
 int TImageList::Count() const { return FHandle ? ImageList_GetImageCount(FHandle) : 0; }
 
 int TImageList::AddResourceIcon(int resourceId) {

@@ -18,6 +18,8 @@ public:
     int Width() const noexcept { return FWidth; }
     int Height() const noexcept { return FHeight; }
     int Count() const;
+    // Empties the list and gives it another image size.
+    void Clear(int width, int height);
 
     // Adds an icon from the program's resources; returns its index or -1.
     int AddResourceIcon(int resourceId);

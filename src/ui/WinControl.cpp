@@ -109,6 +109,12 @@ void TControl::ApplyAnchors(int parentWidth, int parentHeight) {
     BoundsChanged();
 }
 
+void TControl::ChangeScale(int newDpi, int oldDpi) {
+    auto scale = [&](int& v) { v = MulDiv(v, newDpi, oldDpi); };
+    for (int* v : {&FLeft, &FTop, &FWidth, &FHeight, &FRightDistance, &FBottomDistance}) scale(*v);
+    if (!IsWindowed()) Invalidate();
+}
+
 void TControl::Invalidate() {
     if (FParent && FParent->HandleAllocated()) {
         RECT r = BoundsRect();
@@ -202,6 +208,13 @@ void TWinControl::BoundsChanged() {
         SetWindowPos(FHandle, nullptr, Left(), Top(), Width(), Height(),
                      SWP_NOZORDER | SWP_NOACTIVATE);
     }
+}
+
+void TWinControl::ChangeScale(int newDpi, int oldDpi) {
+    TControl::ChangeScale(newDpi, oldDpi);
+    for (TControl* c : FControls) c->ChangeScale(newDpi, oldDpi);
+    DpiChanged(newDpi);
+    BoundsChanged();
 }
 
 void TWinControl::AlignControls() {

@@ -67,6 +67,9 @@ public:
     void ApplyAnchors(int parentWidth, int parentHeight);
 
     virtual bool IsWindowed() const noexcept { return false; }
+    // Scales the bounds and the anchor distances from one DPI to another;
+    // a windowed control scales its children too and then moves.
+    virtual void ChangeScale(int newDpi, int oldDpi);
     // Graphic controls paint onto their parent's surface.
     virtual void Paint(HDC /*dc*/) {}
 
@@ -138,6 +141,10 @@ protected:
 
     void BoundsChanged() override;
     void AlignControls();
+    void ChangeScale(int newDpi, int oldDpi) override;
+    // Told when the control has been scaled to a new DPI, before it moves:
+    // what the control draws at a size of its own follows here.
+    virtual void DpiChanged(int /*dpi*/) {}
 
     // Class name of our own controls; registered on first use.
     static const wchar_t* RegisterOwnClass(const wchar_t* name, UINT style, HCURSOR cursor);

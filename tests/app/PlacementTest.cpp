@@ -68,6 +68,11 @@ TEST(Placement, HitTestBandsOnTheDesignedWindow) {
         {10, 10, fhCaption},     {239, 387, fhCaption},
     };
     for (const auto& c : cases) EXPECT_EQ(FrameHitTest(c.Dx, c.Dy, W, H), c.Expected) << c.Dx << "," << c.Dy;
+    // At 150% the bands are 15 pixels: 12 in from an edge still resizes.
+    EXPECT_EQ(FrameHitTest(W - 12, 200, W, H, 15), fhRight);
+    EXPECT_EQ(FrameHitTest(W - 12, 200, W, H), fhCaption);
+    EXPECT_EQ(FrameHitTest(14, 14, W, H, 15), fhTopLeft);
+    EXPECT_EQ(FrameHitTest(15, 15, W, H, 15), fhCaption);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "testutil/TestFiles.h"
 #include "ui/Application.h"
 #include "ui/Controls.h"
+#include "ui/Dpi.h"
 #include "ui/Exceptions.h"
 #include "ui/Form.h"
 #include "ui/Timer.h"
@@ -65,6 +66,69 @@ TEST(Form, AnchorsKeepTheDesignedMarginsWhenTheFormResizes) {
     }
     EXPECT_EQ(form.Left(), 50);
     EXPECT_EQ(form.Width(), 250);
+}
+
+TEST(Form, AChangeOfDpiScalesLayoutAndFontAndTakesTheSuggestedRectangle) {
+    TForm form;
+    form.SetFormFont(L"Tahoma", 11);
+    form.SetBounds(50, 20, 249, 397);
+    TCustomTreeView tree(&form);
+    tree.SetBounds(8, 8, 233, 348);
+    tree.SetAnchors(akLeft | akTop | akRight | akBottom);
+    TPanel panel(&form);
+    panel.SetBounds(8, 363, 161, 26);
+    panel.SetAnchors(akLeft | akBottom);
+    TSpeedButton button(&panel);
+    button.SetBounds(27, 0, 26, 26);
+    std::vector<int> told;
+    form.OnDpiChanged = [&](int dpi) { told.push_back(dpi); };
+    auto fontHeight = [](HFONT font) {
+        LOGFONTW lf{};
+        GetObjectW(font, sizeof(lf), &lf);
+        return lf.lfHeight;
+    };
+    ASSERT_EQ(form.Dpi(), kDesignDpi);
+    EXPECT_EQ(fontHeight(form.Font()), -11);
+
+    // As the system sends it when the window moves to a 150% monitor.
+    RECT suggested{1000, 100, 1000 + 374, 100 + 596};
+    SendMessageW(form.Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(form.Dpi(), 144);
+    EXPECT_EQ(told, std::vector<int>{144});
+    RECT wr{};
+    GetWindowRect(form.Handle(), &wr);
+    EXPECT_EQ(wr.left, 1000);
+    EXPECT_EQ(wr.right - wr.left, 374);
+    EXPECT_EQ(wr.bottom - wr.top, 596);
+    // The margins and the button grew with it; anchors hold at the new size.
+    RECT tr{};
+    GetWindowRect(tree.Handle(), &tr);
+    MapWindowPoints(HWND_DESKTOP, form.Handle(), reinterpret_cast<POINT*>(&tr), 2);
+    EXPECT_EQ(tr.left, 12);
+    EXPECT_EQ(tr.top, 12);
+    EXPECT_EQ(374 - tr.right, 12);
+    EXPECT_EQ(panel.Left(), 12);
+    EXPECT_EQ(panel.Height(), 39);
+    EXPECT_EQ(596 - panel.Top() - panel.Height(), 12);  // 8 pixels at 100%
+    EXPECT_EQ(button.Left(), 41);
+    EXPECT_EQ(button.Width(), 39);
+    EXPECT_EQ(fontHeight(form.Font()), -17);
+    EXPECT_EQ(fontHeight(panel.Font()), -17);  // the children follow the form's font
+
+    // The same DPI again changes nothing; back to 100% is the design.
+    SendMessageW(form.Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(told.size(), 1u);
+    form.ScaleToDpi(96);
+    EXPECT_EQ(button.Width(), 26);
+    EXPECT_EQ(panel.Left(), 8);
+    EXPECT_EQ(fontHeight(form.Font()), -11);
+}
+
+TEST(Dpi, ImagesComeAtTheDrawnSizeNearestTheScaledOne) {
+    const std::pair<int, int> cases[] = {{96, 16}, {120, 16}, {144, 24}, {168, 24}, {192, 32}, {288, 32}, {72, 16}};
+    for (auto [dpi, size] : cases) EXPECT_EQ(ImageSizeForDpi(dpi), size) << dpi;
+    EXPECT_EQ(ScaleForDpi(397, 144), 596);
+    EXPECT_EQ(ScaleForDpi(10, 120), 13);
 }
 
 TEST(Form, ShowRunsTheShowEventOnlyWhenHiddenAndNeverRecursively) {

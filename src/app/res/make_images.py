@@ -1,5 +1,7 @@
 #!/usr/bin/env python3
-"""Draws the program's icons (16 by 16, 32-bit with alpha) into .ico files.
+"""Draws the program's icons (16 by 16, 32-bit with alpha) into .ico files,
+and its button and menu images as strips at 100%, 150% and 200% (16, 24 and
+32 pixels), each drawn at its own size rather than stretched.
 
 The pictures are simple geometric glyphs drawn with 4x supersampling, so the
 edges are smooth at 16 pixels. Run it after changing a glyph; the .ico files
@@ -13,10 +15,14 @@ from pathlib import Path
 SS = 4  # supersampling factor
 
 
+SCALE = 1.0  # the strip being drawn: 1, 1.5 or 2 times the designed size
+
+
 class Canvas:
     def __init__(self, size):
-        self.size = size
-        self.n = size * SS
+        self.size = size  # drawing coordinates
+        self.pix = round(size * SCALE)  # pixels written
+        self.n = self.pix * SS
         self.px = [[(0, 0, 0, 0.0)] * self.n for _ in range(self.n)]
 
     def _put(self, x, y, rgb, a=1.0):
@@ -88,9 +94,9 @@ class Canvas:
     def pixels(self):
         """Downsamples to BGRA bytes, bottom-up rows, premultiplied only by alpha."""
         out = []
-        for y in range(self.size):
+        for y in range(self.pix):
             row = []
-            for x in range(self.size):
+            for x in range(self.pix):
                 r = g = b = a = 0.0
                 for sy in range(SS):
                     for sx in range(SS):
@@ -111,7 +117,7 @@ def write_ico(path, canvases):
     entries = []
     for c in canvases:
         rows = c.pixels()
-        n = c.size
+        n = c.pix
         xor = b"".join(bytes(p) for row in reversed(rows) for p in row)
         mask_stride = ((n + 31) // 32) * 4
         mask = bytearray()
@@ -258,7 +264,7 @@ def about():
 def write_strip(path, canvases):
     """A 32-bit bottom-up BMP with alpha: the images side by side."""
     rows_of = [c.pixels() for c in canvases]
-    n = canvases[0].size
+    n = canvases[0].pix
     width = n * len(canvases)
     body = bytearray()
     for y in reversed(range(n)):
@@ -280,8 +286,11 @@ def main():
         "about": about,
     }
     # The window loads its images as two strips: one read instead of many.
-    write_strip(out / "glyphs.bmp", [draw() for draw in glyphs.values()])
-    write_strip(out / "images.bmp", [app(16), refresh(), options(), exit_()])
+    global SCALE
+    for SCALE, suffix in ((1.0, ""), (1.5, "24"), (2.0, "32")):
+        write_strip(out / f"glyphs{suffix}.bmp", [draw() for draw in glyphs.values()])
+        write_strip(out / f"images{suffix}.bmp", [app(16), refresh(), options(), exit_()])
+    SCALE = 1.0
 
 
 if __name__ == "__main__":
