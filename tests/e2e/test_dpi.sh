@@ -1,6 +1,7 @@
 # At 144 DPI (150%) the window is laid out 1.5 times the designed size: its
 # first rectangle, the buttons with images drawn at 24 pixels (found pixel
-# for pixel, so not stretched), and the 15-pixel edge band that resizes. A
+# for pixel, so not stretched), the 15-pixel edge band that resizes, and the
+# options dialog. A
 # stored rectangle is kept in the screen's pixels. At 96 DPI all is as
 # designed.
 source "$(dirname "$0")/lib.sh" "$1" "$2" dpi
@@ -40,6 +41,15 @@ sleep 0.5
 read -r _ x2 y2 w2 h2 _ <<<"$(e2e_window tavrix)"
 e2e_check "a drag 12 pixels inside the right edge resizes (width $w -> $w2, left $x -> $x2)" \
     test "$x2" = "$x" -a "$w2" -ge $((w + 35)) -a "$w2" -le $((w + 45))
+# The Options button, where it lies at 150%; the dialog's client area of
+# 457 by 249 comes up 1.5 times as large (the frame is the system's).
+e2e_click $((x2 + 12 + 81 + 19)) $((y2 + h2 - 51 + 19))
+e2e_check "the Options button opens the dialog" probe wait TForm Options visible 5000
+read -r _ _ _ ow oh _ <<<"$(probe window TForm Options)"
+e2e_check "the options dialog is 1.5 times as large (${ow}x$oh)" \
+    test "$ow" -ge 685 -a "$ow" -le 705 -a "$oh" -ge 373 -a "$oh" -le 430
+e2e_key Escape
+e2e_check "Esc closes it" probe wait TForm Options none 5000
 probe close TForm tavrix >/dev/null
 e2e_check "the program ends" e2e_wait_exit "$app" 15
 e2e_check "the stored width is the window's own" test $(($(e2e_ini_value Right) - $(e2e_ini_value Left))) = "$w2"
