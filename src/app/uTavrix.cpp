@@ -357,10 +357,7 @@ void TfrmMain::RestoreView(bool treeInLine) {
         Options->WindowRectDesigned = false;
         // Never placed yet: the designed rectangle, at this DPI. A stored
         // one is in the screen's pixels already.
-        s.Left = ui::ScaleForDpi(s.Left, Dpi());
-        s.Top = ui::ScaleForDpi(s.Top, Dpi());
-        s.Right = ui::ScaleForDpi(s.Right, Dpi());
-        s.Bottom = ui::ScaleForDpi(s.Bottom, Dpi());
+        for (int32_t* v : {&s.Left, &s.Top, &s.Right, &s.Bottom}) *v = ui::ScaleForDpi(*v, Dpi());
     }
     if (!UsableWindowRect({s.Left, s.Top, s.Right, s.Bottom}, screen, monitors)) {
         WriteLog(L"TfrmMain", L"RestoreView", L"Warning",

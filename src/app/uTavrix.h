@@ -96,9 +96,6 @@ public:
 
     // Showing, hiding and placing the window.
     void ShowAppWindow(TShowReason reason);
-    // Paints what is pending of the window itself and its button panel now,
-    // ahead of the tree, when the window is visible.
-    void PaintFrameAndButtons();
     void GetMousePoint(bool toTree, POINT& point);
     bool GetTaskbarRect(RECT& rect);
     void sbtnMinMaxClick();

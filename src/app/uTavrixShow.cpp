@@ -34,10 +34,6 @@ void TfrmMain::ShowAppWindow(TShowReason reason) {
             }
         }
         Show();
-        // The frame and the buttons first: the tree's first paint asks the
-        // shell for the icons of its rows, which takes a while in a large
-        // folder.
-        PaintFrameAndButtons();
         SetForegroundWindow(Handle());
     } catch (const std::exception& e) {
         WriteLog(L"TfrmMain", L"ShowAppWindow", L"Exception", ui::ExceptionMessage(e));
@@ -114,10 +110,4 @@ bool TfrmMain::WndProc(ui::TMessage& msg) {
     default:
         return ui::TForm::WndProc(msg);
     }
-}
-
-void TfrmMain::PaintFrameAndButtons() {
-    if (!IsWindowVisible(Handle())) return;
-    RedrawWindow(Handle(), nullptr, nullptr, RDW_UPDATENOW);
-    RedrawWindow(Panel1->Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }

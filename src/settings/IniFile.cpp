@@ -45,13 +45,15 @@ bool FitsAnsi(const std::wstring& text) {
 // value needs characters its code page lacks, and is read as before
 // otherwise.
 void PrepareForValue(const std::wstring& path, const std::wstring& value) {
-    std::string bytes;
-    if (!ReadAll(path, bytes)) {
-        if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) WriteAll(path, std::string(kUtf16Mark, 2));
+    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        WriteAll(path, std::string(kUtf16Mark, 2));
         return;
     }
-    if (bytes.size() >= 2 && bytes.compare(0, 2, kUtf16Mark, 2) == 0) return;
+    // Either encoding holds such a value: the file is not read at all.
     if (FitsAnsi(value)) return;
+    std::string bytes;
+    if (!ReadAll(path, bytes)) return;
+    if (bytes.size() >= 2 && bytes.compare(0, 2, kUtf16Mark, 2) == 0) return;
     const int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
     std::wstring text(static_cast<size_t>(n), L'\0');
     MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), n);

@@ -49,14 +49,24 @@ const std::wstring& TOptions::IniFileName() const { return FIniFile->FileName();
 
 void TOptions::LoadWindowState() {
     TOptionsRec& s = Settings;
-    s.Left = FIniFile->ReadInteger(kSection, L"Left", kDefaults.Left);
-    s.Top = FIniFile->ReadInteger(kSection, L"Top", kDefaults.Top);
-    s.Right = FIniFile->ReadInteger(kSection, L"Right", kDefaults.Right);
-    s.Bottom = FIniFile->ReadInteger(kSection, L"Bottom", kDefaults.Bottom);
+    // Each key read once: a number is the stored value, anything else the
+    // designed one.
     WindowRectDesigned = true;
-    for (const wchar_t* key : {L"Left", L"Top", L"Right", L"Bottom"}) {
-        int32_t ignored = 0;
-        if (ParseIniInteger(FIniFile->ReadString(kSection, key, L""), ignored)) WindowRectDesigned = false;
+    const struct {
+        const wchar_t* Key;
+        int32_t TOptionsRec::*Field;
+    } rect[] = {{L"Left", &TOptionsRec::Left},
+                {L"Top", &TOptionsRec::Top},
+                {L"Right", &TOptionsRec::Right},
+                {L"Bottom", &TOptionsRec::Bottom}};
+    for (const auto& r : rect) {
+        int32_t value = 0;
+        if (ParseIniInteger(FIniFile->ReadString(kSection, r.Key, L""), value)) {
+            s.*r.Field = value;
+            WindowRectDesigned = false;
+        } else {
+            s.*r.Field = kDefaults.*r.Field;
+        }
     }
     s.SelectedNode = FIniFile->ReadInteger(kSection, L"SelectedNode", kDefaults.SelectedNode);
     s.Expanded = FIniFile->ReadString(kSection, L"Expanded", kDefaults.Expanded);

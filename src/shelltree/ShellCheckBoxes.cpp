@@ -11,7 +11,7 @@ namespace {
 
 // One 16 by 16 picture: the themed box where the theme draws one, else
 // the classic one.
-HBITMAP StatePicture(HTHEME theme, int themedState, UINT classicState) {
+ui::TBitmapOwner StatePicture(HTHEME theme, int themedState, UINT classicState) {
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
     bi.bmiHeader.biWidth = 16;
@@ -20,11 +20,11 @@ HBITMAP StatePicture(HTHEME theme, int themedState, UINT classicState) {
     bi.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
     HDC screen = GetDC(nullptr);
-    HBITMAP bitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    ui::TBitmapOwner bitmap(CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
     ReleaseDC(nullptr, screen);
-    if (!bitmap) return nullptr;
+    if (!bitmap) return bitmap;
     HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, bitmap);
+    HGDIOBJ old = SelectObject(dc, bitmap.Get());
     RECT all{0, 0, 16, 16};
     FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     GdiFlush();
@@ -49,6 +49,9 @@ HBITMAP StatePicture(HTHEME theme, int themedState, UINT classicState) {
 
 TKesSelectionStateImageList::TKesSelectionStateImageList() : ui::TImageList(16, 16) {
     HTHEME theme = IsThemeActive() ? OpenThemeData(nullptr, L"BUTTON") : nullptr;
+    ui::TScopeExit closeTheme([theme] {
+        if (theme) CloseThemeData(theme);
+    });
     const struct {
         int Themed;
         UINT Classic;
@@ -59,11 +62,7 @@ TKesSelectionStateImageList::TKesSelectionStateImageList() : ui::TImageList(16, 
         {CBS_UNCHECKEDNORMAL, DFCS_BUTTONCHECK},                                  // ssUnChecked
         {CBS_CHECKEDDISABLED, DFCS_BUTTONCHECK | DFCS_CHECKED | DFCS_INACTIVE},   // ssGrayed
     };
-    for (const auto& p : pictures) {
-        ui::TBitmapOwner bitmap(StatePicture(theme, p.Themed, p.Classic));
-        AddBitmap(bitmap.Get());
-    }
-    if (theme) CloseThemeData(theme);
+    for (const auto& p : pictures) AddBitmap(StatePicture(theme, p.Themed, p.Classic).Get());
 }
 
 void TKesShellTree::SetCheckBoxes(bool value) {

@@ -41,18 +41,9 @@ TKesShellTree::TKesShellTree(ui::TWinControl* parent)
 }
 
 void TKesShellTree::DpiChanged(int dpi) {
-    // The icon-title font, as the system sizes it for this DPI.
     LOGFONTW lf{};
-    using TForDpi = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
-    static const auto forDpi = reinterpret_cast<TForDpi>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"user32.dll"), "SystemParametersInfoForDpi")));
-    if (forDpi && forDpi(SPI_GETICONTITLELOGFONT, sizeof(lf), &lf, 0, static_cast<UINT>(dpi))) {
-    } else if (SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof(lf), &lf, 0)) {
-        lf.lfHeight = MulDiv(lf.lfHeight, dpi, ui::SystemDpi());
-    } else {
-        return;
-    }
-    ui::TFontOwner previous(FFont.Release());
+    if (!ui::IconTitleFontForDpi(dpi, lf)) return;
+    ui::TFontOwner previous(FFont.Release());  // freed once the new one is set
     FFont.Reset(CreateFontIndirectW(&lf));
     SetFont(FFont.Get());
 }

@@ -14,11 +14,18 @@ int SystemDpi() {
     return dpi > 0 ? dpi : kDesignDpi;
 }
 
+namespace {
+// A function of user32 asked at run time: systems before per-monitor
+// awareness lack it.
+template <typename F>
+F User32Function(const char* name) {
+    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+}
+}  // namespace
+
 int WindowDpi(HWND wnd) {
-    // Asked at run time: systems before per-monitor awareness lack it.
     using TGetDpiForWindow = UINT(WINAPI*)(HWND);
-    static const auto getDpiForWindow = reinterpret_cast<TGetDpiForWindow>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    static const auto getDpiForWindow = User32Function<TGetDpiForWindow>("GetDpiForWindow");
     if (getDpiForWindow && wnd) {
         const UINT dpi = getDpiForWindow(wnd);
         if (dpi > 0) return static_cast<int>(dpi);
@@ -32,6 +39,16 @@ int ImageSizeForDpi(int dpi) {
     for (int size : {24, 32})
         if (std::abs(size - wanted) < std::abs(best - wanted)) best = size;
     return best;
+}
+
+bool IconTitleFontForDpi(int dpi, LOGFONTW& font) {
+    using TForDpi = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
+    static const auto forDpi = User32Function<TForDpi>("SystemParametersInfoForDpi");
+    font = LOGFONTW{};
+    if (forDpi && forDpi(SPI_GETICONTITLELOGFONT, sizeof(font), &font, 0, static_cast<UINT>(dpi))) return true;
+    if (!SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof(font), &font, 0)) return false;
+    font.lfHeight = MulDiv(font.lfHeight, dpi, SystemDpi());  // told at the system's DPI
+    return true;
 }
 
 }  // namespace ui

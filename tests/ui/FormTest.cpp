@@ -28,15 +28,29 @@ bool PumpUntil(F&& cond) {
     return false;
 }
 
-TEST(Form, AnchorsKeepTheDesignedMarginsWhenTheFormResizes) {
+// The main window's designed layout: the tree filling it with 8-pixel
+// margins and the button panel at the bottom left.
+struct TFontedForm {
     TForm form;
-    form.SetBounds(50, 20, 249, 397);
-    TCustomTreeView tree(&form);
-    tree.SetBounds(8, 8, 233, 348);
-    tree.SetAnchors(akLeft | akTop | akRight | akBottom);
-    TPanel panel(&form);
-    panel.SetBounds(8, 363, 161, 26);
-    panel.SetAnchors(akLeft | akBottom);
+    TFontedForm() { form.SetFormFont(L"Tahoma", 11); }  // before the controls, which take it
+};
+struct TDesignedForm : TFontedForm {
+    TCustomTreeView tree{&form};
+    TPanel panel{&form};
+    TDesignedForm() {
+        form.SetBounds(50, 20, 249, 397);
+        tree.SetBounds(8, 8, 233, 348);
+        tree.SetAnchors(akLeft | akTop | akRight | akBottom);
+        panel.SetBounds(8, 363, 161, 26);
+        panel.SetAnchors(akLeft | akBottom);
+    }
+};
+
+TEST(Form, AnchorsKeepTheDesignedMarginsWhenTheFormResizes) {
+    TDesignedForm designed;
+    TForm& form = designed.form;
+    TCustomTreeView& tree = designed.tree;
+    TPanel& panel = designed.panel;
     TShape right(&form);
     right.SetBounds(248, 0, 1, 397);
     right.SetAnchors(akRight | akTop | akBottom);
@@ -69,15 +83,10 @@ TEST(Form, AnchorsKeepTheDesignedMarginsWhenTheFormResizes) {
 }
 
 TEST(Form, AChangeOfDpiScalesLayoutAndFontAndTakesTheSuggestedRectangle) {
-    TForm form;
-    form.SetFormFont(L"Tahoma", 11);
-    form.SetBounds(50, 20, 249, 397);
-    TCustomTreeView tree(&form);
-    tree.SetBounds(8, 8, 233, 348);
-    tree.SetAnchors(akLeft | akTop | akRight | akBottom);
-    TPanel panel(&form);
-    panel.SetBounds(8, 363, 161, 26);
-    panel.SetAnchors(akLeft | akBottom);
+    TDesignedForm designed;
+    TForm& form = designed.form;
+    TCustomTreeView& tree = designed.tree;
+    TPanel& panel = designed.panel;
     TSpeedButton button(&panel);
     button.SetBounds(27, 0, 26, 26);
     std::vector<int> told;
