@@ -251,7 +251,13 @@ void TfrmMain::FormShow() {
     if (Options && Options->Settings.ShowAppWndOnLaunch) ShowAppWindow(srLaunch);
 }
 
-void TfrmMain::FormClose(ui::TCloseAction&) {
+void TfrmMain::FormClose(ui::TCloseAction& action) {
+    // Nothing is freed under a running dialog: it comes to the front, and
+    // the program stays.
+    if (ui::Application && ui::Application->BringModalToFront(Handle())) {
+        action = ui::caNone;
+        return;
+    }
     Hide();
     UnRegisterHotkeys();
     if (Options) {
@@ -363,11 +369,12 @@ void TfrmMain::RestoreView(bool treeInLine) {
         WriteLog(L"TfrmMain", L"RestoreView", L"Warning",
                  L"Unusable window rectangle " + std::to_wstring(s.Left) + L"," + std::to_wstring(s.Top) + L"," +
                      std::to_wstring(s.Right) + L"," + std::to_wstring(s.Bottom) + L"; the designed one is used");
+        // The designed rectangle, at this DPI, as for a first start.
         const TOptionsRec designed{};
-        s.Left = designed.Left;
-        s.Top = designed.Top;
-        s.Right = designed.Right;
-        s.Bottom = designed.Bottom;
+        s.Left = ui::ScaleForDpi(designed.Left, Dpi());
+        s.Top = ui::ScaleForDpi(designed.Top, Dpi());
+        s.Right = ui::ScaleForDpi(designed.Right, Dpi());
+        s.Bottom = ui::ScaleForDpi(designed.Bottom, Dpi());
     }
     SetBounds(s.Left, s.Top, s.Right - s.Left, s.Bottom - s.Top);
     TKesShellTree* tree = ShellTreeView1;

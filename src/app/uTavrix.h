@@ -137,8 +137,8 @@ public:
     // The options command and the move of the working folder.
     void sbtnOptionsClick();
     void CheckWorkingFolderChange();
-    void BeforeFolderMove();
-    void AfterFolderMove();
+    void BeforeFolderMove(const std::wstring& from);
+    void AfterFolderMove(const std::wstring& previous, const std::wstring& current);
     void ScheduleFolderDeletion(UINT delay, const std::wstring& path);
     void tmrDelDirTimer();
     std::vector<std::wstring> FMovingEntries;

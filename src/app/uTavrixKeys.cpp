@@ -43,6 +43,9 @@ void TfrmMain::UnRegisterHotkeys() {
 
 void TfrmMain::WMHotKey(ui::TMessage& msg) {
     if (msg.WParam < 1 || msg.WParam > 4) return;
+    // A dialog of the program is open: it comes to the front, and nothing
+    // else happens while it works.
+    if (ui::Application && ui::Application->BringModalToFront(Handle())) return;
     if (GetForegroundWindow() != Handle() || FFirstShowPending) {
         ui::TRestoreOnExit<bool> flag(FHandlingHotKey, true);
         ShowAppWindow(srHotKey);

@@ -5,26 +5,13 @@
 #include "settings/uOptionsDialog.h"
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
+#include "ui/ScopeExit.h"
 #include "util/FolderMove.h"
 #include "util/uUtils.h"
 
+#include <exception>
+
 namespace {
-
-std::wstring Upper(std::wstring s) {
-    CharUpperBuffW(s.data(), static_cast<DWORD>(s.size()));
-    while (s.size() > 3 && s.back() == L'\\') s.pop_back();
-    return s;
-}
-
-// Whether one folder is the other, or lies inside it.
-bool Overlap(const std::wstring& a, const std::wstring& b) {
-    const std::wstring x = Upper(a), y = Upper(b);
-    if (x.empty() || y.empty()) return false;
-    auto inside = [](const std::wstring& inner, const std::wstring& outer) {
-        return inner.size() > outer.size() && inner.compare(0, outer.size(), outer) == 0 && inner[outer.size()] == L'\\';
-    };
-    return x == y || inside(x, y) || inside(y, x);
-}
 
 std::wstring JoinNames(const std::vector<std::wstring>& names, size_t most) {
     std::wstring out;
@@ -39,35 +26,48 @@ void TfrmMain::sbtnOptionsClick() {
     StoreAppRect();
     StoreTreeState();
     TfrmOptions dialog;
-    dialog.OnBeforeFolderMove = [this] { BeforeFolderMove(); };
-    dialog.OnAfterFolderMove = [this] { AfterFolderMove(); };
+    dialog.Settings = Options->Settings;
+    dialog.OnBeforeFolderMove = [this](const std::wstring& from, const std::wstring&) { BeforeFolderMove(from); };
+    dialog.OnAfterFolderMove = [this](const std::wstring& from, const std::wstring& to) { AfterFolderMove(from, to); };
     if (dialog.ShowModal() != ui::mrOk) return;
+    // The choice is live from here even when it cannot be saved: the links
+    // may have moved already. The snapshot goes however this ends.
+    ui::TScopeExit discard([] { DiscardPreviousOptions(); });
+    std::exception_ptr refused;
+    try {
+        AcceptOptions(dialog.Settings);
+    } catch (...) {
+        refused = std::current_exception();
+    }
     ApplyOptions();
     CheckWorkingFolderChange();
-    delete PreviousOptions;
-    PreviousOptions = nullptr;
+    if (refused) std::rethrow_exception(refused);
 }
 
 void TfrmMain::CheckWorkingFolderChange() {
     if (PreviousOptions && PreviousOptions->Settings.WorkingFolder != Options->Settings.WorkingFolder) RestoreView();
 }
 
-void TfrmMain::BeforeFolderMove() {
+void TfrmMain::BeforeFolderMove(const std::wstring& from) {
     ShowWindow(ShellTreeView1->Handle(), SW_HIDE);
     // What has to arrive: every entry, however deep.
-    FMovingEntries = PreviousOptions ? FolderEntries(PreviousOptions->Settings.WorkingFolder) : std::vector<std::wstring>();
+    FMovingEntries = FolderEntries(from);
     ShellTreeView1->SetRootedAt(SF_FILESYSTEMFOLDER);
 }
 
-void TfrmMain::AfterFolderMove() {
+void TfrmMain::AfterFolderMove(const std::wstring& previous, const std::wstring& current) {
     ShowWindow(ShellTreeView1->Handle(), SW_SHOW);
-    if (!PreviousOptions) return;
-    const std::wstring previous = PreviousOptions->Settings.WorkingFolder;
-    const std::wstring current = Options->Settings.WorkingFolder;
-    std::vector<std::wstring> missing = EntriesMissing(FMovingEntries, current);
-    FMovingEntries.clear();
-    if (missing.empty() && !HoldsFiles(previous)) {
+    const std::vector<std::wstring> entries = std::exchange(FMovingEntries, {});
+    if (MayRemovePreviousFolder(previous, current, entries)) {
         ScheduleFolderDeletion(3000, previous);
+        return;
+    }
+    std::vector<std::wstring> missing = EntriesMissing(entries, current);
+    if (GetFileAttributesW(previous.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        // The whole folder went, the usual case: nothing is left to remove.
+        if (!missing.empty())
+            WriteLog(L"TfrmMain", L"AfterFolderMove", L"Error",
+                     L"Not found after the move to " + current + L": " + JoinNames(missing, 20));
         return;
     }
     // Whatever stayed behind is the user's: the previous folder is kept.
@@ -91,9 +91,9 @@ void TfrmMain::tmrDelDirTimer() {
     tmrDelDir->SetEnabled(false);
     const std::wstring path = std::exchange(FFolderToDelete, std::wstring());
     if (path.empty()) return;
-    // Checked again: a later move may have put links there, or made it
+    // Decided again: a later move may have put links there, or made it
     // the working folder once more.
-    if (Overlap(path, Options ? Options->Settings.WorkingFolder : std::wstring()) || HoldsFiles(path)) {
+    if (!Options || !MayRemovePreviousFolder(path, Options->Settings.WorkingFolder, {})) {
         WriteLog(L"TfrmMain", L"tmrDelDirTimer", L"Warning", L"Previous working folder kept, it is in use: " + path);
         return;
     }

@@ -44,7 +44,14 @@ void TfrmMain::RemoveTrayIcon() {
 }
 
 void TfrmMain::WMTrayIcon(ui::TMessage& msg) {
-    switch (static_cast<UINT>(msg.LParam)) {
+    const UINT event = static_cast<UINT>(msg.LParam);
+    // While a dialog of the program is open, a press on the icon brings
+    // that dialog to the front: neither the window nor the menu with its
+    // Exit may act under it.
+    if ((event == WM_LBUTTONDOWN || event == WM_RBUTTONDOWN) && ui::Application &&
+        ui::Application->BringModalToFront(Handle()))
+        return;
+    switch (event) {
     case WM_LBUTTONDOWN:
         ShowAppWindow(srTrayIcon);
         break;

@@ -52,3 +52,30 @@ std::wstring ComposeWorkingFolder(const std::wstring& base) {
     if (path.empty() || path.back() != L'\\') path += L'\\';
     return path + WorkingFolderName;
 }
+
+bool IsAbsoluteFolderPath(const std::wstring& path) {
+    auto separator = [](wchar_t c) { return c == L'\\' || c == L'/'; };
+    size_t rest = 0;
+    if (path.size() >= 3 && ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z')) &&
+        path[1] == L':' && separator(path[2])) {
+        rest = 3;
+    } else if (path.size() >= 5 && separator(path[0]) && separator(path[1])) {
+        // A server and a share, each named; "\\?\" and "\\.\" are devices.
+        const size_t server = 2;
+        size_t end = server;
+        while (end < path.size() && !separator(path[end])) ++end;
+        const std::wstring name = path.substr(server, end - server);
+        if (name.empty() || name == L"?" || name == L"." || end + 1 >= path.size()) return false;
+        size_t share = end + 1;
+        if (separator(path[share])) return false;
+        rest = share;
+    } else {
+        return false;
+    }
+    for (size_t i = rest; i < path.size(); ++i) {
+        const wchar_t c = path[i];
+        if (c < 32 || c == L'<' || c == L'>' || c == L'"' || c == L'|' || c == L'?' || c == L'*' || c == L':')
+            return false;
+    }
+    return true;
+}

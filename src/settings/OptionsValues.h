@@ -15,3 +15,10 @@ bool ParseIniInteger(const std::wstring& text, int32_t& value);
 
 // base + "\" (unless base already ends in one) + "quorb".
 std::wstring ComposeWorkingFolder(const std::wstring& base);
+
+// Whether a path names a folder of the file system wherever the program
+// runs: "X:\..." on a drive, or "\\server\share..." on a network. Relative
+// paths, a drive without its root, device paths and names of the shell's
+// own places ("This PC") are not; nor is a path with characters that no
+// file name may hold.
+bool IsAbsoluteFolderPath(const std::wstring& path);

@@ -36,6 +36,8 @@ TOptions::TOptions(const std::wstring& iniFileName) : FIniFile(std::make_unique<
     LoadGeneralOptions();
 }
 
+TOptions::TOptions(const TOptionsRec& snapshot) : Settings(snapshot) {}
+
 TOptions::~TOptions() {
     if (!FIniFile) return;
     try {
@@ -45,9 +47,13 @@ TOptions::~TOptions() {
     }
 }
 
-const std::wstring& TOptions::IniFileName() const { return FIniFile->FileName(); }
+const std::wstring& TOptions::IniFileName() const {
+    static const std::wstring none;
+    return FIniFile ? FIniFile->FileName() : none;
+}
 
 void TOptions::LoadWindowState() {
+    if (!FIniFile) return;
     TOptionsRec& s = Settings;
     // Each key read once: a number is the stored value, anything else the
     // designed one.
@@ -73,6 +79,7 @@ void TOptions::LoadWindowState() {
 }
 
 void TOptions::LoadGeneralOptions() {
+    if (!FIniFile) return;
     TOptionsRec& s = Settings;
     s.ShowAppWndOnLaunch = FIniFile->ReadBool(kSection, L"ShowAppWndOnLaunch", kDefaults.ShowAppWndOnLaunch);
     s.ExecWithDblClick = FIniFile->ReadBool(kSection, L"ExecWithDblClick", kDefaults.ExecWithDblClick);
@@ -96,6 +103,7 @@ void TOptions::LoadGeneralOptions() {
 }
 
 void TOptions::SaveWindowState() {
+    if (!FIniFile) return;
     const TOptionsRec& s = Settings;
     FIniFile->WriteInteger(kSection, L"Left", s.Left);
     FIniFile->WriteInteger(kSection, L"Top", s.Top);
@@ -106,6 +114,7 @@ void TOptions::SaveWindowState() {
 }
 
 void TOptions::SaveGeneralOptions() {
+    if (!FIniFile) return;
     const TOptionsRec& s = Settings;
     FIniFile->WriteBool(kSection, L"ShowAppWndOnLaunch", s.ShowAppWndOnLaunch);
     FIniFile->WriteBool(kSection, L"ExecWithDblClick", s.ExecWithDblClick);
@@ -118,8 +127,23 @@ void TOptions::SaveGeneralOptions() {
     FIniFile->WriteString(kSection, L"WorkingFolderPath", s.WorkingFolderPath);
 }
 
-void ResolveWorkingFolder(TOptions& options) {
-    TOptionsRec& s = options.Settings;
+void AcceptOptions(const TOptionsRec& chosen) {
+    auto previous = std::make_unique<TOptions>(Options->Settings);
+    DiscardPreviousOptions();
+    PreviousOptions = previous.release();
+    Options->Settings = chosen;
+    Options->SaveWindowState();
+    Options->SaveGeneralOptions();
+}
+
+void DiscardPreviousOptions() noexcept {
+    std::unique_ptr<TOptions> snapshot(PreviousOptions);
+    PreviousOptions = nullptr;
+}
+
+void ResolveWorkingFolder(TOptions& options) { ResolveWorkingFolder(options.Settings); }
+
+void ResolveWorkingFolder(TOptionsRec& s) {
     switch (s.WorkingFolderOption) {
     case 0:
         s.WorkingFolder = ComposeWorkingFolder(SpecialFolderPathOf(CSIDL_FAVORITES));

@@ -37,8 +37,11 @@ public:
     TOptions();
     // Reads the given INI file instead; for tests.
     explicit TOptions(const std::wstring& iniFileName);
-    // Writes the window state; a refused write goes to the application's
-    // error handling, since it cannot leave a destructor.
+    // A snapshot of settings with no file behind it: it reads and writes
+    // nothing, also when it goes.
+    explicit TOptions(const TOptionsRec& snapshot);
+    // Writes the window state, unless a snapshot; a refused write goes to
+    // the application's error handling, since it cannot leave a destructor.
     ~TOptions();
     TOptions(const TOptions&) = delete;
     TOptions& operator=(const TOptions&) = delete;
@@ -53,21 +56,32 @@ public:
     void SaveWindowState();
     void SaveGeneralOptions();
 
+    // The INI file's path; empty for a snapshot.
     const std::wstring& IniFileName() const;
 
 private:
     std::unique_ptr<TIniFile> FIniFile;
 };
 
-// The live options and the snapshot the options dialog leaves after OK.
+// The live options and the snapshot of them from before a confirmed OK in
+// the options dialog.
 extern TOptions* Options;
 extern TOptions* PreviousOptions;
+
+// Hands what a confirmed options dialog chose to the live options: a
+// snapshot of the values before becomes PreviousOptions, the chosen ones
+// become live and are saved (window state, then the general options). A
+// refused write is raised after the hand-over: the chosen values stay live.
+void AcceptOptions(const TOptionsRec& chosen);
+// Lets the snapshot go; it writes nothing.
+void DiscardPreviousOptions() noexcept;
 
 // The path of the INI file: the program's folder + "tavrix.ini".
 std::wstring OptionsIniFileName();
 
 // Sets WorkingFolder from WorkingFolderOption and WorkingFolderPath.
 void ResolveWorkingFolder(TOptions& options);
+void ResolveWorkingFolder(TOptionsRec& settings);
 
 // The tag of the first checked radio button among the group's direct
 // children, 0 when none is checked.

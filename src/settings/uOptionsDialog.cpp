@@ -1,5 +1,6 @@
 #include "settings/uOptionsDialog.h"
 
+#include "settings/OptionsValues.h"
 #include "settings/uOptions.h"
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
@@ -115,7 +116,7 @@ bool TfrmOptions::WndProc(ui::TMessage& msg) {
 }
 
 void TfrmOptions::FormShow() {
-    const TOptionsRec& s = Options->Settings;
+    const TOptionsRec& s = Settings;
     const bool values[] = {s.ShowAppWndOnLaunch, s.ExecWithDblClick, s.FollowMousePos, s.Autohide,
                            s.ShowTrayIcon,       s.BlockScrSvr,      s.TimestampTempFiles};
     for (int i = 0; i < 7; ++i) Check(i)->SetChecked(values[i]);
@@ -143,8 +144,19 @@ void TfrmOptions::btnSelectFolderClick() {
     else
         KesBrowseForFolder1->RootedAt = SF_DESKTOP;
     if (!KesBrowseForFolder1->Execute()) return;
+    // "This PC", a library or the network hold no files of their own.
+    if (!IsAbsoluteFolderPath(KesBrowseForFolder1->Path)) {
+        RefuseFolder(KesBrowseForFolder1->Path);
+        return;
+    }
     txtOtherFolder->SetText(KesBrowseForFolder1->Path);
     txtOtherFolder->SelectAll();
+}
+
+void TfrmOptions::RefuseFolder(const std::wstring& path) {
+    const std::wstring what = path.empty() ? L"No folder is chosen." : L"\"" + path + L"\" is no folder on a drive or a network share.";
+    ui::ShowMessageBox(Handle(), what + L"\r\nPlease choose a folder on a drive or a network share for the working folder.",
+                       ui::Application ? ui::Application->Title() : std::wstring(), MB_OK | MB_ICONWARNING);
 }
 
 void TfrmOptions::FormKeyDown(WORD& key, ui::TShiftState) {
@@ -159,40 +171,26 @@ void TfrmOptions::FormKeyPress(wchar_t& key) {
 }
 
 void TfrmOptions::btnOKClick() {
-    auto previous = std::make_unique<TOptions>(Options->IniFileName());
-    TOptionsRec& p = previous->Settings;
-    TOptionsRec& s = Options->Settings;
-    p.ShowAppWndOnLaunch = s.ShowAppWndOnLaunch;
-    p.ExecWithDblClick = s.ExecWithDblClick;
-    p.FollowMousePos = s.FollowMousePos;
-    p.Autohide = s.Autohide;
-    p.ShowTrayIcon = s.ShowTrayIcon;
-    p.BlockScrSvr = s.BlockScrSvr;
-    p.TimestampTempFiles = s.TimestampTempFiles;
-    p.WorkingFolderOption = s.WorkingFolderOption;
-    p.WorkingFolderPath = s.WorkingFolderPath;
-    delete PreviousOptions;
-    PreviousOptions = previous.release();
-
-    bool* values[] = {&s.ShowAppWndOnLaunch, &s.ExecWithDblClick, &s.FollowMousePos, &s.Autohide,
-                      &s.ShowTrayIcon,       &s.BlockScrSvr,      &s.TimestampTempFiles};
+    // The choice is made on a copy: nothing is live before it is confirmed.
+    TOptionsRec chosen = Settings;
+    bool* values[] = {&chosen.ShowAppWndOnLaunch, &chosen.ExecWithDblClick, &chosen.FollowMousePos, &chosen.Autohide,
+                      &chosen.ShowTrayIcon,       &chosen.BlockScrSvr,      &chosen.TimestampTempFiles};
     for (int i = 0; i < 7; ++i) *values[i] = Check(i)->Checked();
-    s.WorkingFolderOption = static_cast<uint8_t>(GetCheckedRadioTag(*gbWorkingFolderOptions));
-    s.WorkingFolderPath = txtOtherFolder->Text();
-
-    if (ConfirmWorkingFolderChange()) {
-        Options->SaveWindowState();
-        Options->SaveGeneralOptions();
+    chosen.WorkingFolderOption = static_cast<uint8_t>(GetCheckedRadioTag(*gbWorkingFolderOptions));
+    chosen.WorkingFolderPath = txtOtherFolder->Text();
+    // A path relative to wherever the program was started would scatter
+    // the links: only a real folder is taken.
+    if (chosen.WorkingFolderOption == 3 && !IsAbsoluteFolderPath(chosen.WorkingFolderPath)) {
+        RefuseFolder(chosen.WorkingFolderPath);
+        return;
+    }
+    if (ConfirmWorkingFolderChange(chosen)) {
+        Settings = chosen;
         ModalResult = ui::mrOk;
         return;
     }
-    s.WorkingFolderOption = p.WorkingFolderOption;
-    s.WorkingFolderPath = p.WorkingFolderPath;
-    ResolveWorkingFolder(*Options);
-    CheckRadioByTag(*gbWorkingFolderOptions, s.WorkingFolderOption);
-    txtOtherFolder->SetText(s.WorkingFolderPath);
-    delete PreviousOptions;  // writes the snapshot's window state
-    PreviousOptions = nullptr;
+    CheckRadioByTag(*gbWorkingFolderOptions, Settings.WorkingFolderOption);
+    txtOtherFolder->SetText(Settings.WorkingFolderPath);
 }
 
 void TfrmOptions::btnCancelClick() { ModalResult = ui::mrCancel; }
@@ -208,12 +206,19 @@ void TfrmOptions::KeepOnWorkArea() {
     SetWindowPos(Handle(), nullptr, at.X, at.Y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-bool TfrmOptions::ConfirmWorkingFolderChange() {
-    ResolveWorkingFolder(*PreviousOptions);
-    ResolveWorkingFolder(*Options);
-    const std::wstring from = PreviousOptions->Settings.WorkingFolder;
-    const std::wstring to = Options->Settings.WorkingFolder;
+bool TfrmOptions::ConfirmWorkingFolderChange(TOptionsRec& chosen) {
+    ResolveWorkingFolder(Settings);
+    ResolveWorkingFolder(chosen);
+    const std::wstring from = Settings.WorkingFolder;
+    const std::wstring to = chosen.WorkingFolder;
     if (from == to) return true;
+    // Another spelling of the same folder (case, a short name, a trailing
+    // separator) moves nothing: a move onto itself would only put the
+    // folder at risk.
+    if (SameFolder(from, to)) {
+        chosen.Expanded = ReplaceAllNoCase(chosen.Expanded, from, to);
+        return true;
+    }
     const std::wstring text = L"Application working folder has been changed.\r\nWould you like to move the contents?\r\n\r\nFrom: " +
                               from + L"\r\nTo: " + to;
     RECT r{};
@@ -221,20 +226,22 @@ bool TfrmOptions::ConfirmWorkingFolderChange() {
     const POINT at{r.left + (r.right - r.left) / 2 - 58, r.top + (r.bottom - r.top) / 2 - 65};
     switch (ui::ShowMessageBoxAt(Handle(), text, L"Information", MB_YESNOCANCEL | MB_ICONINFORMATION, at)) {
     case IDYES: {
-        if (OnBeforeFolderMove) OnBeforeFolderMove();
+        // The after-step runs however the steps before it end, so the
+        // tree shows again also when the move could not start.
         try {
+            if (OnBeforeFolderMove) OnBeforeFolderMove(from, to);
             MoveWorkingFolder(from, to);
         } catch (...) {
-            if (OnAfterFolderMove) OnAfterFolderMove();
+            if (OnAfterFolderMove) OnAfterFolderMove(from, to);
             throw;
         }
-        if (OnAfterFolderMove) OnAfterFolderMove();
-        Options->Settings.Expanded = ReplaceAllNoCase(Options->Settings.Expanded, from, to);
+        if (OnAfterFolderMove) OnAfterFolderMove(from, to);
+        chosen.Expanded = ReplaceAllNoCase(chosen.Expanded, from, to);
         return true;
     }
     case IDNO:
-        Options->Settings.Expanded.clear();
-        Options->Settings.SelectedNode = 0;
+        chosen.Expanded.clear();
+        chosen.SelectedNode = 0;
         return true;
     default:
         return false;

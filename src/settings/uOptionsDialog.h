@@ -1,11 +1,14 @@
 // The options dialog: the general switches and where the working folder
-// lies; it moves the folder when the user agrees, and saves on OK.
+// lies; it moves the folder when the user agrees. It works on a copy of
+// the settings and touches no storage: after OK, Settings holds the choice
+// for the caller to hand over.
 #pragma once
 
 #include <functional>
 #include <memory>
 #include <string>
 
+#include "settings/uOptions.h"
 #include "shell/KESDialogs.h"
 #include "ui/Controls.h"
 #include "ui/Form.h"
@@ -34,9 +37,16 @@ public:
     std::unique_ptr<ui::TSpeedButton> btnCancel;
     std::unique_ptr<TKesBrowseForFolder> KesBrowseForFolder1;
 
-    // Called just before and just after the working folder is moved.
-    std::function<void()> OnBeforeFolderMove;
-    std::function<void()> OnAfterFolderMove;
+    // In: the settings to show, set before the dialog is shown. Out, after
+    // a confirmed OK: what the user chose, with the tree state following a
+    // moved folder. Untouched by Cancel.
+    TOptionsRec Settings;
+
+    // Called just before and just after the working folder is moved from
+    // one folder to the other; the after-step runs however the move ends.
+    using TFolderMoveEvent = std::function<void(const std::wstring& from, const std::wstring& to)>;
+    TFolderMoveEvent OnBeforeFolderMove;
+    TFolderMoveEvent OnAfterFolderMove;
 
     void FormShow();
     void rbWorkingFolderOptionClick();
@@ -47,13 +57,15 @@ public:
     void btnOKClick();
     void btnCancelClick();
     void KeepOnWorkArea();
-    // Asks about moving the contents when the folder changed, and moves
-    // them on Yes; false when the user cancelled.
-    bool ConfirmWorkingFolderChange();
+    // Asks about moving the contents when the chosen folder is another one
+    // than Settings', and moves them on Yes; false when the user cancelled.
+    bool ConfirmWorkingFolderChange(TOptionsRec& chosen);
 
 protected:
     bool WndProc(ui::TMessage& msg) override;
 
 private:
     std::unique_ptr<ui::TCheckBox>& Check(int index);
+    // Says why a chosen path cannot hold the working folder.
+    void RefuseFolder(const std::wstring& path);
 };

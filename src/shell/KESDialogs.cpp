@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include "ui/Application.h"
 #include "ui/ScopeExit.h"
 #include "ui/ScreenFit.h"
 
@@ -91,6 +92,7 @@ bool TKesBrowseForFolder::Execute() {
         if (OnClose) OnClose();
     });
     if (OnShow) OnShow();
+    ui::TModalScope modal;
     TIDList chosen(reinterpret_cast<LPITEMIDLIST>(SHBrowseForFolderW(&info)));
     if (!chosen) {
         Path.clear();

@@ -28,6 +28,9 @@ HRESULT Invoke(IContextMenu* menu, HWND owner, LPCSTR verb) {
     info.hwnd = owner;
     info.lpVerb = verb;
     info.nShow = SW_SHOWNORMAL;
+    // A verb may run the shell's own modal boxes (a confirmation, a
+    // property sheet) with the program's state up the stack.
+    ui::TModalScope modal;
     return menu->InvokeCommand(&info);
 }
 

@@ -149,6 +149,49 @@ void TApplication::Terminate() {
     }
 }
 
+namespace {
+struct TModalSearch {
+    DWORD Thread;
+    HWND Except[2];
+    HWND Found;
+};
+
+BOOL CALLBACK FindModal(HWND wnd, LPARAM param) {
+    auto* search = reinterpret_cast<TModalSearch*>(param);
+    if (GetWindowThreadProcessId(wnd, nullptr) != search->Thread) return TRUE;
+    if (wnd == search->Except[0] || wnd == search->Except[1]) return TRUE;
+    if (!IsWindowVisible(wnd) || !IsWindowEnabled(wnd)) return TRUE;
+    // Tool tips and other tool windows are no dialogs.
+    if (GetWindowLongW(wnd, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) return TRUE;
+    search->Found = wnd;
+    return FALSE;  // the windows come topmost first
+}
+}  // namespace
+
+HWND TApplication::ModalWindow(HWND except) const {
+    if (FModalLevel <= 0) return nullptr;
+    TModalSearch search{GetCurrentThreadId(), {except, FHandle.Get()}, nullptr};
+    EnumWindows(FindModal, reinterpret_cast<LPARAM>(&search));
+    return search.Found;
+}
+
+bool TApplication::BringModalToFront(HWND except) const {
+    if (FModalLevel <= 0) return false;
+    if (HWND modal = ModalWindow(except)) {
+        SetForegroundWindow(modal);
+        BringWindowToTop(modal);
+    }
+    return true;
+}
+
+TModalScope::TModalScope() noexcept : FApplication(Application) {
+    if (FApplication) ++FApplication->FModalLevel;
+}
+
+TModalScope::~TModalScope() {
+    if (FApplication && Application == FApplication) --FApplication->FModalLevel;
+}
+
 void TApplication::HandleException() noexcept {
     std::wstring message;
     try {

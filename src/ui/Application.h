@@ -58,12 +58,24 @@ public:
     // The help text of what the pointer or the menu selection is on.
     std::wstring Hint;
 
+    // How many of the program's modal windows run now: its forms, message
+    // boxes and the shell's dialogs. While one runs, commands that would
+    // free what it works on (Exit, a call-up) bring it to the front instead.
+    int ModalLevel() const noexcept { return FModalLevel; }
+    // The modal window in front: the topmost visible, enabled top-level
+    // window of this thread other than the given ones; none when no modal
+    // window runs.
+    HWND ModalWindow(HWND except = nullptr) const;
+    // Brings the running modal window to the front; false when none runs.
+    bool BringModalToFront(HWND except = nullptr) const;
+
     // Handles the exception in flight; for catch (...) blocks at callbacks.
     void HandleException() noexcept;
     // Replaces the default error box when set.
     std::function<void(const std::wstring& message)> OnException;
 
 private:
+    friend class TModalScope;
     void AddForm(std::unique_ptr<TForm> form);
     bool ProcessMessage(MSG& msg);
     bool PreviewKey(const MSG& msg);
@@ -74,6 +86,19 @@ private:
     TForm* FMainForm = nullptr;
     bool FTerminated = false;
     bool FIdleBefore = false;
+    int FModalLevel = 0;
+};
+
+// Counts a modal window of the program for the length of a scope.
+class TModalScope {
+public:
+    TModalScope() noexcept;
+    ~TModalScope();
+    TModalScope(const TModalScope&) = delete;
+    TModalScope& operator=(const TModalScope&) = delete;
+
+private:
+    TApplication* FApplication;
 };
 
 // The one application object of the process, or none.

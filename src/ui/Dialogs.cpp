@@ -15,6 +15,7 @@ TMessageBoxFunc& MessageBoxFunc() {
 }
 
 int ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags) {
+    TModalScope modal;
     return MessageBoxFunc()(owner, text, caption, flags);
 }
 

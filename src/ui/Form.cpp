@@ -183,6 +183,7 @@ private:
 
 int TForm::ShowModal() {
     if (FVisible || FModal) throw Exception(L"Cannot make a visible window modal");
+    TModalScope modal;
     TWindowDisabler disabler(Handle());
     FModal = true;
     ModalResult = mrNone;

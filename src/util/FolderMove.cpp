@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
+
 #include "ui/Handles.h"
 #include "util/uUtils.h"
 
@@ -15,20 +17,71 @@ std::wstring Join(const std::wstring& folder, const std::wstring& name) {
     return folder + L"\\" + name;
 }
 
-// Calls the visitor with each entry's relative path and whether it is a folder.
+// Calls the visitor with each entry's relative path and whether it is a
+// folder, depth first; a visitor that returns false ends the whole walk,
+// and so does the walk's result.
 template <typename F>
-void Walk(const std::wstring& root, const std::wstring& relative, F&& visit) {
+bool Walk(const std::wstring& root, const std::wstring& relative, F&& visit) {
     WIN32_FIND_DATAW data{};
     ui::TFindHandleOwner find(FindFirstFileW(Join(Join(root, relative), L"*").c_str(), &data));
-    if (!find) return;
+    if (!find) return true;
     do {
         std::wstring name = data.cFileName;
         if (name == L"." || name == L"..") continue;
         std::wstring path = Join(relative, name);
         const bool folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        if (!visit(path, folder)) return;
-        if (folder) Walk(root, path, visit);
+        if (!visit(path, folder)) return false;
+        if (folder && !Walk(root, path, visit)) return false;
     } while (FindNextFileW(find.Get(), &data));
+    return true;
+}
+
+struct TFileIdentity {
+    DWORD Volume = 0;
+    DWORD IndexHigh = 0;
+    DWORD IndexLow = 0;
+    bool operator==(const TFileIdentity&) const = default;
+};
+
+// The identity of an existing file or folder; false when it cannot be had.
+bool IdentityOf(const std::wstring& path, TFileIdentity& id) {
+    // No access asked for: attributes are enough, and nothing is locked.
+    ui::THandleOwner handle(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!handle || !GetFileInformationByHandle(handle.Get(), &info)) return false;
+    id = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+    return true;
+}
+
+// The full path in capitals, long names, no trailing separator (a drive's
+// root keeps its own); for folders whose identity cannot be had.
+std::wstring NormalPath(const std::wstring& path) {
+    std::wstring full(MAX_PATH, L'\0');
+    DWORD n = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (n >= full.size()) {
+        full.resize(n);
+        n = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    }
+    full.resize(n < full.size() ? n : 0);
+    if (full.empty()) full = path;
+    std::wstring longer(full.size() + MAX_PATH, L'\0');
+    n = GetLongPathNameW(full.c_str(), longer.data(), static_cast<DWORD>(longer.size()));
+    if (n > 0 && n < longer.size()) full.assign(longer.data(), n);
+    while (full.size() > 3 && (full.back() == L'\\' || full.back() == L'/')) full.pop_back();
+    CharUpperBuffW(full.data(), static_cast<DWORD>(full.size()));
+    return full;
+}
+
+// The folder that holds a path, by its text; empty for a root.
+std::wstring ParentOf(const std::wstring& path) {
+    const std::wstring p = NormalPath(path);
+    const size_t slash = p.find_last_of(L"\\/");
+    if (slash == std::wstring::npos || slash + 1 >= p.size()) return {};
+    // A share's root "\\server\share" has no parent of its own.
+    if (p.compare(0, 2, L"\\\\") == 0 && std::count(p.begin(), p.end(), L'\\') <= 3) return {};
+    if (slash == 2 && p[1] == L':') return p.substr(0, 3);  // "C:\x" lies in "C:\"
+    return p.substr(0, slash);
 }
 
 }  // namespace
@@ -50,12 +103,40 @@ std::vector<std::wstring> EntriesMissing(const std::vector<std::wstring>& entrie
 }
 
 bool HoldsFiles(const std::wstring& folder) {
-    bool found = false;
-    Walk(folder, L"", [&](const std::wstring&, bool isFolder) {
-        found = !isFolder;
-        return !found;
+    // The walk ends at the first file, wherever it lies.
+    return !Walk(folder, L"", [](const std::wstring&, bool isFolder) { return isFolder; });
+}
+
+bool SameFolder(const std::wstring& a, const std::wstring& b) {
+    if (a.empty() || b.empty()) return false;
+    TFileIdentity x, y;
+    if (IdentityOf(a, x) && IdentityOf(b, y)) return x == y;
+    return NormalPath(a) == NormalPath(b);
+}
+
+bool FolderWithin(const std::wstring& inner, const std::wstring& outer) {
+    if (inner.empty() || outer.empty()) return false;
+    std::wstring p = inner;
+    // Bounded: a path has fewer levels than characters.
+    for (size_t level = 0; !p.empty() && level <= inner.size(); ++level) {
+        if (SameFolder(p, outer)) return true;
+        p = ParentOf(p);
+    }
+    return false;
+}
+
+bool FoldersOverlap(const std::wstring& a, const std::wstring& b) { return FolderWithin(a, b) || FolderWithin(b, a); }
+
+bool MayRemovePreviousFolder(const std::wstring& previous, const std::wstring& current,
+                             const std::vector<std::wstring>& entries) {
+    const DWORD attributes = GetFileAttributesW(previous.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    if (FoldersOverlap(previous, current)) return false;
+    if (!EntriesMissing(entries, current).empty()) return false;
+    // Whatever is left must be a folder that exists in the current one too.
+    return Walk(previous, L"", [&](const std::wstring& path, bool isFolder) {
+        return isFolder && GetFileAttributesW(Join(current, path).c_str()) != INVALID_FILE_ATTRIBUTES;
     });
-    return found;
 }
 
 void MoveWorkingFolder(const std::wstring& source, const std::wstring& target) {

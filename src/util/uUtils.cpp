@@ -164,10 +164,14 @@ bool MoveFolder(const std::wstring& source, const std::wstring& target) {
 }
 
 bool DeleteFolder(const std::wstring& path) {
+    // A folder that is already gone is not asked for: that would show an
+    // error box of the shell's.
+    if (path.empty() || GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
     std::wstring from = ShellPathList(path);
     SHFILEOPSTRUCTW op{};
     op.wFunc = FO_DELETE;
     op.pFrom = from.c_str();
-    op.fFlags = FOF_SILENT | FOF_NOCONFIRMATION;
+    // To the Recycle Bin: whatever a check missed can still be had back.
+    op.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO | FOF_NOERRORUI;
     return SHFileOperationW(&op) == 0 && !op.fAnyOperationsAborted;
 }

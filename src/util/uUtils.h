@@ -40,5 +40,6 @@ int64_t LocalNowTicks();
 
 // One shell move of the folder, with its contents, to the target path.
 bool MoveFolder(const std::wstring& source, const std::wstring& target);
-// One shell delete of the folder and its contents, asking nothing.
+// One shell delete of the folder and its contents into the Recycle Bin,
+// asking and showing nothing; false for a folder already gone.
 bool DeleteFolder(const std::wstring& path);

@@ -74,4 +74,89 @@ e2e_check "and the previous folder is still there afterwards" test -f "$desktop/
 
 probe close TForm tavrix >/dev/null
 e2e_check "the program ends" e2e_wait_exit "$app" 15
+
+# A hurried user: a refused OK and Cancel change no switch; a hot key or
+# the tray icon while a dialog is open bring that dialog to the front and
+# nothing else, so Exit never runs under it.
+rm -rf "$app_folder" "$desktop/quorb"
+mkdir -p "$app_folder/sub"
+echo mine >"$app_folder/sub/mine.txt"
+printf '@echo off\r\necho ran > "C:\\e2e\\options\\ran.txt"\r\n' >"$app_folder/run.bat"
+icon_x=1269 icon_y=1013
+in_front() { local i out; for i in $(seq 30); do out=$(probe focus "$1" "$2"); [ "$out" != none ] && [[ $out != *"in front"* ]] && return 0; sleep 0.1; done; return 1; }
+no_menu() { ! probe menu open 1500 >/dev/null; }
+# The taskbar may hold the keyboard for a moment after a click on the icon:
+# the key is pressed again until the window goes, a few times at most.
+key_closes() {  # key_closes <key> <class> <title>
+    local i
+    for i in 1 2 3 4 5; do
+        e2e_key "$1"
+        if [ "$2" = TForm ]; then probe wait TForm "$3" none 1000 && return 0
+        else ! probe msgbox "$3" 1000 >/dev/null && return 0; fi
+    done
+    return 1
+}
+e2e_launch visible "ShowAppWndOnLaunch=1" "ShowTrayIcon=1" "Autohide=1" "WorkingFolderOption=2"
+app=$E2E_LAST_PID
+
+open_options
+click_control Options "Autohide after execution"
+click_control Options 'Desktop\quorb'
+e2e_key Return
+e2e_check "the move is asked about" box_says Information "Would you like to move the contents?"
+e2e_key Escape
+e2e_check "Esc on the question leaves the dialog open" probe wait TForm Options visible 2000
+e2e_key Escape
+e2e_check "Cancel closes it" probe wait TForm Options none 5000
+e2e_check "nothing is written" test "$(e2e_ini_value Autohide)" = 1
+read -r cx cy _ <<<"$(e2e_tree_item run.bat)"
+e2e_click "$cx" "$cy"
+e2e_check "the entry runs" e2e_wait_file_has "$E2E_DIR/ran.txt" ran 15
+e2e_check "and the window hides: Autohide is as it was" probe wait TForm tavrix hidden 5000
+
+e2e_key ctrl+alt+z
+e2e_check "the hot key calls the window up" probe wait TForm tavrix visible 5000
+e2e_key F2
+e2e_check "F2 opens the menu" probe menu open 5000
+e2e_key Down Down Down Return
+e2e_check "About opens" probe wait TForm About visible 5000
+e2e_key ctrl+alt+z
+e2e_key ctrl+alt+z
+e2e_check "hot keys leave About in front" in_front TForm About
+e2e_click $icon_x $icon_y
+e2e_check "and so does a click on the icon" in_front TForm About
+# Under Wine a click on the icon keeps the keyboard with the taskbar while
+# the foreground window stays the same; a user clicks the box. Under the
+# main window (as before) that click would reach nothing.
+click_body() { local state x y w h; read -r state x y w h _ <<<"$(e2e_window "$1")"; e2e_click $((x + w / 2)) $((y + h / 3)); }
+click_body About
+e2e_check "where Esc reaches it" key_closes Escape TForm About
+probe wait TForm tavrix visible 500 >/dev/null || e2e_key ctrl+alt+z
+e2e_check "the window is there again" probe wait TForm tavrix visible 5000
+
+open_options
+click_control Options 'Desktop\quorb'
+e2e_key Return
+e2e_check "the move is asked about again" box_says Information "Would you like to move the contents?"
+e2e_click $icon_x $icon_y 3
+e2e_check "a right click on the icon opens no menu with Exit" no_menu
+e2e_check "it brings the question to the front" in_front '#32770' Information
+e2e_key ctrl+alt+z
+e2e_check "and so does the hot key" in_front '#32770' Information
+read -r _ bx by bw bh _ <<<"$(probe window '#32770' Information)"
+e2e_click $((bx + bw / 2)) $((by + bh / 3))
+e2e_check "where Enter answers Yes" key_closes Return '#32770' Information
+e2e_check "Yes moves the links" e2e_wait_file_has "$desktop/quorb/sub/mine.txt" mine 10
+e2e_check "the program is still running" kill -0 "$app"
+e2e_check "the choice is saved" ini_becomes WorkingFolderOption 1
+e2e_check "the tree shows the moved folder" e2e_entry_within present run.bat 5000
+e2e_check "the previous folder goes a few seconds later" e2e_wait_gone "$app_folder" 10
+e2e_check "and the links are all in one place" test -f "$desktop/quorb/run.bat"
+e2e_click $icon_x $icon_y 3
+e2e_check "with no dialog open, the icon's menu opens" probe menu open 5000
+e2e_click 600 500
+e2e_check "a click elsewhere closes it" probe menu gone 5000
+probe close TForm tavrix >/dev/null
+e2e_check "the program ends" e2e_wait_exit "$app" 15
+e2e_check "tavrix.ini names the new place" test "$(e2e_ini_value WorkingFolderOption)" = 1
 echo "e2e options: all checks passed"

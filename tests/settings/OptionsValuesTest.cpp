@@ -37,4 +37,20 @@ TEST(OptionsValues, WorkingFolderIsQuorbBelowTheBase) {
     EXPECT_EQ(ComposeWorkingFolder(L""), L"\\quorb");
 }
 
+TEST(OptionsValues, OnlyARealFolderCanHoldTheWorkingFolder) {
+    const struct {
+        const wchar_t* Path;
+        bool Ok;
+    } cases[] = {
+        {L"C:\\Links", true},          {L"d:/links", true},           {L"C:\\", true},
+        {L"\\\\server\\share", true},  {L"\\\\server\\share\\x", true},
+        {L"", false},                  {L"quorb", false},             {L"\\quorb", false},
+        {L"C:quorb", false},           {L"C:", false},                {L"This PC", false},
+        {L"My Computer", false},       {L"\\\\server", false},        {L"\\\\server\\", false},
+        {L"\\\\?\\C:\\x", false},      {L"\\\\.\\pipe\\x", false},    {L"C:\\a|b", false},
+        {L"C:\\a\nb", false},          {L"C:\\a:stream", false},      {L"1:\\x", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(IsAbsoluteFolderPath(c.Path), c.Ok) << std::string(c.Path, c.Path + wcslen(c.Path));
+}
+
 }  // namespace

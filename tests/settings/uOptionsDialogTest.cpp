@@ -33,8 +33,9 @@ protected:
             return Answer;
         };
         Dialog = std::make_unique<TfrmOptions>();
-        Dialog->OnBeforeFolderMove = [this] { Steps += L"before;"; };
-        Dialog->OnAfterFolderMove = [this] { Steps += L"after;"; };
+        Dialog->Settings = Options->Settings;
+        Dialog->OnBeforeFolderMove = [this](const std::wstring&, const std::wstring&) { Steps += L"before;"; };
+        Dialog->OnAfterFolderMove = [this](const std::wstring&, const std::wstring&) { Steps += L"after;"; };
         Dialog->FormShow();
     }
     void TearDown() override {
@@ -44,6 +45,11 @@ protected:
         Options = nullptr;
         Live.reset();
         ui::MessageBoxFunc() = Previous;
+    }
+    // OK as the main window answers it: a confirmed choice is handed over.
+    void Ok() {
+        Dialog->btnOKClick();
+        if (Dialog->ModalResult == ui::mrOk) AcceptOptions(Dialog->Settings);
     }
     std::wstring Key(const wchar_t* key) {
         wchar_t buf[4096] = {};
@@ -66,7 +72,7 @@ TEST_F(OptionsDialog, AnUnchangedFolderSavesWithoutAsking) {
     EXPECT_TRUE(IsWindowEnabled(Dialog->txtOtherFolder->Handle()));
     Dialog->chkBlockScrSvr->SetChecked(true);
     Dialog->chkShowTrayIcon->SetChecked(false);
-    Dialog->btnOKClick();
+    Ok();
     EXPECT_TRUE(Asked.empty());
     EXPECT_EQ(Dialog->ModalResult, ui::mrOk);
     EXPECT_EQ(Key(L"BlockScrSvr"), L"1");
@@ -76,27 +82,54 @@ TEST_F(OptionsDialog, AnUnchangedFolderSavesWithoutAsking) {
     EXPECT_EQ(Options->Settings.Expanded, (Dir / L"a\\quorb\\sub") + L"*");
 }
 
-TEST_F(OptionsDialog, ACaseOnlyChangeAsksAndNoForgetsTheTreeState) {
-    std::wstring shouted = Dir / L"A";
-    Dialog->txtOtherFolder->SetText(shouted);
-    Answer = IDNO;
-    Dialog->btnOKClick();
-    ASSERT_EQ(Asked.size(), 1u) << "the comparison respects case";
-    EXPECT_EQ(Asked[0], L"Information: Application working folder has been changed.\r\nWould you like to move the "
-                        L"contents?\r\n\r\nFrom: " +
-                            (Dir / L"a\\quorb") + L"\r\nTo: " + shouted + L"\\quorb");
-    EXPECT_EQ(Dialog->ModalResult, ui::mrOk);
-    EXPECT_EQ(Options->Settings.Expanded, L"");
-    EXPECT_EQ(Options->Settings.SelectedNode, 0);
-    EXPECT_EQ(Steps, L"") << "nothing moved";
-    EXPECT_EQ(Key(L"WorkingFolderPath"), shouted);
+TEST_F(OptionsDialog, AnotherSpellingOfTheSameFolderAsksNothingAndMovesNothing) {
+    // Case, a trailing separator, the short name: one folder, so there is
+    // nothing to move, and nothing may be removed afterwards.
+    wchar_t shortName[MAX_PATH] = {};
+    GetShortPathNameW((Dir / L"a").c_str(), shortName, MAX_PATH);
+    for (const std::wstring& spelling : {Dir / L"A", Dir / L"a\\", std::wstring(shortName)}) {
+        Asked.clear();
+        Dialog->ModalResult = ui::mrNone;
+        Dialog->txtOtherFolder->SetText(spelling);
+        Answer = IDYES;
+        Ok();
+        EXPECT_TRUE(Asked.empty()) << "no move question";
+        EXPECT_EQ(Dialog->ModalResult, ui::mrOk);
+        EXPECT_EQ(Steps, L"") << "nothing moved";
+        EXPECT_EQ(Key(L"WorkingFolderPath"), spelling) << "the spelling the user chose is kept";
+        EXPECT_TRUE(Exists(Dir / L"a\\quorb\\sub\\deep.lnk"));
+        EXPECT_NE(Options->Settings.Expanded, L"") << "the open folders stay open";
+        Dialog->Settings = Options->Settings;
+    }
+}
+
+TEST_F(OptionsDialog, OtherTakesOnlyAFolderOnADriveOrAShare) {
+    for (const wchar_t* path : {L"", L"This PC", L"quorb"}) {
+        Asked.clear();
+        Dialog->txtOtherFolder->SetText(path);
+        Answer = IDYES;
+        Ok();
+        ASSERT_EQ(Asked.size(), 1u) << "the user is told";
+        EXPECT_NE(Asked[0].find(L"Please choose a folder on a drive or a network share"), std::wstring::npos);
+        EXPECT_EQ(Dialog->ModalResult, ui::mrNone) << "the dialog stays open";
+        EXPECT_EQ(Steps, L"") << "nothing moved";
+        EXPECT_EQ(Key(L"WorkingFolderPath"), Dir / L"a") << "nothing saved";
+        EXPECT_EQ(Options->Settings.WorkingFolder, Dir / L"a\\quorb");
+    }
 }
 
 TEST_F(OptionsDialog, CancelKeepsTheDialogOpenWithThePreviousChoice) {
     Dialog->rbAppFolderLinks->SetChecked(true);
     EXPECT_FALSE(IsWindowEnabled(Dialog->txtOtherFolder->Handle())) << "checked from code, handled as a click";
+    const TOptionsRec before = Options->Settings;
+    Dialog->chkAutohide->SetChecked(!before.Autohide);
+    Dialog->chkExecWithDblClick->SetChecked(!before.ExecWithDblClick);
+    Dialog->chkShowTrayIcon->SetChecked(!before.ShowTrayIcon);
     Answer = IDCANCEL;
-    Dialog->btnOKClick();
+    Ok();
+    EXPECT_EQ(Options->Settings.Autohide, before.Autohide) << "a refused OK changes no switch";
+    EXPECT_EQ(Options->Settings.ExecWithDblClick, before.ExecWithDblClick);
+    EXPECT_EQ(Options->Settings.ShowTrayIcon, before.ShowTrayIcon);
     EXPECT_EQ(Asked.size(), 1u);
     EXPECT_EQ(Dialog->ModalResult, ui::mrNone);
     EXPECT_TRUE(Dialog->rbOther->Checked());
@@ -109,7 +142,7 @@ TEST_F(OptionsDialog, CancelKeepsTheDialogOpenWithThePreviousChoice) {
 TEST_F(OptionsDialog, YesMovesEveryLinkAndTheTreeStateFollows) {
     Dialog->txtOtherFolder->SetText(Dir / L"b");
     Answer = IDYES;
-    Dialog->btnOKClick();
+    Ok();
     EXPECT_EQ(Steps, L"before;after;");
     EXPECT_TRUE(Exists(Dir / L"b\\quorb\\top.lnk"));
     EXPECT_TRUE(Exists(Dir / L"b\\quorb\\sub\\deep.lnk"));
