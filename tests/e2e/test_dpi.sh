@@ -61,6 +61,15 @@ e2e_check "with the stored size, not scaled again" size_is "$w2 $h2"
 probe close TForm tavrix >/dev/null
 e2e_check "the program ends again" e2e_wait_exit "$app" 15
 
+# A stored rectangle that gives no usable window gives way to the designed
+# one, at this DPI as well.
+e2e_launch visible "ShowAppWndOnLaunch=1" "ShowTrayIcon=0" "FollowMousePos=0" "WorkingFolderOption=2" \
+    "Left=100" "Top=100" "Right=100" "Bottom=100"
+app=$E2E_LAST_PID
+e2e_check "a damaged rectangle gives the designed window at 150%" size_is "375 570"
+probe close TForm tavrix >/dev/null
+e2e_check "the program ends once more" e2e_wait_exit "$app" 15
+
 set_dpi 96
 e2e_launch visible "ShowAppWndOnLaunch=1" "ShowTrayIcon=0" "FollowMousePos=0" "WorkingFolderOption=2"
 app=$E2E_LAST_PID

@@ -59,6 +59,12 @@ e2e_check "the previous folder goes a few seconds later" e2e_wait_gone "$app_fol
 # is not replaced, so the move stops short. Nothing is lost.
 mkdir -p "$app_folder"
 echo mine >"$app_folder/one.txt"
+# Deeper down too: a link that must stay in the first of six folders,
+# the five others arriving whole.
+mkdir -p "$app_folder/Apps" "$desktop/quorb/Apps"
+echo theirs >"$app_folder/Apps/x.txt"
+echo kept >"$desktop/quorb/Apps/x.txt"
+for f in B C D E F; do mkdir -p "$desktop/quorb/$f" "$app_folder/$f"; echo "$f" >"$desktop/quorb/$f/$f.txt"; done
 open_options
 click_control Options 'Application folder\quorb'
 e2e_key Return
@@ -71,6 +77,8 @@ e2e_check "the file that was there is untouched" test "$(cat "$app_folder/one.tx
 e2e_check "the rest arrived" test -f "$app_folder/sub/two.txt"
 sleep 4  # longer than the deletion delay
 e2e_check "and the previous folder is still there afterwards" test -f "$desktop/quorb/one.txt"
+e2e_check "with the link kept in its first folder" test "$(cat "$desktop/quorb/Apps/x.txt")" = kept
+e2e_check "while the five sibling folders arrived" test -f "$app_folder/F/F.txt"
 
 probe close TForm tavrix >/dev/null
 e2e_check "the program ends" e2e_wait_exit "$app" 15
