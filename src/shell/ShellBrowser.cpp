@@ -35,8 +35,11 @@ std::wstring ExtractFileDrive(const std::wstring& path) {
 }  // namespace
 
 bool SameText(const std::wstring& a, const std::wstring& b) {
-    return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                          static_cast<int>(b.size())) == CSTR_EQUAL;
+    // Ordinal, as file systems compare: a linguistic comparison takes
+    // "Strasse" and "Straße", or names that differ only in ignorable
+    // characters, for one name.
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
 }
 
 bool SameIDs(IShellFolder* folder, LPCITEMIDLIST a, LPCITEMIDLIST b) {

@@ -49,7 +49,8 @@ bool IsDriveReady(const std::wstring& path);
 int64_t GetFileSize64(const std::wstring& path);
 HWND GetApplicationWindow();
 
-// Texts compared as the shell compares names: without regard to case.
+// Texts compared as file systems compare names: character by character,
+// without regard to case.
 bool SameText(const std::wstring& a, const std::wstring& b);
 // Whether two lists name the same item, as the folder compares them.
 bool SameIDs(IShellFolder* folder, LPCITEMIDLIST a, LPCITEMIDLIST b);

@@ -179,11 +179,50 @@ TKesShellChangeNotifier::TDirectoryWatch TKesShellChangeNotifier::MakeWatch(cons
     TDirectoryWatch watch;
     watch.Path = path;
     watch.List = std::move(list);
-    if (!path.empty())
+    if (!path.empty()) {
         watch.Handle.Reset(FindFirstChangeNotificationW(
             path.c_str(), FALSE,
             FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME | FILE_NOTIFY_CHANGE_ATTRIBUTES));
+        watch.HasIdentity = watch.Handle && ui::FileIdentityOf(path, watch.Identity);
+    }
     return watch;
+}
+
+bool TKesShellChangeNotifier::Rearm(TDirectoryWatch& watch) {
+    // A folder deleted and made again under the same path leaves a handle
+    // that never fires again: its identity tells.
+    ui::TFileIdentity now;
+    const bool exists = !watch.Path.empty() && ui::FileIdentityOf(watch.Path, now);
+    if (watch.Handle && exists && watch.HasIdentity && now == watch.Identity) return true;
+    if (!exists) return static_cast<bool>(watch.Handle);
+    TDirectoryWatch fresh = MakeWatch(watch.Path, TIDList());
+    if (!fresh.Handle) return false;
+    watch.Handle = std::move(fresh.Handle);
+    watch.Identity = fresh.Identity;
+    watch.HasIdentity = fresh.HasIdentity;
+    return true;
+}
+
+bool TKesShellChangeNotifier::RearmWatch(const std::wstring& path) {
+    auto it = FindWatch(path);
+    if (it == FWatches.end()) return false;
+    const bool alive = Rearm(*it);
+    if (!alive) FWatches.erase(it);
+    UpdateWatchTimer();
+    return alive;
+}
+
+bool TKesShellChangeNotifier::RearmRootWatch() {
+    const bool alive = Rearm(FRootWatch);
+    UpdateWatchTimer();
+    return alive;
+}
+
+std::vector<std::wstring> TKesShellChangeNotifier::WatchedFolders() const {
+    std::vector<std::wstring> paths;
+    for (const auto& w : FWatches)
+        if (w.Handle) paths.push_back(w.Path);
+    return paths;
 }
 
 void TKesShellChangeNotifier::WatchRootFolder(LPCITEMIDLIST list) {
@@ -232,7 +271,12 @@ void TKesShellChangeNotifier::CheckWatches() {
         // A spent handle (its folder went away, or the system gave up on
         // it) is made anew while the folder is there; otherwise the folder
         // that held it is looked at, which lets the tree drop it.
-        if (!FindNextChangeNotification(w.Handle.Get())) w.Handle = MakeWatch(w.Path, TIDList()).Handle;
+        if (!FindNextChangeNotification(w.Handle.Get())) {
+            TDirectoryWatch fresh = MakeWatch(w.Path, TIDList());
+            w.Handle = std::move(fresh.Handle);
+            w.Identity = fresh.Identity;
+            w.HasIdentity = fresh.HasIdentity;
+        }
         if (w.Handle || isRoot)
             changed.emplace_back(CopyIDList(w.List.Get()), w.Path);
         else  // the head without the last item: the parent
@@ -258,6 +302,10 @@ void TKesShellChangeNotifier::ReportFolderUpdate(LPCITEMIDLIST list, const std::
 void TKesShellChangeNotifier::DirectoriesChanged() {
     if (!FRegistered) return;
     if (FDirectories.Count() > 1 && FDirectories[0].empty()) {
+        // The placeholder's own registration goes with it: once deleted,
+        // nothing would remove it.
+        if (FDirectories.Handle(0) && ChangeNotifyDeregister) ChangeNotifyDeregister(FDirectories.Handle(0));
+        FDirectories.SetHandle(0, 0);
         FDirectories.Delete(0);  // runs this step again
         return;
     }

@@ -15,6 +15,7 @@
 
 #include "shell/Shell_Win32.h"
 #include "ui/Handles.h"
+#include "ui/FileIdentity.h"
 #include "ui/Timer.h"
 #include "ui/WinControl.h"
 
@@ -117,6 +118,14 @@ public:
     bool WatchFolder(const std::wstring& path, LPCITEMIDLIST list);
     void UnwatchFolder(const std::wstring& path);
     int WatchCount() const noexcept;
+    // Makes a watch anew when it died: its handle is spent, or its folder
+    // was deleted and made again (another identity). False when the folder
+    // has no watch (any more) or cannot be watched now.
+    bool RearmWatch(const std::wstring& path);
+    bool RearmRootWatch();
+    // The folders watched now (with a live handle), the root's apart.
+    std::vector<std::wstring> WatchedFolders() const;
+    bool RootWatched() const noexcept { return static_cast<bool>(FRootWatch.Handle); }
     // Looks at the watches now (the timer does it every interval).
     void CheckWatches();
     void RegisterAll();
@@ -146,7 +155,11 @@ private:
         std::wstring Path;
         TIDList List;
         ui::TUniqueHandle<HANDLE, TChangeHandleTraits> Handle;
+        // The folder the handle watches; none when it could not be had.
+        ui::TFileIdentity Identity;
+        bool HasIdentity = false;
     };
+    static bool Rearm(TDirectoryWatch& watch);
     static TDirectoryWatch MakeWatch(const std::wstring& path, TIDList list);
     void UpdateWatchTimer();
     void ReportFolderUpdate(LPCITEMIDLIST list, const std::wstring& path);

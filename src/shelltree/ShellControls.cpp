@@ -395,6 +395,15 @@ void TKesShellTree::RefreshNode(ui::TTreeNode* node, bool recurse) {
     // that what comes into it shows. The root is never emptied: it is
     // always read again in place.
     const bool isRoot = node->Parent() == nullptr;
+    // A watch that died (its folder deleted and made again, or the system
+    // gave up on it) is made anew whenever its folder is read again.
+    if (isRoot) {
+        Notifier->RearmRootWatch();
+    } else if (auto watched = FWatchedFolders.find(node);
+               watched != FWatchedFolders.end() && !Notifier->RearmWatch(watched->second)) {
+        FWatchedFolders.erase(watched);
+        WatchOpenFolder(node);
+    }
     bool readEmpty = item->Filled && !node->GetFirstChild();
     if (!node->GetFirstChild() && !readEmpty) return;
     Navigator->EnterObject();
@@ -449,7 +458,7 @@ void TKesShellTree::RefreshNode(ui::TTreeNode* node, bool recurse) {
         node->SetHasChildren(true);
         if (isRoot)
             ExpandRoot();
-        else
+        else if (!node->Expanded())
             UnwatchFolder(node, true);  // closed now, with entries: opening it watches again
     }
 }

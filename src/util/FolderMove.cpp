@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "ui/FileIdentity.h"
 #include "ui/Handles.h"
 #include "util/uUtils.h"
 
@@ -33,24 +34,6 @@ bool Walk(const std::wstring& root, const std::wstring& relative, F&& visit) {
         if (!visit(path, folder)) return false;
         if (folder && !Walk(root, path, visit)) return false;
     } while (FindNextFileW(find.Get(), &data));
-    return true;
-}
-
-struct TFileIdentity {
-    DWORD Volume = 0;
-    DWORD IndexHigh = 0;
-    DWORD IndexLow = 0;
-    bool operator==(const TFileIdentity&) const = default;
-};
-
-// The identity of an existing file or folder; false when it cannot be had.
-bool IdentityOf(const std::wstring& path, TFileIdentity& id) {
-    // No access asked for: attributes are enough, and nothing is locked.
-    ui::THandleOwner handle(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!handle || !GetFileInformationByHandle(handle.Get(), &info)) return false;
-    id = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
     return true;
 }
 
@@ -109,8 +92,8 @@ bool HoldsFiles(const std::wstring& folder) {
 
 bool SameFolder(const std::wstring& a, const std::wstring& b) {
     if (a.empty() || b.empty()) return false;
-    TFileIdentity x, y;
-    if (IdentityOf(a, x) && IdentityOf(b, y)) return x == y;
+    ui::TFileIdentity x, y;
+    if (ui::FileIdentityOf(a, x) && ui::FileIdentityOf(b, y)) return x == y;
     return NormalPath(a) == NormalPath(b);
 }
 

@@ -3,11 +3,11 @@
 source "$(dirname "$0")/lib.sh" "$1" "$2" follow
 
 work="$E2E_DIR/quorb"
-mkdir -p "$work/Sub" "$work/Keep" "$work/Bin" "$work/Cycle"
-for f in Sub/inside.txt Keep/kept.txt Bin/binned.txt Cycle/round.txt; do printf 'x' >"$work/$f"; done
+mkdir -p "$work/Sub" "$work/Keep" "$work/Bin" "$work/Cycle" "$work/Inbox"
+for f in Sub/inside.txt Keep/kept.txt Bin/binned.txt Cycle/round.txt Inbox/only.txt; do printf 'x' >"$work/$f"; done
 q='C:\e2e\follow\quorb'
 e2e_ini "ShowAppWndOnLaunch=1" "ShowTrayIcon=0" "FollowMousePos=0" "WorkingFolderOption=2" \
-    "Expanded=$q*$q\Bin*$q\Keep*$q\Sub*"
+    "Expanded=$q*$q\Bin*$q\Inbox*$q\Keep*$q\Sub*"
 e2e_start
 app=$E2E_LAST_PID
 e2e_check "the window appears" probe wait TForm tavrix visible 15000
@@ -77,6 +77,25 @@ e2e_key $(for i in $(seq 100); do echo Right Left; done)
 e2e_check "after 100 cycles the folder is closed" e2e_entry_within absent round.txt 1500
 after=$(handles)
 e2e_check "and the handles are as before ($closed, $after)" test "$after" = "$closed"
+
+# An open folder that empties and fills again keeps following.
+e2e_check "the open Inbox shows its file" e2e_entry_within present only.txt 1500
+rm "$work/Inbox/only.txt"
+e2e_check "its last file goes" e2e_entry_within absent only.txt 1500
+printf 's' >"$work/Inbox/second in.txt"
+e2e_check "a file made in the emptied open folder shows" e2e_entry_within present "second in.txt" 1500
+printf 't' >"$work/Inbox/third in.txt"
+e2e_check "and so does the next one" e2e_entry_within present "third in.txt" 1500
+
+# The working folder deleted and made again: F5 shows it, and it is
+# followed again from then on.
+rm -rf "$work"
+mkdir "$work"
+printf 'x' >"$work/x.txt"
+e2e_key F5
+e2e_check "F5 shows the folder made again" e2e_entry_within present x.txt 3000
+printf 'y' >"$work/y.txt"
+e2e_check "which is followed again" e2e_entry_within present y.txt 1500
 
 probe close TForm tavrix >/dev/null
 e2e_check "the program ends" e2e_wait_exit "$app" 15

@@ -219,4 +219,17 @@ TEST(SystemImageList, SharesOrCopiesTheSystemList) {
     EXPECT_EQ(shared.Width(), GetSystemMetrics(SM_CXICON));
 }
 
+TEST(Names, AreComparedAsTheFileSystemComparesThem) {
+    const struct {
+        const wchar_t* A;
+        const wchar_t* B;
+        bool Same;
+    } cases[] = {
+        {L"Links", L"LINKS", true},        {L"\u00e9t\u00e9", L"\u00c9T\u00c9", true},
+        {L"Stra\u00dfe", L"Strasse", false}, {L"a\u00adb", L"ab", false},
+        {L"a.txt", L"a.txt ", false},       {L"", L"", true},
+    };
+    for (const auto& c : cases) EXPECT_EQ(SameText(c.A, c.B), c.Same) << static_cast<int>(wcslen(c.A));
+}
+
 }  // namespace

@@ -63,8 +63,10 @@ TEST_F(Notifier, DesktopPlaceholderAndRegistrations) {
     EXPECT_NE(N.Directories().Handle(0), 0u);
     EXPECT_TRUE(N.Registered());
 
+    const ULONG placeholder = N.Directories().Handle(0);
     N.Directories().Add(Dir.Path());
     ASSERT_EQ(N.Directories().Count(), 1);  // the placeholder went
+    EXPECT_FALSE(ChangeNotifyDeregister(placeholder)) << "and so did its registration";
     EXPECT_EQ(N.Directories()[0], Dir.Path());
     ULONG handle = N.Directories().Handle(0);
     EXPECT_NE(handle, 0u);

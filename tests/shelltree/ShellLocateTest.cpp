@@ -244,4 +244,62 @@ TEST_F(Locate, ABurstOfReportsCostsOneRefreshOfTheFolder) {
     EXPECT_LT(ShellCounters.Comparisons.Calls, 40 * 4 + 42 * 8);
 }
 
+// After every step of a script of changes, the folders with a directory
+// watch are exactly the folders the tree shows open (or read empty), and
+// the listing is the folder's.
+TEST_F(Locate, WatchesFollowTheOpenFoldersThroughEmptyRefillCollapseDeleteAndRemake) {
+    auto pumpUntil = [](auto&& done) {
+        const DWORD start = GetTickCount();
+        while (!done() && GetTickCount() - start < 3000) {
+            ui::Application->ProcessMessages();
+            Sleep(10);
+        }
+        return done();
+    };
+    auto invariant = [&](const char* step) {
+        std::vector<std::wstring> open, watched = Tree->Notifier->WatchedFolders();
+        for (ui::TTreeNode* n = Tree->Items.GetFirstNode(); n; n = n->GetNext()) {
+            const TKesShellTreeItem* item = TKesShellTree::ItemOf(n);
+            if (n->Parent() && item && item->ItemIsFolder && item->Filled && (n->Expanded() || !n->GetFirstChild()))
+                open.push_back(Tree->GetNodePath(n));
+        }
+        std::sort(open.begin(), open.end());
+        std::sort(watched.begin(), watched.end());
+        EXPECT_EQ(open, watched) << step;
+        EXPECT_TRUE(Tree->Notifier->RootWatched()) << step;
+    };
+    auto shows = [&](const std::wstring& path) { return pumpUntil([&] { return Find(path) != nullptr; }); };
+    auto gone = [&](const std::wstring& path) { return pumpUntil([&] { return Find(path) == nullptr; }); };
+
+    Find(Dir / L"A")->Expand(false);
+    invariant("expand");
+    DeleteFileW((Dir / L"A\\a1.txt").c_str());
+    RemoveTree(Dir / L"A\\Deep");
+    EXPECT_TRUE(gone(Dir / L"A\\a1.txt"));
+    EXPECT_TRUE(gone(Dir / L"A\\Deep"));
+    invariant("empty");
+    WriteFileBytes(Dir / L"A\\second.txt", "2");
+    EXPECT_TRUE(shows(Dir / L"A\\second.txt"));
+    invariant("refill");
+    WriteFileBytes(Dir / L"A\\third.txt", "3");
+    EXPECT_TRUE(shows(Dir / L"A\\third.txt")) << "an open folder refilled keeps following";
+    Find(Dir / L"A")->Collapse(false);
+    invariant("collapse");
+    Find(Dir / L"B")->Expand(false);
+    invariant("expand another");
+    // B deleted and made again between two looks: its old watch is dead.
+    RemoveTree(Dir / L"B");
+    CreateDirectoryW((Dir / L"B").c_str(), nullptr);
+    WriteFileBytes(Dir / L"B\\again.txt", "a");
+    Tree->RefreshNode(Tree->Items.GetFirstNode(), true);
+    EXPECT_TRUE(shows(Dir / L"B\\again.txt"));
+    invariant("delete and make again");
+    WriteFileBytes(Dir / L"B\\later.txt", "l");
+    EXPECT_TRUE(shows(Dir / L"B\\later.txt")) << "a folder made again is followed again";
+    MoveFileW((Dir / L"C").c_str(), (Dir / L"c-").c_str());
+    MoveFileW((Dir / L"c-").c_str(), (Dir / L"c").c_str());
+    EXPECT_TRUE(shows(Dir / L"c"));
+    invariant("rename by case");
+}
+
 }  // namespace

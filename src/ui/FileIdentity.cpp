@@ -1,0 +1,17 @@
+#include "ui/FileIdentity.h"
+
+#include "ui/Handles.h"
+
+namespace ui {
+
+bool FileIdentityOf(const std::wstring& path, TFileIdentity& id) {
+    // No access asked for: attributes are enough, and nothing is locked.
+    THandleOwner handle(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!handle || !GetFileInformationByHandle(handle.Get(), &info)) return false;
+    id = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+    return true;
+}
+
+}  // namespace ui
