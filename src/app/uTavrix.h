@@ -102,6 +102,7 @@ public:
     void WMHitTest(ui::TMessage& msg);
     void WMDeviceChange(ui::TMessage& msg);
     void WMDisplayChange(ui::TMessage& msg);
+    void WMEndSession(ui::TMessage& msg);
     void RefreshMonitors();
 
     // Hot keys, keys and the mouse on the tree.

@@ -107,7 +107,27 @@ bool TfrmMain::WndProc(ui::TMessage& msg) {
     case WM_DISPLAYCHANGE:
         WMDisplayChange(msg);
         return true;
+    case WM_QUERYENDSESSION:
+        msg.Result = TRUE;
+        return true;
+    case WM_ENDSESSION:
+        WMEndSession(msg);
+        msg.Result = 0;
+        return true;
     default:
         return ui::TForm::WndProc(msg);
+    }
+}
+
+void TfrmMain::WMEndSession(ui::TMessage& msg) {
+    // Logoff or shutdown ends the program without closing its window: what
+    // Exit writes is written now.
+    if (!msg.WParam || !Options) return;
+    try {
+        StoreAppRect();
+        StoreTreeState();
+        Options->SaveWindowState();
+    } catch (const std::exception& e) {
+        WriteLog(L"TfrmMain", L"WMEndSession", L"Exception", ui::ExceptionMessage(e));
     }
 }

@@ -242,6 +242,7 @@ int Usage() {
                  "       probe wait <class> <title> visible|hidden|none <ms>\n"
                  "       probe taskbar      (prints the number of window buttons)\n"
                  "       probe msgbox <caption> <ms> [close]\n"
+                 "       probe endsession <class> <title>\n"
                  "       probe close <class> <title>\n"
                  "       probe hold         (keeps the desktop up until killed)\n"
                  "       probe mklnk <file.lnk> <target>\n"
@@ -528,6 +529,16 @@ int wmain(int argc, wchar_t** argv) {
         return w ? 0 : 1;
     }
 
+    if (cmd == L"endsession" && a.size() == 3) {
+        // What the system sends every top-level window at logoff; the
+        // process is ended afterwards without its windows being closed.
+        HWND w = FindTopLevel(a[1], a[2]);
+        DWORD_PTR answer = 0;
+        if (w) SendMessageTimeoutW(w, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &answer);
+        if (w) SendMessageTimeoutW(w, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, nullptr);
+        std::printf("%s\n", w ? (answer ? "agreed" : "refused") : "none");
+        return w ? 0 : 1;
+    }
     if (cmd == L"close" && a.size() == 3) {
         HWND w = FindTopLevel(a[1], a[2]);
         if (w) PostMessageW(w, WM_CLOSE, 0, 0);

@@ -59,4 +59,18 @@ e2e_click $((x + 8 + 13)) $((y + h - 34 + 13))
 e2e_check "the menu opens again" probe wait '#32768' '' visible 5000
 probe close TForm tavrix >/dev/null
 e2e_check "closing during the menu ends the program" e2e_wait_exit "$fourth" 15
+# Logoff ends the program without closing its window: the open folders
+# and the window's place are written all the same.
+mkdir -p "$E2E_DIR/quorb/Open"
+printf 'x' >"$E2E_DIR/quorb/Open/inside.txt"
+e2e_launch visible "ShowAppWndOnLaunch=1" "ShowTrayIcon=0" "FollowMousePos=0" "WorkingFolderOption=2" \
+    "Left=40" "Top=30" "Right=290" "Bottom=410"
+fifth=$E2E_LAST_PID
+read -r _ ty tl <<<"$(e2e_tree_item Open)"
+e2e_click $((tl - 19 - 10)) "$ty"
+e2e_check "a folder is opened" e2e_entry_within present inside.txt 3000
+e2e_check "logoff is agreed to" test "$(probe endsession TForm tavrix)" = agreed
+kill -9 "$fifth" 2>/dev/null
+e2e_check "the program is ended by the system" e2e_wait_exit "$fifth" 15
+e2e_check "the open folder was written" grep -q 'quorb\\Open\*' "$E2E_DIR/tavrix.ini"
 echo "e2e startup: all checks passed"
