@@ -111,17 +111,26 @@ void TfrmMain::ShellTreeView1Collapsed(ui::TTreeNode*) { FNodeCollapsed = true; 
 void TfrmMain::ShellTreeView1Editing(ui::TTreeNode*, bool& allowEdit) { allowEdit = false; }
 
 void TfrmMain::ShellTreeView1MouseDown(ui::TMouseButton button, ui::TShiftState, int x, int y) {
+    // A refusal is answered by this press or never: one left by a drag, a
+    // key or a double-click elsewhere must not act on a later press.
+    ui::TScopeExit forget([this] {
+        FPendingExpandNode = nullptr;
+        FPendingCollapseNode = nullptr;
+    });
     if (button != ui::mbLeft) return;
     FNodeCollapsed = false;
     FNodeExpanded = false;
     if (!(ShellTreeView1->GetHitTestInfoAt(x, y) & TVHT_ONITEMBUTTON)) return;
+    // The button pressed is the node's under the press, nothing else.
+    ui::TTreeNode* pressed = ShellTreeView1->GetNodeAt(x, y);
     FExpandPermitted = false;
-    if (FPendingExpandNode) {
+    if (!pressed) return;
+    if (pressed == FPendingExpandNode) {
         FExpandPermitted = true;
-        FPendingExpandNode->Expand(false);
-    } else if (FPendingCollapseNode) {
+        pressed->Expand(false);
+    } else if (pressed == FPendingCollapseNode) {
         FExpandPermitted = true;
-        FPendingCollapseNode->Collapse(false);
+        pressed->Collapse(false);
     }
 }
 
