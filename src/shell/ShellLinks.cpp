@@ -19,6 +19,32 @@ std::wstring NameOf(const std::wstring& path) {
     return slash == std::wstring::npos ? trimmed : trimmed.substr(slash + 1);
 }
 
+// "Tool.lnk" gives "Tool" and ".lnk"; a name without a dot after its first
+// character has no extension.
+void SplitExtension(const std::wstring& name, std::wstring& stem, std::wstring& extension) {
+    size_t dot = name.find_last_of(L'.');
+    if (dot == std::wstring::npos || dot == 0) dot = name.size();
+    stem = name.substr(0, dot);
+    extension = name.substr(dot);
+}
+
+// File names compare as the file system does, not by the user's locale.
+bool SameName(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
+}
+
+std::vector<std::wstring> FilesMatching(const std::wstring& folder, const wchar_t* mask) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW data{};
+    ui::TFindHandleOwner find(FindFirstFileW(Join(folder, mask).c_str(), &data));
+    if (!find) return names;
+    do {
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(data.cFileName);
+    } while (FindNextFileW(find.Get(), &data));
+    return names;
+}
+
 ui::TComPtr<IShellLinkW> NewShellLink() {
     ui::TComPtr<IShellLinkW> link;
     CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.PutVoid());
@@ -38,16 +64,29 @@ std::wstring ShortcutTarget(const std::wstring& shortcut) {
     return target;
 }
 
-std::vector<std::wstring> ShortcutFiles(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW data{};
-    HANDLE find = FindFirstFileW(Join(folder, L"*.lnk").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return names;
-    do {
-        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(data.cFileName);
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
-    return names;
+std::vector<std::wstring> ShortcutFiles(const std::wstring& folder) { return FilesMatching(folder, L"*.lnk"); }
+
+std::vector<std::wstring> FolderFiles(const std::wstring& folder) { return FilesMatching(folder, L"*"); }
+
+bool IsShortcutFile(const std::wstring& path) {
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    std::wstring stem, extension;
+    SplitExtension(NameOf(path), stem, extension);
+    return SameName(extension, L".lnk") || SameName(extension, L".url");
+}
+
+bool IsNameOrNumbered(const std::wstring& name, const std::wstring& fileName) {
+    std::wstring stem, extension, fileStem, fileExtension;
+    SplitExtension(name, stem, extension);
+    SplitExtension(fileName, fileStem, fileExtension);
+    if (!SameName(extension, fileExtension) || stem.size() < fileStem.size() ||
+        !SameName(stem.substr(0, fileStem.size()), fileStem))
+        return false;
+    const std::wstring number = stem.substr(fileStem.size());  // "" or " (2)"
+    if (number.empty()) return true;
+    if (number.size() < 4 || number.compare(0, 2, L" (") != 0 || number.back() != L')') return false;
+    return number.find_first_not_of(L"0123456789", 2) == number.size() - 1;
 }
 
 std::wstring FreeShortcutName(const std::wstring& folder, const std::wstring& target) {
@@ -61,9 +100,13 @@ std::wstring FreeShortcutName(const std::wstring& folder, const std::wstring& ta
 }
 
 std::wstring FreeShortcutNameFor(const std::wstring& folder, const std::wstring& stem) {
-    std::wstring name = stem + L".lnk";
+    return FreeFileName(folder, stem, L".lnk");
+}
+
+std::wstring FreeFileName(const std::wstring& folder, const std::wstring& stem, const std::wstring& extension) {
+    std::wstring name = stem + extension;
     for (int n = 2; GetFileAttributesW(Join(folder, name).c_str()) != INVALID_FILE_ATTRIBUTES; ++n)
-        name = stem + L" (" + std::to_wstring(n) + L").lnk";
+        name = stem + L" (" + std::to_wstring(n) + L")" + extension;
     return name;
 }
 
@@ -79,5 +122,14 @@ std::wstring CreateShortcutIn(const std::wstring& folder, const std::wstring& ta
     // The name was free a moment ago; a file that appeared since is kept.
     if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return {};
     if (FAILED(file->Save(path.c_str(), TRUE))) return {};
+    return path;
+}
+
+std::wstring CopyShortcutIn(const std::wstring& folder, const std::wstring& shortcut) {
+    std::wstring stem, extension;
+    SplitExtension(NameOf(shortcut), stem, extension);
+    std::wstring path = Join(folder, FreeFileName(folder, stem, extension));
+    // Fails rather than replaces a file that took the name meanwhile.
+    if (!CopyFileW(shortcut.c_str(), path.c_str(), TRUE)) return {};
     return path;
 }

@@ -222,8 +222,8 @@ private:
     HRESULT Drop(IDataObject* data, DWORD keys, POINTL at, DWORD* effect);
     HRESULT QueryContinueDrag(BOOL escape, DWORD keys) const;
     void SetDropNode(ui::TTreeNode* node, DWORD keys, POINTL at, DWORD* effect);
-    // Where the shell made no shortcut to a dropped item, one is made here;
-    // true when any was.
+    // Where the shell made nothing for a dropped item, a shortcut to it is
+    // made here, or for a shortcut file a copy of it; true when any was.
     bool CompleteDroppedLinks(const std::wstring& folder, const std::vector<std::wstring>& before,
                               const std::vector<std::wstring>& files);
     void RegisterDropTarget();

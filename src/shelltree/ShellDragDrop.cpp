@@ -249,11 +249,11 @@ HRESULT TKesShellTree::Drop(IDataObject* data, DWORD keys, POINTL at, DWORD* eff
     }
     bool execute = true;
     if (OnBeforeShellDrop) OnBeforeShellDrop(*this, node, files ? *files : std::vector<std::wstring>(), execute);
-    // Links to what is dropped on a folder: the shortcuts there beforehand,
-    // to tell the shell's new ones apart.
+    // Links to what is dropped on a folder: the files there beforehand, to
+    // tell what the shell makes apart.
     TKesShellTreeItem* item = ItemOf(node);
     const std::wstring folder = CreateLinkOnDrop && item && item->ItemIsFolder ? GetNodePath(node) : std::wstring();
-    const std::vector<std::wstring> before = folder.empty() ? std::vector<std::wstring>() : ShortcutFiles(folder);
+    const std::vector<std::wstring> before = folder.empty() ? std::vector<std::wstring>() : FolderFiles(folder);
     HRESULT result = execute ? FDropFolderTarget->Drop(data, keys, at, effect) : E_UNEXPECTED;
     if (ui::Application) ui::Application->ProcessMessages();
     node = FDropNode;  // reports read meanwhile may have removed it
@@ -279,28 +279,59 @@ HRESULT TKesShellTree::Drop(IDataObject* data, DWORD keys, POINTL at, DWORD* eff
 
 bool TKesShellTree::CompleteDroppedLinks(const std::wstring& folder, const std::vector<std::wstring>& before,
                                          const std::vector<std::wstring>& files) {
-    auto linked = [&](const std::wstring& file) {
-        for (const std::wstring& name : ShortcutFiles(folder)) {
-            if (std::find(before.begin(), before.end(), name) != before.end()) continue;
-            if (SameText(ShortcutTarget(folder + L"\\" + name), file)) return true;
-        }
-        return false;
+    std::vector<std::wstring> known = before;
+    std::sort(known.begin(), known.end());
+    // Each new file in the folder answers for one dropped item: for a
+    // dropped shortcut file the shell's copy of it under its own name, for
+    // anything else a shortcut that points at it.
+    auto copyOf = [](const std::wstring& name, const std::wstring& file) {
+        return IsShortcutFile(file) && IsNameOrNumbered(name, file.substr(file.find_last_of(L'\\') + 1));
     };
-    std::vector<std::wstring> missing = files;
-    // The shell may still be writing its shortcuts: give it a moment.
+    auto pointsAt = [&](const std::wstring& name, const std::wstring& file) {
+        return SameText(ShortcutTarget(folder + L"\\" + name), file);
+    };
+    auto claim = [](std::vector<std::wstring>& open, std::vector<std::wstring>& fresh, auto&& answers) {
+        std::vector<std::wstring> left;
+        for (const std::wstring& file : open) {
+            auto it = std::find_if(fresh.begin(), fresh.end(),
+                                   [&](const std::wstring& name) { return answers(name, file); });
+            if (it == fresh.end())
+                left.push_back(file);
+            else
+                fresh.erase(it);
+        }
+        open = std::move(left);
+    };
+    std::vector<std::wstring> missing;
+    // The shell may still be writing its files: give it a moment.
     const DWORD start = GetTickCount();
     for (;;) {
-        missing.erase(std::remove_if(missing.begin(), missing.end(), linked), missing.end());
+        std::vector<std::wstring> fresh;
+        for (std::wstring& name : FolderFiles(folder))
+            if (!std::binary_search(known.begin(), known.end(), name)) fresh.push_back(std::move(name));
+        missing = files;
+        claim(missing, fresh, copyOf);
+        claim(missing, fresh, pointsAt);
         if (missing.empty() || GetTickCount() - start >= kShellLinkWaitMs) break;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
         if (ui::Application) ui::Application->ProcessMessages();
     }
-    std::wstring made;
+    // What the shell left undone is done as it does it: a shortcut file is
+    // copied, anything else gets a shortcut.
+    std::wstring made, copied;
     for (const std::wstring& file : missing) {
-        std::wstring link = CreateShortcutIn(folder, file);
-        if (!link.empty()) made += (made.empty() ? L"" : L", ") + link;
+        if (IsShortcutFile(file)) {
+            std::wstring copy = CopyShortcutIn(folder, file);
+            if (!copy.empty()) copied += (copied.empty() ? L"" : L", ") + file + L" as " + copy;
+        } else {
+            std::wstring link = CreateShortcutIn(folder, file);
+            if (!link.empty()) made += (made.empty() ? L"" : L", ") + link;
+        }
     }
-    if (made.empty()) return false;
-    if (OnLogInfo) OnLogInfo(L"The shell made no shortcut for a drop; made here: " + made);
+    if (made.empty() && copied.empty()) return false;
+    std::wstring text = L"The shell made no shortcut for a drop;";
+    if (!made.empty()) text += L" made here: " + made + (copied.empty() ? L"" : L";");
+    if (!copied.empty()) text += L" copied here: " + copied;
+    if (OnLogInfo) OnLogInfo(text);
     return true;
 }

@@ -1,7 +1,7 @@
 # Adding links the way the program is meant to be used: a file dragged from
 # another program onto the tree becomes a shortcut in the folder dropped on,
 # and one dropped below the entries a shortcut in the working folder; a click
-# on the new entry runs its target. Entries drag out to other programs as
+# on the new entry runs its target. A dropped shortcut is copied. Entries drag out to other programs as
 # files; the root does not drag.
 source "$(dirname "$0")/lib.sh" "$1" "$2" drag
 
@@ -55,6 +55,23 @@ e2e_drag 650 330 $((wx + 120)) $((wy + wh - 80))
 e2e_check "dropping below the entries makes a shortcut in the working folder" \
     e2e_wait_file_has "$work/tool.lnk" "" 10
 e2e_check "the working folder shows it" e2e_entry_within present tool 5000
+
+# A shortcut dragged in, as from a Start menu, arrives as a copy of itself
+# (the shell copies shortcut files rather than link to them), not as a
+# second shortcut pointing at the dropped one.
+probe mklnk "C:\\e2e\\drag\\src\\Tool.lnk" "C:\\e2e\\drag\\src\\tool.bat" >/dev/null || e2e_fail "no shortcut to drag"
+helper "$E2E_DIR/source3.txt" dragsource "C:\\e2e\\drag\\src\\Tool.lnk" 600 300 20000
+read -r x y _ <<<"$(e2e_tree_item sub)"
+e2e_drag 650 330 "$x" "$y"
+e2e_check "the drag ends" e2e_wait_file_has "$E2E_DIR/source3.txt" effect 10
+e2e_check "the log says what was copied" e2e_wait_file_has "$(ls "$E2E_DIR"/Logs/*.log 2>/dev/null | head -1)" \
+    'copied here: C:\e2e\drag\src\Tool.lnk as C:\e2e\drag\quorb\sub\Tool.lnk' 10
+e2e_check "the copy is the dropped shortcut itself" cmp -s "$src/Tool.lnk" "$work/sub/Tool.lnk"
+e2e_check "so it points where the original points" \
+    lnk_target "C:\\e2e\\drag\\quorb\\sub\\Tool.lnk" "C:\\e2e\\drag\\src\\tool.bat"
+e2e_check "and no second link was made" \
+    test "$(ls "$work/sub" | LC_ALL=C sort | tr '\n' ' ')" = "Tool.lnk build.lnk "
+e2e_check "the folder shows the copy" e2e_entry_within present Tool 5000
 
 # An entry dragged out arrives as a file; the root does not drag.
 helper "$E2E_DIR/target1.txt" droptarget 600 300 15000

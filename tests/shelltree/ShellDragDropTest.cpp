@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "shell/ShellLinks.h"
@@ -12,8 +13,9 @@ using namespace testutil;
 namespace {
 
 // What the tree hands to the shell's drop target of a node; it passes
-// everything on to the real one, and can make the shortcuts itself as the
-// shell of another system does.
+// everything on to the real one, and can do what the shell of another
+// system does: make a shortcut to each file, and copy a shortcut file
+// under its own name (" (2)" when that is taken).
 struct TTargetLog {
     int Asked = 0, Entered = 0, Left = 0, Dropped = 0, Alive = 0;
     std::vector<DWORD> Keys;
@@ -58,7 +60,17 @@ public:
         if (!FLog.MakeLinks) return FReal->Drop(data, keys, at, effect);
         FReal->DragLeave();
         TFileList files = FileNamesFromDataObject(data);
-        for (const std::wstring& file : *files) CreateShortcutIn(FFolder, file);
+        for (const std::wstring& file : *files) {
+            const std::wstring name = file.substr(file.find_last_of(L'\\') + 1);
+            const size_t dot = std::min(name.find_last_of(L'.'), name.size());
+            const std::wstring stem = name.substr(0, dot), extension = name.substr(dot);
+            if (extension == L".lnk" || extension == L".url") {
+                if (!CopyFileW(file.c_str(), (FFolder + L"\\" + name).c_str(), TRUE))
+                    CopyFileW(file.c_str(), (FFolder + L"\\" + stem + L" (2)" + extension).c_str(), TRUE);
+            } else {
+                CreateShortcutIn(FFolder, file);
+            }
+        }
         *effect = DROPEFFECT_LINK;
         return S_OK;
     }
@@ -96,6 +108,9 @@ protected:
         for (int i = 0; i < 40; ++i) WriteFileBytes(Dir / (L"file" + std::to_wstring(100 + i) + L".txt"), "f");
         WriteFileBytes(Src / L"one.txt", "1");
         WriteFileBytes(Src / L"two.bat", "@echo off\r\n");
+        // Shortcut files as a Start menu holds them.
+        ASSERT_EQ(CreateShortcutIn(Src.Path(), Src / L"two.bat", L"Tool"), Src / L"Tool.lnk");
+        WriteFileBytes(Src / L"Site.url", "[InternetShortcut]\r\nURL=http://example.org/\r\n");
         Tree->SetShowOptions(ShowOption(soShowFiles) | ShowOption(soShowErrorMessages));
         Tree->SetRootedAtFileSystemFolder(Dir.Path());
         Tree->CreateLinkOnDrop = true;
@@ -105,18 +120,29 @@ protected:
             ReportedFiles = files;
             Destination = destination;
         };
-        Tree->OnLogInfo = [this](const std::wstring&) { ++Logged; };
-        // The shell's own data object for two files, as a folder window drags them.
+        Tree->OnLogInfo = [this](const std::wstring& text) {
+            ++Logged;
+            LastLog = text;
+        };
+        Data = DataFor({L"one.txt", L"two.bat"});
+        ASSERT_TRUE(Data);
+    }
+    // The shell's own data object for files of the source folder, as a
+    // folder window drags them.
+    ui::TComPtr<IDataObject> DataFor(const std::vector<std::wstring>& names) {
         Source.SetFolder(Src.Path());
         std::vector<TIDList> lists;
-        for (const wchar_t* name : {L"one.txt", L"two.bat"}) {
+        std::vector<LPCITEMIDLIST> raw;
+        for (const std::wstring& name : names) {
             Source.SetObjectName(name);
             lists.push_back(Source.CopyObjectIDList());
+            raw.push_back(lists.back().Get());
         }
-        LPCITEMIDLIST raw[] = {lists[0].Get(), lists[1].Get()};
-        Source.ShellFolder()->GetUIObjectOf(nullptr, 2, reinterpret_cast<PCUITEMID_CHILD_ARRAY>(raw), IID_IDataObject,
-                                            nullptr, Data.PutVoid());
-        ASSERT_TRUE(Data);
+        ui::TComPtr<IDataObject> data;
+        Source.ShellFolder()->GetUIObjectOf(nullptr, static_cast<UINT>(raw.size()),
+                                            reinterpret_cast<PCUITEMID_CHILD_ARRAY>(raw.data()), IID_IDataObject,
+                                            nullptr, data.PutVoid());
+        return data;
     }
     ui::TTreeNode* Entry(const std::wstring& text) {
         for (ui::TTreeNode* c = Tree->Items.GetFirstNode()->GetFirstChild(); c; c = c->GetNextSibling())
@@ -136,12 +162,13 @@ protected:
         Tree->DropTarget()->DragOver(MK_LBUTTON, at, &effect);
         return effect;
     }
-    HRESULT DropOn(const std::wstring& text) {
+    HRESULT DropOn(const std::wstring& text, IDataObject* data = nullptr) {
+        if (!data) data = Data.Get();
         DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
-        Tree->DropTarget()->DragEnter(Data.Get(), MK_LBUTTON, On(text), &effect);
+        Tree->DropTarget()->DragEnter(data, MK_LBUTTON, On(text), &effect);
         Over(On(text));
         effect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
-        return Tree->DropTarget()->Drop(Data.Get(), 0, On(text), &effect);
+        return Tree->DropTarget()->Drop(data, 0, On(text), &effect);
     }
     std::vector<std::wstring> Links(const std::wstring& folder) {
         std::vector<std::wstring> names = ShortcutFiles(Dir / folder);
@@ -158,6 +185,7 @@ protected:
     std::vector<std::wstring> ReportedFiles;
     std::wstring Destination;
     int Logged = 0;
+    std::wstring LastLog;
 };
 
 TEST_F(DragDrop, ADragOverAsksEachNodesFolderOnceAndLetsEverythingGo) {
@@ -232,6 +260,70 @@ TEST_F(DragDrop, DroppedFilesBecomeOneWorkingShortcutEach) {
     EXPECT_EQ(Links(L"Alpha"), (std::vector<std::wstring>{L"one.lnk", L"two.lnk"}));
     EXPECT_EQ(Logged, 1);
     EXPECT_EQ(Operations.size(), 2u);
+}
+
+TEST_F(DragDrop, DroppedShortcutFilesAreCopiedNotLinked) {
+    const std::string tool = ReadFileBytes(Src / L"Tool.lnk"), site = ReadFileBytes(Src / L"Site.url");
+    ASSERT_EQ(ShortcutTarget(Src / L"Tool.lnk"), Src / L"two.bat");
+    struct TCase {
+        const char* What;
+        std::vector<std::wstring> Dropped;
+        std::string Taken;  // the content of a "Tool.lnk" already in the folder
+        bool ShellActs;     // the folder's drop target does what a shell elsewhere does
+        std::vector<std::wstring> After;
+        std::vector<std::wstring> Logged;  // what the log line names; empty: no line
+    };
+    const std::vector<TCase> cases = {
+        {"a shortcut is copied", {L"Tool.lnk"}, "", false, {L"Tool.lnk"}, {L"copied", L"Tool.lnk"}},
+        {"an internet shortcut is copied", {L"Site.url"}, "", false, {L"Site.url"}, {L"copied", L"Site.url"}},
+        {"a taken name is numbered", {L"Tool.lnk"}, "mine", false, {L"Tool (2).lnk", L"Tool.lnk"},
+         {L"copied", L"Tool (2).lnk"}},
+        {"a plain file beside it still gets a shortcut",
+         {L"one.txt", L"Tool.lnk"},
+         "",
+         false,
+         {L"Tool.lnk", L"one.lnk"},
+         {L"made here", L"one.lnk", L"copied", L"Tool.lnk"}},
+        {"the shell's own copy is not copied again", {L"Tool.lnk", L"one.txt"}, "", true, {L"Tool.lnk", L"one.lnk"}, {}},
+        {"nor its numbered one", {L"Tool.lnk"}, "mine", true, {L"Tool (2).lnk", L"Tool.lnk"}, {}},
+    };
+    int n = 0;
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.What);
+        const std::wstring folder = L"Case" + std::to_wstring(++n);
+        CreateDirectoryW((Dir / folder).c_str(), nullptr);
+        if (!c.Taken.empty()) WriteFileBytes(Dir / (folder + L"\\Tool.lnk"), c.Taken);
+        Tree->RefreshAll();
+        Tree->Log.MakeLinks = c.ShellActs;
+        Logged = 0;
+        LastLog.clear();
+        ui::TComPtr<IDataObject> data = DataFor(c.Dropped);
+        ASSERT_TRUE(data);
+        ASSERT_EQ(DropOn(folder, data.Get()), S_OK);
+
+        std::vector<std::wstring> after = FolderFiles(Dir / folder);
+        std::sort(after.begin(), after.end());
+        EXPECT_EQ(after, c.After);
+        const std::wstring in = Dir / folder + L"\\";
+        const std::wstring copy = in + (c.Taken.empty() ? L"Tool.lnk" : L"Tool (2).lnk");
+        if (Exists(copy)) {
+            EXPECT_EQ(ReadFileBytes(copy), tool) << "an exact copy";
+            EXPECT_EQ(ShortcutTarget(copy), Src / L"two.bat") << "pointing where the original points";
+        }
+        if (!c.Taken.empty()) {
+            EXPECT_EQ(ReadFileBytes(in + L"Tool.lnk"), c.Taken) << "never replaced";
+        }
+        if (Exists(in + L"Site.url")) {
+            EXPECT_EQ(ReadFileBytes(in + L"Site.url"), site);
+        }
+        if (Exists(in + L"one.lnk")) {
+            EXPECT_EQ(ShortcutTarget(in + L"one.lnk"), Src / L"one.txt");
+        }
+        EXPECT_EQ(Logged, c.Logged.empty() ? 0 : 1);
+        for (const std::wstring& part : c.Logged) EXPECT_NE(LastLog.find(part), std::wstring::npos) << part;
+        EXPECT_TRUE(Exists(Src / L"Tool.lnk") && Exists(Src / L"Site.url")) << "the originals stay";
+    }
+    EXPECT_EQ(Tree->Log.Alive, 0);
 }
 
 TEST_F(DragDrop, AVetoKeepsTheDropFromTheFolder) {
