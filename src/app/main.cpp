@@ -7,15 +7,20 @@
 #include "shell/Shell_Win32.h"
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
+#include "ui/ErrorLog.h"
 #include "ui/Profile.h"
+#include "util/uUtils.h"
 
 namespace {
 ui::TProfileCounter ShellStart("start-up: shell and OLE");
 ui::TProfileCounter ApplicationStart("start-up: application window, common controls");
 ui::TProfileCounter MainWindowStart("start-up: main window, the rest");
-}  // namespace
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+int RunTavrix() {
+    // The worker threads' errors can only be logged.
+    ui::ErrorLogFunc() = [](const std::wstring& source, const std::wstring& method, const std::wstring& message) {
+        WriteLogQuiet(source, method, L"Exception", message);
+    };
     HANDLE running = OpenMutexW(MUTEX_ALL_ACCESS, FALSE, AppMutexName);
     if (running) {
         CloseHandle(running);
@@ -41,4 +46,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     profile.reset();
     application.Run();
     return 0;
+}
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    return RunProgram(RunTavrix);
 }
