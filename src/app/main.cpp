@@ -9,6 +9,7 @@
 #include "ui/Dialogs.h"
 #include "ui/ErrorLog.h"
 #include "ui/Profile.h"
+#include "ui/SystemLibrary.h"
 #include "util/uUtils.h"
 
 namespace {
@@ -50,5 +51,8 @@ int RunTavrix() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // First of all: a library of a system name planted in the program's
+    // folder (a download folder, say) must never be loaded by name.
+    ui::RestrictLibrarySearch();
     return RunProgram(RunTavrix);
 }
