@@ -7,15 +7,21 @@
 #include "shell/Shell_Win32.h"
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
+#include "ui/ErrorLog.h"
 #include "ui/Profile.h"
+#include "ui/SystemLibrary.h"
+#include "util/uUtils.h"
 
 namespace {
 ui::TProfileCounter ShellStart("start-up: shell and OLE");
 ui::TProfileCounter ApplicationStart("start-up: application window, common controls");
 ui::TProfileCounter MainWindowStart("start-up: main window, the rest");
-}  // namespace
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+int RunTavrix() {
+    // The worker threads' errors can only be logged.
+    ui::ErrorLogFunc() = [](const std::wstring& source, const std::wstring& method, const std::wstring& message) {
+        WriteLogQuiet(source, method, L"Exception", message);
+    };
     HANDLE running = OpenMutexW(MUTEX_ALL_ACCESS, FALSE, AppMutexName);
     if (running) {
         CloseHandle(running);
@@ -41,4 +47,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     profile.reset();
     application.Run();
     return 0;
+}
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // First of all: a library of a system name planted in the program's
+    // folder (a download folder, say) must never be loaded by name.
+    ui::RestrictLibrarySearch();
+    return RunProgram(RunTavrix);
 }

@@ -3,8 +3,10 @@
 #include <windows.h>
 
 #include "settings/OptionsValues.h"
+#include "shell/Shell_Win32.h"
 #include "ui/Exceptions.h"
 #include "ui/Handles.h"
+#include "ui/ScopeExit.h"
 
 namespace {
 constexpr DWORD kValueBufferSize = 2048;
@@ -22,14 +24,50 @@ bool ReadAll(const std::wstring& path, std::string& bytes) {
            (ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) && read == bytes.size());
 }
 
-bool WriteAll(const std::wstring& path, const std::string& bytes) {
-    ui::THandleOwner file(
-        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    if (!file || !WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-        written != bytes.size())
-        return false;
-    return CloseHandle(file.Release()) != FALSE;
+[[noreturn]] void ThrowWriteError(const std::wstring& path, DWORD code) {
+    const std::wstring reason = SysErrorText(code);
+    throw ui::Exception(L"Unable to write to " + path + (reason.empty() ? L"" : L" (" + reason + L")"));
+}
+
+// Whether the file is there. Only "not found" means no file: one whose
+// attributes cannot be read (access denied, a network error) must never be
+// taken for a missing one and written over.
+bool IniExists(const std::wstring& path) {
+    if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+    const DWORD code = GetLastError();
+    if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return false;
+    ThrowWriteError(path, code);
+}
+
+// Puts the bytes in the file's place in one step: they go to a new file
+// beside it, on the disk, which then takes its name. A full disk or a
+// crash leaves the old file as it was; so does any failure, which raises.
+// Without replaceExisting, a file that appeared meanwhile is kept.
+void ReplaceWith(const std::wstring& path, const std::string& bytes, bool replaceExisting) {
+    const size_t slash = path.find_last_of(L"\\/");
+    const std::wstring folder = slash == std::wstring::npos ? L"." : path.substr(0, slash + 1);
+    wchar_t temp[MAX_PATH + 1] = {};
+    if (!GetTempFileNameW(folder.c_str(), L"tav", 0, temp)) ThrowWriteError(path, GetLastError());
+    bool placed = false;
+    ui::TScopeExit removeTemp([&] {
+        if (!placed) DeleteFileW(temp);
+    });
+    {
+        ui::THandleOwner file(
+            CreateFileW(temp, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        DWORD written = 0;
+        if (!file || !WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+            written != bytes.size() || !FlushFileBuffers(file.Get()) || !CloseHandle(file.Release()))
+            ThrowWriteError(path, GetLastError());
+    }
+    const DWORD flags = MOVEFILE_WRITE_THROUGH | (replaceExisting ? MOVEFILE_REPLACE_EXISTING : 0);
+    if (MoveFileExW(temp, path.c_str(), flags)) {
+        placed = true;
+        return;
+    }
+    const DWORD code = GetLastError();
+    if (!replaceExisting && (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS)) return;
+    ThrowWriteError(path, code);
 }
 
 bool FitsAnsi(const std::wstring& text) {
@@ -45,21 +83,24 @@ bool FitsAnsi(const std::wstring& text) {
 // value needs characters its code page lacks, and is read as before
 // otherwise.
 void PrepareForValue(const std::wstring& path, const std::wstring& value) {
-    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        WriteAll(path, std::string(kUtf16Mark, 2));
+    if (!IniExists(path)) {
+        ReplaceWith(path, std::string(kUtf16Mark, 2), false);
         return;
     }
     // Either encoding holds such a value: the file is not read at all.
     if (FitsAnsi(value)) return;
     std::string bytes;
-    if (!ReadAll(path, bytes)) return;
+    // Written as it is, the value would lose its characters.
+    if (!ReadAll(path, bytes)) ThrowWriteError(path, GetLastError());
     if (bytes.size() >= 2 && bytes.compare(0, 2, kUtf16Mark, 2) == 0) return;
-    const int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    const int size = static_cast<int>(bytes.size());
+    const int n = size ? MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0) : 0;
+    if (size && n == 0) ThrowWriteError(path, GetLastError());
     std::wstring text(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), n);
+    if (n) MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, text.data(), n);
     std::string converted(kUtf16Mark, 2);
     converted.append(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
-    WriteAll(path, converted);
+    ReplaceWith(path, converted, true);
 }
 }  // namespace
 

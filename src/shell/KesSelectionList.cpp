@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "ui/Application.h"
+#include "ui/ErrorLog.h"
 #include "ui/Handles.h"
 
 namespace {
@@ -68,11 +70,17 @@ TKesFolderSizeThread::TKesFolderSizeThread(std::vector<std::wstring> paths, TDon
                               GetModuleHandleW(nullptr), nullptr);
     SetWindowLongPtrW(FWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     FThread = std::thread([this] {
-        for (const std::wstring& path : FPaths) {
-            if (FCancel) return;
-            Add(path);
+        // Nothing leaves a thread's entry: a count that fails is logged and
+        // gives no totals.
+        try {
+            for (const std::wstring& path : FPaths) {
+                if (FCancel) return;
+                Add(path);
+            }
+            if (!FCancel) PostMessageW(FWindow, kTotalsReady, 0, 0);
+        } catch (...) {
+            ui::LogException(L"TKesFolderSizeThread", L"Execute");
         }
-        if (!FCancel) PostMessageW(FWindow, kTotalsReady, 0, 0);
     });
 }
 
@@ -100,13 +108,19 @@ void TKesFolderSizeThread::Add(const std::wstring& path) {
 
 LRESULT CALLBACK TKesFolderSizeThread::WindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* self = reinterpret_cast<TKesFolderSizeThread*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
-    if (msg == kTotalsReady && self) {
+    if (msg != kTotalsReady || !self) return DefWindowProcW(wnd, msg, wParam, lParam);
+    try {
         // The worker has ended: its totals are ours to read.
         if (self->FThread.joinable()) self->FThread.join();
-        if (self->FDone) self->FDone(self->FBytes, self->FFiles);
-        return 0;
+        // A handler that changes the list lets this object go: it runs
+        // from a copy, not from the member.
+        const TDone done = self->FDone;
+        if (done) done(self->FBytes, self->FFiles);
+    } catch (...) {
+        ui::LogException(L"TKesFolderSizeThread", L"WindowProc");
+        if (ui::Application) ui::Application->HandleException();
     }
-    return DefWindowProcW(wnd, msg, wParam, lParam);
+    return 0;
 }
 
 // ---------------------------------------------------------------------------

@@ -5,6 +5,7 @@
 
 #include "shell/ShellBrowser.h"
 #include "ui/Application.h"
+#include "ui/ErrorLog.h"
 #include "ui/Handles.h"
 #include "ui/Profile.h"
 #include "ui/Thread.h"
@@ -353,8 +354,14 @@ void TKesNotifyThread::Start(std::shared_ptr<TKesShellChangeNotifier*> alive, TK
     // exists runs on the UI thread, where the notifier is destroyed too.
     std::thread([alive = std::move(alive), handler = std::move(handler), event, path1 = std::move(path1),
                  path2 = std::move(path2)] {
-        ui::Synchronize([&] {
-            if (*alive) handler(*alive, event, path1, path2);
-        });
+        // The handler's own errors are reported on the UI thread; whatever
+        // fails here is logged, since a thread's entry lets nothing out.
+        try {
+            ui::Synchronize([&] {
+                if (*alive) handler(*alive, event, path1, path2);
+            });
+        } catch (...) {
+            ui::LogException(L"TKesNotifyThread", L"Execute");
+        }
     }).detach();
 }

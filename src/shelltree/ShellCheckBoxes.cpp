@@ -2,16 +2,16 @@
 // list, and the tree's part in keeping linked shell controls in step.
 #include "shelltree/ShellControls.h"
 
-#include <uxtheme.h>
 #include <vssym32.h>
 
 #include "ui/ScopeExit.h"
+#include "ui/SystemLibrary.h"
 
 namespace {
 
 // One 16 by 16 picture: the themed box where the theme draws one, else
 // the classic one.
-ui::TBitmapOwner StatePicture(HTHEME theme, int themedState, UINT classicState) {
+ui::TBitmapOwner StatePicture(const ui::TThemeApi& api, HTHEME theme, int themedState, UINT classicState) {
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
     bi.bmiHeader.biWidth = 16;
@@ -31,7 +31,7 @@ ui::TBitmapOwner StatePicture(HTHEME theme, int themedState, UINT classicState) 
     bool drawn = false;
     if (theme) {
         RECT box{1, 1, 16, 16};
-        DrawThemeBackground(theme, dc, BP_CHECKBOX, themedState, &box, nullptr);
+        api.DrawThemeBackground(theme, dc, BP_CHECKBOX, themedState, &box, nullptr);
         GdiFlush();
         const auto* pixels = static_cast<const DWORD*>(bits);
         for (int i = 0; i < 256 && !drawn; ++i) drawn = (pixels[i] & 0x00FFFFFF) != 0x00FFFFFF;
@@ -48,9 +48,11 @@ ui::TBitmapOwner StatePicture(HTHEME theme, int themedState, UINT classicState) 
 }  // namespace
 
 TKesSelectionStateImageList::TKesSelectionStateImageList() : ui::TImageList(16, 16) {
-    HTHEME theme = IsThemeActive() ? OpenThemeData(nullptr, L"BUTTON") : nullptr;
-    ui::TScopeExit closeTheme([theme] {
-        if (theme) CloseThemeData(theme);
+    // Classic pictures where the system has no uxtheme.dll or no theme on.
+    const ui::TThemeApi api;
+    HTHEME theme = api.Complete() && api.IsThemeActive() ? api.OpenThemeData(nullptr, L"BUTTON") : nullptr;
+    ui::TScopeExit closeTheme([&api, theme] {
+        if (theme) api.CloseThemeData(theme);
     });
     const struct {
         int Themed;
@@ -62,7 +64,7 @@ TKesSelectionStateImageList::TKesSelectionStateImageList() : ui::TImageList(16, 
         {CBS_UNCHECKEDNORMAL, DFCS_BUTTONCHECK},                                  // ssUnChecked
         {CBS_CHECKEDDISABLED, DFCS_BUTTONCHECK | DFCS_CHECKED | DFCS_INACTIVE},   // ssGrayed
     };
-    for (const auto& p : pictures) AddBitmap(StatePicture(theme, p.Themed, p.Classic).Get());
+    for (const auto& p : pictures) AddBitmap(StatePicture(api, theme, p.Themed, p.Classic).Get());
 }
 
 void TKesShellTree::SetCheckBoxes(bool value) {

@@ -83,6 +83,7 @@ using TImageListOwner = TUniqueHandle<HIMAGELIST, TSimpleTraits<HIMAGELIST, ::Im
 using TFontOwner = TUniqueHandle<HFONT, TGdiObjectTraits<HFONT>>;
 using TBitmapOwner = TUniqueHandle<HBITMAP, TGdiObjectTraits<HBITMAP>>;
 using TBrushOwner = TUniqueHandle<HBRUSH, TGdiObjectTraits<HBRUSH>>;
+using TModuleOwner = TUniqueHandle<HMODULE, TSimpleTraits<HMODULE, ::FreeLibrary>>;
 
 // A memory device context with its own bitmap, selected for its lifetime.
 class TMemoryDC {

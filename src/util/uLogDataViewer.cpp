@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "shell/Shell_Win32.h"
@@ -11,12 +12,31 @@
 
 namespace {
 
-std::wstring WindowsTempFolder() {
-    wchar_t windows[MAX_PATH]{};
-    UINT n = GetWindowsDirectoryW(windows, MAX_PATH);
-    std::wstring folder(windows, n);
-    while (!folder.empty() && folder.back() == L'\\') folder.pop_back();
-    return folder + L"\\Temp\\";
+// The user's own temporary folder: the shared Windows one lets others make
+// files there, and may not let this user list, and so clear away, its own.
+std::wstring UserTempFolder() {
+    std::wstring folder(MAX_PATH + 1, L'\0');
+    DWORD n = GetTempPathW(static_cast<DWORD>(folder.size()), folder.data());
+    if (n > folder.size()) {
+        folder.resize(n);
+        n = GetTempPathW(static_cast<DWORD>(folder.size()), folder.data());
+    }
+    folder.resize(n < folder.size() ? n : 0);
+    return folder;
+}
+
+// Removes a file of ours, read-only and hidden ones too. A link goes
+// itself: what it points to is never touched.
+void RemoveOwnFile(const std::wstring& path, DWORD attributes) {
+    if (attributes == INVALID_FILE_ATTRIBUTES) return;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveDirectoryW(path.c_str());
+        return;
+    }
+    if ((attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) &&
+        !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(path.c_str());
 }
 
 void ForceFolders(const std::wstring& path) {
@@ -61,7 +81,7 @@ std::wstring ClipboardText() {
     return text;
 }
 
-TLogDataViewer::TLogDataViewer() : TLogDataViewer(WindowsTempFolder()) {}
+TLogDataViewer::TLogDataViewer() : TLogDataViewer(UserTempFolder()) {}
 
 TLogDataViewer::TLogDataViewer(std::wstring tempFolder) : FTempFolder(std::move(tempFolder)) {
     if (!FTempFolder.empty() && FTempFolder.back() != L'\\') FTempFolder += L'\\';
@@ -82,15 +102,7 @@ void TLogDataViewer::DeleteTempFiles() {
     ui::TFindHandleOwner find(FindFirstFileW((FTempFolder + L"tavrix-temp*.*").c_str(), &data));
     if (!find) return;
     do {
-        std::wstring path = FTempFolder + data.cFileName;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            RemoveDirectoryW(path.c_str());
-        } else {
-            // Read-only and hidden ones go too.
-            if (data.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))
-                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            DeleteFileW(path.c_str());
-        }
+        RemoveOwnFile(FTempFolder + data.cFileName, data.dwFileAttributes);
     } while (FindNextFileW(find.Get(), &data));
 }
 
@@ -101,31 +113,49 @@ int TLogDataViewer::ViewClipboardAs(int kind, std::wstring& text) {
 
 std::wstring TLogDataViewer::ConvertText(const std::wstring& text, int kind) { return ConvertViewerText(text, kind); }
 
-void TLogDataViewer::WriteTextFile(const std::wstring& path, const std::wstring& text) {
-    const std::wstring lines = ToCrLfLines(text);
-    // The ANSI code page, as text files have always been written here;
-    // a text it cannot hold goes out as UTF-8 with its mark rather than
-    // with question marks in place of what was lost.
-    std::string bytes;
-    BOOL lost = FALSE;
-    int n = lines.empty() ? 0
-                          : WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, lines.data(), static_cast<int>(lines.size()),
-                                                nullptr, 0, nullptr, &lost);
-    if (!lost) {
-        bytes.resize(static_cast<size_t>(n));
-        if (n) WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, lines.data(), static_cast<int>(lines.size()), bytes.data(), n,
-                                   nullptr, nullptr);
-    } else {
-        n = WideCharToMultiByte(CP_UTF8, 0, lines.data(), static_cast<int>(lines.size()), nullptr, 0, nullptr, nullptr);
-        bytes = "\xEF\xBB\xBF";
-        bytes.resize(3 + static_cast<size_t>(n));
-        WideCharToMultiByte(CP_UTF8, 0, lines.data(), static_cast<int>(lines.size()), bytes.data() + 3, n, nullptr,
-                            nullptr);
+std::optional<std::string> ViewerFileBytes(const std::wstring& text, unsigned codePage) {
+    if (text.empty()) return std::string();
+    const int size = static_cast<int>(text.size());
+    // The system's code page, as text files have always been written here.
+    // (A UTF-8 one takes no such flag and is written below, as itself.)
+    if (codePage != CP_UTF8) {
+        BOOL lost = FALSE;
+        const int n =
+            WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, text.data(), size, nullptr, 0, nullptr, &lost);
+        if (n > 0 && !lost) {
+            std::string bytes(static_cast<size_t>(n), '\0');
+            if (WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, text.data(), size, bytes.data(), n, nullptr,
+                                    nullptr) == n)
+                return bytes;
+        }
     }
-    ui::THandleOwner file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    // A text the page cannot hold goes out as UTF-8 with its mark rather
+    // than with question marks in place of what was lost.
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+    if (n <= 0) return std::nullopt;
+    std::string bytes = codePage == CP_UTF8 ? "" : "\xEF\xBB\xBF";
+    const size_t mark = bytes.size();
+    bytes.resize(mark + static_cast<size_t>(n));
+    if (WideCharToMultiByte(CP_UTF8, 0, text.data(), size, bytes.data() + mark, n, nullptr, nullptr) != n)
+        return std::nullopt;
+    return bytes;
+}
+
+void TLogDataViewer::WriteTextFile(const std::wstring& path, const std::wstring& text) {
+    const std::optional<std::string> bytes = ViewerFileBytes(ToCrLfLines(text), GetACP());
+    if (!bytes) {
+        const DWORD code = GetLastError();
+        throw ui::Exception(L"Cannot create file \"" + path + L"\". " + SysErrorText(code));
+    }
+    // Always a new file: whatever has the name now, a file someone made in
+    // advance to read the next view or a link, is removed, never written
+    // through. Should one come back in between, the view fails.
+    RemoveOwnFile(path, GetFileAttributesW(path.c_str()));
+    ui::THandleOwner file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
-    if (!file || !WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-        written != bytes.size()) {
+    if (!file || !WriteFile(file.Get(), bytes->data(), static_cast<DWORD>(bytes->size()), &written, nullptr) ||
+        written != bytes->size()) {
         DWORD code = GetLastError();
         throw ui::Exception(L"Cannot create file \"" + path + L"\". " + SysErrorText(code));
     }

@@ -3,11 +3,12 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 class TLogDataViewer {
 public:
-    // The Windows temporary folder ("<Windows>\Temp\"), or another for tests.
+    // The user's temporary folder (GetTempPath), or another for tests.
     TLogDataViewer();
     explicit TLogDataViewer(std::wstring tempFolder);
     ~TLogDataViewer();
@@ -31,6 +32,11 @@ private:
     void WriteTextFile(const std::wstring& path, const std::wstring& text);
     std::wstring FTempFolder;
 };
+
+// A view file's bytes for its text: in the code page when it holds the
+// text (a UTF-8 page as plain UTF-8), else UTF-8 with its mark; nothing
+// when even that fails.
+std::optional<std::string> ViewerFileBytes(const std::wstring& text, unsigned codePage);
 
 // The clipboard's text (CF_UNICODETEXT) up to its first NUL; empty when
 // there is none.

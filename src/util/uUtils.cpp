@@ -3,17 +3,21 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <mutex>
+
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
 #include "ui/Exceptions.h"
 #include "ui/Handles.h"
 
 int64_t LastLogCleanup = 0;
-bool LoggingOff = false;
+std::atomic<bool> LoggingOff{false};
 
 namespace {
 
 const wchar_t kLogPrefix[] = L"tavrix";
+// Worker threads log too: one line, and one clean-up, at a time.
+std::mutex LogLock;
 
 int64_t FileTimeTicks(const FILETIME& ft) {
     return static_cast<int64_t>((static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime);
@@ -92,6 +96,7 @@ void CleanupOldLogs() {
 
 void WriteLogLine(const std::wstring& prefix, const std::wstring& source, const std::wstring& method,
                   TLogLevel level, const std::wstring& message) {
+    const std::lock_guard<std::mutex> lock(LogLock);
     CleanupOldLogs();
     std::wstring folder = GetLogFolder(false);
     if (GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES)
@@ -150,6 +155,34 @@ void WriteLog(const std::wstring& source, const std::wstring& method, const std:
                            ui::Application ? ui::Application->Title() : std::wstring(L"tavrix"),
                            MB_OK | MB_ICONWARNING | MB_TASKMODAL);
     }
+}
+
+void WriteLogQuiet(const std::wstring& source, const std::wstring& method, const std::wstring& level,
+                   const std::wstring& message) noexcept {
+    if (LoggingOff) return;
+    try {
+        WriteLogLine(kLogPrefix, source, method, ParseLogLevel(level), message);
+    } catch (...) {
+        // Only the user-interface thread may say that logging is off.
+    }
+}
+
+int RunProgram(const std::function<int()>& body) {
+    std::wstring message;
+    try {
+        return body();
+    } catch (const std::exception& e) {
+        message = ui::ExceptionMessage(e);
+    } catch (...) {
+        message = L"Unknown error";
+    }
+    // What is left of the program may fail again while it reports.
+    try {
+        WriteLog(L"tavrix", L"wWinMain", L"Exception", message);
+        ui::ShowMessageBox(nullptr, message, L"tavrix", MB_OK | MB_ICONERROR | MB_TASKMODAL);
+    } catch (...) {
+    }
+    return 1;
 }
 
 bool MoveFolder(const std::wstring& source, const std::wstring& target) {

@@ -2,7 +2,9 @@
 // program shares: moving a folder and deleting one without questions.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -11,6 +13,16 @@
 // The one way to write a log line; the level text is parsed by ParseLogLevel.
 void WriteLog(const std::wstring& source, const std::wstring& method, const std::wstring& level,
               const std::wstring& message);
+
+// For threads other than the user-interface one: writes the line when it
+// can and otherwise lets it go, never showing anything.
+void WriteLogQuiet(const std::wstring& source, const std::wstring& method, const std::wstring& level,
+                   const std::wstring& message) noexcept;
+
+// The program's outermost boundary: runs the body and returns its exit
+// code; an exception that leaves it is logged, shown in a box, and ends
+// the program with the code 1.
+int RunProgram(const std::function<int()>& body);
 
 // Appends one line to today's file "<prefix>-yyyymmdd.log" in the log
 // folder. Raises EInOutError when the file cannot be created or written.
@@ -33,7 +45,7 @@ void CleanupOldLogs();
 // When the last clean-up ran, in local 100 ns ticks; 0 before the first.
 extern int64_t LastLogCleanup;
 // Set once a log line could not be written: logging is off for the run.
-extern bool LoggingOff;
+extern std::atomic<bool> LoggingOff;
 
 // Local time now, in 100 ns ticks since 1601.
 int64_t LocalNowTicks();

@@ -254,6 +254,7 @@ int Usage() {
                  "       probe child <class> <title> <child class>  (a visible child of that class)\n"
                  "       probe dragsource <path> <x> <y> <ms> | probe droptarget <x> <y> <ms>\n"
                  "       probe lnktarget <file.lnk>\n"
+                 "       probe loadlib <name.dll>  (loads it as a program does: prints the file loaded)\n"
                  "       probe texts <class> <title>  (the window's label texts, joined by |)\n"
                  "       probe setclip <text> | probe setclip --empty  (the clipboard's text)\n"
                  "       probe where <class> <title> <control text>  (the control's middle on the screen)\n"
@@ -440,6 +441,14 @@ int wmain(int argc, wchar_t** argv) {
     if (cmd == L"droptarget" && a.size() == 4)
         return DropTarget(_wtoi(a[1].c_str()), _wtoi(a[2].c_str()), _wtoi(a[3].c_str()));
     if (cmd == L"lnktarget" && a.size() == 2) return LinkTarget(a[1]);
+    if (cmd == L"loadlib" && a.size() == 2) {
+        // The default search order: the program's own folder first.
+        HMODULE module = LoadLibraryW(a[1].c_str());
+        wchar_t path[MAX_PATH]{};
+        if (module) GetModuleFileNameW(module, path, MAX_PATH);
+        std::printf("%s\n", module ? Narrow(path).c_str() : "none");
+        return module ? 0 : 1;
+    }
     if (cmd == L"resources" && a.size() == 3) {
         HWND w = FindTopLevel(a[1], a[2]);
         DWORD pid = 0;

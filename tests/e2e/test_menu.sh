@@ -6,8 +6,11 @@
 source "$(dirname "$0")/lib.sh" "$1" "$2" menu
 
 mkdir -p "$E2E_DIR/quorb"
-temp_file="$WINEPREFIX/drive_c/windows/temp/tavrix-temp.txt"  # C:\windows\Temp
-rm -f "$temp_file"
+# Views go to the user's own temporary folder (%TEMP%, what GetTempPath gives).
+temp_dir=$(winepath -u "$(wine cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')" 2>/dev/null)
+[ -d "$temp_dir" ] || e2e_fail "no temporary folder of the user's: '$temp_dir'"
+temp_file="$temp_dir/tavrix-temp.txt"
+rm -f "$temp_file" "$WINEPREFIX/drive_c/windows/temp/tavrix-temp.txt"
 
 menu_at() {  # the open menu's top-left corner
     local state x y
@@ -35,6 +38,7 @@ e2e_check "the menu button opens the menu" probe menu open 5000
 e2e_key Down Right Down Return
 e2e_check "Comma String writes the text one word a line" e2e_wait_file_has "$temp_file" gamma 10
 e2e_check "exactly those lines" test "$(cat "$temp_file")" = "$(printf 'alpha\r\nbeta\r\ngamma\r')"
+e2e_check "and nothing in the shared Windows folder" test ! -e "$WINEPREFIX/drive_c/windows/temp/tavrix-temp.txt"
 e2e_check "and its program shows it" wait_viewer
 probe close "" "tavrix-temp.txt - Notepad" >/dev/null
 e2e_check "which closes again" bash -c "for i in \$(seq 50); do xdotool search --name tavrix-temp.txt >/dev/null || exit 0; sleep 0.1; done; exit 1"

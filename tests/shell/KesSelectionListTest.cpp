@@ -5,6 +5,9 @@
 #include "shell/KesSelectionList.h"
 #include "testutil/TestFiles.h"
 #include "ui/Application.h"
+#include "ui/ErrorLog.h"
+#include "ui/Exceptions.h"
+#include "ui/ScopeExit.h"
 
 using namespace testutil;
 
@@ -98,6 +101,31 @@ TEST_F(SelectionList, TotalsInTheBackgroundEqualADirectCount) {
     List.StartTotals();
     List.Uncheck(Dir / L"f");
     EXPECT_FALSE(List.TotalsExact());
+}
+
+TEST(FolderSizeThread, AThrowingHandlerIsLoggedAndReportedNeverLetOut) {
+    TTempDir dir;
+    WriteFileBytes(dir / L"f", "1234");
+    TMessageBoxRecorder boxes;
+    std::vector<std::wstring> logged;
+    const ui::TErrorLogFunc previous = ui::ErrorLogFunc();
+    ui::TScopeExit restore([&] { ui::ErrorLogFunc() = previous; });
+    ui::ErrorLogFunc() = [&](const std::wstring& source, const std::wstring& method, const std::wstring& message) {
+        logged.push_back(source + L"." + method + L": " + message);
+    };
+    int64_t counted = -1;
+    TKesFolderSizeThread counter({dir / L"f"}, [&](int64_t bytes, int64_t) {
+        counted = bytes;
+        throw ui::Exception(L"no room for the totals");
+    });
+    for (int i = 0; i < 500 && counted < 0; ++i) {
+        ui::Application->ProcessMessages();
+        Sleep(10);
+    }
+    EXPECT_EQ(counted, 4);
+    EXPECT_EQ(logged, std::vector<std::wstring>{L"TKesFolderSizeThread.WindowProc: no room for the totals"});
+    ASSERT_EQ(boxes.Boxes.size(), 1u);
+    EXPECT_EQ(boxes.Boxes[0].Text, L"no room for the totals");
 }
 
 }  // namespace

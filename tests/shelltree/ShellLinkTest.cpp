@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "shelltree/ShellControls.h"
 #include "testutil/TestFiles.h"
@@ -129,6 +131,32 @@ TEST_F(Linked, ACheckBoxClickChangesTheStateNotTheSelection) {
     EXPECT_EQ(alpha->StateIndex(), ssUnChecked);
     EXPECT_EQ(inner->StateIndex(), ssUnChecked) << "open descendants follow";
     EXPECT_TRUE(Hub->SelectionList().Paths().empty());
+}
+
+// The pictures are drawn with the system's uxtheme.dll where a theme is on,
+// classic otherwise: either way every state shows a box, and a checked one
+// is no unchecked one.
+TEST(CheckBoxPictures, EveryStateShowsABox) {
+    TKesSelectionStateImageList pictures;
+    ASSERT_EQ(pictures.Count(), 5);
+    HDC screen = GetDC(nullptr);
+    ui::TMemoryDC dc(screen, 16, 16);
+    ReleaseDC(nullptr, screen);
+    auto picture = [&](int index) {
+        RECT all{0, 0, 16, 16};
+        FillRect(dc.Get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        pictures.Draw(dc.Get(), index, 0, 0);
+        std::vector<COLORREF> pixels;
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x) pixels.push_back(GetPixel(dc.Get(), x, y));
+        return pixels;
+    };
+    for (int state = ssUnused; state <= ssGrayed; ++state) {
+        SCOPED_TRACE(state);
+        const auto pixels = picture(state);
+        EXPECT_GE(std::count_if(pixels.begin(), pixels.end(), [](COLORREF c) { return c != RGB(255, 255, 255); }), 16);
+    }
+    EXPECT_NE(picture(ssChecked), picture(ssUnChecked));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "shell/ShellBrowser.h"
 #include "testutil/ShellExecuteRecorder.h"
 #include "testutil/TestFiles.h"
+#include "ui/Exceptions.h"
 #include "util/ViewerText.h"
 #include "util/uLogDataViewer.h"
 
@@ -89,6 +90,101 @@ TEST(LogDataViewer, AnUnwritableFolderIsAnErrorNamingTheFile) {
                   std::wstring::npos);
     }
     EXPECT_TRUE(starts.Calls.empty());
+}
+
+TEST(LogDataViewer, ViewsGoToTheUsersOwnTemporaryFolder) {
+    wchar_t temp[MAX_PATH + 1]{};
+    ASSERT_GT(GetTempPathW(MAX_PATH + 1, temp), 0u);
+    wchar_t windows[MAX_PATH]{};
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    TLogDataViewer viewer;
+    EXPECT_EQ(viewer.TempFolder(), temp);
+    EXPECT_NE(viewer.TempFolder().find(windows + std::wstring(L"\\Temp")), 0u) << "not the shared one";
+}
+
+TEST(LogDataViewer, AFileOfTheViewsNameMadeInAdvanceIsNeverWrittenThrough) {
+    const std::string theirs = "made in advance by someone else, longer than the view";
+    const struct {
+        const char* What;
+        DWORD Attributes;
+        bool HardLink;  // the name is a second link to a file of theirs
+    } cases[] = {
+        {"a plain file", FILE_ATTRIBUTE_NORMAL, false},
+        {"a read-only file", FILE_ATTRIBUTE_READONLY, false},
+        {"a hidden system file", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, false},
+        {"a hard link", FILE_ATTRIBUTE_NORMAL, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.What);
+        TTempDir dir;
+        TShellExecuteRecorder starts;
+        TLogDataViewer viewer(dir.Path());
+        const std::wstring path = dir / L"tavrix-temp.txt", other = dir / L"theirs.txt";
+        WriteFileBytes(other, theirs);
+        if (c.HardLink)
+            ASSERT_TRUE(CreateHardLinkW(path.c_str(), other.c_str(), nullptr));
+        else
+            WriteFileBytes(path, theirs);
+        SetFileAttributesW(path.c_str(), c.Attributes);
+        EXPECT_EQ(viewer.ShowText(L"secret", vkPlainText), 42);
+        EXPECT_EQ(ReadFileBytes(path), "secret\r\n");
+        const DWORD kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+        EXPECT_EQ(GetFileAttributesW(path.c_str()) & kept, 0u) << "a file of its own";
+        SetFileAttributesW(other.c_str(), FILE_ATTRIBUTE_NORMAL);
+        EXPECT_EQ(ReadFileBytes(other), theirs) << "nothing written through the name";
+    }
+    // Its maker keeps it open, deletion shared, to read what the view writes:
+    // the name stays taken until the maker lets go (where the name goes at
+    // once, the view has a new file), and the maker reads nothing of it.
+    TTempDir dir;
+    TShellExecuteRecorder starts;
+    TLogDataViewer viewer(dir.Path());
+    const std::wstring path = dir / L"tavrix-temp.txt";
+    WriteFileBytes(path, theirs);
+    HANDLE maker = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(maker, INVALID_HANDLE_VALUE);
+    bool shown = false;
+    try {
+        shown = viewer.ShowText(L"secret", vkPlainText) == 42;
+    } catch (const ui::Exception& e) {
+        EXPECT_NE(e.Message().find(L"Cannot create file \"" + path + L"\""), std::wstring::npos);
+    }
+    std::string seen(100, '\0');
+    DWORD n = 0;
+    ReadFile(maker, seen.data(), static_cast<DWORD>(seen.size()), &n, nullptr);
+    seen.resize(n);
+    CloseHandle(maker);
+    EXPECT_EQ(seen, theirs);
+    if (shown)
+        EXPECT_EQ(ReadFileBytes(path), "secret\r\n");
+    else
+        EXPECT_TRUE(starts.Calls.empty()) << "a view that failed opens nothing";
+}
+
+TEST(LogDataViewer, FileBytesInTheCodePageOrUtf8) {
+    const struct {
+        const wchar_t* Text;
+        unsigned CodePage;
+        const char* Bytes;
+    } cases[] = {
+        {L"", 1252, ""},
+        {L"caf\u00e9\r\n", 1252, "caf\xE9\r\n"},
+        {L"\u03a9", 1253, "\xD9"},
+        // What the page lacks: UTF-8 with its mark, no question marks.
+        {L"caf\u00e9 \u03a9", 1252, "\xEF\xBB\xBF" "caf\xC3\xA9 \xCE\xA9"},
+        {L"\u00e9", 1253, "\xEF\xBB\xBF\xC3\xA9"},
+        // A system whose page is UTF-8 takes the text as it is, without a mark.
+        {L"caf\u00e9 \u03a9 \u4e2d", CP_UTF8, "caf\xC3\xA9 \xCE\xA9 \xE4\xB8\xAD"},
+        // A page the system does not know never gives an empty file.
+        {L"text", 12345, "\xEF\xBB\xBFtext"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.CodePage);
+        const std::optional<std::string> bytes = ViewerFileBytes(c.Text, c.CodePage);
+        ASSERT_TRUE(bytes.has_value());
+        EXPECT_EQ(*bytes, c.Bytes);
+    }
 }
 
 TEST(LogDataViewer, HugeAndNulHoldingClipboardTexts) {

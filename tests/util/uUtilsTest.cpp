@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <functional>
+#include <stdexcept>
 
 #include "testutil/TestFiles.h"
 #include "ui/Exceptions.h"
@@ -101,6 +103,33 @@ TEST_F(LogWriter, ALogThatCannotBeWrittenIsReportedOnceAndStopsNothing) {
     EXPECT_NE(boxes.Boxes[0].Text.find(L"Logging is off for this run"), std::wstring::npos);
     EXPECT_NE(boxes.Boxes[0].Text.find(L"I/O error"), std::wstring::npos) << "and why";
     LoggingOff = false;
+}
+
+TEST_F(LogWriter, AnErrorThatLeavesTheProgramIsLoggedShownAndEndsIt) {
+    TMessageBoxRecorder boxes;
+    EXPECT_EQ(RunProgram([] { return 7; }), 7) << "a body that returns says how the program ends";
+    EXPECT_TRUE(boxes.Boxes.empty());
+    const struct {
+        std::function<int()> Body;
+        const wchar_t* Message;
+    } cases[] = {
+        {[]() -> int { throw ui::Exception(L"Cannot create the main window"); }, L"Cannot create the main window"},
+        {[]() -> int { throw std::runtime_error("no navigator"); }, L"no navigator"},
+        {[]() -> int { throw 42; }, L"Unknown error"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(ui::WideToUtf8(c.Message));
+        boxes.Boxes.clear();
+        EXPECT_EQ(RunProgram(c.Body), 1);
+        ASSERT_EQ(boxes.Boxes.size(), 1u);
+        EXPECT_EQ(boxes.Boxes[0].Text, c.Message);
+        EXPECT_EQ(boxes.Boxes[0].Caption, L"tavrix");
+        EXPECT_EQ(boxes.Boxes[0].Flags & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+        const auto lines = SplitLines(ReadFileBytes(TodaysLogFile()));
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines.back().substr(24),
+                  "tavrix               wWinMain             Exception  " + ui::WideToUtf8(c.Message));
+    }
 }
 
 TEST(FindFiles, ListsMatchingEntriesOfEveryKindByWholeDays) {

@@ -1,0 +1,35 @@
+#include "ui/ErrorLog.h"
+
+#include <windows.h>
+
+#include <exception>
+
+#include "ui/Exceptions.h"
+
+namespace ui {
+
+TErrorLogFunc& ErrorLogFunc() {
+    static TErrorLogFunc func = [](const std::wstring& source, const std::wstring& method,
+                                   const std::wstring& message) {
+        OutputDebugStringW((source + L"." + method + L": " + message + L"\n").c_str());
+    };
+    return func;
+}
+
+void LogException(const std::wstring& source, const std::wstring& method) noexcept {
+    try {
+        std::wstring message;
+        try {
+            throw;
+        } catch (const std::exception& e) {
+            message = ExceptionMessage(e);
+        } catch (...) {
+            message = L"Unknown error";
+        }
+        if (ErrorLogFunc()) ErrorLogFunc()(source, method, message);
+    } catch (...) {
+        // A log that fails has nobody left to tell.
+    }
+}
+
+}  // namespace ui

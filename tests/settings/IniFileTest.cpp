@@ -1,0 +1,62 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "settings/IniFile.h"
+#include "testutil/TestFiles.h"
+#include "ui/Exceptions.h"
+
+using namespace testutil;
+
+namespace {
+
+std::vector<std::wstring> FolderEntries(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW data{};
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::wstring name = data.cFileName;
+        if (name != L"." && name != L"..") names.push_back(name);
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(IniFile, AConversionThatCannotReplaceTheFileLeavesItByteForByte) {
+    TTempDir dir;
+    const std::wstring path = dir / L"tavrix.ini";
+    const std::string ansi = "[OPTIONS]\r\nLeft=5\r\nWorkingFolderPath=C:\\caf\xE9\r\n\r\n[Other]\r\nKeep=yes\r\n";
+    WriteFileBytes(path, ansi);
+    TIniFile ini(path);
+    const std::wstring name = L"\u6587\u4ef6\u5939 \u03a9";
+    {
+        // Another program reads the file and does not let it be replaced.
+        HANDLE held = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        try {
+            ini.WriteString(L"OPTIONS", L"Expanded", name);
+            ADD_FAILURE() << "no error raised";
+        } catch (const ui::Exception& e) {
+            EXPECT_EQ(e.Message().rfind(L"Unable to write to " + path, 0), 0u) << ui::WideToUtf8(e.Message());
+        }
+        CloseHandle(held);
+    }
+    EXPECT_EQ(ReadFileBytes(path), ansi) << "the old file as it was";
+    EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::wstring>{L"tavrix.ini"}) << "and no temporary file";
+
+    // Once it can be replaced, the file becomes UTF-16 and keeps every key.
+    ini.WriteString(L"OPTIONS", L"Expanded", name);
+    EXPECT_EQ(ReadFileBytes(path).substr(0, 2), "\xFF\xFE");
+    EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::wstring>{L"tavrix.ini"});
+    EXPECT_EQ(ini.ReadString(L"OPTIONS", L"Expanded", L""), name);
+    EXPECT_EQ(ini.ReadInteger(L"OPTIONS", L"Left", 0), 5);
+    EXPECT_EQ(ini.ReadString(L"OPTIONS", L"WorkingFolderPath", L""), L"C:\\caf\u00e9");
+    EXPECT_EQ(ini.ReadString(L"Other", L"Keep", L""), L"yes");
+}
+
+}  // namespace
