@@ -219,6 +219,15 @@ bool TfrmOptions::ConfirmWorkingFolderChange(TOptionsRec& chosen) {
         chosen.Expanded = ReplaceAllNoCase(chosen.Expanded, from, to);
         return true;
     }
+    // One folder inside the other: the links would have to move into
+    // themselves, or out of the folder that is to hold them.
+    if (FoldersOverlap(from, to)) {
+        ui::ShowMessageBox(Handle(),
+                           L"The working folder cannot move into a folder inside it, nor into a folder that holds "
+                           L"it.\r\n\r\nFrom: " + from + L"\r\nTo: " + to,
+                           ui::Application ? ui::Application->Title() : std::wstring(), MB_OK | MB_ICONWARNING);
+        return false;
+    }
     const std::wstring text = L"Application working folder has been changed.\r\nWould you like to move the contents?\r\n\r\nFrom: " +
                               from + L"\r\nTo: " + to;
     RECT r{};

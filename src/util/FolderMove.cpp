@@ -20,12 +20,17 @@ std::wstring Join(const std::wstring& folder, const std::wstring& name) {
 
 // Calls the visitor with each entry's relative path and whether it is a
 // folder, depth first; a visitor that returns false ends the whole walk,
-// and so does the walk's result.
+// and so does the walk's result. A folder below the root that cannot be
+// listed (no access, a name ending in a dot) ends it too: what cannot be
+// seen is not empty. A root that does not exist holds nothing.
 template <typename F>
 bool Walk(const std::wstring& root, const std::wstring& relative, F&& visit) {
     WIN32_FIND_DATAW data{};
     ui::TFindHandleOwner find(FindFirstFileW(Join(Join(root, relative), L"*").c_str(), &data));
-    if (!find) return true;
+    if (!find) {
+        const DWORD error = GetLastError();
+        return relative.empty() && (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND);
+    }
     do {
         std::wstring name = data.cFileName;
         if (name == L"." || name == L"..") continue;

@@ -151,4 +151,23 @@ TEST_F(OptionsDialog, YesMovesEveryLinkAndTheTreeStateFollows) {
     EXPECT_EQ(Dialog->ModalResult, ui::mrOk);
 }
 
+TEST_F(OptionsDialog, AFolderInsideTheWorkingFolderIsNoPlaceToMoveItTo) {
+    // "Other" naming the working folder itself, or a folder in it, puts the
+    // new working folder inside the one whose links have to go there.
+    const TOptionsRec before = Options->Settings;
+    for (const std::wstring& other : {Dir / L"a\\quorb", Dir / L"a\\quorb\\sub"}) {
+        Options->Settings = before;
+        Dialog->Settings = before;
+        Dialog->ModalResult = ui::mrNone;
+        Dialog->txtOtherFolder->SetText(other);
+        Answer = IDYES;
+        Ok();
+        const bool taken = Dialog->ModalResult == ui::mrOk;
+        const std::wstring now = Options->Settings.WorkingFolder;
+        EXPECT_FALSE(taken && !Exists(now + L"\\top.lnk") && !Exists(now + L"\\sub\\deep.lnk"))
+            << "taken, and the working folder holds none of the links: " << Narrow(now);
+        EXPECT_TRUE(Exists(Dir / L"a\\quorb\\top.lnk") || Exists(now + L"\\top.lnk"));
+    }
+}
+
 }  // namespace

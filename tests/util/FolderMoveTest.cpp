@@ -149,6 +149,25 @@ TEST_F(FolderMove, AFileKeptInAnEarlyFolderIsNeverTakenForMoved) {
     EXPECT_TRUE(Exists(Target + L"\\F\\f.txt"));
 }
 
+// A folder whose name ends in a dot (made from another system, or through
+// "\\?\") cannot be listed through its plain path: the dot is dropped,
+// and the listing finds nothing. What cannot be listed is not empty.
+TEST_F(FolderMove, AFolderThatCannotBeListedKeepsThePreviousFolder) {
+    wchar_t full[MAX_PATH] = {};
+    GetFullPathNameW(Source.c_str(), MAX_PATH, full, nullptr);
+    const std::wstring dotted = std::wstring(L"\\\\?\\") + full + L"\\Apps.";
+    ASSERT_TRUE(CreateDirectoryW(dotted.c_str(), nullptr));
+    WriteFileBytes(dotted + L"\\mine.lnk", "mine");
+    Lay(Target, {L"Apps\\"});
+    const std::vector<std::wstring> entries = FolderEntries(Source);
+    MoveWorkingFolder(Source, Target);
+    ASSERT_TRUE(Exists(dotted + L"\\mine.lnk")) << "the link stayed behind";
+    EXPECT_TRUE(HoldsFiles(Source));
+    EXPECT_FALSE(MayRemovePreviousFolder(Source, Target, entries)) << "the previous folder would go with the link";
+    DeleteFileW((dotted + L"\\mine.lnk").c_str());
+    RemoveDirectoryW(dotted.c_str());
+}
+
 TEST(FolderIdentity, SpellingsOfOneFolderAreOneFolder) {
     TTempDir dir;
     Lay(dir / L"Links", {L"Inner\\"});
