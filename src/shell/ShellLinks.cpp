@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "shell/ShellBrowser.h"
 #include "ui/Handles.h"
 
 namespace {
@@ -26,12 +27,6 @@ void SplitExtension(const std::wstring& name, std::wstring& stem, std::wstring& 
     if (dot == std::wstring::npos || dot == 0) dot = name.size();
     stem = name.substr(0, dot);
     extension = name.substr(dot);
-}
-
-// File names compare as the file system does, not by the user's locale.
-bool SameName(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
-           CSTR_EQUAL;
 }
 
 std::vector<std::wstring> FilesMatching(const std::wstring& folder, const wchar_t* mask) {
@@ -73,15 +68,15 @@ bool IsShortcutFile(const std::wstring& path) {
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
     std::wstring stem, extension;
     SplitExtension(NameOf(path), stem, extension);
-    return SameName(extension, L".lnk") || SameName(extension, L".url");
+    return SameText(extension, L".lnk") || SameText(extension, L".url");
 }
 
 bool IsNameOrNumbered(const std::wstring& name, const std::wstring& fileName) {
     std::wstring stem, extension, fileStem, fileExtension;
     SplitExtension(name, stem, extension);
     SplitExtension(fileName, fileStem, fileExtension);
-    if (!SameName(extension, fileExtension) || stem.size() < fileStem.size() ||
-        !SameName(stem.substr(0, fileStem.size()), fileStem))
+    if (!SameText(extension, fileExtension) || stem.size() < fileStem.size() ||
+        !SameText(stem.substr(0, fileStem.size()), fileStem))
         return false;
     const std::wstring number = stem.substr(fileStem.size());  // "" or " (2)"
     if (number.empty()) return true;

@@ -193,15 +193,8 @@ TModalScope::~TModalScope() {
 }
 
 void TApplication::HandleException() noexcept {
-    std::wstring message;
     try {
-        throw;
-    } catch (const std::exception& e) {
-        message = ExceptionMessage(e);
-    } catch (...) {
-        message = L"Unknown error";
-    }
-    try {
+        const std::wstring message = CurrentExceptionMessage();
         if (OnException)
             OnException(message);
         else

@@ -18,14 +18,7 @@ TErrorLogFunc& ErrorLogFunc() {
 
 void LogException(const std::wstring& source, const std::wstring& method) noexcept {
     try {
-        std::wstring message;
-        try {
-            throw;
-        } catch (const std::exception& e) {
-            message = ExceptionMessage(e);
-        } catch (...) {
-            message = L"Unknown error";
-        }
+        const std::wstring message = CurrentExceptionMessage();
         if (ErrorLogFunc()) ErrorLogFunc()(source, method, message);
     } catch (...) {
         // A log that fails has nobody left to tell.

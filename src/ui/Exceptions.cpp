@@ -93,4 +93,14 @@ std::wstring ExceptionMessage(const std::exception& e) {
     return Utf8ToWide(e.what());
 }
 
+std::wstring CurrentExceptionMessage() {
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        return ExceptionMessage(e);
+    } catch (...) {
+        return L"Unknown error";
+    }
+}
+
 }  // namespace ui

@@ -26,6 +26,8 @@ public:
 
 // The message of any exception, for showing or logging it.
 std::wstring ExceptionMessage(const std::exception& e);
+// The message of the exception in flight; only inside a catch block.
+std::wstring CurrentExceptionMessage();
 
 std::wstring Utf8ToWide(const std::string& s);
 std::string WideToUtf8(const std::wstring& s);

@@ -168,21 +168,18 @@ void WriteLogQuiet(const std::wstring& source, const std::wstring& method, const
 }
 
 int RunProgram(const std::function<int()>& body) {
-    std::wstring message;
     try {
         return body();
-    } catch (const std::exception& e) {
-        message = ui::ExceptionMessage(e);
     } catch (...) {
-        message = L"Unknown error";
+        // What is left of the program may fail again while it reports.
+        try {
+            const std::wstring message = ui::CurrentExceptionMessage();
+            WriteLog(L"tavrix", L"wWinMain", L"Exception", message);
+            ui::ShowMessageBox(nullptr, message, L"tavrix", MB_OK | MB_ICONERROR | MB_TASKMODAL);
+        } catch (...) {
+        }
+        return 1;
     }
-    // What is left of the program may fail again while it reports.
-    try {
-        WriteLog(L"tavrix", L"wWinMain", L"Exception", message);
-        ui::ShowMessageBox(nullptr, message, L"tavrix", MB_OK | MB_ICONERROR | MB_TASKMODAL);
-    } catch (...) {
-    }
-    return 1;
 }
 
 bool MoveFolder(const std::wstring& source, const std::wstring& target) {
