@@ -54,6 +54,7 @@ bool TKesShellTree::DoShellVerb(const std::wstring& verb) {
     bool result = true;
     if (TKesShellTreeItem* item = ItemOf(node)) {
         Navigator->SetAbsoluteIDList(item->AbsoluteIDList.Get());
+        TNodeHold hold(*this);  // a confirmation box runs its own loop
         result = Navigator->ExecuteVerb(verb);
     }
     if (!result) return false;
@@ -86,7 +87,10 @@ void TKesShellTree::ShowShellContextMenu(POINT at, std::wstring& verb) {
     TFileList selection = OneFile(SelectedFolder());
     Navigator->ReadOnly = ReadOnly;
     Navigator->ShowContextMenuOnTop = HasOption(soShowContextMenuOnTop);
-    Navigator->ShowContextMenu(at, PopupMenu, verb);
+    {
+        TNodeHold hold(*this);
+        Navigator->ShowContextMenu(at, PopupMenu, verb);
+    }
     if (IsVerb(verb, L"delete")) {
         ChangeDelay = 0;
         DoOperation(ShellOp(sopDelete) | ShellOp(sopRemove), std::move(selection), L"");

@@ -290,6 +290,23 @@ private:
     bool FRefreshPosted = false;
     bool FDeferRefresh = false;
 
+    // While the control tracks a press or a drag, or the shell's menu or a
+    // verb's boxes run a loop with a node up the stack, no report deletes a
+    // node: deletions become queued refreshes, and the queue waits until the
+    // last hold ends.
+    class TNodeHold {
+    public:
+        explicit TNodeHold(TKesShellTree& tree) noexcept : FTree(tree) { ++FTree.FNodeHold; }
+        ~TNodeHold() { FTree.EndNodeHold(); }
+        TNodeHold(const TNodeHold&) = delete;
+        TNodeHold& operator=(const TNodeHold&) = delete;
+
+    private:
+        TKesShellTree& FTree;
+    };
+    void EndNodeHold() noexcept;
+    int FNodeHold = 0;
+
     TKesShellFolder FRootedAt = SF_DESKTOP;
     std::wstring FRootedAtFileSystemFolder;
     TKesShellShowOptions FShowOptions;

@@ -120,6 +120,11 @@ bool TKesShellTree::LocateNode(LPCITEMIDLIST list, TLocateMode mode) {
             }
             break;
         case lmDelete:
+            if (FNodeHold > 0) {
+                // Held: its folder's refresh drops it once the hold ends.
+                QueueRefresh(target->Parent() ? target->Parent() : target);
+                break;
+            }
             if (target->Selected()) ChangeDelay = 0;
             target->Delete();
             break;
@@ -287,13 +292,18 @@ void TKesShellTree::QueueRefresh(ui::TTreeNode* node) {
 
 void TKesShellTree::RunQueuedRefreshes() {
     FRefreshPosted = false;
-    if (FQueuedRefresh.empty()) return;
+    if (FQueuedRefresh.empty() || FNodeHold > 0) return;  // the hold's end asks again
     ui::TUpdateScope update(Items);
     while (!FQueuedRefresh.empty()) {
         ui::TTreeNode* node = FQueuedRefresh.front();
         FQueuedRefresh.erase(FQueuedRefresh.begin());
         RefreshNode(node, false);
     }
+}
+
+void TKesShellTree::EndNodeHold() noexcept {
+    if (--FNodeHold > 0 || FQueuedRefresh.empty() || FRefreshPosted || !HandleAllocated()) return;
+    FRefreshPosted = PostMessageW(Handle(), kRunRefreshes, 0, 0) != FALSE;
 }
 
 bool TKesShellTree::WndProc(ui::TMessage& msg) {
@@ -305,6 +315,12 @@ bool TKesShellTree::WndProc(ui::TMessage& msg) {
     if (msg.Msg == WM_LBUTTONDOWN &&
         CheckBoxClick(static_cast<short>(LOWORD(msg.LParam)), static_cast<short>(HIWORD(msg.LParam))))
         return true;  // the control neither selects the node nor starts a drag
+    if (msg.Msg == WM_LBUTTONDOWN || msg.Msg == WM_RBUTTONDOWN) {
+        // The control keeps the pressed node until the release, or through
+        // the drag it starts, dispatching timers and posted reports meanwhile.
+        TNodeHold hold(*this);
+        return ui::TCustomTreeView::WndProc(msg);
+    }
     if (msg.Msg == WM_DESTROY && FShellLink) FShellLink->UnregisterControl(this);
     if (msg.Msg == WM_DESTROY && FDropTargetRegistered) {
         RevokeDragDrop(Handle());  // OLE lets go of the tree before its window goes
