@@ -74,7 +74,8 @@ void TfrmMain::AfterFolderMove(const std::wstring& previous, const std::wstring&
     if (missing.empty()) missing.push_back(L"files left in the previous folder");
     WriteLog(L"TfrmMain", L"AfterFolderMove", L"Error",
              L"Not moved from " + previous + L" to " + current + L": " + JoinNames(missing, 20));
-    ui::ShowMessageBox(Handle(),
+    // Owned by the dialog that asked, so that its OK waits for this box.
+    ui::ShowMessageBox(ui::Application->ActiveOwner(),
                        L"The working folder was not moved completely, so the previous folder was kept:\r\n" + previous +
                            L"\r\n\r\nNot moved: " + JoinNames(missing, 5),
                        ui::Application->Title(), MB_OK | MB_ICONWARNING);
