@@ -42,12 +42,13 @@ bool IniExists(const std::wstring& path) {
 // Puts the bytes in the file's place in one step: they go to a new file
 // beside it, on the disk, which then takes its name. A full disk or a
 // crash leaves the old file as it was; so does any failure, which raises.
-// Without replaceExisting, a file that appeared meanwhile is kept.
-void ReplaceWith(const std::wstring& path, const std::string& bytes, bool replaceExisting) {
+// Without replaceExisting, a file that appeared meanwhile is kept. Errors
+// name the file as shown.
+void ReplaceWith(const std::wstring& path, const std::string& bytes, bool replaceExisting, const std::wstring& shown) {
     const size_t slash = path.find_last_of(L"\\/");
     const std::wstring folder = slash == std::wstring::npos ? L"." : path.substr(0, slash + 1);
     wchar_t temp[MAX_PATH + 1] = {};
-    if (!GetTempFileNameW(folder.c_str(), L"tav", 0, temp)) ThrowWriteError(path, GetLastError());
+    if (!GetTempFileNameW(folder.c_str(), L"tav", 0, temp)) ThrowWriteError(shown, GetLastError());
     bool placed = false;
     ui::TScopeExit removeTemp([&] {
         if (!placed) DeleteFileW(temp);
@@ -58,7 +59,7 @@ void ReplaceWith(const std::wstring& path, const std::string& bytes, bool replac
         DWORD written = 0;
         if (!file || !WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
             written != bytes.size() || !FlushFileBuffers(file.Get()) || !CloseHandle(file.Release()))
-            ThrowWriteError(path, GetLastError());
+            ThrowWriteError(shown, GetLastError());
     }
     const DWORD flags = MOVEFILE_WRITE_THROUGH | (replaceExisting ? MOVEFILE_REPLACE_EXISTING : 0);
     if (MoveFileExW(temp, path.c_str(), flags)) {
@@ -67,7 +68,7 @@ void ReplaceWith(const std::wstring& path, const std::string& bytes, bool replac
     }
     const DWORD code = GetLastError();
     if (!replaceExisting && (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS)) return;
-    ThrowWriteError(path, code);
+    ThrowWriteError(shown, code);
 }
 
 bool FitsAnsi(const std::wstring& text) {
@@ -78,13 +79,58 @@ bool FitsAnsi(const std::wstring& text) {
     return !lost;
 }
 
+// Converts an existing file in its place. A read-only one is refused, as a
+// write to it would be. A link is followed, so the file it names is the one
+// converted; a file with other names (a hard link) is written in place,
+// after a copy of it is put beside it, which goes once the write is done.
+void ConvertExisting(const std::wstring& path, const std::string& bytes) {
+    ui::THandleOwner file(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, 0, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!file || !GetFileInformationByHandle(file.Get(), &info)) ThrowWriteError(path, GetLastError());
+    if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) ThrowWriteError(path, ERROR_ACCESS_DENIED);
+    std::wstring target(MAX_PATH, L'\0');
+    DWORD n = GetFinalPathNameByHandleW(file.Get(), target.data(), static_cast<DWORD>(target.size()), 0);
+    if (n >= target.size()) {
+        target.resize(n);
+        n = GetFinalPathNameByHandleW(file.Get(), target.data(), static_cast<DWORD>(target.size()), 0);
+    }
+    target = n > 0 && n < target.size() ? target.substr(0, n) : path;
+    file.Reset();
+    if (info.nNumberOfLinks <= 1) {
+        ReplaceWith(target, bytes, true, path);
+        return;
+    }
+    const size_t slash = target.find_last_of(L"\\/");
+    const std::wstring folder = slash == std::wstring::npos ? L"." : target.substr(0, slash + 1);
+    wchar_t backup[MAX_PATH + 1] = {};
+    if (!GetTempFileNameW(folder.c_str(), L"tav", 0, backup) || !CopyFileW(target.c_str(), backup, FALSE)) {
+        const DWORD code = GetLastError();
+        if (*backup) DeleteFileW(backup);
+        ThrowWriteError(path, code);
+    }
+    ui::THandleOwner same(
+        CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    if (!same || !WriteFile(same.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+        written != bytes.size() || !FlushFileBuffers(same.Get())) {
+        const DWORD code = GetLastError();
+        same.Reset();
+        // The copy puts back what a half write spoilt.
+        if (CopyFileW(backup, target.c_str(), FALSE)) DeleteFileW(backup);
+        ThrowWriteError(path, code);
+    }
+    same.Reset();
+    DeleteFileW(backup);
+}
+
 // The profile functions write Unicode into a file that starts with the
 // UTF-16 mark: a new file starts so; an ANSI one is converted only when a
 // value needs characters its code page lacks, and is read as before
 // otherwise.
 void PrepareForValue(const std::wstring& path, const std::wstring& value) {
     if (!IniExists(path)) {
-        ReplaceWith(path, std::string(kUtf16Mark, 2), false);
+        ReplaceWith(path, std::string(kUtf16Mark, 2), false, path);
         return;
     }
     // Either encoding holds such a value: the file is not read at all.
@@ -93,14 +139,20 @@ void PrepareForValue(const std::wstring& path, const std::wstring& value) {
     // Written as it is, the value would lose its characters.
     if (!ReadAll(path, bytes)) ThrowWriteError(path, GetLastError());
     if (bytes.size() >= 2 && bytes.compare(0, 2, kUtf16Mark, 2) == 0) return;
+    // A file that starts with the UTF-8 mark is UTF-8 text, the mark no part
+    // of its first section's name.
+    const char kUtf8Mark[] = "\xEF\xBB\xBF";
+    const bool utf8 = bytes.size() >= 3 && bytes.compare(0, 3, kUtf8Mark, 3) == 0;
+    if (utf8) bytes.erase(0, 3);
+    const UINT codePage = utf8 ? CP_UTF8 : CP_ACP;
     const int size = static_cast<int>(bytes.size());
-    const int n = size ? MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0) : 0;
+    const int n = size ? MultiByteToWideChar(codePage, 0, bytes.data(), size, nullptr, 0) : 0;
     if (size && n == 0) ThrowWriteError(path, GetLastError());
     std::wstring text(static_cast<size_t>(n), L'\0');
-    if (n) MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, text.data(), n);
+    if (n) MultiByteToWideChar(codePage, 0, bytes.data(), size, text.data(), n);
     std::string converted(kUtf16Mark, 2);
     converted.append(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
-    ReplaceWith(path, converted, true);
+    ConvertExisting(path, converted);
 }
 }  // namespace
 

@@ -59,4 +59,49 @@ TEST(IniFile, AConversionThatCannotReplaceTheFileLeavesItByteForByte) {
     EXPECT_EQ(ini.ReadString(L"Other", L"Keep", L""), L"yes");
 }
 
+// A file the profile functions read as UTF-8 (it starts with that mark)
+// keeps every key when a value outside the ANSI code page is written.
+TEST(IniFile, AUtf8FileKeepsItsKeysWhenAWideValueIsWritten) {
+    TTempDir dir;
+    const std::wstring path = dir / L"tavrix.ini";
+    WriteFileBytes(path, "\xEF\xBB\xBF[OPTIONS]\r\nLeft=5\r\nWorkingFolderPath=C:\\caf\xC3\xA9\r\n\r\n[Other]\r\nKeep=yes\r\n");
+    TIniFile ini(path);
+    ASSERT_EQ(ini.ReadInteger(L"OPTIONS", L"Left", 0), 5) << "read as UTF-8 before the write";
+    ASSERT_EQ(ini.ReadString(L"OPTIONS", L"WorkingFolderPath", L""), L"C:\\caf\u00e9");
+    const std::wstring name = L"\u6587\u4ef6\u5939 \u03a9";
+    ini.WriteString(L"OPTIONS", L"Expanded", name);
+    EXPECT_EQ(ini.ReadString(L"OPTIONS", L"Expanded", L""), name);
+    EXPECT_EQ(ini.ReadInteger(L"OPTIONS", L"Left", 0), 5) << "the first section survives";
+    EXPECT_EQ(ini.ReadString(L"OPTIONS", L"WorkingFolderPath", L""), L"C:\\caf\u00e9") << "its text survives";
+    EXPECT_EQ(ini.ReadString(L"Other", L"Keep", L""), L"yes");
+}
+
+// Another name of the same file (a link made by the user) still names the
+// settings after the conversion: the file is written, not swapped for another.
+TEST(IniFile, AConversionKeepsAnotherNameOfTheFileInStep) {
+    TTempDir dir;
+    const std::wstring path = dir / L"tavrix.ini", other = dir / L"shared.ini";
+    WriteFileBytes(other, "[OPTIONS]\r\nLeft=5\r\n");
+    ASSERT_TRUE(CreateHardLinkW(path.c_str(), other.c_str(), nullptr));
+    TIniFile ini(path);
+    const std::wstring name = L"\u6587\u4ef6\u5939";
+    ini.WriteString(L"OPTIONS", L"Expanded", name);
+    EXPECT_EQ(ini.ReadString(L"OPTIONS", L"Expanded", L""), name);
+    EXPECT_EQ(TIniFile(other).ReadString(L"OPTIONS", L"Expanded", L""), name) << "the other name sees the write";
+}
+
+// A file the user made read-only keeps every byte: the write is refused.
+TEST(IniFile, AReadOnlyFileIsNeverReplacedByItsConversion) {
+    TTempDir dir;
+    const std::wstring path = dir / L"tavrix.ini";
+    const std::string ansi = "[OPTIONS]\r\nLeft=5\r\n";
+    WriteFileBytes(path, ansi);
+    ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    TIniFile ini(path);
+    EXPECT_THROW(ini.WriteString(L"OPTIONS", L"Expanded", L"\u6587\u4ef6\u5939"), ui::Exception);
+    EXPECT_NE(GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_READONLY, 0u) << "still read-only";
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(ReadFileBytes(path), ansi) << "as it was";
+}
+
 }  // namespace
