@@ -1,19 +1,21 @@
 # The tree changes under the user: an entry deleted from outside while the
 # mouse holds it down neither ends the program nor lingers after the
-# release, and the tree then lists what the folder holds.
+# release, and the tree then lists what the folder holds; a press on a
+# folder's button acts on that folder, never on one whose opening was
+# refused before.
 source "$(dirname "$0")/lib.sh" "$1" "$2" changes
 
 work="$E2E_DIR/quorb"
-mkdir -p "$work"
-for f in a.txt b.txt c.txt; do printf 'x' >"$work/$f"; done
+mkdir -p "$work/Alpha" "$work/Tools"
+for f in a.txt b.txt c.txt Alpha/in-alpha.txt Tools/in-tools.txt; do printf 'x' >"$work/$f"; done
 e2e_launch visible "ShowAppWndOnLaunch=1" "ShowTrayIcon=0" "FollowMousePos=0" "ExecWithDblClick=1" \
-    "WorkingFolderOption=2" "Autohide=0"
+    "WorkingFolderOption=2" "Autohide=0" 'Expanded=C:\e2e\changes\quorb*C:\e2e\changes\quorb\Alpha*'
 app=$E2E_LAST_PID
 
 # The listing a user sees, against the folder's own.
 listing_is_folder() {
     local i want got
-    want=$(cd "$work" && ls -1 | sort | tr '\n' ' ')
+    want=$( (cd "$work" && ls -1 && ls -1 Alpha) | sort | tr '\n' ' ')
     for i in $(seq 30); do
         got=$(probe tree TForm tavrix | awk '$1 > 0 { n = $0; sub(/^[^ ]+ [^ ]+ [^ ]+ [^ ]+ [^ ]+ /, "", n); print n }' | sort | tr '\n' ' ')
         [ "$got" = "$want" ] && return 0
@@ -44,6 +46,20 @@ xdotool mouseup 3
 e2e_key Escape
 e2e_check "the program is alive after a right press" alive
 e2e_check "and the tree lists the folder again" listing_is_folder
+
+# A double-click on Tools opens it through the shell; the tree refuses to
+# open it in place. A later press on Alpha's button acts on Alpha alone.
+expanded() { [[ "$(e2e_tree_flags "$1")" == E* ]]; }
+read -r tx ty _ <<<"$(e2e_tree_item Tools)"
+xdotool mousemove --window "$desk" "$tx" "$ty" click --repeat 2 --delay 80 1
+e2e_check "the double-click opened Tools through the shell" probe wait '' Tools visible 15000
+probe close '' Tools >/dev/null
+probe wait '' Tools none 5000 >/dev/null
+e2e_check "the window is still there once that folder window is closed" probe wait TForm tavrix visible 5000
+read -r _ ay al <<<"$(e2e_tree_item Alpha)"
+e2e_click $((al - 19 - 10)) "$ay"
+e2e_check "the pressed button closes Alpha" e2e_entry_within absent in-alpha.txt 1500
+e2e_check "and Tools, refused before, stays closed" bash -c '! [[ "$0" == E* ]]' "$(e2e_tree_flags Tools)"
 
 probe close TForm tavrix >/dev/null
 e2e_check "the program ends" e2e_wait_exit "$app" 15
