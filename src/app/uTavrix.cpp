@@ -1,10 +1,10 @@
 #include "app/uTavrix.h"
-#include "app/Placement.h"
+#include "core/Placement.h"
 
 #include "app/res/resource.h"
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
-#include "ui/Exceptions.h"
+#include "core/Exceptions.h"
 #include "ui/Monitors.h"
 #include "ui/Profile.h"
 #include "ui/ScopeExit.h"

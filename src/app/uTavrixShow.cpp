@@ -1,9 +1,9 @@
 // The main window: calling it up next to the pointer, hiding it, and
 // moving and resizing a window that has no frame.
-#include "app/Placement.h"
+#include "core/Placement.h"
 #include "app/uTavrix.h"
 #include "ui/Application.h"
-#include "ui/Exceptions.h"
+#include "core/Exceptions.h"
 #include "ui/Monitors.h"
 #include "util/uUtils.h"
 

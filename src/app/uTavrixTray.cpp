@@ -1,7 +1,7 @@
 // The main window's icon in the notification area: added and removed with
 // the setting, a left press calls the window up at the taskbar, a right
 // press opens the program's menu.
-#include "app/Placement.h"
+#include "core/Placement.h"
 #include "app/uTavrix.h"
 #include "ui/Application.h"
 #include "util/uUtils.h"

@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
-#include "settings/OptionsValues.h"
+#include "core/OptionsValues.h"
 #include "shell/Shell_Win32.h"
-#include "ui/Exceptions.h"
+#include "core/Exceptions.h"
 #include "ui/Handles.h"
 #include "ui/ScopeExit.h"
 

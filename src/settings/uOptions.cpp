@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include "settings/OptionsValues.h"
+#include "core/OptionsValues.h"
 #include "ui/Application.h"
 #include "ui/Controls.h"
 #include "util/uUtils.h"

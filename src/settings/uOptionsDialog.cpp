@@ -1,10 +1,10 @@
 #include "settings/uOptionsDialog.h"
 
-#include "settings/OptionsValues.h"
+#include "core/OptionsValues.h"
 #include "settings/uOptions.h"
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
-#include "ui/ScreenFit.h"
+#include "core/ScreenFit.h"
 #include "util/FolderMove.h"
 
 #include <algorithm>

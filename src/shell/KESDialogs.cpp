@@ -4,7 +4,7 @@
 
 #include "ui/Application.h"
 #include "ui/ScopeExit.h"
-#include "ui/ScreenFit.h"
+#include "core/ScreenFit.h"
 
 TKesBrowseForFolder::TKesBrowseForFolder(ui::TWinControl* owner) : FOwner(owner) {}
 

@@ -7,7 +7,7 @@
 #include <cwctype>
 #include <optional>
 
-#include "shell/Masks.h"
+#include "core/Masks.h"
 #include "ui/Application.h"
 #include "ui/Form.h"
 

@@ -14,7 +14,7 @@
 
 #include "shell/Shell_Win32.h"
 #include "shell/SystemImageList.h"
-#include "ui/Exceptions.h"
+#include "core/Exceptions.h"
 #include "ui/Handles.h"
 #include "ui/ImageList.h"
 #include "ui/Menus.h"

@@ -26,6 +26,10 @@ bool ScrollBarCanMove(HWND wnd, int bar) {
 
 }  // namespace
 
+// COM objects end through Release, never through a pointer to an interface,
+// so the interfaces' non-virtual destructors are safe here.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 // The interfaces OLE holds while the window is registered or a drag from
 // it runs. Owned by the tree, which revokes the registration before it goes.
 class TKesShellTree::TOleDragDrop final : public IDropTarget, public IDropSource {
@@ -78,6 +82,7 @@ private:
     TKesShellTree& FTree;
     ULONG FRefs = 0;
 };
+#pragma GCC diagnostic pop
 
 void TKesShellTree::TOleDeleter::operator()(TOleDragDrop* ole) const noexcept { delete ole; }
 
@@ -150,7 +155,7 @@ void TKesShellTree::BeginShellDrag(ui::TTreeNode* node, int kind) {
     if (!data || effect == DROPEFFECT_NONE) return;
     TKesShellOperations operation = ShellOp(sopDrag);
     if (effect == DROPEFFECT_COPY) operation |= ShellOp(sopCopy);
-    if (effect == DROPEFFECT_MOVE) operation |= ShellOp(sopMove) | ShellOp(sopRemove);
+    if (effect == DROPEFFECT_MOVE) operation |= static_cast<TKesShellOperations>(ShellOp(sopMove) | ShellOp(sopRemove));
     DoOperation(operation, FileNamesFromDataObject(data.Get()), L"");
 }
 

@@ -3,7 +3,7 @@
 #include <commctrl.h>
 
 #include "ui/Dialogs.h"
-#include "ui/Exceptions.h"
+#include "core/Exceptions.h"
 #include "ui/Form.h"
 #include "ui/Profile.h"
 #include "ui/Thread.h"

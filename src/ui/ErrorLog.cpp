@@ -4,7 +4,7 @@
 
 #include <exception>
 
-#include "ui/Exceptions.h"
+#include "core/Exceptions.h"
 
 namespace ui {
 

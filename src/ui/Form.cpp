@@ -5,7 +5,7 @@
 
 #include "ui/Application.h"
 #include "ui/Controls.h"
-#include "ui/Exceptions.h"
+#include "core/Exceptions.h"
 
 namespace ui {
 

@@ -6,9 +6,9 @@
 #include <string>
 
 #include "shell/Shell_Win32.h"
-#include "ui/Exceptions.h"
+#include "core/Exceptions.h"
 #include "ui/Handles.h"
-#include "util/ViewerText.h"
+#include "core/ViewerText.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
-#include "ui/Exceptions.h"
+#include "core/Exceptions.h"
 #include "ui/Handles.h"
 
 int64_t LastLogCleanup = 0;

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "util/LogFormat.h"
+#include "core/LogFormat.h"
 
 // The one way to write a log line; the level text is parsed by ParseLogLevel.
 void WriteLog(const std::wstring& source, const std::wstring& method, const std::wstring& level,

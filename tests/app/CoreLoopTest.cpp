@@ -7,7 +7,7 @@
 #include "testutil/ShellExecuteRecorder.h"
 #include "testutil/TestFiles.h"
 #include "ui/Application.h"
-#include "ui/Exceptions.h"
+#include "core/Exceptions.h"
 #include "util/uUtils.h"
 
 using namespace testutil;

@@ -6,7 +6,7 @@
 #include "testutil/TestFiles.h"
 #include "ui/Application.h"
 #include "util/uUtils.h"
-#include "ui/Exceptions.h"
+#include "core/Exceptions.h"
 
 #include <shlobj.h>
 

@@ -10,6 +10,10 @@
 
 namespace {
 
+// COM objects end through Release, never through a pointer to an interface,
+// so the interfaces' non-virtual destructors are safe here.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 template <typename... I>
 class TUnknown : public I... {
 public:
@@ -78,6 +82,7 @@ public:
     std::vector<std::wstring> Files;
     bool Dropped = false;
 };
+#pragma GCC diagnostic pop
 
 HWND MakeWindow(const wchar_t* title, int x, int y) {
     return CreateWindowExW(WS_EX_TOPMOST, L"STATIC", title, WS_POPUP | WS_VISIBLE | WS_BORDER | SS_NOTIFY, x, y, 120,

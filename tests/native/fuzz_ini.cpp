@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "FuzzText.h"
-#include "app/Placement.h"
-#include "settings/OptionsValues.h"
+#include "core/Placement.h"
+#include "core/OptionsValues.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::wstring text = FuzzText(data, size);

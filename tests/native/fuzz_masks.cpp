@@ -1,7 +1,7 @@
 // The mask compiler and matcher with any mask and any name: either an
 // EMaskException or an answer, never a crash or a sanitizer report.
 #include "FuzzText.h"
-#include "shell/Masks.h"
+#include "core/Masks.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::wstring text = FuzzText(data, size);

@@ -6,7 +6,7 @@
 
 #include "settings/IniFile.h"
 #include "testutil/TestFiles.h"
-#include "ui/Exceptions.h"
+#include "core/Exceptions.h"
 
 using namespace testutil;
 

@@ -8,7 +8,7 @@
 #include "testutil/TestFiles.h"
 #include "ui/Application.h"
 #include "ui/Controls.h"
-#include "ui/Exceptions.h"
+#include "core/Exceptions.h"
 #include "ui/Form.h"
 #include "util/uUtils.h"
 

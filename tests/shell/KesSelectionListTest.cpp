@@ -6,7 +6,7 @@
 #include "testutil/TestFiles.h"
 #include "ui/Application.h"
 #include "ui/ErrorLog.h"
-#include "ui/Exceptions.h"
+#include "core/Exceptions.h"
 #include "ui/ScopeExit.h"
 
 using namespace testutil;

@@ -22,6 +22,10 @@ struct TTargetLog {
     bool MakeLinks = false;
 };
 
+// COM objects end through Release, never through a pointer to an interface,
+// so the interfaces' non-virtual destructors are safe here.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 class TRecordingTarget : public IDropTarget {
 public:
     TRecordingTarget(ui::TComPtr<IDropTarget> real, TTargetLog& log, std::wstring folder)
@@ -81,6 +85,7 @@ private:
     std::wstring FFolder;
     ULONG FRefs = 1;
 };
+#pragma GCC diagnostic pop
 
 class TRecordingTree : public TKesShellTree {
 public:

@@ -14,7 +14,7 @@ using namespace testutil;
 namespace {
 
 // A control that answers every selection by selecting again.
-struct TEcho : IKesShellControl {
+struct TEcho final : IKesShellControl {
     TKesShellLink* Link = nullptr;
     int Selected = 0, Refreshed = 0;
     void SetShellLink(TKesShellLink* link) override { Link = link; }

@@ -4,7 +4,7 @@
 #include "shell/Shell_Win32.h"
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
-#include "ui/Exceptions.h"
+#include "core/Exceptions.h"
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);

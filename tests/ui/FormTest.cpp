@@ -8,7 +8,7 @@
 #include "ui/Application.h"
 #include "ui/Controls.h"
 #include "ui/Dpi.h"
-#include "ui/Exceptions.h"
+#include "core/Exceptions.h"
 #include "ui/Form.h"
 #include "ui/Timer.h"
 #include "ui/TreeView.h"

@@ -7,8 +7,8 @@
 #include "shell/ShellBrowser.h"
 #include "testutil/ShellExecuteRecorder.h"
 #include "testutil/TestFiles.h"
-#include "ui/Exceptions.h"
-#include "util/ViewerText.h"
+#include "core/Exceptions.h"
+#include "core/ViewerText.h"
 #include "util/uLogDataViewer.h"
 
 using namespace testutil;

@@ -7,7 +7,7 @@
 #include <stdexcept>
 
 #include "testutil/TestFiles.h"
-#include "ui/Exceptions.h"
+#include "core/Exceptions.h"
 #include "util/uUtils.h"
 
 using namespace testutil;

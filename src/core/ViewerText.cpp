@@ -1,4 +1,4 @@
-#include "util/ViewerText.h"
+#include "core/ViewerText.h"
 
 #include <cstdio>
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "util/LogFormat.h"
+#include "core/LogFormat.h"
 
 enum TViewKind { vkPlainText = 0, vkCommaString = 1, vkXml = 2, vkExecute = 3 };
 

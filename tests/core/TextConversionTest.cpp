@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "ui/Exceptions.h"
+#include "core/Exceptions.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "util/LogFormat.h"
+#include "core/LogFormat.h"
 
 namespace {
 

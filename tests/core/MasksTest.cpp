@@ -2,7 +2,7 @@
 
 #include <random>
 
-#include "shell/Masks.h"
+#include "core/Masks.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "util/LogFormat.h"
+#include "core/LogFormat.h"
 
 #include <cwctype>
 

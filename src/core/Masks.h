@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/Exceptions.h"
+#include "core/Exceptions.h"
 
 class EMaskException : public ui::Exception {
 public:

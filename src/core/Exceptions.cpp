@@ -1,4 +1,4 @@
-#include "ui/Exceptions.h"
+#include "core/Exceptions.h"
 
 // No Windows header: the text conversions are written out, so that the
 // logic that raises these errors also builds and runs away from Windows.

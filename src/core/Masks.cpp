@@ -1,4 +1,4 @@
-#include "shell/Masks.h"
+#include "core/Masks.h"
 
 namespace {
 wchar_t Upper(wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - 32) : c; }

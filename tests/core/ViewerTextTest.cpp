@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "util/ViewerText.h"
+#include "core/ViewerText.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "ui/ScreenFit.h"
+#include "core/ScreenFit.h"
 
 namespace {
 

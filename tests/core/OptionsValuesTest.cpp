@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "settings/OptionsValues.h"
+#include "core/OptionsValues.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/Placement.h"
+#include "core/Placement.h"
 
 namespace {
 

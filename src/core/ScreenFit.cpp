@@ -1,4 +1,4 @@
-#include "ui/ScreenFit.h"
+#include "core/ScreenFit.h"
 
 TFitPoint KeepOnWorkArea(const TFitRect& window, const TFitRect& work) {
     const int width = window.Right - window.Left, height = window.Bottom - window.Top;

@@ -1,4 +1,4 @@
-#include "settings/OptionsValues.h"
+#include "core/OptionsValues.h"
 
 const wchar_t* const WorkingFolderName = L"quorb";
 
