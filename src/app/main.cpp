@@ -22,9 +22,8 @@ int RunTavrix() {
     ui::ErrorLogFunc() = [](const std::wstring& source, const std::wstring& method, const std::wstring& message) {
         WriteLogQuiet(source, method, L"Exception", message);
     };
-    HANDLE running = OpenMutexW(MUTEX_ALL_ACCESS, FALSE, AppMutexName);
-    if (running) {
-        CloseHandle(running);
+    if (ui::THandleOwner running(OpenMutexW(MUTEX_ALL_ACCESS, FALSE, AppMutexName)); running) {
+        running.Reset();
         ui::ShowMessageBox(nullptr, L"tavrix is already running!", L"Information",
                            MB_OK | MB_ICONINFORMATION);
         return 0;

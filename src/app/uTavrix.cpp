@@ -269,6 +269,8 @@ void TfrmMain::FormClose(ui::TCloseAction& action) {
     }
     FDataViewer.reset();  // its temporary files go with it
     if (AppMutex) {
+        // Closed by hand: the handle is the program's named global, which
+        // the entry creates and the form closes when it goes.
         CloseHandle(AppMutex);
         AppMutex = nullptr;
     }

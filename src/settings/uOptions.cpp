@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include "core/OptionsValues.h"
+#include "shell/Shell_Win32.h"
 #include "ui/Application.h"
 #include "ui/Controls.h"
 #include "util/uUtils.h"
@@ -17,13 +18,12 @@ const TOptionsRec kDefaults{};
 
 // The file-system path of a special folder, or empty when the shell has none.
 std::wstring SpecialFolderPathOf(int csidl) {
-    PIDLIST_ABSOLUTE pidl = nullptr;
+    TIDList pidl;
     HWND owner = ui::Application ? ui::Application->Handle() : nullptr;
-    if (FAILED(SHGetSpecialFolderLocation(owner, csidl, &pidl)) || !pidl) return {};
+    if (FAILED(SHGetSpecialFolderLocation(owner, csidl, reinterpret_cast<PIDLIST_ABSOLUTE*>(pidl.Put()))) || !pidl)
+        return {};
     wchar_t buf[MAX_PATH] = {};
-    BOOL ok = SHGetPathFromIDListW(pidl, buf);
-    CoTaskMemFree(pidl);  // the shell's allocator is the task allocator
-    return ok ? std::wstring(buf) : std::wstring();
+    return SHGetPathFromIDListW(pidl.Get(), buf) ? std::wstring(buf) : std::wstring();
 }
 }  // namespace
 

@@ -65,11 +65,14 @@ std::vector<std::wstring> Children(const std::wstring& folder) {
 
 TKesFolderSizeThread::TKesFolderSizeThread(std::vector<std::wstring> paths, TDone done)
     : FPaths(std::move(paths)), FDone(std::move(done)) {
-    ui::EnsureWindowClass(L"TKesFolderSizeThread", &TKesFolderSizeThread::WindowProc);
-    FWindow = CreateWindowExW(0, L"TKesFolderSizeThread", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                              GetModuleHandleW(nullptr), nullptr);
-    SetWindowLongPtrW(FWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    FThread = std::thread([this] {
+    FWindow = std::make_unique<ui::TMessageWindow>(
+        L"TKesFolderSizeThread", [this](UINT msg, WPARAM, LPARAM, LRESULT& result) {
+            if (msg != kTotalsReady) return false;
+            TotalsReady();
+            result = 0;
+            return true;
+        });
+    FThread = std::thread([this, window = FWindow->Handle()] {
         // Nothing leaves a thread's entry: a count that fails is logged and
         // gives no totals.
         try {
@@ -77,7 +80,7 @@ TKesFolderSizeThread::TKesFolderSizeThread(std::vector<std::wstring> paths, TDon
                 if (FCancel) return;
                 Add(path);
             }
-            if (!FCancel) PostMessageW(FWindow, kTotalsReady, 0, 0);
+            if (!FCancel) PostMessageW(window, kTotalsReady, 0, 0);
         } catch (...) {
             ui::LogException(L"TKesFolderSizeThread", L"Execute");
         }
@@ -88,8 +91,7 @@ TKesFolderSizeThread::~TKesFolderSizeThread() {
     FCancel = true;
     if (FThread.joinable()) FThread.join();
     // A report posted meanwhile goes with the window.
-    SetWindowLongPtrW(FWindow, GWLP_USERDATA, 0);
-    DestroyWindow(FWindow);
+    FWindow.reset();
 }
 
 void TKesFolderSizeThread::Add(const std::wstring& path) {
@@ -106,21 +108,19 @@ void TKesFolderSizeThread::Add(const std::wstring& path) {
     }
 }
 
-LRESULT CALLBACK TKesFolderSizeThread::WindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<TKesFolderSizeThread*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
-    if (msg != kTotalsReady || !self) return DefWindowProcW(wnd, msg, wParam, lParam);
+void TKesFolderSizeThread::TotalsReady() {
     try {
         // The worker has ended: its totals are ours to read.
-        if (self->FThread.joinable()) self->FThread.join();
+        if (FThread.joinable()) FThread.join();
         // A handler that changes the list lets this object go: it runs
-        // from a copy, not from the member.
-        const TDone done = self->FDone;
-        if (done) done(self->FBytes, self->FFiles);
+        // from a copy, not from the member, and nothing of this object is
+        // read after it.
+        const TDone done = FDone;
+        if (done) done(FBytes, FFiles);
     } catch (...) {
         ui::LogException(L"TKesFolderSizeThread", L"WindowProc");
-        if (ui::Application) ui::Application->HandleException();
+        throw;  // and on to the window's guard, which tells the application
     }
-    return 0;
 }
 
 // ---------------------------------------------------------------------------

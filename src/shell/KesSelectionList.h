@@ -21,6 +21,8 @@
 #include <thread>
 #include <vector>
 
+#include "ui/WindowProc.h"
+
 enum TKesSelectionState { ssUnused, ssNone, ssChecked, ssUnChecked, ssGrayed };
 
 // Adds up the sizes of files and folders on a worker thread and hands the
@@ -36,13 +38,14 @@ public:
     void Cancel() noexcept { FCancel = true; }
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    // The totals, on the thread that started the count.
+    void TotalsReady();
     void Add(const std::wstring& path);
     std::vector<std::wstring> FPaths;
     TDone FDone;
     std::atomic<bool> FCancel{false};
     int64_t FBytes = 0, FFiles = 0;  // the worker's until it posts
-    HWND FWindow = nullptr;
+    std::unique_ptr<ui::TMessageWindow> FWindow;
     std::thread FThread;
 };
 

@@ -6,6 +6,7 @@
 #include "ui/Application.h"
 #include "ui/ScopeExit.h"
 #include "ui/TreeView.h"
+#include "ui/WindowProc.h"
 
 
 namespace {
@@ -76,27 +77,18 @@ HRESULT InvokeDefault(IContextMenu* menu, HWND owner, HRESULT found) {
     return found;
 }
 
-LRESULT CALLBACK MenuWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (auto* browser = reinterpret_cast<TShellBrowser*>(GetWindowLongPtrW(wnd, GWLP_USERDATA))) {
-        ui::TMessage m{msg, wParam, lParam, 0};
-        try {
-            if (browser->ContextMenuWndProc(m)) return m.Result;
-        } catch (...) {
-            if (ui::Application) ui::Application->HandleException();
-        }
-    }
-    return DefWindowProcW(wnd, msg, wParam, lParam);
-}
-
-// The hidden window that owns the open menu and hears its messages.
-ui::TWindowOwner CreateMenuWindow(TShellBrowser* browser, HWND owner) {
-    const wchar_t* kClass = L"TShellBrowserMenuWindow";
-    ui::EnsureWindowClass(kClass, MenuWindowProc);
-    HWND root = owner ? GetAncestor(owner, GA_ROOT) : nullptr;
-    ui::TWindowOwner wnd(CreateWindowExW(WS_EX_TOOLWINDOW, kClass, L"", WS_POPUP, 0, 0, 0, 0, root, nullptr,
-                                         GetModuleHandleW(nullptr), nullptr));
-    if (wnd) SetWindowLongPtrW(wnd.Get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(browser));
-    return wnd;
+// The hidden window that owns the open menu and hears its messages. A
+// message whose handling failed still gets the default answer.
+std::unique_ptr<ui::TMessageWindow> CreateMenuWindow(TShellBrowser* browser, HWND owner) {
+    return std::make_unique<ui::TMessageWindow>(
+        L"TShellBrowserMenuWindow", owner, [browser](UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+            return ui::Guarded(false, [&] {
+                ui::TMessage m{msg, wParam, lParam, 0};
+                if (!browser->ContextMenuWndProc(m)) return false;
+                result = m.Result;
+                return true;
+            });
+        });
 }
 
 // Every item of a menu tree, for telling own items from the shell's.
@@ -225,7 +217,7 @@ void TShellBrowser::ShowContextMenu(POINT at, ui::TPopupMenu* own, std::wstring&
 
     UINT command = 0;
     {
-        ui::TWindowOwner window = CreateMenuWindow(this, owner);
+        std::unique_ptr<ui::TMessageWindow> window = CreateMenuWindow(this, owner);
         FContextMenu2 = std::move(menu2);
         FMenu = merged.Get();
         FOwnMenu = own;
@@ -240,7 +232,7 @@ void TShellBrowser::ShowContextMenu(POINT at, ui::TPopupMenu* own, std::wstring&
         });
         if (own && own->OnPopup) own->OnPopup(*own);
         const UINT flags = TPM_RETURNCMD | TPM_RIGHTBUTTON;
-        HWND trackOwner = window ? window.Get() : owner;
+        HWND trackOwner = window->Handle() ? window->Handle() : owner;
         command = own ? own->Track(merged.Get(), at.x, at.y, trackOwner, flags)
                       : static_cast<UINT>(TrackPopupMenu(merged.Get(), flags, at.x, at.y, 0, trackOwner, nullptr));
     }

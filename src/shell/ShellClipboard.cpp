@@ -13,27 +13,6 @@ UINT PreferredDropEffectFormat() {
     return format;
 }
 
-// Holds the clipboard open for its lifetime. Another program may hold it
-// for a moment, so opening is tried a few times.
-class TClipboardScope {
-public:
-    explicit TClipboardScope(HWND owner = nullptr) {
-        for (int attempt = 0; attempt < 10 && !FOpen; ++attempt) {
-            FOpen = OpenClipboard(owner) != FALSE;
-            if (!FOpen) Sleep(10);
-        }
-    }
-    ~TClipboardScope() {
-        if (FOpen) CloseClipboard();
-    }
-    TClipboardScope(const TClipboardScope&) = delete;
-    TClipboardScope& operator=(const TClipboardScope&) = delete;
-    bool Open() const noexcept { return FOpen; }
-
-private:
-    bool FOpen = false;
-};
-
 std::wstring ParentOf(const std::wstring& path) {
     size_t slash = path.find_last_of(L'\\');
     return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
@@ -47,35 +26,35 @@ std::wstring WithoutTrailingBackslash(std::wstring path) {
 }  // namespace
 
 std::unique_ptr<std::vector<std::wstring>> ClipboardFileNames() {
-    TClipboardScope clipboard;
-    if (!clipboard.Open()) return nullptr;
+    ui::TClipboardScope clipboard;
+    if (!clipboard.IsOpen()) return nullptr;
     HANDLE drop = GetClipboardData(CF_HDROP);
     return drop ? FileNamesFromDrop(static_cast<HDROP>(drop)) : nullptr;
 }
 
 bool ClipboardPrefersMove() {
-    TClipboardScope clipboard;
-    if (!clipboard.Open()) return false;
+    ui::TClipboardScope clipboard;
+    if (!clipboard.IsOpen()) return false;
     HANDLE data = GetClipboardData(PreferredDropEffectFormat());
     if (!data || GlobalSize(data) < sizeof(DWORD)) return false;
-    auto* effect = static_cast<const DWORD*>(GlobalLock(data));
-    if (!effect) return false;
-    bool move = (*effect & DROPEFFECT_MOVE) != 0;
-    GlobalUnlock(data);
-    return move;
+    ui::TGlobalLock<const DWORD> effect(data);
+    return effect && (*effect.Get() & DROPEFFECT_MOVE) != 0;
 }
 
 void MarkClipboardCut() {
-    TClipboardScope clipboard;
-    if (!clipboard.Open() || !IsClipboardFormatAvailable(CF_HDROP) ||
+    ui::TClipboardScope clipboard;
+    if (!clipboard.IsOpen() || !IsClipboardFormatAvailable(CF_HDROP) ||
         IsClipboardFormatAvailable(PreferredDropEffectFormat()))
         return;
-    HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, sizeof(DWORD));
+    ui::TGlobalOwner data(GlobalAlloc(GMEM_MOVEABLE, sizeof(DWORD)));
     if (!data) return;
-    *static_cast<DWORD*>(GlobalLock(data)) = DROPEFFECT_MOVE;
-    GlobalUnlock(data);
+    {
+        ui::TGlobalLock<DWORD> effect(data.Get());
+        if (!effect) return;
+        *effect.Get() = DROPEFFECT_MOVE;
+    }
     // Added to what the shell put there; the clipboard owns it from now on.
-    if (!SetClipboardData(PreferredDropEffectFormat(), data)) GlobalFree(data);
+    if (SetClipboardData(PreferredDropEffectFormat(), data.Get())) data.Release();
 }
 
 bool PasteClipboardFiles(HWND owner, const std::wstring& folder) {
@@ -107,8 +86,8 @@ bool PasteClipboardFiles(HWND owner, const std::wstring& folder) {
     if (SHFileOperationW(&op) != 0 || op.fAnyOperationsAborted) return false;
     if (move) {
         // The cut files are gone from where the clipboard says they are.
-        TClipboardScope clipboard(owner);
-        if (clipboard.Open()) EmptyClipboard();
+        ui::TClipboardScope clipboard(owner);
+        if (clipboard.IsOpen()) EmptyClipboard();
     }
     return true;
 }

@@ -17,6 +17,9 @@ TChangeNotifyDeregister ChangeNotifyDeregister = nullptr;
 
 namespace {
 USHORT EmptyListBytes = 0;
+// Shell32 exports its change-notification calls by ordinal only.
+constexpr WORD kChangeNotifyRegisterOrdinal = 2;
+constexpr WORD kChangeNotifyDeregisterOrdinal = 4;
 }  // namespace
 
 LPITEMIDLIST EmptyIDList = reinterpret_cast<LPITEMIDLIST>(&EmptyListBytes);
@@ -39,16 +42,17 @@ const SHITEMID* NextItem(const SHITEMID* item) {
 }
 }  // namespace
 
-TShellServices::TShellServices() {
-    FOleInitialized = SUCCEEDED(OleInitialize(nullptr));
-    FShell32 = LoadLibraryW(L"Shell32");
+TShellServices::TShellServices() : FShell32(LoadLibraryW(L"Shell32")) {
     if (FShell32) {
         ChangeNotifyRegister = reinterpret_cast<TChangeNotifyRegister>(
-            reinterpret_cast<void*>(GetProcAddress(FShell32, MAKEINTRESOURCEA(2))));
+            reinterpret_cast<void*>(GetProcAddress(FShell32.Get(), MAKEINTRESOURCEA(kChangeNotifyRegisterOrdinal))));
         ChangeNotifyDeregister = reinterpret_cast<TChangeNotifyDeregister>(
-            reinterpret_cast<void*>(GetProcAddress(FShell32, MAKEINTRESOURCEA(4))));
+            reinterpret_cast<void*>(GetProcAddress(FShell32.Get(), MAKEINTRESOURCEA(kChangeNotifyDeregisterOrdinal))));
     }
-    if (FAILED(SHGetMalloc(&ShellMalloc)) || FAILED(SHGetDesktopFolder(&DesktopFolder))) {
+    const bool found = SUCCEEDED(SHGetMalloc(FMalloc.Put())) && SUCCEEDED(SHGetDesktopFolder(FDesktop.Put()));
+    ShellMalloc = FMalloc.Get();
+    DesktopFolder = FDesktop.Get();
+    if (!found) {
         ui::ShowMessageBox(nullptr, L"Cannot find Shell!", ui::Application ? ui::Application->Title() : L"",
                            MB_OK | MB_ICONERROR);
         if (ui::Application) ui::Application->Terminate();
@@ -61,20 +65,19 @@ TShellServices::TShellServices() {
 }
 
 TShellServices::~TShellServices() {
-    if (DesktopFolder) DesktopFolder->Release();
+    // The members let go of the shell in reverse order, OLE last.
     DesktopFolder = nullptr;
-    if (ShellMalloc) ShellMalloc->Release();
     ShellMalloc = nullptr;
     ChangeNotifyRegister = nullptr;
     ChangeNotifyDeregister = nullptr;
-    if (FShell32) FreeLibrary(FShell32);
-    if (FOleInitialized) OleUninitialize();
 }
 
 namespace {
 ui::TProfileCounter ListMemoryCounter("item-ID lists: allocate and free");
 }  // namespace
 
+// The shell's allocator, or the task allocator it stands for: the one place
+// item-ID lists and the shell's strings are freed.
 void FreeIDList(LPITEMIDLIST list) noexcept {
     if (!list || list == EmptyIDList) return;
     ui::TProfileScope profile(ListMemoryCounter);
@@ -233,11 +236,9 @@ std::unique_ptr<std::vector<std::wstring>> FileNamesFromDrop(HDROP drop) {
 std::unique_ptr<std::vector<std::wstring>> FileNamesFromDataObject(IDataObject* data) {
     if (!data) return nullptr;
     FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-    STGMEDIUM medium{};
-    if (FAILED(data->GetData(&format, &medium))) return std::make_unique<std::vector<std::wstring>>();
-    auto names = FileNamesFromDrop(static_cast<HDROP>(medium.hGlobal));
-    ReleaseStgMedium(&medium);
-    return names;
+    ui::TStgMediumOwner medium;
+    if (FAILED(data->GetData(&format, medium.Put()))) return std::make_unique<std::vector<std::wstring>>();
+    return FileNamesFromDrop(static_cast<HDROP>(medium.Get().hGlobal));
 }
 
 std::wstring SysErrorText(DWORD code) {

@@ -44,9 +44,22 @@ public:
     bool Ok() const noexcept { return FOk; }
 
 private:
+    // OLE for the thread, undone last.
+    struct TOleScope {
+        TOleScope() noexcept : Initialized(SUCCEEDED(OleInitialize(nullptr))) {}
+        ~TOleScope() {
+            if (Initialized) OleUninitialize();
+        }
+        TOleScope(const TOleScope&) = delete;
+        TOleScope& operator=(const TOleScope&) = delete;
+        bool Initialized;
+    };
+    TOleScope FOle;
+    ui::TModuleOwner FShell32;
+    // What ShellMalloc and DesktopFolder point at while the services live.
+    ui::TComPtr<IMalloc> FMalloc;
+    ui::TComPtr<IShellFolder> FDesktop;
     bool FOk = false;
-    bool FOleInitialized = false;
-    HMODULE FShell32 = nullptr;
 };
 
 void FreeIDList(LPITEMIDLIST list) noexcept;

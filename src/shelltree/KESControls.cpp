@@ -75,21 +75,14 @@ void TNotifierDirectories::Changed() {
 // ---------------------------------------------------------------------------
 // TKesShellChangeNotifier
 
-LRESULT CALLBACK NotifierWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<TKesShellChangeNotifier*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
-    if (!self) return DefWindowProcW(wnd, msg, wParam, lParam);
-    try {
-        return self->NotifyWndProc(msg, wParam, lParam);
-    } catch (...) {
-        if (ui::Application) ui::Application->HandleException();
-        return 0;
-    }
-}
-
 TKesShellChangeNotifier::TKesShellChangeNotifier()
     : FEnabled(ChangeNotifyRegister != nullptr), FAlive(std::make_shared<TKesShellChangeNotifier*>(this)) {
-    FNotifyWindow = ui::CreateMessageWindow(L"TKesShellChangeNotifier", NotifierWindowProc);
-    if (FNotifyWindow) SetWindowLongPtrW(FNotifyWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    FNotifyWindow = std::make_unique<ui::TMessageWindow>(
+        L"TKesShellChangeNotifier", [this](UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+            if (!FEnabled || msg != WM_SHELLNOTIFY) return false;
+            result = ShellNotify(wParam, lParam);
+            return true;
+        });
     FDirectories.OnChange = [this] { DirectoriesChanged(); };
     FWatchTimer.SetInterval(WatchInterval);
     FWatchTimer.OnTimer = [this] { CheckWatches(); };
@@ -102,10 +95,7 @@ TKesShellChangeNotifier::~TKesShellChangeNotifier() {
     SetEnabled(false);
     if (FRootRegistration && ChangeNotifyDeregister) ChangeNotifyDeregister(FRootRegistration);
     FRootRegistration = 0;
-    if (FNotifyWindow) {
-        SetWindowLongPtrW(FNotifyWindow, GWLP_USERDATA, 0);
-        DestroyWindow(FNotifyWindow);
-    }
+    FNotifyWindow.reset();
 }
 
 void TKesShellChangeNotifier::SetEnabled(bool value) {
@@ -139,7 +129,7 @@ ULONG TKesShellChangeNotifier::RegisterIDList(LPCITEMIDLIST list, bool recursive
         if (FEventFilter & (1u << e)) mask |= NotificationEventCodes[e];
     TChangeNotifyEntry entry{reinterpret_cast<PCIDLIST_ABSOLUTE>(list), recursive ? TRUE : FALSE};
     ui::TProfileScope profile(RegistrationCounter);
-    return ChangeNotifyRegister(FNotifyWindow, SHCNRF_InterruptLevel | SHCNRF_ShellLevel, mask, WM_SHELLNOTIFY, 1,
+    return ChangeNotifyRegister(NotifyWindow(), SHCNRF_InterruptLevel | SHCNRF_ShellLevel, mask, WM_SHELLNOTIFY, 1,
                                 &entry);
 }
 
@@ -314,8 +304,7 @@ void TKesShellChangeNotifier::DirectoriesChanged() {
     RegisterAll();
 }
 
-LRESULT TKesShellChangeNotifier::NotifyWndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (!FEnabled || msg != WM_SHELLNOTIFY) return DefWindowProcW(FNotifyWindow, msg, wParam, lParam);
+LRESULT TKesShellChangeNotifier::ShellNotify(WPARAM wParam, LPARAM lParam) {
     LONG code = static_cast<LONG>(lParam & 0x7FFFFFFF);
     auto* items = reinterpret_cast<LPCITEMIDLIST*>(wParam);
     LPCITEMIDLIST item1 = items ? items[0] : nullptr;

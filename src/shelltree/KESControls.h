@@ -131,7 +131,7 @@ public:
     void RegisterAll();
     void UnregisterAll();
 
-    HWND NotifyWindow() const noexcept { return FNotifyWindow; }
+    HWND NotifyWindow() const noexcept { return FNotifyWindow ? FNotifyWindow->Handle() : nullptr; }
     bool Registered() const noexcept { return FRegistered; }
     ULONG RootRegistration() const noexcept { return FRootRegistration; }
 
@@ -139,8 +139,8 @@ protected:
     virtual void DoChange(TNotificationEvent event, const std::wstring& path1, const std::wstring& path2);
 
 private:
-    friend LRESULT CALLBACK NotifierWindowProc(HWND, UINT, WPARAM, LPARAM);
-    LRESULT NotifyWndProc(UINT msg, WPARAM wParam, LPARAM lParam);
+    // One report of the shell, as WM_SHELLNOTIFY brings it.
+    LRESULT ShellNotify(WPARAM wParam, LPARAM lParam);
     ULONG RegisterIDList(LPCITEMIDLIST list, bool recursive);
     ULONG RegisterPath(const std::wstring& path);
     void DirectoriesChanged();
@@ -168,7 +168,7 @@ private:
     std::vector<TDirectoryWatch> FWatches;
     TDirectoryWatch FRootWatch;
     ui::TTimer FWatchTimer;
-    HWND FNotifyWindow = nullptr;
+    std::unique_ptr<ui::TMessageWindow> FNotifyWindow;
     bool FEnabled;
     bool FRegistered = false;
     bool FRecursive = true;
@@ -182,4 +182,3 @@ private:
     std::shared_ptr<TKesShellChangeNotifier*> FAlive;
 };
 
-LRESULT CALLBACK NotifierWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);

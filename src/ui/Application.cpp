@@ -7,16 +7,11 @@
 #include "ui/Form.h"
 #include "ui/Profile.h"
 #include "ui/Thread.h"
+#include "ui/WindowProc.h"
 
 namespace ui {
 
 TApplication* Application = nullptr;
-
-namespace {
-LRESULT CALLBACK AppWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcW(wnd, msg, wParam, lParam);
-}
-}  // namespace
 
 TApplication::TApplication() { Application = this; }
 
@@ -37,7 +32,7 @@ void TApplication::Initialize() {
     HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = AppWindowProc;
+    wc.lpfnWndProc = TargetWindowProc;  // no target: the default answers
     wc.hInstance = instance;
     wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
     wc.lpszClassName = L"TApplication";

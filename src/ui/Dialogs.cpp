@@ -1,6 +1,8 @@
 #include "ui/Dialogs.h"
 
 #include "ui/Application.h"
+#include "ui/Handles.h"
+#include "ui/ScopeExit.h"
 
 #include <utility>
 
@@ -22,7 +24,7 @@ int ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& cap
 namespace {
 // Where the next box of this thread goes, while a placed box is shown.
 thread_local POINT PlaceBoxAt{-1, -1};
-thread_local HHOOK PlaceBoxHook = nullptr;
+thread_local THookOwner PlaceBoxHook;
 
 LRESULT CALLBACK PlaceBox(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HCBT_ACTIVATE) {
@@ -33,8 +35,7 @@ LRESULT CALLBACK PlaceBox(int code, WPARAM wParam, LPARAM lParam) {
         int y = PlaceBoxAt.y >= 0 ? PlaceBoxAt.y : r.top;
         SetWindowPos(box, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         // Once: the box's own windows are not to move.
-        UnhookWindowsHookEx(PlaceBoxHook);
-        PlaceBoxHook = nullptr;
+        PlaceBoxHook.Reset();
         return 0;
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
@@ -47,16 +48,9 @@ int ShowMessageBoxAt(HWND owner, const std::wstring& text, const std::wstring& c
         return ShowMessageBox(owner, text, caption, flags);
     }
     PlaceBoxAt = at;
-    PlaceBoxHook = SetWindowsHookExW(WH_CBT, PlaceBox, nullptr, GetCurrentThreadId());
-    int result = 0;
-    try {
-        result = ShowMessageBox(owner, text, caption, flags);
-    } catch (...) {
-        if (PlaceBoxHook) UnhookWindowsHookEx(std::exchange(PlaceBoxHook, nullptr));
-        throw;
-    }
-    if (PlaceBoxHook) UnhookWindowsHookEx(std::exchange(PlaceBoxHook, nullptr));  // no box came
-    return result;
+    PlaceBoxHook.Reset(SetWindowsHookExW(WH_CBT, PlaceBox, nullptr, GetCurrentThreadId()));
+    TScopeExit unhook([] { PlaceBoxHook.Reset(); });  // when no box came
+    return ShowMessageBox(owner, text, caption, flags);
 }
 
 void ShowMessage(const std::wstring& text) {

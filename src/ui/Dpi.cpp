@@ -1,5 +1,7 @@
 #include "ui/Dpi.h"
 
+#include "ui/Handles.h"
+
 #include <cstdlib>
 #include <initializer_list>
 
@@ -8,9 +10,8 @@ namespace ui {
 int ScaleForDpi(int designed, int dpi) { return MulDiv(designed, dpi, kDesignDpi); }
 
 int SystemDpi() {
-    HDC screen = GetDC(nullptr);
-    int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : kDesignDpi;
-    if (screen) ReleaseDC(nullptr, screen);
+    TWindowDC screen(nullptr);
+    int dpi = screen ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : kDesignDpi;
     return dpi > 0 ? dpi : kDesignDpi;
 }
 

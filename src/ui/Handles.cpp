@@ -4,12 +4,12 @@ namespace ui {
 
 TMemoryDC::TMemoryDC(HDC target, int width, int height)
     : FDC(CreateCompatibleDC(target)), FBitmap(CreateCompatibleBitmap(target, width, height)) {
-    if (FDC && FBitmap) FOldBitmap = SelectObject(FDC, FBitmap.Get());
+    if (FDC && FBitmap) FOldBitmap = SelectObject(FDC.Get(), FBitmap.Get());
 }
 
 TMemoryDC::~TMemoryDC() {
-    if (FOldBitmap) SelectObject(FDC, FOldBitmap);
-    if (FDC) DeleteDC(FDC);
+    // The bitmap leaves the context before either goes.
+    if (FOldBitmap) SelectObject(FDC.Get(), FOldBitmap);
 }
 
 void EnsureWindowClass(const wchar_t* className, WNDPROC proc, UINT style, HCURSOR cursor, HICON icon) {
@@ -26,12 +26,6 @@ void EnsureWindowClass(const wchar_t* className, WNDPROC proc, UINT style, HCURS
     wc.hIcon = icon;
     wc.lpszClassName = className;
     RegisterClassExW(&wc);
-}
-
-HWND CreateMessageWindow(const wchar_t* className, WNDPROC proc) {
-    EnsureWindowClass(className, proc);
-    return CreateWindowExW(0, className, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr),
-                           nullptr);
 }
 
 }  // namespace ui

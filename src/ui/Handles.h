@@ -4,6 +4,8 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <objbase.h>
+#include <objidl.h>
 
 #include <utility>
 
@@ -84,6 +86,148 @@ using TFontOwner = TUniqueHandle<HFONT, TGdiObjectTraits<HFONT>>;
 using TBitmapOwner = TUniqueHandle<HBITMAP, TGdiObjectTraits<HBITMAP>>;
 using TBrushOwner = TUniqueHandle<HBRUSH, TGdiObjectTraits<HBRUSH>>;
 using TModuleOwner = TUniqueHandle<HMODULE, TSimpleTraits<HMODULE, ::FreeLibrary>>;
+using TDCOwner = TUniqueHandle<HDC, TSimpleTraits<HDC, ::DeleteDC>>;
+using THookOwner = TUniqueHandle<HHOOK, TSimpleTraits<HHOOK, ::UnhookWindowsHookEx>>;
+
+// A window's device context from GetDC, released with the object.
+class TWindowDC {
+public:
+    explicit TWindowDC(HWND wnd) noexcept : FWnd(wnd), FDC(::GetDC(wnd)) {}
+    ~TWindowDC() {
+        if (FDC) ::ReleaseDC(FWnd, FDC);
+    }
+    TWindowDC(const TWindowDC&) = delete;
+    TWindowDC& operator=(const TWindowDC&) = delete;
+
+    HDC Get() const noexcept { return FDC; }
+    explicit operator bool() const noexcept { return FDC != nullptr; }
+
+private:
+    HWND FWnd;
+    HDC FDC;
+};
+
+// An object selected into a device context for the length of a scope; the
+// one it replaced is selected again at the end.
+class TSelectObject {
+public:
+    TSelectObject(HDC dc, HGDIOBJ object) noexcept : FDC(dc), FOld(dc && object ? ::SelectObject(dc, object) : nullptr) {}
+    ~TSelectObject() {
+        if (FOld && FOld != HGDI_ERROR) ::SelectObject(FDC, FOld);
+    }
+    TSelectObject(const TSelectObject&) = delete;
+    TSelectObject& operator=(const TSelectObject&) = delete;
+
+private:
+    HDC FDC;
+    HGDIOBJ FOld;
+};
+
+// Global memory the object allocated, freed unless handed over (to the
+// clipboard, say) with Release.
+struct TGlobalTraits {
+    static HGLOBAL Invalid() noexcept { return nullptr; }
+    static bool IsValid(HGLOBAL h) noexcept { return h != nullptr; }
+    static void Close(HGLOBAL h) noexcept { ::GlobalFree(h); }
+};
+using TGlobalOwner = TUniqueHandle<HGLOBAL, TGlobalTraits>;
+
+// Global memory locked for the length of a scope.
+template <typename T>
+class TGlobalLock {
+public:
+    explicit TGlobalLock(HGLOBAL memory) noexcept
+        : FMemory(memory), FData(memory ? static_cast<T*>(::GlobalLock(memory)) : nullptr) {}
+    ~TGlobalLock() {
+        if (FData) ::GlobalUnlock(FMemory);
+    }
+    TGlobalLock(const TGlobalLock&) = delete;
+    TGlobalLock& operator=(const TGlobalLock&) = delete;
+
+    T* Get() const noexcept { return FData; }
+    explicit operator bool() const noexcept { return FData != nullptr; }
+    SIZE_T Bytes() const noexcept { return FData ? ::GlobalSize(FMemory) : 0; }
+
+private:
+    HGLOBAL FMemory;
+    T* FData;
+};
+
+// The clipboard, open for the length of a scope when IsOpen. Another
+// program may hold it for a moment, so opening is tried a few times.
+class TClipboardScope {
+public:
+    explicit TClipboardScope(HWND owner = nullptr) noexcept {
+        for (int attempt = 0; attempt < kAttempts && !FOpen; ++attempt) {
+            if (attempt > 0) ::Sleep(kPauseMs);
+            FOpen = ::OpenClipboard(owner) != FALSE;
+        }
+    }
+    ~TClipboardScope() {
+        if (FOpen) ::CloseClipboard();
+    }
+    TClipboardScope(const TClipboardScope&) = delete;
+    TClipboardScope& operator=(const TClipboardScope&) = delete;
+
+    bool IsOpen() const noexcept { return FOpen; }
+
+private:
+    static constexpr int kAttempts = 10;
+    static constexpr DWORD kPauseMs = 10;
+    bool FOpen = false;
+};
+
+// A storage medium an object handed out, released with the owner.
+class TStgMediumOwner {
+public:
+    TStgMediumOwner() noexcept = default;
+    ~TStgMediumOwner() { Reset(); }
+    TStgMediumOwner(const TStgMediumOwner&) = delete;
+    TStgMediumOwner& operator=(const TStgMediumOwner&) = delete;
+
+    const STGMEDIUM& Get() const noexcept { return FMedium; }
+    // For IDataObject::GetData; drops what was held first.
+    STGMEDIUM* Put() noexcept {
+        Reset();
+        return &FMedium;
+    }
+    void Reset() noexcept {
+        if (FMedium.tymed != TYMED_NULL) ::ReleaseStgMedium(&FMedium);
+        FMedium = STGMEDIUM{};
+    }
+
+private:
+    STGMEDIUM FMedium{};
+};
+
+// Memory from the COM task allocator (CoTaskMemAlloc), freed with the owner.
+template <typename T>
+class TCoTaskMemOwner {
+public:
+    TCoTaskMemOwner() noexcept = default;
+    explicit TCoTaskMemOwner(T* p) noexcept : FPtr(p) {}
+    ~TCoTaskMemOwner() { ::CoTaskMemFree(FPtr); }
+    TCoTaskMemOwner(TCoTaskMemOwner&& other) noexcept : FPtr(std::exchange(other.FPtr, nullptr)) {}
+    TCoTaskMemOwner& operator=(TCoTaskMemOwner&& other) noexcept {
+        if (this != &other) {
+            ::CoTaskMemFree(FPtr);
+            FPtr = std::exchange(other.FPtr, nullptr);
+        }
+        return *this;
+    }
+    TCoTaskMemOwner(const TCoTaskMemOwner&) = delete;
+    TCoTaskMemOwner& operator=(const TCoTaskMemOwner&) = delete;
+
+    T* Get() const noexcept { return FPtr; }
+    explicit operator bool() const noexcept { return FPtr != nullptr; }
+    T** Put() noexcept {
+        ::CoTaskMemFree(std::exchange(FPtr, nullptr));
+        return &FPtr;
+    }
+
+private:
+    T* FPtr = nullptr;
+};
 
 // A memory device context with its own bitmap, selected for its lifetime.
 class TMemoryDC {
@@ -93,10 +237,10 @@ public:
     TMemoryDC(const TMemoryDC&) = delete;
     TMemoryDC& operator=(const TMemoryDC&) = delete;
 
-    HDC Get() const noexcept { return FDC; }
+    HDC Get() const noexcept { return FDC.Get(); }
 
 private:
-    HDC FDC = nullptr;
+    TDCOwner FDC;
     TBitmapOwner FBitmap;
     HGDIOBJ FOldBitmap = nullptr;
 };
@@ -152,8 +296,5 @@ private:
 void EnsureWindowClass(const wchar_t* className, WNDPROC proc, UINT style = 0, HCURSOR cursor = nullptr,
                        HICON icon = nullptr);
 
-// A hidden message-only window of its own class, for timers, thread calls
-// and shell reports. The class is registered on first use.
-HWND CreateMessageWindow(const wchar_t* className, WNDPROC proc);
 
 }  // namespace ui

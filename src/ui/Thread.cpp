@@ -2,53 +2,52 @@
 
 #include <windows.h>
 
-#include "ui/Application.h"
+#include <memory>
+
 #include "ui/Handles.h"
+#include "ui/ScopeExit.h"
+#include "ui/WindowProc.h"
 
 namespace ui {
 
 namespace {
 constexpr UINT WM_SYNCHRONIZE = WM_APP + 0x3A1;
-HWND SyncWindow = nullptr;
 
 struct TSyncRequest {
     const std::function<void()>* Call;
     HANDLE Done;
 };
 
-LRESULT CALLBACK SyncWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_SYNCHRONIZE) {
-        auto* request = reinterpret_cast<TSyncRequest*>(lParam);
-        try {
-            (*request->Call)();
-        } catch (...) {
-            if (Application) Application->HandleException();
-        }
-        SetEvent(request->Done);
-        return 0;
-    }
-    return DefWindowProcW(wnd, msg, wParam, lParam);
+std::unique_ptr<TMessageWindow>& SyncWindow() {
+    static std::unique_ptr<TMessageWindow> window;
+    return window;
 }
 }  // namespace
 
 void InitSynchronize() {
-    if (!SyncWindow) SyncWindow = CreateMessageWindow(L"TSynchronizeWindow", SyncWindowProc);
+    if (SyncWindow()) return;
+    SyncWindow() = std::make_unique<TMessageWindow>(
+        L"TSynchronizeWindow", [](UINT msg, WPARAM, LPARAM lParam, LRESULT& result) {
+            if (msg != WM_SYNCHRONIZE) return false;
+            auto* request = reinterpret_cast<TSyncRequest*>(lParam);
+            // The waiting thread goes on whatever the call does.
+            TScopeExit done([request] { SetEvent(request->Done); });
+            (*request->Call)();
+            result = 0;
+            return true;
+        });
 }
 
-void DoneSynchronize() {
-    if (SyncWindow) DestroyWindow(SyncWindow);
-    SyncWindow = nullptr;
-}
+void DoneSynchronize() { SyncWindow().reset(); }
 
 bool Synchronize(const std::function<void()>& call) {
-    HWND target = SyncWindow;
+    HWND target = SyncWindow() ? SyncWindow()->Handle() : nullptr;
     if (!target) return false;
-    HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    THandleOwner done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (!done) return false;
-    TSyncRequest request{&call, done};
+    TSyncRequest request{&call, done.Get()};
     bool ok = PostMessageW(target, WM_SYNCHRONIZE, 0, reinterpret_cast<LPARAM>(&request)) != FALSE;
-    if (ok) WaitForSingleObject(done, INFINITE);
-    CloseHandle(done);
+    if (ok) WaitForSingleObject(done.Get(), INFINITE);
     return ok;
 }
 

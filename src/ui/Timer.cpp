@@ -2,8 +2,7 @@
 
 #include <unordered_map>
 
-#include "ui/Application.h"
-#include "ui/Handles.h"
+#include "ui/WindowProc.h"
 
 namespace ui {
 
@@ -18,19 +17,19 @@ UINT_PTR NextTimerId() {
     return next++;
 }
 
-HWND TimerWindow() {
-    static HWND wnd = CreateMessageWindow(L"TTimerWindow", TimerWindowProc);
-    return wnd;
-}
 }  // namespace
 
-LRESULT CALLBACK TimerWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_TIMER) {
+// The thread's one timer window; a WM_TIMER of a timer that is gone finds
+// nothing and is dropped.
+HWND TimerWindow() {
+    static TMessageWindow window(L"TTimerWindow", [](UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
+        if (msg != WM_TIMER) return false;
         auto it = LiveTimers().find(static_cast<UINT_PTR>(wParam));
         if (it != LiveTimers().end()) it->second->Fire();
-        return 0;
-    }
-    return DefWindowProcW(wnd, msg, wParam, lParam);
+        result = 0;
+        return true;
+    });
+    return window.Handle();
 }
 
 TTimer::TTimer() : FId(NextTimerId()) { LiveTimers()[FId] = this; }
@@ -60,12 +59,8 @@ void TTimer::Update() {
     if (FEnabled && FInterval > 0) FRunning = SetTimer(TimerWindow(), FId, FInterval, nullptr) != 0;
 }
 
-void TTimer::Fire() noexcept {
-    try {
-        if (OnTimer) OnTimer();
-    } catch (...) {
-        if (Application) Application->HandleException();
-    }
+void TTimer::Fire() {
+    if (OnTimer) OnTimer();
 }
 
 }  // namespace ui

@@ -24,9 +24,10 @@ public:
     std::function<void()> OnTimer;
 
 private:
-    friend LRESULT CALLBACK TimerWindowProc(HWND, UINT, WPARAM, LPARAM);
+    friend HWND TimerWindow();
     void Update();
-    void Fire() noexcept;
+    // Runs OnTimer; the timer window's guard catches what it throws.
+    void Fire();
 
     bool FEnabled = false;
     UINT FInterval = 1000;
@@ -34,6 +35,5 @@ private:
     bool FRunning = false;
 };
 
-LRESULT CALLBACK TimerWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 }  // namespace ui

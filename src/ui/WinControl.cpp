@@ -343,14 +343,13 @@ bool TWinControl::HandleCommonMessage(TMessage& msg) {
 }
 
 LRESULT TWinControl::Dispatch(UINT msgId, WPARAM wParam, LPARAM lParam) noexcept {
+    return GuardedDispatch(this, FHandle, msgId, wParam, lParam);
+}
+
+LRESULT TWinControl::WindowMessage(HWND, UINT msgId, WPARAM wParam, LPARAM lParam) {
     TMessage msg{msgId, wParam, lParam, 0};
-    try {
-        if (WndProc(msg)) return msg.Result;
-        return DefaultHandler(msg);
-    } catch (...) {
-        if (Application) Application->HandleException();
-        return 0;
-    }
+    if (WndProc(msg)) return msg.Result;
+    return DefaultHandler(msg);
 }
 
 LRESULT CALLBACK ControlWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "ui/Handles.h"
+#include "ui/WindowProc.h"
 
 #include <functional>
 #include <memory>
@@ -88,7 +89,7 @@ private:
     int FRightDistance = 0, FBottomDistance = 0;
 };
 
-class TWinControl : public TControl {
+class TWinControl : public TControl, private IWindowTarget {
 public:
     explicit TWinControl(TWinControl* parent);
     ~TWinControl() override;
@@ -153,6 +154,7 @@ private:
     friend LRESULT CALLBACK ControlWindowProc(HWND, UINT, WPARAM, LPARAM);
     friend LRESULT CALLBACK ControlSubclassProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
+    LRESULT WindowMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
     bool HandleCommonMessage(TMessage& msg);
 
     HWND FHandle = nullptr;

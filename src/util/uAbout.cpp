@@ -44,12 +44,12 @@ void TfrmAbout::SetNotice(const std::wstring& text) {
     ShowWindow(lblNotice->Handle(), text.empty() ? SW_HIDE : SW_SHOWNA);
     if (text.empty()) return;
     // Measured in the box's own font.
-    HDC dc = GetDC(Handle());
-    HGDIOBJ old = SelectObject(dc, Font());
     SIZE size{};
-    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    SelectObject(dc, old);
-    ReleaseDC(Handle(), dc);
+    {
+        ui::TWindowDC dc(Handle());
+        ui::TSelectObject font(dc.Get(), Font());
+        GetTextExtentPoint32W(dc.Get(), text.c_str(), static_cast<int>(text.size()), &size);
+    }
     if (size.cx > kClientWidth - 2 * kMargin) Layout(size.cx + 2 * kMargin + 2);
 }
 

@@ -64,20 +64,15 @@ bool PathExists(const std::wstring& text) {
 
 std::wstring ClipboardText() {
     std::wstring text;
-    for (int attempt = 0; attempt < 10; ++attempt) {
-        if (OpenClipboard(nullptr)) break;
-        if (attempt == 9) return text;
-        Sleep(10);
-    }
+    ui::TClipboardScope clipboard;
+    if (!clipboard.IsOpen()) return text;
     if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        if (auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+        if (ui::TGlobalLock<const wchar_t> chars(data); chars) {
             // The text ends at its first NUL, and never past its memory.
-            const size_t room = GlobalSize(data) / sizeof(wchar_t);
-            text.assign(chars, wcsnlen(chars, room));
-            GlobalUnlock(data);
+            const size_t room = chars.Bytes() / sizeof(wchar_t);
+            text.assign(chars.Get(), wcsnlen(chars.Get(), room));
         }
     }
-    CloseClipboard();
     return text;
 }
 

@@ -12,6 +12,7 @@
 #include "ui/Form.h"
 #include "ui/Timer.h"
 #include "ui/TreeView.h"
+#include "ui/WindowProc.h"
 
 using namespace ui;
 
@@ -343,3 +344,40 @@ TEST(Timer, AnErrorInTheHandlerIsReportedAndTheTimerGoesOn) {
 }
 
 }  // namespace
+
+TEST(MessageWindow, AnswersThroughItsHandlerKeepsErrorsOnThisSideAndHearsNothingOnceDetached) {
+    testutil::TMessageBoxRecorder boxes;
+    constexpr UINT kAsk = WM_APP + 1, kFail = WM_APP + 2, kPosted = WM_APP + 3;
+    int posted = 0;
+    TMessageWindow window(L"TTestMessageWindow", [&](UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
+        if (msg == kAsk) {
+            result = static_cast<LRESULT>(wParam) * 2;
+            return true;
+        }
+        if (msg == kFail) throw Exception(L"handler failed");
+        if (msg == kPosted) ++posted;
+        return msg == kPosted;
+    });
+    ASSERT_TRUE(window);
+    EXPECT_EQ(GetParent(window.Handle()), nullptr);
+    EXPECT_EQ(SendMessageW(window.Handle(), kAsk, 21, 0), 42);
+    // What the handler does not take gets the default answer.
+    EXPECT_EQ(SendMessageW(window.Handle(), WM_GETTEXTLENGTH, 0, 0), 0);
+
+    EXPECT_EQ(SendMessageW(window.Handle(), kFail, 0, 0), 0);
+    ASSERT_EQ(boxes.Boxes.size(), 1u);
+    EXPECT_EQ(boxes.Boxes[0].Text, L"handler failed");
+
+    PostMessageW(window.Handle(), kPosted, 0, 0);
+    Application->ProcessMessages();
+    EXPECT_EQ(posted, 1);
+    PostMessageW(window.Handle(), kPosted, 0, 0);
+    window.Detach();
+    Application->ProcessMessages();
+    EXPECT_EQ(posted, 1) << "a message posted before Detach arrives after it";
+
+    // A callback's error stops at the guard with the callback's own answer.
+    EXPECT_EQ(Guarded(-1, []() -> int { throw std::runtime_error("callback failed"); }), -1);
+    ASSERT_EQ(boxes.Boxes.size(), 2u);
+    EXPECT_EQ(boxes.Boxes[1].Text, L"callback failed");
+}
