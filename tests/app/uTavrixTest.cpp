@@ -35,86 +35,8 @@ protected:
         GetPrivateProfileStringW(L"OPTIONS", key, L"<absent>", buf, 512, OptionsIniFileName().c_str());
         return buf;
     }
-    static RECT ChildRect(HWND child) {
-        RECT r{};
-        GetWindowRect(child, &r);
-        MapWindowPoints(HWND_DESKTOP, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
-        return r;
-    }
     std::unique_ptr<TfrmMain> Form;
 };
-
-TEST_F(MainWindow, LooksAsDesigned) {
-    Form = std::make_unique<TfrmMain>();  // as built, before creation applies the settings
-    HWND wnd = Form->Handle();
-    RECT wr{}, cr{};
-    GetWindowRect(wnd, &wr);
-    GetClientRect(wnd, &cr);
-    EXPECT_EQ(wr.right - wr.left, 249);
-    EXPECT_EQ(wr.bottom - wr.top, 397);
-    EXPECT_EQ(cr.right, 249);  // no border, no caption bar
-    EXPECT_EQ(cr.bottom, 397);
-    LONG style = GetWindowLongW(wnd, GWL_STYLE);
-    EXPECT_EQ(style & (WS_CAPTION | WS_THICKFRAME | WS_BORDER), 0);
-    EXPECT_EQ(GetWindowLongW(wnd, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
-    EXPECT_EQ(GetWindow(wnd, GW_OWNER), ui::Application->Handle());
-    EXPECT_EQ(Form->Caption(), L"tavrix");
-    EXPECT_EQ(Form->Color, RGB(221, 221, 221));
-    EXPECT_TRUE(Form->KeyPreview);
-
-    LOGFONTW lf{};
-    GetObjectW(Form->Font(), sizeof(lf), &lf);
-    EXPECT_STREQ(lf.lfFaceName, L"MS Sans Serif");
-    EXPECT_EQ(lf.lfHeight, -11);
-
-    RECT tree = ChildRect(Form->ShellTreeView1->Handle());
-    EXPECT_EQ(tree.left, 8);
-    EXPECT_EQ(tree.top, 8);
-    EXPECT_EQ(tree.right - tree.left, 233);
-    EXPECT_EQ(tree.bottom - tree.top, 348);
-    EXPECT_EQ(GetWindowLongW(Form->ShellTreeView1->Handle(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE, 0);
-    EXPECT_EQ(GetWindowLongW(Form->ShellTreeView1->Handle(), GWL_STYLE) & WS_BORDER, 0);
-    EXPECT_FALSE(Form->ShellTreeView1->ShowRoot());
-    EXPECT_EQ(Form->ShellTreeView1->Indent(), 19);
-    EXPECT_TRUE(Form->ShellTreeView1->RightClickSelect);
-
-    RECT panel = ChildRect(Form->Panel1->Handle());
-    EXPECT_EQ(panel.left, 8);
-    EXPECT_EQ(panel.top, 363);
-    EXPECT_EQ(panel.right - panel.left, 161);
-    EXPECT_EQ(panel.bottom - panel.top, 26);
-
-    struct {
-        ui::TSpeedButton* Button;
-        int Left;
-        const wchar_t* Hint;
-    } buttons[] = {
-        {Form->sbtnMenu, 0, L"Menu (F2)"},       {Form->sbtnRefresh, 27, L"Refresh (F5)"},
-        {Form->sbtnOptions, 54, L"Options"},     {Form->sbtnSaveAppRect, 81, L"Save View"},
-        {Form->sbtnExit, 108, L"Exit"},          {Form->sbtnMinMax, 135, L"Hide (Esc)"},
-    };
-    for (const auto& b : buttons) {
-        RECT r = ChildRect(b.Button->Handle());
-        EXPECT_EQ(r.left, b.Left) << b.Hint;
-        EXPECT_EQ(r.top, 0);
-        EXPECT_EQ(r.right - r.left, 26);
-        EXPECT_EQ(r.bottom - r.top, 26);
-        EXPECT_EQ(b.Button->Hint(), b.Hint);
-        EXPECT_EQ(GetParent(b.Button->Handle()), Form->Panel1->Handle());
-    }
-
-    // The frame lines sit on the four edges.
-    EXPECT_EQ(Form->Shape1->BoundsRect().left, 0);
-    EXPECT_EQ(Form->Shape2->BoundsRect().left, 248);
-    EXPECT_EQ(Form->Shape3->BoundsRect().bottom, 1);
-    EXPECT_EQ(Form->Shape4->BoundsRect().top, 396);
-
-    EXPECT_EQ(Form->ImageList->Count(), 4);
-    EXPECT_EQ(Form->ImageList->Width(), 16);
-    EXPECT_EQ(Form->tmrBlockScrSvr->Interval(), 10000u);
-    EXPECT_EQ(Form->tmrDelDir->Interval(), 1000u);
-    EXPECT_FALSE(Form->tmrDelDir->Enabled());
-}
 
 TEST_F(MainWindow, MenuItemsComeInTheStatedOrderWithTheirTags) {
     Create();

@@ -1,6 +1,6 @@
 # Harness for the end-to-end scripts: runs the real tavrix.exe in the Wine
 # desktop, finds its windows through the probe, presses keys and clicks with
-# xdotool, and waits for conditions with bounded loops. Source it from a
+# xdotool, and waits for conditions through e2e_until. Source it from a
 # test script as: source lib.sh <tavrix.exe> <tavrix_probe.exe> <name>
 set -u -o pipefail
 
@@ -18,6 +18,7 @@ E2E_WIN="C:\\e2e\\$E2E_NAME"
 E2E_ARTIFACTS="${E2E_ARTIFACTS:-$(dirname "$TAVRIX_EXE")/../e2e-artifacts}"
 E2E_PIDS=()
 E2E_FAILED=0
+E2E_UNTIL_ERR=$(mktemp)
 
 rm -rf "$E2E_DIR"
 mkdir -p "$E2E_DIR" "$E2E_ARTIFACTS"
@@ -31,6 +32,7 @@ e2e_cleanup() {
     for pid in "${E2E_PIDS[@]}"; do
         wait "$pid" 2>/dev/null || true
     done
+    rm -f "$E2E_UNTIL_ERR"
     [ "$E2E_FAILED" = 0 ] && rm -rf "$E2E_DIR"
 }
 trap e2e_cleanup EXIT
@@ -84,48 +86,61 @@ e2e_check() {  # e2e_check <description> <command...>
     fi
 }
 
-# Waits up to <seconds> for the process to end.
-e2e_wait_exit() {
-    local pid=$1 seconds=$2 i
-    for ((i = 0; i < seconds * 10; i++)); do
-        kill -0 "$pid" 2>/dev/null || { wait "$pid" 2>/dev/null; return 0; }
+# The one way the scripts wait: runs the command every 0.1 s until it
+# succeeds or <seconds> (a decimal number) have passed, and tries it once
+# more at the end. On a timeout it says what it waited for, with what the
+# last try wrote to stderr, and returns 1.
+e2e_until() {  # e2e_until <seconds> <command...>
+    local seconds=$1 whole fraction deadline err
+    shift
+    whole=${seconds%%.*} fraction=${seconds#"$whole"}
+    fraction=${fraction#.}000000
+    deadline=$((${EPOCHREALTIME/./} + ${whole:-0} * 1000000 + 10#${fraction:0:6}))
+    err=$E2E_UNTIL_ERR
+    while :; do
+        "$@" 2>"$err" && return 0
+        [ "${EPOCHREALTIME/./}" -ge "$deadline" ] && break
         sleep 0.1
     done
+    "$@" 2>"$err" && return 0
+    cat "$err" >&2 2>/dev/null
+    echo "e2e: gave up after $seconds s waiting for: $*" >&2
     return 1
+}
+
+e2e_not() { ! "$@"; }
+
+# Whether the command keeps succeeding for <seconds>: it is tried every
+# 0.1 s, and the first failure ends the wait.
+e2e_stays() {  # e2e_stays <seconds> <command...>
+    local seconds=$1
+    shift
+    ! e2e_until "$seconds" e2e_not "$@" 2>/dev/null
+}
+
+e2e_ended() { ! kill -0 "$1" 2>/dev/null; }
+
+# Waits up to <seconds> for the process to end.
+e2e_wait_exit() {
+    e2e_until "$2" e2e_ended "$1" || return 1
+    wait "$1" 2>/dev/null
+    return 0
 }
 
 # Waits up to <seconds> for a file to contain a text.
-e2e_wait_file_has() {
-    local file=$1 text=$2 seconds=$3 i
-    for ((i = 0; i < seconds * 10; i++)); do
-        grep -qF -- "$text" "$file" 2>/dev/null && return 0
-        sleep 0.1
-    done
-    return 1
-}
+e2e_wait_file_has() { e2e_until "$3" grep -qF -- "$2" "$1"; }
 
 # Waits up to <seconds> for a file to be gone.
-e2e_wait_gone() {
-    local file=$1 seconds=$2 i
-    for ((i = 0; i < seconds * 10; i++)); do
-        [ -e "$file" ] || return 0
-        sleep 0.1
-    done
-    return 1
-}
+e2e_wait_gone() { e2e_until "$2" test ! -e "$1"; }
+
+# Whether the tree's root is the given folder name. The whole listing is
+# read: a reader that stops early would end the probe's pipe with an error
+# in a large tree.
+e2e_root_is() { [[ "$(probe tree TForm tavrix 2>/dev/null | sed -n 1p)" == "0 "*" $1" ]]; }
 
 # Waits until the tree's root is the given folder name: by then start-up
 # has finished (hot keys registered, the working folder rooted).
-e2e_wait_root() {
-    local name=$1 seconds=$2 i
-    for ((i = 0; i < seconds * 10; i++)); do
-        # The whole listing is read: a reader that stops early would end
-        # the probe's pipe with an error in a large tree.
-        [[ "$(probe tree TForm tavrix 2>/dev/null | sed -n 1p)" == "0 "*" $name" ]] && return 0
-        sleep 0.1
-    done
-    return 1
-}
+e2e_wait_root() { e2e_until "$2" e2e_root_is "$1"; }
 
 # "x y left" of a tree entry's label on the screen; nothing when absent or
 # hidden inside a closed folder, where a user cannot see it.
@@ -138,29 +153,25 @@ e2e_tree_count() {
     probe tree TForm tavrix | awk -v t="$1" '{ n = $0; sub(/^[^ ]+ [^ ]+ [^ ]+ [^ ]+ [^ ]+ /, "", n); if (n == t && !($3 == 0 && $4 == 0)) c++ } END { print c + 0 }'
 }
 
+# Whether a user sees the entry (present) or not (absent).
+e2e_entry_is() {  # e2e_entry_is present|absent <text>
+    if [ -n "$(e2e_tree_item "$2")" ]; then [ "$1" = present ]; else [ "$1" = absent ]; fi
+}
+
 # Waits up to <ms> for an entry to be visible in the tree (present) or not.
 e2e_entry_within() {  # e2e_entry_within present|absent <text> <ms>
-    local want=$1 text=$2 ms=$3 start now
-    start=$(date +%s%N)
-    while :; do
-        if [ -n "$(e2e_tree_item "$text")" ]; then [ "$want" = present ] && return 0
-        else [ "$want" = absent ] && return 0; fi
-        now=$(date +%s%N)
-        [ $(((now - start) / 1000000)) -ge "$ms" ] && return 1
-        sleep 0.05
-    done
+    e2e_until "$(e2e_seconds "$3")" e2e_entry_is "$1" "$2"
 }
+
+e2e_count_is() { [ "$(e2e_tree_count "$2")" = "$1" ]; }
 
 # Waits up to <ms> for the tree to show <count> entries with the text.
 e2e_count_within() {  # e2e_count_within <count> <text> <ms>
-    local want=$1 text=$2 ms=$3 start now
-    start=$(date +%s%N)
-    while [ "$(e2e_tree_count "$text")" != "$want" ]; do
-        now=$(date +%s%N)
-        [ $(((now - start) / 1000000)) -ge "$ms" ] && return 1
-        sleep 0.05
-    done
+    e2e_until "$(e2e_seconds "$3")" e2e_count_is "$1" "$2"
 }
+
+# Milliseconds as the decimal seconds e2e_until takes.
+e2e_seconds() { printf '%d.%03d' $(($1 / 1000)) $(($1 % 1000)); }
 
 # The state flags of a tree entry ("E" expanded, "S" selected, "-" not).
 e2e_tree_flags() {
@@ -180,18 +191,18 @@ e2e_click() {  # e2e_click <x> <y> [button]
     xdotool mousemove --window "$desk" "$x" "$y" click "$button"
 }
 
-# Waits up to <seconds> until a window with the title is on the X screen
-# (Wine maps a new window a moment after it exists for Windows programs).
-e2e_wait_mapped() {  # e2e_wait_mapped <title> <seconds>
-    local title=$1 seconds=$2 i w
-    for ((i = 0; i < seconds * 10; i++)); do
-        for w in $(xdotool search --name "^$title\$" 2>/dev/null); do
-            xwininfo -id "$w" 2>/dev/null | grep -q "Map State: IsViewable" && return 0
-        done
-        sleep 0.1
+# Whether a window with the title is on the X screen.
+e2e_mapped() {
+    local w
+    for w in $(xdotool search --name "^$1\$" 2>/dev/null); do
+        xwininfo -id "$w" 2>/dev/null | grep -q "Map State: IsViewable" && return 0
     done
     return 1
 }
+
+# Waits up to <seconds> until a window with the title is on the X screen
+# (Wine maps a new window a moment after it exists for Windows programs).
+e2e_wait_mapped() { e2e_until "$2" e2e_mapped "$1"; }  # e2e_wait_mapped <title> <seconds>
 
 # A left-button drag in the Wine desktop, moved in steps as a hand moves
 # it, and held a moment over the target so that it sees the pointer there.
@@ -241,6 +252,17 @@ e2e_colours() {  # e2e_colours <x> <y> <width> <height>
     local desk
     desk=$(xdotool search --name 'Wine desktop' | head -1)
     import -window "$desk" -crop "$3x$4+$1+$2" -format '%k' info: 2>/dev/null
+}
+
+# Finds tavrix's notification icon through the taskbar, waiting up to 5
+# seconds for it: E2E_ICON_X and E2E_ICON_Y are its middle, where a user
+# clicks, and E2E_ICON_SQUARE "x y w h" the square its 16-pixel picture
+# fills there.
+e2e_tray_icon() {
+    local out left top w h
+    out=$(probe trayicon tavrix 5000) || { echo "e2e: no notification icon of tavrix's" >&2; return 1; }
+    read -r E2E_ICON_X E2E_ICON_Y left top w h <<<"$out"
+    E2E_ICON_SQUARE="$((left + (w - 16) / 2)) $((top + (h - 16) / 2)) 16 16"
 }
 
 e2e_ini_value() {  # e2e_ini_value <key>: the value stored in tavrix.ini

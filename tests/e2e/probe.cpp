@@ -203,6 +203,120 @@ int PrintTree(HWND top) {
     return 0;
 }
 
+// A block of memory in another process, for messages whose answers travel
+// through pointers; freed and the process handle closed on every path.
+struct TRemoteBlock {
+    HANDLE Process = nullptr;
+    BYTE* Remote = nullptr;
+
+    TRemoteBlock(DWORD pid, SIZE_T size) {
+        Process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE | PROCESS_QUERY_INFORMATION,
+                              FALSE, pid);
+        if (Process)
+            Remote = static_cast<BYTE*>(VirtualAllocEx(Process, nullptr, size, MEM_COMMIT, PAGE_READWRITE));
+    }
+    ~TRemoteBlock() {
+        if (Remote) VirtualFreeEx(Process, Remote, 0, MEM_RELEASE);
+        if (Process) CloseHandle(Process);
+    }
+    TRemoteBlock(const TRemoteBlock&) = delete;
+    TRemoteBlock& operator=(const TRemoteBlock&) = delete;
+    bool Ok() const { return Remote != nullptr; }
+    // Whether the process runs 64-bit code while this probe runs 32-bit.
+    bool Wider() const {
+        BOOL self = FALSE, other = FALSE;
+        IsWow64Process(GetCurrentProcess(), &self);
+        IsWow64Process(Process, &other);
+        return self && !other;
+    }
+};
+
+// One tool of a tooltip in another process, read with TTM_ENUMTOOLSW or
+// TTM_GETCURRENTTOOLW in that process's pointer width.
+struct TRemoteTool {
+    static constexpr SIZE_T kTextAt = 256, kTextChars = 1024;
+    static constexpr SIZE_T kBytes = kTextAt + kTextChars * sizeof(wchar_t);
+    UINT Flags = 0;
+    HWND Window = nullptr;
+    HWND Id = nullptr;  // the tool's window when TTF_IDISHWND is set
+    RECT Rect{};
+    std::wstring Text;
+
+    bool Read(HWND tooltip, UINT message, WPARAM index, const TRemoteBlock& block) {
+        const bool wide = block.Wider();
+        // TTTOOLINFOW in either width: its size and the offsets of its fields.
+        const size_t size = wide ? 72 : 48, idAt = wide ? 16 : 12, rectAt = wide ? 24 : 16, textAt = wide ? 48 : 36;
+        BYTE info[72] = {};
+        const auto cb = static_cast<UINT>(size);
+        std::memcpy(info, &cb, sizeof(cb));
+        const auto text = static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(block.Remote + kTextAt));
+        std::memcpy(info + textAt, &text, wide ? 8 : 4);
+        const wchar_t none = 0;
+        WriteProcessMemory(block.Process, block.Remote + kTextAt, &none, sizeof(none), nullptr);
+        WriteProcessMemory(block.Process, block.Remote, info, size, nullptr);
+        if (!SendMessageW(tooltip, message, index, reinterpret_cast<LPARAM>(block.Remote))) return false;
+        wchar_t buffer[kTextChars] = {};
+        ReadProcessMemory(block.Process, block.Remote, info, size, nullptr);
+        ReadProcessMemory(block.Process, block.Remote + kTextAt, buffer, sizeof(buffer) - sizeof(wchar_t), nullptr);
+        // Window handles fit 32 bits in either width.
+        UINT32 window = 0, id = 0;
+        std::memcpy(&Flags, info + 4, sizeof(Flags));
+        std::memcpy(&window, info + 8, sizeof(window));
+        std::memcpy(&id, info + idAt, sizeof(id));
+        std::memcpy(&Rect, info + rectAt, sizeof(Rect));
+        Window = reinterpret_cast<HWND>(static_cast<UINT_PTR>(window));
+        Id = reinterpret_cast<HWND>(static_cast<UINT_PTR>(id));
+        Text = buffer;
+        return true;
+    }
+};
+
+// The screen rectangle of a notification icon, found by the start of its
+// tip. The taskbar draws its icons itself, but gives each one a tooltip
+// whose tool carries the icon's rectangle and tip text: the tools are read
+// from the taskbar's process, in its own pointer width.
+bool TrayIconRect(const std::wstring& tip, RECT& found) {
+    HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr);
+    if (!tray) return false;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(tray, &pid);
+    std::vector<HWND> tips;
+    struct Ctx {
+        DWORD Pid;
+        std::vector<HWND>* Tips;
+    } ctx{pid, &tips};
+    EnumWindows(
+        [](HWND w, LPARAM p) WINAPI -> BOOL {
+            auto* c = reinterpret_cast<Ctx*>(p);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            if (owner == c->Pid && ClassOf(w) == TOOLTIPS_CLASSW) c->Tips->push_back(w);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&ctx));
+    TRemoteBlock block(pid, TRemoteTool::kBytes);
+    if (!block.Ok()) return false;
+    for (HWND w : tips) {
+        const LRESULT count = SendMessageW(w, TTM_GETTOOLCOUNT, 0, 0);
+        for (LRESULT i = 0; i < count; ++i) {
+            TRemoteTool tool;
+            if (!tool.Read(w, TTM_ENUMTOOLSW, static_cast<WPARAM>(i), block)) continue;
+            if (tool.Text.rfind(tip, 0) != 0) continue;
+            RECT r{};
+            if (tool.Flags & TTF_IDISHWND) {
+                if (!GetWindowRect(tool.Id, &r)) continue;
+            } else {
+                r = tool.Rect;
+                MapWindowPoints(tool.Window, HWND_DESKTOP, reinterpret_cast<POINT*>(&r), 2);
+            }
+            if (r.right <= r.left || r.bottom <= r.top) continue;
+            found = r;
+            return true;
+        }
+    }
+    return false;
+}
+
 // The number of handles a process holds, from the system's handle table.
 int ProcessHandles(DWORD pid) {
     struct TEntry {
@@ -241,6 +355,9 @@ int Usage() {
                  "usage: probe window <class> <title>\n"
                  "       probe wait <class> <title> visible|hidden|none <ms>\n"
                  "       probe taskbar      (prints the number of window buttons)\n"
+                 "       probe controls <class> <title>  (every visible control: class x y w h text)\n"
+                 "       probe tooltip <ms>  (the text of a tooltip on the screen)\n"
+                 "       probe trayicon <tip> <ms>  (the notification icon whose tip starts so: x y left top w h)\n"
                  "       probe msgbox <caption> <ms> [close]\n"
                  "       probe endsession <class> <title>\n"
                  "       probe close <class> <title>\n"
@@ -290,6 +407,54 @@ int wmain(int argc, wchar_t** argv) {
         int n = TaskbarWindowButtons();
         std::printf("%d\n", n);
         return n >= 0 ? 0 : 1;
+    }
+    if (cmd == L"controls" && a.size() == 3) {
+        // What a user sees of the window: its visible controls, however
+        // deep, with their rectangles on the screen.
+        HWND w = FindTopLevel(a[1], a[2]);
+        if (!w) return 1;
+        EnumChildWindows(
+            w,
+            [](HWND c, LPARAM) WINAPI -> BOOL {
+                RECT r{};
+                if (IsWindowVisible(c) && GetWindowRect(c, &r))
+                    std::printf("%s %ld %ld %ld %ld %s\n", Narrow(ClassOf(c)).c_str(), r.left, r.top,
+                                r.right - r.left, r.bottom - r.top, Narrow(WindowText(c)).c_str());
+                return TRUE;
+            },
+            0);
+        return 0;
+    }
+    if (cmd == L"tooltip" && a.size() == 2) {
+        // The tool a tooltip on the screen shows, read from its process.
+        std::wstring text;
+        bool ok = WaitFor(_wtoi(a[1].c_str()), [&] {
+            for (HWND w = FindWindowW(TOOLTIPS_CLASSW, nullptr); w; w = FindWindowExW(nullptr, w, TOOLTIPS_CLASSW, nullptr)) {
+                if (!IsWindowVisible(w)) continue;
+                DWORD pid = 0;
+                GetWindowThreadProcessId(w, &pid);
+                TRemoteBlock block(pid, TRemoteTool::kBytes);
+                TRemoteTool tool;
+                if (block.Ok() && tool.Read(w, TTM_GETCURRENTTOOLW, 0, block) && !tool.Text.empty()) {
+                    text = tool.Text;
+                    return true;
+                }
+            }
+            return false;
+        });
+        std::printf("%s\n", ok ? Narrow(text).c_str() : "none");
+        return ok ? 0 : 1;
+    }
+    if (cmd == L"trayicon" && a.size() == 3) {
+        // The middle of the icon, where a user clicks it, and its square.
+        RECT r{};
+        if (!WaitFor(_wtoi(a[2].c_str()), [&] { return TrayIconRect(a[1], r); })) {
+            std::printf("none\n");
+            return 1;
+        }
+        std::printf("%ld %ld %ld %ld %ld %ld\n", (r.left + r.right) / 2, (r.top + r.bottom) / 2, r.left, r.top,
+                    r.right - r.left, r.bottom - r.top);
+        return 0;
     }
     if (cmd == L"msgbox" && (a.size() == 3 || a.size() == 4)) {
         HWND dlg = nullptr;

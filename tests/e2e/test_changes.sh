@@ -13,17 +13,13 @@ e2e_launch visible "ShowAppWndOnLaunch=1" "ShowTrayIcon=0" "FollowMousePos=0" "E
 app=$E2E_LAST_PID
 
 # The listing a user sees, against the folder's own.
-listing_is_folder() {
-    local i want got
+listing_matches() {
+    local want got
     want=$( (cd "$work" && ls -1 && ls -1 Alpha) | sort | tr '\n' ' ')
-    for i in $(seq 30); do
-        got=$(probe tree TForm tavrix | awk '$1 > 0 { n = $0; sub(/^[^ ]+ [^ ]+ [^ ]+ [^ ]+ [^ ]+ /, "", n); print n }' | sort | tr '\n' ' ')
-        [ "$got" = "$want" ] && return 0
-        sleep 0.1
-    done
-    echo "tree: $got; folder: $want" >&2
-    return 1
+    got=$(probe tree TForm tavrix | awk '$1 > 0 { n = $0; sub(/^[^ ]+ [^ ]+ [^ ]+ [^ ]+ [^ ]+ /, "", n); print n }' | sort | tr '\n' ' ')
+    [ "$got" = "$want" ] || { echo "tree: $got; folder: $want" >&2; return 1; }
 }
+listing_is_folder() { e2e_until 3 listing_matches; }
 alive() { kill -0 "$app" 2>/dev/null && [ "$(e2e_window tavrix | cut -d' ' -f1)" != none ]; }
 
 read -r ax ay _ <<<"$(e2e_tree_item a.txt)"

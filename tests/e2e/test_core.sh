@@ -18,26 +18,10 @@ app=$E2E_LAST_PID
 e2e_check "the window starts hidden" probe wait TForm tavrix hidden 15000
 e2e_check "start-up finishes with the working folder" e2e_wait_root quorb 15
 
-window_is_at() {  # window_is_at <x> <y>: waits a moment for a move to land
-    local i
-    for i in $(seq 30); do
-        read -r _ wx wy _ <<<"$(e2e_window tavrix)"
-        [ "$wx $wy" = "$1 $2" ] && return 0
-        sleep 0.1
-    done
-    echo "window at $wx $wy" >&2
-    return 1
-}
-window_spans() {  # window_spans <x> <width>
-    local i
-    for i in $(seq 30); do
-        read -r _ wx _ ww _ <<<"$(e2e_window tavrix)"
-        [ "$wx $ww" = "$1 $2" ] && return 0
-        sleep 0.1
-    done
-    echo "window at $wx, $ww wide" >&2
-    return 1
-}
+at() { local wx wy; read -r _ wx wy _ <<<"$(e2e_window tavrix)"; [ "$wx $wy" = "$1 $2" ] || { echo "window at $wx $wy" >&2; return 1; }; }
+spans() { local wx ww; read -r _ wx _ ww _ <<<"$(e2e_window tavrix)"; [ "$wx $ww" = "$1 $2" ] || { echo "window at $wx, $ww wide" >&2; return 1; }; }
+window_is_at() { e2e_until 3 at "$@"; }  # window_is_at <x> <y>: a move lands a moment later
+window_spans() { e2e_until 3 spans "$@"; }  # window_spans <x> <width>
 
 # Ctrl+Alt+Z: the window comes up centred on the pointer (the tree's middle
 # on the pointer's height), inside the work area.

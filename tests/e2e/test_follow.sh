@@ -53,8 +53,7 @@ e2e_check "an open folder renamed through Win32 leaves the tree" e2e_entry_withi
 e2e_check "and shows under its new name" e2e_entry_within present Kept 1500
 probe delete "$q\\Kept\\kept.txt" >/dev/null
 probe rmdir "$q\\Kept" >/dev/null
-gone_from_disk() { local i; for ((i = 0; i < 15; i++)); do [ -e "$1" ] || return 0; sleep 0.1; done; return 1; }
-e2e_check "nothing holds the renamed folder: deleting it through Win32 removes it" gone_from_disk "$work/Kept"
+e2e_check "nothing holds the renamed folder: deleting it through Win32 removes it" e2e_wait_gone "$work/Kept" 1.5
 mkdir -p "$E2E_DIR/xdg"
 XDG_DATA_HOME="$E2E_DIR/xdg" probe trash "$q\\Bin" >/dev/null
 e2e_check "an open folder deleted through the shell leaves the tree" e2e_entry_within absent Bin 1500

@@ -43,17 +43,22 @@ open_both() {
     case "$(e2e_tree_flags "open 01")$(e2e_tree_flags "open 40")" in *E*E*) return 0 ;; esac
     return 1
 }
-wait_open() { local i; for i in $(seq 50); do open_both && return 0; sleep 0.2; done; return 1; }
+wait_open() { e2e_until 10 open_both; }
 e2e_check "the first and the last open folder are open again" wait_open
 e2e_check "an entry in the last open folder shows" e2e_entry_within present "f40-20.txt" 3000
 
 # The last entry picked by key (the folders come first); F5 keeps it and
 # the open folders.
-wait_selected() { local i; for i in $(seq 30); do selected "$1" && return 0; sleep 0.1; done; return 1; }
+wait_selected() { e2e_until 3 selected "$1"; }
 e2e_key End
 e2e_check "End selects the last entry" wait_selected "link 300"
+# The wheel first turns the view away from it: its coming back into view
+# shows that F5 has been handled (the tree's area is 58 to 406 on the screen).
+in_view() { local y; read -r _ y _ <<<"$(e2e_tree_item "link 300")"; [ -n "$y" ] && [ "$y" -ge 58 ] && [ "$y" -le 406 ]; }
+xdotool mousemove --window "$desk" 220 250 click --repeat 10 --delay 30 4
+e2e_check "the wheel turns the view away from the selected entry" e2e_until 3 e2e_not in_view
 e2e_key F5
-sleep 1
+e2e_check "F5 brings the selected entry into view" e2e_until 10 in_view
 e2e_check "after F5 the folders are still open" wait_open
 e2e_check "after F5 the same entry is selected" wait_selected "link 300"
 

@@ -18,7 +18,7 @@ menu_at() {  # the open menu's top-left corner
     [ "$state" = visible ] && [ "$x" = "$1" ] && [ "$y" = "$2" ]
 }
 viewer_window() { xdotool search --name 'tavrix-temp.txt' >/dev/null 2>&1; }
-wait_viewer() { local i; for i in $(seq 100); do viewer_window && return 0; sleep 0.1; done; return 1; }
+wait_viewer() { e2e_until 10 viewer_window; }
 
 e2e_launch visible "ShowAppWndOnLaunch=1" "ShowTrayIcon=0" "Autohide=0" "WorkingFolderOption=2" "BlockScrSvr=0"
 app=$E2E_LAST_PID
@@ -41,7 +41,7 @@ e2e_check "exactly those lines" test "$(cat "$temp_file")" = "$(printf 'alpha\r\
 e2e_check "and nothing in the shared Windows folder" test ! -e "$WINEPREFIX/drive_c/windows/temp/tavrix-temp.txt"
 e2e_check "and its program shows it" wait_viewer
 probe close "" "tavrix-temp.txt - Notepad" >/dev/null
-e2e_check "which closes again" bash -c "for i in \$(seq 50); do xdotool search --name tavrix-temp.txt >/dev/null || exit 0; sleep 0.1; done; exit 1"
+e2e_check "which closes again" e2e_until 5 e2e_not viewer_window
 
 # An empty clipboard: Execute says what failed, with the code -1.
 e2e_check "the clipboard is emptied" probe setclip --empty

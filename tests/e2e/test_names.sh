@@ -14,7 +14,7 @@ all_open() {
         case "$(e2e_tree_flags "$name")" in *E*) ;; *) echo "closed: $name" >&2; return 1 ;; esac
     done
 }
-wait_all_open() { local i; for i in $(seq 50); do all_open 2>/dev/null && return 0; sleep 0.1; done; all_open; }
+wait_all_open() { e2e_until 5 all_open; }
 
 e2e_launch visible "ShowAppWndOnLaunch=1" "ShowTrayIcon=0" "Autohide=0" "WorkingFolderOption=2"
 app=$E2E_LAST_PID

@@ -28,12 +28,15 @@ open_options() {
     e2e_click $((wx + 8 + 54 + 13)) $((wy + wh - 34 + 13))  # the Options button
     e2e_check "the Options button opens the dialog" probe wait TForm Options visible 5000
 }
-icon_gone() { local i; for i in $(seq 50); do [ "$(e2e_colours 1262 1006 16 16)" = 1 ] && return 0; sleep 0.1; done; return 1; }
-ini_becomes() { local i; for i in $(seq 50); do [ "$(e2e_ini_value "$1")" = "$2" ] && return 0; sleep 0.1; done; return 1; }
+icon_gone() { e2e_until 5 plain_square; }
+plain_square() { [ "$(e2e_colours $E2E_ICON_SQUARE)" = 1 ]; }
+ini_is() { [ "$(e2e_ini_value "$1")" = "$2" ]; }
+ini_becomes() { e2e_until 5 ini_is "$1" "$2"; }
 box_says() { wine "$PROBE_EXE" msgbox "$1" 5000 2>/dev/null | tr -d '\r' | grep -qF -- "$2"; }
 
 e2e_launch visible "ShowAppWndOnLaunch=1" "ShowTrayIcon=1" "Autohide=0" "WorkingFolderOption=2"
 app=$E2E_LAST_PID
+e2e_check "the icon is in the notification area" e2e_tray_icon
 
 # A switch: Show tray icon off, Enter.
 open_options
@@ -75,8 +78,8 @@ probe msgbox tavrix 2000 close >/dev/null
 e2e_check "the file of the same name stays in the previous folder" test "$(cat "$desktop/quorb/one.txt")" = one
 e2e_check "the file that was there is untouched" test "$(cat "$app_folder/one.txt")" = mine
 e2e_check "the rest arrived" test -f "$app_folder/sub/two.txt"
-sleep 4  # longer than the deletion delay
-e2e_check "and the previous folder is still there afterwards" test -f "$desktop/quorb/one.txt"
+e2e_check "and the previous folder is still there afterwards, for longer than the deletion delay" \
+    e2e_stays 4 test -f "$desktop/quorb/one.txt"
 e2e_check "with the link kept in its first folder" test "$(cat "$desktop/quorb/Apps/x.txt")" = kept
 e2e_check "while the five sibling folders arrived" test -f "$app_folder/F/F.txt"
 
@@ -90,8 +93,8 @@ rm -rf "$app_folder" "$desktop/quorb"
 mkdir -p "$app_folder/sub"
 echo mine >"$app_folder/sub/mine.txt"
 printf '@echo off\r\necho ran > "C:\\e2e\\options\\ran.txt"\r\n' >"$app_folder/run.bat"
-icon_x=1269 icon_y=1013
-in_front() { local i out; for i in $(seq 30); do out=$(probe focus "$1" "$2"); [ "$out" != none ] && [[ $out != *"in front"* ]] && return 0; sleep 0.1; done; return 1; }
+has_keyboard() { local out; out=$(probe focus "$1" "$2"); [ "$out" != none ] && [[ $out != *"in front"* ]]; }
+in_front() { e2e_until 3 has_keyboard "$1" "$2"; }
 no_menu() { ! probe menu open 1500 >/dev/null; }
 # The taskbar may hold the keyboard for a moment after a click on the icon:
 # the key is pressed again until the window goes, a few times at most.
@@ -106,6 +109,8 @@ key_closes() {  # key_closes <key> <class> <title>
 }
 e2e_launch visible "ShowAppWndOnLaunch=1" "ShowTrayIcon=1" "Autohide=1" "WorkingFolderOption=2"
 app=$E2E_LAST_PID
+e2e_check "the icon is in the notification area again" e2e_tray_icon
+icon_x=$E2E_ICON_X icon_y=$E2E_ICON_Y
 
 open_options
 click_control Options "Autohide after execution"

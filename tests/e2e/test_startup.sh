@@ -6,8 +6,7 @@ e2e_ini "ShowAppWndOnLaunch=0" "ShowTrayIcon=0"
 e2e_start
 first=$E2E_LAST_PID
 e2e_check "hidden start creates the window" probe wait TForm tavrix hidden 15000
-sleep 1
-e2e_check "hidden start stays hidden" probe wait TForm tavrix hidden 0
+e2e_check "hidden start stays hidden" e2e_stays 1 probe wait TForm tavrix hidden 0
 e2e_check "closing the hidden window ends the program" probe close TForm tavrix
 e2e_check "the program ended" e2e_wait_exit "$first" 15
 

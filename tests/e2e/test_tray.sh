@@ -6,17 +6,19 @@
 source "$(dirname "$0")/lib.sh" "$1" "$2" tray
 
 mkdir -p "$E2E_DIR/quorb"
-icon_x=1269 icon_y=1013  # the middle of the first tray icon
 
 # The icon's square holds a picture, or only the taskbar's plain colour.
-icon_shown() { local i; for i in $(seq 50); do [ "$(e2e_colours 1262 1006 16 16)" -gt 1 ] && return 0; sleep 0.1; done; return 1; }
-icon_gone() { local i; for i in $(seq 50); do [ "$(e2e_colours 1262 1006 16 16)" = 1 ] && return 0; sleep 0.1; done; return 1; }
+pictured() { [ "$(e2e_colours $E2E_ICON_SQUARE)" -gt 1 ]; }
+plain() { [ "$(e2e_colours $E2E_ICON_SQUARE)" = 1 ]; }
+icon_shown() { e2e_tray_icon && icon_x=$E2E_ICON_X icon_y=$E2E_ICON_Y && e2e_until 5 pictured; }
+icon_gone() { e2e_until 5 plain; }
 at_taskbar_corner() {  # right and bottom edges on the work area's corner (1280 by 1004)
     local state x y w h
     read -r state x y w h _ <<<"$(e2e_window tavrix)"
     [ "$state" = visible ] && [ $((x + w)) = 1280 ] && [ $((y + h)) = 1004 ]
 }
-focused_tree() { local i; for i in $(seq 30); do [ "$(probe focus TForm tavrix)" = SysTreeView32 ] && return 0; sleep 0.1; done; return 1; }
+tree_has_keyboard() { [ "$(probe focus TForm tavrix)" = SysTreeView32 ]; }
+focused_tree() { e2e_until 3 tree_has_keyboard; }
 about_says() { probe texts TForm About | grep -qF -- "$1"; }
 
 # Another program holds Ctrl+Alt+Z.
@@ -59,7 +61,10 @@ e2e_check "and its icon goes" icon_gone
 convert -size 16x16 xc:'#ff0000' "$E2E_DIR/tavrix.ico"
 e2e_launch hidden "ShowAppWndOnLaunch=0" "ShowTrayIcon=1" "WorkingFolderOption=2"
 app=$E2E_LAST_PID
-red() { local i; for i in $(seq 50); do [ "$(e2e_pixel $icon_x $icon_y)" = "#FF0000" ] && return 0; sleep 0.1; done; return 1; }
+e2e_check "the icon is back in the notification area" e2e_tray_icon
+icon_x=$E2E_ICON_X icon_y=$E2E_ICON_Y
+drawn_red() { [ "$(e2e_pixel $icon_x $icon_y)" = "#FF0000" ]; }
+red() { e2e_until 5 drawn_red; }
 e2e_check "a tavrix.ico beside the program is the icon drawn" red
 probe close TForm tavrix >/dev/null
 e2e_check "the program ends again" e2e_wait_exit "$app" 15
