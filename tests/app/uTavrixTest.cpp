@@ -67,18 +67,18 @@ TEST_F(MainWindow, LooksAsDesigned) {
     EXPECT_STREQ(lf.lfFaceName, L"MS Sans Serif");
     EXPECT_EQ(lf.lfHeight, -11);
 
-    RECT tree = ChildRect(Form->ShellTreeView1->Handle());
+    RECT tree = ChildRect(Form->ShellTree()->Handle());
     EXPECT_EQ(tree.left, 8);
     EXPECT_EQ(tree.top, 8);
     EXPECT_EQ(tree.right - tree.left, 233);
     EXPECT_EQ(tree.bottom - tree.top, 348);
-    EXPECT_EQ(GetWindowLongW(Form->ShellTreeView1->Handle(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE, 0);
-    EXPECT_EQ(GetWindowLongW(Form->ShellTreeView1->Handle(), GWL_STYLE) & WS_BORDER, 0);
-    EXPECT_FALSE(Form->ShellTreeView1->ShowRoot());
-    EXPECT_EQ(Form->ShellTreeView1->Indent(), 19);
-    EXPECT_TRUE(Form->ShellTreeView1->RightClickSelect);
+    EXPECT_EQ(GetWindowLongW(Form->ShellTree()->Handle(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE, 0);
+    EXPECT_EQ(GetWindowLongW(Form->ShellTree()->Handle(), GWL_STYLE) & WS_BORDER, 0);
+    EXPECT_FALSE(Form->ShellTree()->ShowRoot());
+    EXPECT_EQ(Form->ShellTree()->Indent(), 19);
+    EXPECT_TRUE(Form->ShellTree()->RightClickSelect);
 
-    RECT panel = ChildRect(Form->Panel1->Handle());
+    RECT panel = ChildRect(Form->FindComponent<ui::TPanel>(L"Panel1")->Handle());
     EXPECT_EQ(panel.left, 8);
     EXPECT_EQ(panel.top, 363);
     EXPECT_EQ(panel.right - panel.left, 161);
@@ -89,9 +89,12 @@ TEST_F(MainWindow, LooksAsDesigned) {
         int Left;
         const wchar_t* Hint;
     } buttons[] = {
-        {Form->sbtnMenu, 0, L"Menu (F2)"},       {Form->sbtnRefresh, 27, L"Refresh (F5)"},
-        {Form->sbtnOptions, 54, L"Options"},     {Form->sbtnSaveAppRect, 81, L"Save View"},
-        {Form->sbtnExit, 108, L"Exit"},          {Form->sbtnMinMax, 135, L"Hide (Esc)"},
+        {Form->FindComponent<ui::TSpeedButton>(L"sbtnMenu"), 0, L"Menu (F2)"},
+        {Form->FindComponent<ui::TSpeedButton>(L"sbtnRefresh"), 27, L"Refresh (F5)"},
+        {Form->FindComponent<ui::TSpeedButton>(L"sbtnOptions"), 54, L"Options"},
+        {Form->FindComponent<ui::TSpeedButton>(L"sbtnSaveAppRect"), 81, L"Save View"},
+        {Form->FindComponent<ui::TSpeedButton>(L"sbtnExit"), 108, L"Exit"},
+        {Form->FindComponent<ui::TSpeedButton>(L"sbtnMinMax"), 135, L"Hide (Esc)"},
     };
     for (const auto& b : buttons) {
         RECT r = ChildRect(b.Button->Handle());
@@ -100,20 +103,20 @@ TEST_F(MainWindow, LooksAsDesigned) {
         EXPECT_EQ(r.right - r.left, 26);
         EXPECT_EQ(r.bottom - r.top, 26);
         EXPECT_EQ(b.Button->Hint(), b.Hint);
-        EXPECT_EQ(GetParent(b.Button->Handle()), Form->Panel1->Handle());
+        EXPECT_EQ(GetParent(b.Button->Handle()), Form->FindComponent<ui::TPanel>(L"Panel1")->Handle());
     }
 
     // The frame lines sit on the four edges.
-    EXPECT_EQ(Form->Shape1->BoundsRect().left, 0);
-    EXPECT_EQ(Form->Shape2->BoundsRect().left, 248);
-    EXPECT_EQ(Form->Shape3->BoundsRect().bottom, 1);
-    EXPECT_EQ(Form->Shape4->BoundsRect().top, 396);
+    EXPECT_EQ(Form->FindComponent<ui::TShape>(L"Shape1")->BoundsRect().left, 0);
+    EXPECT_EQ(Form->FindComponent<ui::TShape>(L"Shape2")->BoundsRect().left, 248);
+    EXPECT_EQ(Form->FindComponent<ui::TShape>(L"Shape3")->BoundsRect().bottom, 1);
+    EXPECT_EQ(Form->FindComponent<ui::TShape>(L"Shape4")->BoundsRect().top, 396);
 
-    EXPECT_EQ(Form->ImageList->Count(), 4);
-    EXPECT_EQ(Form->ImageList->Width(), 16);
-    EXPECT_EQ(Form->tmrBlockScrSvr->Interval(), 10000u);
-    EXPECT_EQ(Form->tmrDelDir->Interval(), 1000u);
-    EXPECT_FALSE(Form->tmrDelDir->Enabled());
+    EXPECT_EQ(Form->FindComponent<ui::TImageList>(L"ImageList")->Count(), 4);
+    EXPECT_EQ(Form->FindComponent<ui::TImageList>(L"ImageList")->Width(), 16);
+    EXPECT_EQ(Form->FindComponent<ui::TTimer>(L"tmrBlockScrSvr")->Interval(), 10000u);
+    EXPECT_EQ(Form->FindComponent<ui::TTimer>(L"tmrDelDir")->Interval(), 1000u);
+    EXPECT_FALSE(Form->FindComponent<ui::TTimer>(L"tmrDelDir")->Enabled());
 }
 
 TEST_F(MainWindow, MenuItemsComeInTheStatedOrderWithTheirTags) {
@@ -135,27 +138,39 @@ TEST_F(MainWindow, MenuItemsComeInTheStatedOrderWithTheirTags) {
             EXPECT_EQ(item.ImageIndex >= 0, e.Image) << e.Name;
         }
     };
-    check(Form->PopupMenu->Items, {{L"pmnuClipboardAs", L"Clipboard", 0, true},
-                                   {L"pmnuScreenSaver", L"Screen Saver", 0, true},
-                                   {L"pmnuAbout", L"About", 0, true},
-                                   {L"pmnuSep3", L"-", 0, false},
-                                   {L"pmnuExit", L"Exit", 0, true}});
-    check(*Form->pmnuClipboardAs, {{L"pmnuViewAsPlainText", L"Plain Text", 0, true},
-                                   {L"pmnuViewAsCommaString", L"Comma String", 1, true},
-                                   {L"pmnuViewAsXML", L"XML ", 2, true},
-                                   {L"pmnuSep2", L"-", 0, false},
-                                   {L"pmnuExecSelText", L"Execute", 3, true}});
+    const ui::TPopupMenu* menu = Form->FindComponent<ui::TPopupMenu>(L"PopupMenu");
+    ASSERT_NE(menu, nullptr);
+    check(menu->Items, {{L"pmnuClipboardAs", L"Clipboard", 0, true},
+                        {L"pmnuScreenSaver", L"Screen Saver", 0, true},
+                        {L"pmnuAbout", L"About", 0, true},
+                        {L"pmnuSep3", L"-", 0, false},
+                        {L"pmnuExit", L"Exit", 0, true}});
+    const ui::TMenuItem* clipboard = Form->FindComponent<ui::TMenuItem>(L"pmnuClipboardAs");
+    ASSERT_NE(clipboard, nullptr);
+    check(*clipboard, {{L"pmnuViewAsPlainText", L"Plain Text", 0, true},
+                       {L"pmnuViewAsCommaString", L"Comma String", 1, true},
+                       {L"pmnuViewAsXML", L"XML ", 2, true},
+                       {L"pmnuSep2", L"-", 0, false},
+                       {L"pmnuExecSelText", L"Execute", 3, true}});
+}
+
+TEST_F(MainWindow, ComponentsAreFoundByTheirDesignedNameAndKind) {
+    Create();
+    EXPECT_EQ(Form->FindComponent<TKesShellTree>(L"ShellTreeView1"), Form->ShellTree());
+    EXPECT_NE(Form->FindComponent<ui::TMenuItem>(L"pmnuExecSelText"), nullptr) << "a sub-menu's item";
+    EXPECT_EQ(Form->FindComponent<ui::TTimer>(L"sbtnMenu"), nullptr) << "a button is no timer";
+    EXPECT_EQ(Form->FindComponent<ui::TSpeedButton>(L"sbtnNone"), nullptr);
 }
 
 TEST_F(MainWindow, CreationReadsTheOptionsAndSwitchesTheScreenSaverTimer) {
     Create("BlockScrSvr=1\r\nLeft=77\r\n");
     ASSERT_NE(Options, nullptr);
     EXPECT_EQ(Options->Settings.Left, 77);
-    EXPECT_TRUE(Form->FFirstShowPending);
-    EXPECT_TRUE(Form->tmrBlockScrSvr->Enabled());
+    EXPECT_TRUE(Form->FirstShowPending());
+    EXPECT_TRUE(Form->FindComponent<ui::TTimer>(L"tmrBlockScrSvr")->Enabled());
     Options->Settings.BlockScrSvr = false;
     Form->ApplyOptions();
-    EXPECT_FALSE(Form->tmrBlockScrSvr->Enabled());
+    EXPECT_FALSE(Form->FindComponent<ui::TTimer>(L"tmrBlockScrSvr")->Enabled());
 }
 
 TEST_F(MainWindow, ClosingWritesTheWindowStateAndReleasesTheMutex) {
@@ -197,7 +212,7 @@ protected:
     void CreateWith(const std::string& more = "") {
         Create("WorkingFolderOption=3\r\nWorkingFolderPath=" + ui::WideToUtf8(Base.Path()) + "\r\n" + more);
     }
-    TKesShellTree* Tree() { return Form->ShellTreeView1; }
+    TKesShellTree* Tree() { return Form->ShellTree(); }
     std::vector<std::wstring> ExpandedPaths() {
         std::vector<std::wstring> out;
         for (ui::TTreeNode* n = Tree()->Items.GetFirstNode(); n; n = n->GetNext())
@@ -224,7 +239,7 @@ TEST_F(TreeState, WithNothingStoredTheRootIsExpandedAndSelected) {
     CreateWith();
     EXPECT_EQ(ExpandedPaths(), (std::vector<std::wstring>{Work}));
     EXPECT_EQ(SelectedIndex(), 0);
-    EXPECT_TRUE(Form->FExpandGateArmed);
+    EXPECT_TRUE(Form->ExpandGateArmed());
 }
 
 TEST_F(TreeState, StoredFoldersExpandAndTheSelectionReturns) {
@@ -255,7 +270,7 @@ TEST_F(TreeState, AListForAnotherFolderIsDropped) {
 
 TEST_F(TreeState, RefreshKeepsTheViewAndShowsNewFiles) {
     CreateWith();
-    Form->FFirstShowPending = false;  // as after the first call-up
+    Form->SetFirstShowPending(false);  // as after the first call-up
     ui::TTreeNode* root = Tree()->Items.GetFirstNode();
     for (ui::TTreeNode* c = root->GetFirstChild(); c; c = c->GetNextSibling())
         if (TKesShellTree::ItemOf(c)->ItemIsFolder) c->Expand(false);
@@ -275,7 +290,7 @@ TEST_F(TreeState, RefreshKeepsTheViewAndShowsNewFiles) {
 
 TEST_F(TreeState, SaveViewWritesTheRectangleAtOnce) {
     CreateWith();
-    Form->FFirstShowPending = false;
+    Form->SetFirstShowPending(false);
     SetWindowPos(Form->Handle(), nullptr, 123, 45, 260, 410, SWP_NOZORDER | SWP_NOACTIVATE);
     Form->sbtnSaveAppRectClick();
     EXPECT_EQ(Key(L"Left"), L"123");
@@ -293,7 +308,7 @@ TEST_F(TreeState, AWorkingFolderThatCannotBeMadeIsReportedAndLeavesTheTreeEmpty)
     ASSERT_EQ(boxes.Boxes.size(), 1u);
     EXPECT_EQ(boxes.Boxes[0].Text, L"Cannot Find Folder: " + Base.Path() + L"\\blocker\\quorb");
     EXPECT_EQ(Tree()->Items.GetFirstNode(), nullptr) << "no other folder stands in for it";
-    EXPECT_TRUE(Form->FExpandGateArmed);
+    EXPECT_TRUE(Form->ExpandGateArmed());
     // The first call-up tries again without telling it twice.
     Form->sbtnRefreshClick();
     EXPECT_EQ(boxes.Boxes.size(), 1u);
@@ -306,7 +321,7 @@ TEST_F(TreeState, AChoiceThatNamesNoFolderStartsInTheDefaultOne) {
     wchar_t favorites[MAX_PATH] = {};
     SHGetSpecialFolderPathW(nullptr, favorites, CSIDL_FAVORITES, FALSE);
     EXPECT_EQ(Tree()->GetNodePath(Tree()->Items.GetFirstNode()), std::wstring(favorites) + L"\\quorb");
-    EXPECT_TRUE(Form->FExpandGateArmed);
+    EXPECT_TRUE(Form->ExpandGateArmed());
 }
 
 }  // namespace
