@@ -19,6 +19,11 @@ const wchar_t* const AppMutexName = L"^%$_tavrix_unique_mutex_name_$%^";
 TfrmMain* frmMain = nullptr;
 
 namespace {
+// A zero mouse move this often keeps the screen saver from starting.
+constexpr UINT kBlockScrSvrIntervalMs = 10000;
+// The designed interval of the folder deletion; each use sets its own delay.
+constexpr UINT kDelDirIntervalMs = 1000;
+
 // Positions of the glyphs in FGlyphs.
 enum TGlyph {
     gMenu, gRefresh, gOptions, gSaveView, gExit, gHide,
@@ -66,6 +71,22 @@ ui::TSpeedButton* TfrmMain::AddButton(const wchar_t* name, int left, int image, 
     b->SetImage(FGlyphs, image);
     b->SetHint(hint);
     return b;
+}
+
+ui::TComponent* TfrmMain::FindComponentByName(std::wstring_view name) const {
+    for (const auto& c : FComponents)
+        if (c->Name == name) return c.get();
+    // Menu items belong to their menu.
+    std::vector<const ui::TMenuItem*> items{&PopupMenu->Items};
+    while (!items.empty()) {
+        const ui::TMenuItem* item = items.back();
+        items.pop_back();
+        for (const auto& child : item->Items()) {
+            if (child->Name == name) return child.get();
+            items.push_back(child.get());
+        }
+    }
+    return nullptr;
 }
 
 void TfrmMain::LoadImages(int dpi) {
@@ -139,12 +160,12 @@ void TfrmMain::CreateControls() {
 
     tmrBlockScrSvr = Own<ui::TTimer>();
     tmrBlockScrSvr->Name = L"tmrBlockScrSvr";
-    tmrBlockScrSvr->SetInterval(10000);
+    tmrBlockScrSvr->SetInterval(kBlockScrSvrIntervalMs);
     tmrBlockScrSvr->OnTimer = [this] { tmrBlockScrSvrTimer(); };
 
     tmrDelDir = Own<ui::TTimer>();
     tmrDelDir->Name = L"tmrDelDir";
-    tmrDelDir->SetInterval(1000);
+    tmrDelDir->SetInterval(kDelDirIntervalMs);
     tmrDelDir->OnTimer = [this] { tmrDelDirTimer(); };
 }
 
@@ -295,7 +316,7 @@ void TfrmMain::ViewSelTextAs(ui::TMenuItem& sender) {
 }
 
 void TfrmMain::pmnuScreenSaverClick() {
-    HandleExecResult(L"", 99, false);
+    HandleExecResult(L"", kCommandCannotFail, false);
     SendMessageW(ui::Application->Handle(), WM_SYSCOMMAND, SC_SCREENSAVE, 0);
 }
 
@@ -337,11 +358,6 @@ void TfrmMain::StoreTreeState() {
 }
 
 namespace {
-std::wstring Upper(std::wstring s) {
-    CharUpperBuffW(s.data(), static_cast<DWORD>(s.size()));
-    return s;
-}
-
 // Creates a folder with every missing parent; reports nothing.
 void ForceDirectories(const std::wstring& path) {
     if (path.empty() || GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return;

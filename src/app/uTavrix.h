@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "settings/uOptions.h"
@@ -30,8 +31,115 @@ constexpr UINT WM_TRAYICON = WM_USER + 103;
 
 class TfrmMain : public ui::TForm {
 public:
+    // The result a command that cannot fail reports to HandleExecResult:
+    // above 32, the shell's success range, with no program started.
+    static constexpr int kCommandCannotFail = 99;
+
     TfrmMain();
     ~TfrmMain() override;
+
+    // The component of that name as the window was designed
+    // ("ShellTreeView1", "sbtnMenu", "tmrDelDir", "pmnuClipboardAs"...), or
+    // null when there is none or it is of another kind: for code that checks
+    // the window as built.
+    template <typename T>
+    T* FindComponent(std::wstring_view name) const {
+        return dynamic_cast<T*>(FindComponentByName(name));
+    }
+    TKesShellTree* ShellTree() const noexcept { return ShellTreeView1; }
+
+    // The state of the first call-up and of the tree's expand gate.
+    bool FirstShowPending() const noexcept { return FFirstShowPending; }
+    // Cleared as by the first call-up, for code that starts from there.
+    void SetFirstShowPending(bool value) noexcept { FFirstShowPending = value; }
+    bool ExpandGateArmed() const noexcept { return FExpandGateArmed; }
+    ui::TTreeNode* PendingExpandNode() const noexcept { return FPendingExpandNode; }
+    bool NodeExpanded() const noexcept { return FNodeExpanded; }
+
+    void ApplyOptions();
+    void pmnuExitClick();
+    void sbtnRefreshClick();
+    void sbtnSaveAppRectClick();
+
+    // Showing the window.
+    void ShowAppWindow(TShowReason reason);
+
+    // Keys and the mouse on the window and the tree.
+    void FormKeyDown(WORD& key, ui::TShiftState shift);
+    void FormKeyPress(wchar_t& key);
+    void ShellTreeView1KeyDown(WORD& key, ui::TShiftState shift);
+    void ShellTreeView1KeyPress(wchar_t& key);
+    void ShellTreeView1MouseDown(ui::TMouseButton button, ui::TShiftState shift, int x, int y);
+    void ShellTreeView1MouseUp(void* sender, ui::TMouseButton button, ui::TShiftState shift, int x, int y);
+    void ShellTreeView1DblClick();
+    void ShellTreeView1Editing(ui::TTreeNode* node, bool& allowEdit);
+
+    // Opening entries, and the one place commands report their result.
+    void ExecuteItem(const std::wstring& path);
+    void HandleExecResult(const std::wstring& path, int code, bool force);
+
+protected:
+    bool WndProc(ui::TMessage& msg) override;
+
+private:
+    void CreateControls();
+    // Fills the button and menu images with the strip drawn for the DPI.
+    void LoadImages(int dpi);
+    void CreateTree();
+    void CreateMenu();
+    ui::TSpeedButton* AddButton(const wchar_t* name, int left, int image, const wchar_t* hint);
+    ui::TComponent* FindComponentByName(std::wstring_view name) const;
+
+    void FormCreate();
+    void FormShow();
+    void FormClose(ui::TCloseAction& action);
+    void sbtnMenuMouseUp(ui::TSpeedButton& sender, int x, int y);
+    void tmrBlockScrSvrTimer();
+    void StoreAppRect();
+    void StoreTreeState();
+    // treeInLine: the tree was brought in line with the file system just
+    // before (by StoreTreeState), so it need not be read again.
+    void RestoreView(bool treeInLine = false);
+
+    // Showing, hiding and placing the window.
+    void GetMousePoint(bool toTree, POINT& point);
+    bool GetTaskbarRect(RECT& rect);
+    void sbtnMinMaxClick();
+    void WMHitTest(ui::TMessage& msg);
+    void WMDeviceChange(ui::TMessage& msg);
+    void WMDisplayChange(ui::TMessage& msg);
+    void WMEndSession(ui::TMessage& msg);
+    void RefreshMonitors();
+
+    // Hot keys and the tree's expanding and collapsing.
+    void RegisterHotkeys();
+    void UnRegisterHotkeys();
+    void WMHotKey(ui::TMessage& msg);
+    void ShellTreeView1Expanding(ui::TTreeNode* node, bool& allow);
+    void ShellTreeView1Collapsing(ui::TTreeNode* node, bool& allow);
+    void ShellTreeView1Expanded(ui::TTreeNode* node);
+    void ShellTreeView1Collapsed(ui::TTreeNode* node);
+    void AllowExpandCollapse(ui::TTreeNode* node, bool& allow, ui::TTreeNode*& pending);
+    UINT HitTestAtMouse();
+
+    // The tray icon.
+    void AddTrayIcon();
+    void RemoveTrayIcon();
+    void WMTrayIcon(ui::TMessage& msg);
+    void WMTaskbarCreated();
+    void pmnuAboutClick();
+
+    // The options command and the move of the working folder.
+    void sbtnOptionsClick();
+    void CheckWorkingFolderChange();
+    void BeforeFolderMove(const std::wstring& from);
+    void AfterFolderMove(const std::wstring& previous, const std::wstring& current);
+    void ScheduleFolderDeletion(UINT delay, const std::wstring& path);
+    void tmrDelDirTimer();
+
+    // The popup menu's clipboard items and the screen saver.
+    void ViewSelTextAs(ui::TMenuItem& sender);
+    void pmnuScreenSaverClick();
 
     // Controls, as designed.
     ui::TShape* Shape1;
@@ -78,87 +186,9 @@ public:
     std::wstring FRootProblem;
     // The hot keys another program holds, as a user names them.
     std::vector<std::wstring> FHotKeysTaken;
-
-    void FormCreate();
-    void FormShow();
-    void FormClose(ui::TCloseAction& action);
-    void ApplyOptions();
-    void pmnuExitClick();
-    void sbtnMenuMouseUp(ui::TSpeedButton& sender, int x, int y);
-    void tmrBlockScrSvrTimer();
-    void sbtnRefreshClick();
-    void sbtnSaveAppRectClick();
-    void StoreAppRect();
-    void StoreTreeState();
-    // treeInLine: the tree was brought in line with the file system just
-    // before (by StoreTreeState), so it need not be read again.
-    void RestoreView(bool treeInLine = false);
-
-    // Showing, hiding and placing the window.
-    void ShowAppWindow(TShowReason reason);
-    void GetMousePoint(bool toTree, POINT& point);
-    bool GetTaskbarRect(RECT& rect);
-    void sbtnMinMaxClick();
-    void WMHitTest(ui::TMessage& msg);
-    void WMDeviceChange(ui::TMessage& msg);
-    void WMDisplayChange(ui::TMessage& msg);
-    void WMEndSession(ui::TMessage& msg);
-    void RefreshMonitors();
-
-    // Hot keys, keys and the mouse on the tree.
-    void RegisterHotkeys();
-    void UnRegisterHotkeys();
-    void WMHotKey(ui::TMessage& msg);
-    void FormKeyDown(WORD& key, ui::TShiftState shift);
-    void FormKeyPress(wchar_t& key);
-    void ShellTreeView1KeyDown(WORD& key, ui::TShiftState shift);
-    void ShellTreeView1KeyPress(wchar_t& key);
-    void ShellTreeView1MouseDown(ui::TMouseButton button, ui::TShiftState shift, int x, int y);
-    void ShellTreeView1MouseUp(void* sender, ui::TMouseButton button, ui::TShiftState shift, int x, int y);
-    void ShellTreeView1DblClick();
-    void ShellTreeView1Expanding(ui::TTreeNode* node, bool& allow);
-    void ShellTreeView1Collapsing(ui::TTreeNode* node, bool& allow);
-    void ShellTreeView1Expanded(ui::TTreeNode* node);
-    void ShellTreeView1Collapsed(ui::TTreeNode* node);
-    void ShellTreeView1Editing(ui::TTreeNode* node, bool& allowEdit);
-    void AllowExpandCollapse(ui::TTreeNode* node, bool& allow, ui::TTreeNode*& pending);
-    UINT HitTestAtMouse();
-
-    // Opening entries, and the one place commands report their result.
-    void ExecuteItem(const std::wstring& path);
-    void HandleExecResult(const std::wstring& path, int code, bool force);
-
-    // The tray icon.
-    void AddTrayIcon();
-    void RemoveTrayIcon();
-    void WMTrayIcon(ui::TMessage& msg);
-    void WMTaskbarCreated();
-    void pmnuAboutClick();
-
-    // The options command and the move of the working folder.
-    void sbtnOptionsClick();
-    void CheckWorkingFolderChange();
-    void BeforeFolderMove(const std::wstring& from);
-    void AfterFolderMove(const std::wstring& previous, const std::wstring& current);
-    void ScheduleFolderDeletion(UINT delay, const std::wstring& path);
-    void tmrDelDirTimer();
+    // The entries of the working folder while it moves.
     std::vector<std::wstring> FMovingEntries;
-
-    // The popup menu's clipboard items and the screen saver.
-    void ViewSelTextAs(ui::TMenuItem& sender);
-    void pmnuScreenSaverClick();
     std::unique_ptr<TLogDataViewer> FDataViewer;
-
-protected:
-    bool WndProc(ui::TMessage& msg) override;
-
-private:
-    void CreateControls();
-    // Fills the button and menu images with the strip drawn for the DPI.
-    void LoadImages(int dpi);
-    void CreateTree();
-    void CreateMenu();
-    ui::TSpeedButton* AddButton(const wchar_t* name, int left, int image, const wchar_t* hint);
 
     // The images of the buttons and the menu items.
     ui::TImageList* FGlyphs;

@@ -8,6 +8,11 @@
 #include "util/uUtils.h"
 
 namespace {
+// The shell's execute function reports errors as 32 or less.
+constexpr int kShellExecLastError = 32;
+// The virtual-key code of the letter Z, which <windows.h> leaves unnamed.
+constexpr UINT kVkZ = 'Z';
+
 struct THotKey {
     int Id;
     UINT Modifiers;
@@ -17,9 +22,9 @@ struct THotKey {
     const wchar_t* UnregisterText;
 };
 const THotKey kHotKeys[] = {
-    {1, MOD_CONTROL | MOD_ALT, 0x5A, L"Ctrl+Alt+Z", L"Unable to register Ctrl + Alt + Z as hotkey.",
+    {1, MOD_CONTROL | MOD_ALT, kVkZ, L"Ctrl+Alt+Z", L"Unable to register Ctrl + Alt + Z as hotkey.",
      L"Unable to unregister Ctrl + Alt + Z hotkey."},
-    {2, MOD_WIN, 0x5A, L"Win+Z", L"Unable to register WIN + Z as hotkey.", L"Unable to unregister WIN + Z hotkey."},
+    {2, MOD_WIN, kVkZ, L"Win+Z", L"Unable to register WIN + Z as hotkey.", L"Unable to unregister WIN + Z hotkey."},
     {3, MOD_CONTROL | MOD_ALT, VK_OEM_2, L"Ctrl+Alt+/", L"Unable to register Ctrl + Alt + / as hotkey.",
      L"Unable to unregister Ctrl + Alt + / hotkey."},
     {4, MOD_WIN, VK_OEM_2, L"Win+/", L"Unable to register WIN + / as hotkey.",
@@ -50,7 +55,7 @@ void TfrmMain::WMHotKey(ui::TMessage& msg) {
         ui::TRestoreOnExit<bool> flag(FHandlingHotKey, true);
         ShowAppWindow(srHotKey);
     } else {
-        HandleExecResult(L"", 99, true);
+        HandleExecResult(L"", kCommandCannotFail, true);
     }
 }
 
@@ -72,7 +77,7 @@ void TfrmMain::FormKeyDown(WORD& key, ui::TShiftState) {
 }
 
 void TfrmMain::FormKeyPress(wchar_t& key) {
-    if (key == 27) key = 0;  // no control sees it, and nothing beeps
+    if (key == VK_ESCAPE) key = 0;  // no control sees it, and nothing beeps
 }
 
 void TfrmMain::ShellTreeView1KeyDown(WORD& key, ui::TShiftState) {
@@ -83,7 +88,7 @@ void TfrmMain::ShellTreeView1KeyDown(WORD& key, ui::TShiftState) {
 }
 
 void TfrmMain::ShellTreeView1KeyPress(wchar_t& key) {
-    if (key == 13) key = 0;
+    if (key == VK_RETURN) key = 0;
 }
 
 void TfrmMain::AllowExpandCollapse(ui::TTreeNode* node, bool& allow, ui::TTreeNode*& pending) {
@@ -161,7 +166,7 @@ void TfrmMain::ExecuteItem(const std::wstring& path) {
 }
 
 void TfrmMain::HandleExecResult(const std::wstring& path, int code, bool force) {
-    if (code > 32) {
+    if (code > kShellExecLastError) {
         if (Options->Settings.Autohide || force) {
             Hide();
             ui::Application->ProcessMessages();

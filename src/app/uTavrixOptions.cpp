@@ -13,6 +13,12 @@
 
 namespace {
 
+// After a move the previous folder goes once the shell has let go of it.
+constexpr UINT kFolderDeletionDelayMs = 3000;
+// The most entry names a short move's log line and its box list.
+constexpr size_t kNamesLogged = 20;
+constexpr size_t kNamesShown = 5;
+
 std::wstring JoinNames(const std::vector<std::wstring>& names, size_t most) {
     std::wstring out;
     for (size_t i = 0; i < names.size() && i < most; ++i) out += (i ? L", " : L"") + names[i];
@@ -59,7 +65,7 @@ void TfrmMain::AfterFolderMove(const std::wstring& previous, const std::wstring&
     ShowWindow(ShellTreeView1->Handle(), SW_SHOW);
     const std::vector<std::wstring> entries = std::exchange(FMovingEntries, {});
     if (MayRemovePreviousFolder(previous, current, entries)) {
-        ScheduleFolderDeletion(3000, previous);
+        ScheduleFolderDeletion(kFolderDeletionDelayMs, previous);
         return;
     }
     std::vector<std::wstring> missing = EntriesMissing(entries, current);
@@ -67,17 +73,17 @@ void TfrmMain::AfterFolderMove(const std::wstring& previous, const std::wstring&
         // The whole folder went, the usual case: nothing is left to remove.
         if (!missing.empty())
             WriteLog(L"TfrmMain", L"AfterFolderMove", L"Error",
-                     L"Not found after the move to " + current + L": " + JoinNames(missing, 20));
+                     L"Not found after the move to " + current + L": " + JoinNames(missing, kNamesLogged));
         return;
     }
     // Whatever stayed behind is the user's: the previous folder is kept.
     if (missing.empty()) missing.push_back(L"files left in the previous folder");
     WriteLog(L"TfrmMain", L"AfterFolderMove", L"Error",
-             L"Not moved from " + previous + L" to " + current + L": " + JoinNames(missing, 20));
+             L"Not moved from " + previous + L" to " + current + L": " + JoinNames(missing, kNamesLogged));
     // Owned by the dialog that asked, so that its OK waits for this box.
     ui::ShowMessageBox(ui::Application->ActiveOwner(),
                        L"The working folder was not moved completely, so the previous folder was kept:\r\n" + previous +
-                           L"\r\n\r\nNot moved: " + JoinNames(missing, 5),
+                           L"\r\n\r\nNot moved: " + JoinNames(missing, kNamesShown),
                        ui::Application->Title(), MB_OK | MB_ICONWARNING);
 }
 

@@ -69,7 +69,7 @@ bool TfrmMain::GetTaskbarRect(RECT& rect) {
     return true;
 }
 
-void TfrmMain::sbtnMinMaxClick() { HandleExecResult(L"", 99, true); }
+void TfrmMain::sbtnMinMaxClick() { HandleExecResult(L"", kCommandCannotFail, true); }
 
 void TfrmMain::WMHitTest(ui::TMessage& msg) {
     RECT r{};

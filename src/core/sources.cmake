@@ -7,6 +7,7 @@ set(TAVRIX_CORE_SOURCES
   ${TAVRIX_CORE_DIR}/LogFormat.cpp
   ${TAVRIX_CORE_DIR}/Masks.cpp
   ${TAVRIX_CORE_DIR}/OptionsValues.cpp
+  ${TAVRIX_CORE_DIR}/PathText.cpp
   ${TAVRIX_CORE_DIR}/Placement.cpp
   ${TAVRIX_CORE_DIR}/ScreenFit.cpp
   ${TAVRIX_CORE_DIR}/ViewerText.cpp
@@ -15,6 +16,7 @@ set(TAVRIX_CORE_TEST_SOURCES
   ${TAVRIX_CORE_TESTS_DIR}/LogFormatTest.cpp
   ${TAVRIX_CORE_TESTS_DIR}/MasksTest.cpp
   ${TAVRIX_CORE_TESTS_DIR}/OptionsValuesTest.cpp
+  ${TAVRIX_CORE_TESTS_DIR}/PathTextTest.cpp
   ${TAVRIX_CORE_TESTS_DIR}/PlacementTest.cpp
   ${TAVRIX_CORE_TESTS_DIR}/ScreenFitTest.cpp
   ${TAVRIX_CORE_TESTS_DIR}/TextConversionTest.cpp

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/PathText.h"
+#include "shell/ShellBrowser.h"
 #include "ui/Application.h"
 #include "ui/ErrorLog.h"
 #include "ui/Handles.h"
@@ -9,11 +11,6 @@
 namespace {
 
 constexpr UINT kTotalsReady = WM_APP + 61;
-
-std::wstring Upper(std::wstring s) {
-    CharUpperBuffW(s.data(), static_cast<DWORD>(s.size()));
-    return s;
-}
 
 bool SamePath(const std::wstring& a, const std::wstring& b) { return a.size() == b.size() && Upper(a) == Upper(b); }
 
@@ -34,10 +31,6 @@ std::wstring ParentOf(const std::wstring& path) {
     if (slash == 2 && path.size() > 3) return path.substr(0, 3);  // "C:\"
     if (slash < 2) return {};
     return path.substr(0, slash);
-}
-
-std::wstring Join(const std::wstring& folder, const std::wstring& name) {
-    return !folder.empty() && folder.back() == L'\\' ? folder + name : folder + L"\\" + name;
 }
 
 bool IsFolder(const std::wstring& path) {

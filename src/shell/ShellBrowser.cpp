@@ -34,6 +34,11 @@ std::wstring ExtractFileDrive(const std::wstring& path) {
 
 }  // namespace
 
+std::wstring Upper(std::wstring s) {
+    CharUpperBuffW(s.data(), static_cast<DWORD>(s.size()));
+    return s;
+}
+
 bool SameText(const std::wstring& a, const std::wstring& b) {
     // Ordinal, as file systems compare: a linguistic comparison takes
     // "Strasse" and "Straße", or names that differ only in ignorable

@@ -52,6 +52,9 @@ HWND GetApplicationWindow();
 // Texts compared as file systems compare names: character by character,
 // without regard to case.
 bool SameText(const std::wstring& a, const std::wstring& b);
+// The text in capitals as the system's character tables give them, letter
+// for letter (the length never changes).
+std::wstring Upper(std::wstring s);
 // Whether two lists name the same item, as the folder compares them.
 bool SameIDs(IShellFolder* folder, LPCITEMIDLIST a, LPCITEMIDLIST b);
 // The normal display name of an item relative to a folder; empty on failure.

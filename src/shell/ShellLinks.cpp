@@ -3,15 +3,11 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "core/PathText.h"
 #include "shell/ShellBrowser.h"
 #include "ui/Handles.h"
 
 namespace {
-
-std::wstring Join(const std::wstring& folder, const std::wstring& name) {
-    if (!folder.empty() && folder.back() == L'\\') return folder + name;
-    return folder + L"\\" + name;
-}
 
 std::wstring NameOf(const std::wstring& path) {
     std::wstring trimmed = path;

@@ -13,6 +13,10 @@
 namespace {
 ui::TProfileCounter RegistrationCounter("shell: change registration");
 ui::TProfileCounter WatchCounter("directory watch: start");
+// A report's event code without the flag that marks a report sent at
+// interrupt level.
+constexpr DWORD kEventCodeMask = ~static_cast<DWORD>(SHCNE_INTERRUPT);
+static_assert(kEventCodeMask == 0x7FFFFFFF);
 }  // namespace
 
 const LONG NotificationEventCodes[NotificationEventCount] = {
@@ -305,7 +309,7 @@ void TKesShellChangeNotifier::DirectoriesChanged() {
 }
 
 LRESULT TKesShellChangeNotifier::ShellNotify(WPARAM wParam, LPARAM lParam) {
-    LONG code = static_cast<LONG>(lParam & 0x7FFFFFFF);
+    LONG code = static_cast<LONG>(lParam & kEventCodeMask);
     auto* items = reinterpret_cast<LPCITEMIDLIST*>(wParam);
     LPCITEMIDLIST item1 = items ? items[0] : nullptr;
     LPCITEMIDLIST item2 = items ? items[1] : nullptr;

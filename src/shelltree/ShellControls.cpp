@@ -11,8 +11,17 @@
 
 namespace {
 
-constexpr TNotificationEvents kTreeEvents = 0x0003FDC0;
-constexpr TNotificationEvents kFileEvents = 0x38;
+// The reports the tree follows: drives, media, shares and folders; the
+// free space of a drive and a file's own changes are no business of a tree
+// of folders.
+constexpr TNotificationEvents kTreeEvents =
+    EventBit(neDriveAdd) | EventBit(neDriveRemove) | EventBit(neShellDriveAdd) | EventBit(neMediaInsert) |
+    EventBit(neMediaRemove) | EventBit(neFolderCreate) | EventBit(neFolderDelete) | EventBit(neFolderRename) |
+    EventBit(neFolderUpdate) | EventBit(neNetShare) | EventBit(neNetUnShare);
+static_assert(kTreeEvents == 0x0003FDC0);
+// Added while the tree shows files.
+constexpr TNotificationEvents kFileEvents = EventBit(neFileCreate) | EventBit(neFileDelete) | EventBit(neFileRename);
+static_assert(kFileEvents == 0x38);
 
 }  // namespace
 

@@ -5,18 +5,12 @@
 
 #include <algorithm>
 
+#include "core/PathText.h"
 #include "ui/FileIdentity.h"
 #include "ui/Handles.h"
 #include "util/uUtils.h"
 
 namespace {
-
-std::wstring Join(const std::wstring& folder, const std::wstring& name) {
-    if (name.empty()) return folder;
-    if (folder.empty()) return name;
-    if (!folder.empty() && folder.back() == L'\\') return folder + name;
-    return folder + L"\\" + name;
-}
 
 // Calls the visitor with each entry's relative path and whether it is a
 // folder, depth first; a visitor that returns false ends the whole walk,

@@ -11,13 +11,23 @@
 #include "ui/Handles.h"
 
 int64_t LastLogCleanup = 0;
-std::atomic<bool> LoggingOff{false};
 
 namespace {
 
 const wchar_t kLogPrefix[] = L"tavrix";
-// Worker threads log too: one line, and one clean-up, at a time.
-std::mutex LogLock;
+
+// The log is one for the process, and worker threads log too: one line,
+// and one clean-up, at a time.
+std::mutex& LogLock() {
+    static std::mutex lock;
+    return lock;
+}
+
+// Whether logging is off is one answer for the whole run.
+std::atomic<bool>& LoggingOffFlag() {
+    static std::atomic<bool> off{false};
+    return off;
+}
 
 int64_t FileTimeTicks(const FILETIME& ft) {
     return static_cast<int64_t>((static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime);
@@ -96,7 +106,7 @@ void CleanupOldLogs() {
 
 void WriteLogLine(const std::wstring& prefix, const std::wstring& source, const std::wstring& method,
                   TLogLevel level, const std::wstring& message) {
-    const std::lock_guard<std::mutex> lock(LogLock);
+    const std::lock_guard<std::mutex> lock(LogLock());
     CleanupOldLogs();
     std::wstring folder = GetLogFolder(false);
     if (GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES)
@@ -140,15 +150,18 @@ void WriteLogLine(const std::wstring& prefix, const std::wstring& source, const 
     if (!CloseHandle(file.Release())) ThrowLastError();
 }
 
+bool LoggingIsOff() noexcept { return LoggingOffFlag(); }
+void SetLoggingOff(bool off) noexcept { LoggingOffFlag() = off; }
+
 void WriteLog(const std::wstring& source, const std::wstring& method, const std::wstring& level,
               const std::wstring& message) {
     // A log that cannot be written never stops the program, or its closing:
     // the user hears once why logging is off, and everything goes on.
-    if (LoggingOff) return;
+    if (LoggingIsOff()) return;
     try {
         WriteLogLine(kLogPrefix, source, method, ParseLogLevel(level), message);
     } catch (const std::exception& e) {
-        LoggingOff = true;
+        SetLoggingOff(true);
         ui::ShowMessageBox(nullptr,
                            L"Logging is off for this run: the log cannot be written in \"" + GetLogFolder(false) +
                                L"\" (" + ui::ExceptionMessage(e) + L").",
@@ -159,7 +172,7 @@ void WriteLog(const std::wstring& source, const std::wstring& method, const std:
 
 void WriteLogQuiet(const std::wstring& source, const std::wstring& method, const std::wstring& level,
                    const std::wstring& message) noexcept {
-    if (LoggingOff) return;
+    if (LoggingIsOff()) return;
     try {
         WriteLogLine(kLogPrefix, source, method, ParseLogLevel(level), message);
     } catch (...) {

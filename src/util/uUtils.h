@@ -44,8 +44,10 @@ void CleanupOldLogs();
 
 // When the last clean-up ran, in local 100 ns ticks; 0 before the first.
 extern int64_t LastLogCleanup;
-// Set once a log line could not be written: logging is off for the run.
-extern std::atomic<bool> LoggingOff;
+// Whether logging is off for the run: set once a log line could not be
+// written. Any thread may ask; the user-interface thread sets it.
+bool LoggingIsOff() noexcept;
+void SetLoggingOff(bool off) noexcept;
 
 // Local time now, in 100 ns ticks since 1601.
 int64_t LocalNowTicks();

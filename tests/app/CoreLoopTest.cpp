@@ -37,7 +37,7 @@ protected:
         Form->DoCreate();
     }
     ui::TTreeNode* Node(const std::wstring& text) {
-        for (ui::TTreeNode* n = Form->ShellTreeView1->Items.GetFirstNode(); n; n = n->GetNext())
+        for (ui::TTreeNode* n = Form->ShellTree()->Items.GetFirstNode(); n; n = n->GetNext())
             if (n->Text() == text) return n;
         return nullptr;
     }
@@ -46,7 +46,7 @@ protected:
         RECT r = node->DisplayRect(true);
         int y = (r.top + r.bottom) / 2;
         for (int x = 0; x < r.left; ++x)
-            if (Form->ShellTreeView1->GetHitTestInfoAt(x, y) & TVHT_ONITEMBUTTON) return {x, y};
+            if (Form->ShellTree()->GetHitTestInfoAt(x, y) & TVHT_ONITEMBUTTON) return {x, y};
         ADD_FAILURE() << "no button found";
         return {0, 0};
     }
@@ -55,13 +55,13 @@ protected:
         node->SetSelected(true);
         PointerAt(node);
         Form->ShellTreeView1MouseDown(ui::mbLeft, 0, 0, 0);
-        Form->ShellTreeView1MouseUp(Form->ShellTreeView1, ui::mbLeft, 0, 0, 0);
+        Form->ShellTreeView1MouseUp(Form->ShellTree(), ui::mbLeft, 0, 0, 0);
     }
     // Makes the point the position of the message being handled.
     void PointerAt(ui::TTreeNode* node) {
         RECT r = node->DisplayRect(true);
         POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-        ClientToScreen(Form->ShellTreeView1->Handle(), &p);
+        ClientToScreen(Form->ShellTree()->Handle(), &p);
         SetCursorPos(p.x, p.y);
         MSG msg;
         PostMessageW(Form->Handle(), WM_NULL, 0, 0);
@@ -118,15 +118,15 @@ TEST_F(CoreLoop, AClickOnTheButtonExpandsAndStartsNothing) {
     TShellExecuteRecorder shell;
     ui::TTreeNode* tools = Node(L"Tools");
     ASSERT_NE(tools, nullptr);
-    ASSERT_TRUE(Form->FExpandGateArmed);
+    ASSERT_TRUE(Form->ExpandGateArmed());
     tools->Expand(false);  // the request the control makes on the press: refused
     EXPECT_FALSE(tools->Expanded());
-    EXPECT_EQ(Form->FPendingExpandNode, tools);
+    EXPECT_EQ(Form->PendingExpandNode(), tools);
     POINT b = ButtonOf(tools);
     Form->ShellTreeView1MouseDown(ui::mbLeft, 0, b.x, b.y);
     EXPECT_TRUE(tools->Expanded());
-    EXPECT_TRUE(Form->FNodeExpanded);
-    Form->ShellTreeView1MouseUp(Form->ShellTreeView1, ui::mbLeft, 0, b.x, b.y);
+    EXPECT_TRUE(Form->NodeExpanded());
+    Form->ShellTreeView1MouseUp(Form->ShellTree(), ui::mbLeft, 0, b.x, b.y);
     EXPECT_TRUE(shell.Calls.empty());
 }
 
@@ -157,7 +157,7 @@ TEST_F(CoreLoop, ArrowKeysExpandAndCollapseEnterStarts) {
     tools->Expand(false);  // without a key: refused
     EXPECT_FALSE(tools->Expanded());
 
-    Form->ShellTreeView1->SetSelected(nullptr);
+    Form->ShellTree()->SetSelected(nullptr);
     WORD enter = VK_RETURN;
     Form->ShellTreeView1KeyDown(enter, 0);
     EXPECT_TRUE(shell.Calls.empty()) << "Enter with nothing selected does nothing";
@@ -198,7 +198,7 @@ TEST_F(CoreLoop, KeysOfTheWindow) {
     Form->FormKeyPress(escChar);
     EXPECT_EQ(escChar, 0);
 
-    Form->FFirstShowPending = false;
+    Form->SetFirstShowPending(false);
     WriteFileBytes(Work + L"\\added.txt", "a");
     WORD f5 = VK_F5;
     Form->FormKeyDown(f5, 0);
@@ -227,7 +227,7 @@ TEST_F(CoreLoop, HotKeysToggleTheWindowAndAHeldKeyIsLogged) {
     EXPECT_FALSE(IsWindowVisible(Form->Handle()));
     SendMessageW(Form->Handle(), WM_HOTKEY, 4, 0);
     EXPECT_TRUE(IsWindowVisible(Form->Handle()));
-    EXPECT_FALSE(Form->FFirstShowPending) << "the first call-up refreshed the tree";
+    EXPECT_FALSE(Form->FirstShowPending()) << "the first call-up refreshed the tree";
     if (GetForegroundWindow() == Form->Handle()) {
         SendMessageW(Form->Handle(), WM_HOTKEY, 1, 0);
         EXPECT_FALSE(IsWindowVisible(Form->Handle()));

@@ -57,27 +57,39 @@ TEST_F(MainWindow, MenuItemsComeInTheStatedOrderWithTheirTags) {
             EXPECT_EQ(item.ImageIndex >= 0, e.Image) << e.Name;
         }
     };
-    check(Form->PopupMenu->Items, {{L"pmnuClipboardAs", L"Clipboard", 0, true},
-                                   {L"pmnuScreenSaver", L"Screen Saver", 0, true},
-                                   {L"pmnuAbout", L"About", 0, true},
-                                   {L"pmnuSep3", L"-", 0, false},
-                                   {L"pmnuExit", L"Exit", 0, true}});
-    check(*Form->pmnuClipboardAs, {{L"pmnuViewAsPlainText", L"Plain Text", 0, true},
-                                   {L"pmnuViewAsCommaString", L"Comma String", 1, true},
-                                   {L"pmnuViewAsXML", L"XML ", 2, true},
-                                   {L"pmnuSep2", L"-", 0, false},
-                                   {L"pmnuExecSelText", L"Execute", 3, true}});
+    const ui::TPopupMenu* menu = Form->FindComponent<ui::TPopupMenu>(L"PopupMenu");
+    ASSERT_NE(menu, nullptr);
+    check(menu->Items, {{L"pmnuClipboardAs", L"Clipboard", 0, true},
+                        {L"pmnuScreenSaver", L"Screen Saver", 0, true},
+                        {L"pmnuAbout", L"About", 0, true},
+                        {L"pmnuSep3", L"-", 0, false},
+                        {L"pmnuExit", L"Exit", 0, true}});
+    const ui::TMenuItem* clipboard = Form->FindComponent<ui::TMenuItem>(L"pmnuClipboardAs");
+    ASSERT_NE(clipboard, nullptr);
+    check(*clipboard, {{L"pmnuViewAsPlainText", L"Plain Text", 0, true},
+                       {L"pmnuViewAsCommaString", L"Comma String", 1, true},
+                       {L"pmnuViewAsXML", L"XML ", 2, true},
+                       {L"pmnuSep2", L"-", 0, false},
+                       {L"pmnuExecSelText", L"Execute", 3, true}});
+}
+
+TEST_F(MainWindow, ComponentsAreFoundByTheirDesignedNameAndKind) {
+    Create();
+    EXPECT_EQ(Form->FindComponent<TKesShellTree>(L"ShellTreeView1"), Form->ShellTree());
+    EXPECT_NE(Form->FindComponent<ui::TMenuItem>(L"pmnuExecSelText"), nullptr) << "a sub-menu's item";
+    EXPECT_EQ(Form->FindComponent<ui::TTimer>(L"sbtnMenu"), nullptr) << "a button is no timer";
+    EXPECT_EQ(Form->FindComponent<ui::TSpeedButton>(L"sbtnNone"), nullptr);
 }
 
 TEST_F(MainWindow, CreationReadsTheOptionsAndSwitchesTheScreenSaverTimer) {
     Create("BlockScrSvr=1\r\nLeft=77\r\n");
     ASSERT_NE(Options, nullptr);
     EXPECT_EQ(Options->Settings.Left, 77);
-    EXPECT_TRUE(Form->FFirstShowPending);
-    EXPECT_TRUE(Form->tmrBlockScrSvr->Enabled());
+    EXPECT_TRUE(Form->FirstShowPending());
+    EXPECT_TRUE(Form->FindComponent<ui::TTimer>(L"tmrBlockScrSvr")->Enabled());
     Options->Settings.BlockScrSvr = false;
     Form->ApplyOptions();
-    EXPECT_FALSE(Form->tmrBlockScrSvr->Enabled());
+    EXPECT_FALSE(Form->FindComponent<ui::TTimer>(L"tmrBlockScrSvr")->Enabled());
 }
 
 TEST_F(MainWindow, ClosingWritesTheWindowStateAndReleasesTheMutex) {
@@ -119,7 +131,7 @@ protected:
     void CreateWith(const std::string& more = "") {
         Create("WorkingFolderOption=3\r\nWorkingFolderPath=" + ui::WideToUtf8(Base.Path()) + "\r\n" + more);
     }
-    TKesShellTree* Tree() { return Form->ShellTreeView1; }
+    TKesShellTree* Tree() { return Form->ShellTree(); }
     std::vector<std::wstring> ExpandedPaths() {
         std::vector<std::wstring> out;
         for (ui::TTreeNode* n = Tree()->Items.GetFirstNode(); n; n = n->GetNext())
@@ -146,7 +158,7 @@ TEST_F(TreeState, WithNothingStoredTheRootIsExpandedAndSelected) {
     CreateWith();
     EXPECT_EQ(ExpandedPaths(), (std::vector<std::wstring>{Work}));
     EXPECT_EQ(SelectedIndex(), 0);
-    EXPECT_TRUE(Form->FExpandGateArmed);
+    EXPECT_TRUE(Form->ExpandGateArmed());
 }
 
 TEST_F(TreeState, StoredFoldersExpandAndTheSelectionReturns) {
@@ -177,7 +189,7 @@ TEST_F(TreeState, AListForAnotherFolderIsDropped) {
 
 TEST_F(TreeState, RefreshKeepsTheViewAndShowsNewFiles) {
     CreateWith();
-    Form->FFirstShowPending = false;  // as after the first call-up
+    Form->SetFirstShowPending(false);  // as after the first call-up
     ui::TTreeNode* root = Tree()->Items.GetFirstNode();
     for (ui::TTreeNode* c = root->GetFirstChild(); c; c = c->GetNextSibling())
         if (TKesShellTree::ItemOf(c)->ItemIsFolder) c->Expand(false);
@@ -197,7 +209,7 @@ TEST_F(TreeState, RefreshKeepsTheViewAndShowsNewFiles) {
 
 TEST_F(TreeState, SaveViewWritesTheRectangleAtOnce) {
     CreateWith();
-    Form->FFirstShowPending = false;
+    Form->SetFirstShowPending(false);
     SetWindowPos(Form->Handle(), nullptr, 123, 45, 260, 410, SWP_NOZORDER | SWP_NOACTIVATE);
     Form->sbtnSaveAppRectClick();
     EXPECT_EQ(Key(L"Left"), L"123");
@@ -215,7 +227,7 @@ TEST_F(TreeState, AWorkingFolderThatCannotBeMadeIsReportedAndLeavesTheTreeEmpty)
     ASSERT_EQ(boxes.Boxes.size(), 1u);
     EXPECT_EQ(boxes.Boxes[0].Text, L"Cannot Find Folder: " + Base.Path() + L"\\blocker\\quorb");
     EXPECT_EQ(Tree()->Items.GetFirstNode(), nullptr) << "no other folder stands in for it";
-    EXPECT_TRUE(Form->FExpandGateArmed);
+    EXPECT_TRUE(Form->ExpandGateArmed());
     // The first call-up tries again without telling it twice.
     Form->sbtnRefreshClick();
     EXPECT_EQ(boxes.Boxes.size(), 1u);
@@ -228,7 +240,7 @@ TEST_F(TreeState, AChoiceThatNamesNoFolderStartsInTheDefaultOne) {
     wchar_t favorites[MAX_PATH] = {};
     SHGetSpecialFolderPathW(nullptr, favorites, CSIDL_FAVORITES, FALSE);
     EXPECT_EQ(Tree()->GetNodePath(Tree()->Items.GetFirstNode()), std::wstring(favorites) + L"\\quorb");
-    EXPECT_TRUE(Form->FExpandGateArmed);
+    EXPECT_TRUE(Form->ExpandGateArmed());
 }
 
 }  // namespace

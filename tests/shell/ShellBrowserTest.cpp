@@ -232,4 +232,10 @@ TEST(Names, AreComparedAsTheFileSystemComparesThem) {
     for (const auto& c : cases) EXPECT_EQ(SameText(c.A, c.B), c.Same) << static_cast<int>(wcslen(c.A));
 }
 
+TEST(Names, GoIntoCapitalsLetterForLetter) {
+    EXPECT_EQ(Upper(L"c:\\Links\\\u00e9t\u00e9*"), L"C:\\LINKS\\\u00c9T\u00c9*");
+    EXPECT_EQ(Upper(L"Stra\u00dfe").size(), 6u) << "no letter becomes two";
+    EXPECT_EQ(Upper(L""), L"");
+}
+
 }  // namespace

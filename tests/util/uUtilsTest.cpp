@@ -102,7 +102,7 @@ TEST_F(LogWriter, ALogThatCannotBeWrittenIsReportedOnceAndStopsNothing) {
     ASSERT_EQ(boxes.Boxes.size(), 1u) << "once per run";
     EXPECT_NE(boxes.Boxes[0].Text.find(L"Logging is off for this run"), std::wstring::npos);
     EXPECT_NE(boxes.Boxes[0].Text.find(L"I/O error"), std::wstring::npos) << "and why";
-    LoggingOff = false;
+    SetLoggingOff(false);
 }
 
 TEST_F(LogWriter, AnErrorThatLeavesTheProgramIsLoggedShownAndEndsIt) {
