@@ -5,6 +5,7 @@
 
 #include "shell/ShellLinks.h"
 #include "ui/Application.h"
+#include "ui/Clock.h"
 
 #include <algorithm>
 
@@ -187,7 +188,7 @@ HRESULT TKesShellTree::DragEnter(IDataObject* data, DWORD* effect) {
     if (effect) *effect = DROPEFFECT_NONE;
     FDragData = ui::TComPtr<IDataObject>::Share(data);
     FLastDropEffect = 0;
-    FLastScrollTick = GetTickCount();
+    FLastScrollTick = ui::TickCount();
     return S_OK;
 }
 
@@ -203,7 +204,7 @@ void TKesShellTree::SetDropNode(ui::TTreeNode* node, DWORD keys, POINTL at, DWOR
         if (effect) *effect = DROPEFFECT_NONE;
     }
     SendMessageW(Handle(), TVM_SELECTITEM, TVGN_DROPHILITE, reinterpret_cast<LPARAM>(node->ItemId()));
-    FHoverStartTick = GetTickCount();
+    FHoverStartTick = ui::TickCount();
 }
 
 HRESULT TKesShellTree::DragOver(DWORD keys, POINTL at, DWORD* effect) {
@@ -219,7 +220,7 @@ HRESULT TKesShellTree::DragOver(DWORD keys, POINTL at, DWORD* effect) {
     // make links; otherwise nothing takes the drop there.
     if (!node && CreateLinkOnDrop) node = Items.GetFirstNode();
     if (node != FDropNode) SetDropNode(node, keys, at, effect);
-    const DWORD now = GetTickCount();
+    const DWORD now = ui::TickCount();
     if (now - FLastScrollTick > kScrollEveryMs) {
         AutoScrollAt(client);
         FLastScrollTick = now;
