@@ -67,7 +67,15 @@ TKesShellTree::~TKesShellTree() {
 }
 
 TKesShellTreeItem* TKesShellTree::ItemOf(const ui::TTreeNode* node) {
-    return node ? static_cast<TKesShellTreeItem*>(node->Data) : nullptr;
+    // Every node of this tree carries a record of this type or none.
+    return node ? static_cast<TKesShellTreeItem*>(node->Data()) : nullptr;
+}
+
+TKesShellTreeItem* TKesShellTree::NewItem(ui::TTreeNode* node) {
+    auto item = std::make_unique<TKesShellTreeItem>();
+    TKesShellTreeItem* result = item.get();
+    node->SetData(std::move(item));
+    return result;
 }
 
 void TKesShellTree::Delete(ui::TTreeNode* node) {
@@ -77,8 +85,7 @@ void TKesShellTree::Delete(ui::TTreeNode* node) {
     FChildIndex.erase(node);
     FQueuedRefresh.erase(std::remove(FQueuedRefresh.begin(), FQueuedRefresh.end(), node), FQueuedRefresh.end());
     if (FDropNode == node) FDropNode = nullptr;  // a drag goes on over empty space
-    delete ItemOf(node);
-    node->Data = nullptr;
+    node->SetData(nullptr);  // its folders go now, before the node
 }
 
 std::wstring TKesShellTree::GetNodePath(const ui::TTreeNode* node) const {
@@ -94,8 +101,7 @@ void TKesShellTree::SetRootedAt(TKesShellFolder value) {
         SetSelected(nullptr);
         Items.Clear();
         ui::TTreeNode* root = Items.AddChild(nullptr, L"");
-        auto* item = new TKesShellTreeItem();
-        root->Data = item;
+        auto* item = NewItem(root);
         if (value == SF_DESKTOP) {
             item->RelativeIDList.Reset(EmptyIDList);
             item->AbsoluteIDList.Reset(EmptyIDList);
@@ -189,8 +195,7 @@ ui::TTreeNode* TKesShellTree::AddChildItem(ui::TTreeNode* parent, const std::wst
     if (!IncludeItem()) return nullptr;
     ui::TTreeNode* node = Items.AddChild(parent, displayText ? *displayText : Navigator->GetDisplayName());
     if (!node) return nullptr;
-    auto* item = new TKesShellTreeItem();
-    node->Data = item;
+    TKesShellTreeItem* item = NewItem(node);
     item->RelativeIDList = Navigator->CopyObjectIDList();
     item->AbsoluteIDList = CopyIDList(Navigator->GetAbsoluteObjectIDList());
     item->ParentFolder = ui::TComPtr<IShellFolder>::Share(Navigator->ShellFolder());

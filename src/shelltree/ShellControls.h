@@ -38,7 +38,7 @@ using TFileList = std::unique_ptr<std::vector<std::wstring>>;
 enum TLocateMode { lmSelect, lmRefresh, lmRefreshParent, lmDelete };
 
 // What every node of the tree carries, owned by the node.
-struct TKesShellTreeItem {
+struct TKesShellTreeItem final : ui::TNodeData {
     TIDList RelativeIDList;
     TIDList AbsoluteIDList;
     int Present = 1;
@@ -249,6 +249,8 @@ private:
     // Renames the node's item through the shell and puts the node in step.
     void RenameNode(ui::TTreeNode* node);
 
+    // Gives a new node its (empty) record.
+    static TKesShellTreeItem* NewItem(ui::TTreeNode* node);
     std::unique_ptr<TKesSystemImageList> FSystemImages;
     void FillNode(ui::TTreeNode* node);
     // Opens the root without asking anyone: keeping it open is the
