@@ -9,17 +9,13 @@
 #include <unordered_map>
 #include <vector>
 
-namespace {
-
-constexpr TNotificationEvents kTreeEvents = 0x0003FDC0;
-constexpr TNotificationEvents kFileEvents = 0x38;
-
-}  // namespace
-
 TKesShellTree::TKesShellTree(ui::TWinControl* parent)
     : ui::TCustomTreeView(parent),
       Navigator(std::make_unique<TShellBrowser>(this)),
       Notifier(std::make_unique<TKesShellChangeNotifier>()),
+      FLocator(std::make_unique<TKesShellTreeLocator>(*this)),
+      FWatches(std::make_unique<TKesShellTreeWatches>(*this)),
+      FCheckBoxes(std::make_unique<TKesShellTreeCheckBoxes>(*this)),
       FShowOptions(ShowOption(soShowNethood) | ShowOption(soShowRecycleBin) | ShowOption(soShowErrorMessages)) {
     SetBounds(Left(), Top(), 200, 300);
     ChangeDelay = 100;
@@ -27,12 +23,7 @@ TKesShellTree::TKesShellTree(ui::TWinControl* parent)
     SetHideSelection(false);
     SetDoubleBuffered(true);
     RightClickSelect = true;
-    Notifier->SetEventFilter(kTreeEvents);
-    Notifier->SetRecursive(false);
-    Notifier->ChangeCallback = [this](TKesShellChangeNotifier* sender, TNotificationEvent event,
-                                      LPCITEMIDLIST item1, LPCITEMIDLIST item2) {
-        ShellChanged(sender, event, item1, item2);
-    };
+    FWatches->HookUp();
     // The window exists from here on: the icon-title font, and shell calls
     // may name it as their owner.
     DpiChanged(ui::WindowDpi(Handle()));
@@ -80,10 +71,8 @@ TKesShellTreeItem* TKesShellTree::NewItem(ui::TTreeNode* node) {
 
 void TKesShellTree::Delete(ui::TTreeNode* node) {
     ui::TCustomTreeView::Delete(node);
-    UnwatchFolder(node, false);
-    UnindexChild(node);
-    FChildIndex.erase(node);
-    FQueuedRefresh.erase(std::remove(FQueuedRefresh.begin(), FQueuedRefresh.end(), node), FQueuedRefresh.end());
+    FWatches->UnwatchFolder(node, false);
+    FLocator->Forget(node);
     if (FDropNode == node) FDropNode = nullptr;  // a drag goes on over empty space
     node->SetData(nullptr);  // its folders go now, before the node
 }
@@ -150,7 +139,7 @@ void TKesShellTree::SetShowOptions(TKesShellShowOptions value) {
     if (value == FShowOptions) return;
     FShowOptions = value;
     Navigator->ShowErrorMessages = HasOption(soShowErrorMessages);
-    if (HasOption(soShowFiles)) Notifier->SetEventFilter(Notifier->EventFilter() | kFileEvents);
+    if (HasOption(soShowFiles)) FWatches->FollowFiles();
     RefreshTree();
 }
 
@@ -200,7 +189,7 @@ ui::TTreeNode* TKesShellTree::AddChildItem(ui::TTreeNode* parent, const std::wst
     item->AbsoluteIDList = CopyIDList(Navigator->GetAbsoluteObjectIDList());
     item->ParentFolder = ui::TComPtr<IShellFolder>::Share(Navigator->ShellFolder());
     item->ItemIsFolder = Navigator->IsFolder();
-    IndexChild(parent, node);
+    FLocator->IndexChild(parent, node);
     UpdateNodeAttributes(node);
     if (OnAddFolder) {
         bool canAdd = true;
@@ -225,7 +214,7 @@ void TKesShellTree::UpdateNodeAttributes(ui::TTreeNode* node) {
             item->Encrypted = (Navigator->GetAttributes(SFGAO_ENCRYPTED) & SFGAO_ENCRYPTED) != 0;
         }
     }
-    UpdateState(node);
+    FCheckBoxes->UpdateState(node);
     if (OnUpdatedFolder) OnUpdatedFolder(node);
 }
 
@@ -285,7 +274,7 @@ void TKesShellTree::FillNode(ui::TTreeNode* node) {
     }
     if (node->Parent()) {
         Notifier->Directories().Add(Navigator->Folder());
-        WatchOpenFolder(node);  // read empty: watched from now on
+        FWatches->WatchOpenFolder(node);  // read empty: watched from now on
     }
 }
 
@@ -317,45 +306,14 @@ bool TKesShellTree::CanExpand(ui::TTreeNode* node) {
 
 void TKesShellTree::Expand(ui::TTreeNode* node) {
     if (!node->GetFirstChild()) FillNode(node);
-    WatchOpenFolder(node);
+    FWatches->WatchOpenFolder(node);
     if (FExpandingRoot && !node->Parent()) return;  // the control's own step, no user's
     ui::TCustomTreeView::Expand(node);
 }
 
 void TKesShellTree::Collapse(ui::TTreeNode* node) {
-    UnwatchFolder(node, true);
+    FWatches->UnwatchFolder(node, true);
     ui::TCustomTreeView::Collapse(node);
-}
-
-namespace {
-ULONGLONG FolderWriteTime(const std::wstring& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
-    return (static_cast<ULONGLONG>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
-}
-}  // namespace
-
-void TKesShellTree::WatchOpenFolder(ui::TTreeNode* node) {
-    // The root's folder has a watch of its own for as long as it is the root.
-    TKesShellTreeItem* item = ItemOf(node);
-    if (!node->Parent() || !item || !item->ItemIsFolder || !item->Filled || FWatchedFolders.count(node)) return;
-    // Open, or read empty: what comes into it must show.
-    if (!node->Expanded() && node->GetFirstChild()) return;
-    std::wstring path = GetNodePath(node);
-    if (!Notifier->WatchFolder(path, item->AbsoluteIDList.Get())) return;
-    FWatchedFolders.emplace(node, path);
-    // Closed, it kept its entries unwatched: what changed meanwhile is read now.
-    if (item->ClosedWriteTime && FolderWriteTime(path) != item->ClosedWriteTime) RefreshNode(node, false);
-    item->ClosedWriteTime = 0;
-}
-
-void TKesShellTree::UnwatchFolder(ui::TTreeNode* node, bool closing) {
-    auto it = FWatchedFolders.find(node);
-    if (it == FWatchedFolders.end()) return;
-    if (closing)
-        if (TKesShellTreeItem* item = ItemOf(node)) item->ClosedWriteTime = FolderWriteTime(it->second);
-    Notifier->UnwatchFolder(it->second);
-    FWatchedFolders.erase(it);
 }
 
 bool TKesShellTree::CanChange(ui::TTreeNode* node) {
@@ -400,15 +358,8 @@ void TKesShellTree::RefreshNode(ui::TTreeNode* node, bool recurse) {
     // that what comes into it shows. The root is never emptied: it is
     // always read again in place.
     const bool isRoot = node->Parent() == nullptr;
-    // A watch that died (its folder deleted and made again, or the system
-    // gave up on it) is made anew whenever its folder is read again.
-    if (isRoot) {
-        Notifier->RearmRootWatch();
-    } else if (auto watched = FWatchedFolders.find(node);
-               watched != FWatchedFolders.end() && !Notifier->RearmWatch(watched->second)) {
-        FWatchedFolders.erase(watched);
-        WatchOpenFolder(node);
-    }
+    // A watch that died is made anew whenever its folder is read again.
+    FWatches->Rearm(node);
     bool readEmpty = item->Filled && !node->GetFirstChild();
     if (!node->GetFirstChild() && !readEmpty) return;
     Navigator->EnterObject();
@@ -464,7 +415,7 @@ void TKesShellTree::RefreshNode(ui::TTreeNode* node, bool recurse) {
         if (isRoot)
             ExpandRoot();
         else if (!node->Expanded())
-            UnwatchFolder(node, true);  // closed now, with entries: opening it watches again
+            FWatches->UnwatchFolder(node, true);  // closed now, with entries: opening it watches again
     }
 }
 

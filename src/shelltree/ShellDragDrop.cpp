@@ -134,7 +134,7 @@ void TKesShellTree::BeginShellDrag(ui::TTreeNode* node, int kind) {
     if (!item || !node->Parent()) return;  // the root stays where it is
     // The node's folder is refreshed after the drag loop: nothing it holds
     // goes meanwhile.
-    TNodeHold hold(*this);
+    TKesShellTreeLocator::THold hold(*FLocator);
     Navigator->SetAbsoluteIDList(item->AbsoluteIDList.Get());
     const DWORD allowed = Navigator->GetAttributes(SFGAO_CANCOPY | SFGAO_CANMOVE | SFGAO_CANLINK) &
                           (DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK);
