@@ -13,6 +13,8 @@ TKesShellTree::TKesShellTree(ui::TWinControl* parent)
     : ui::TCustomTreeView(parent),
       Navigator(std::make_unique<TShellBrowser>(this)),
       Notifier(std::make_unique<TKesShellChangeNotifier>()),
+      FDropTarget(std::make_unique<TKesShellTreeDropTarget>(
+          *this, [this](ui::TTreeNode* node) { return NodeDropTarget(node); })),
       FLocator(std::make_unique<TKesShellTreeLocator>(*this)),
       FWatches(std::make_unique<TKesShellTreeWatches>(*this)),
       FCheckBoxes(std::make_unique<TKesShellTreeCheckBoxes>(*this)),
@@ -73,7 +75,7 @@ void TKesShellTree::Delete(ui::TTreeNode* node) {
     ui::TCustomTreeView::Delete(node);
     FWatches->UnwatchFolder(node, false);
     FLocator->Forget(node);
-    if (FDropNode == node) FDropNode = nullptr;  // a drag goes on over empty space
+    FDropTarget->Forget(node);  // a drag goes on over empty space
     node->SetData(nullptr);  // its folders go now, before the node
 }
 

@@ -17,6 +17,7 @@
 #include "shell/ShellLink.h"
 #include "shelltree/KESControls.h"
 #include "shelltree/ShellTreeCheckBoxes.h"
+#include "shelltree/ShellTreeDropTarget.h"
 #include "shelltree/ShellTreeLocator.h"
 #include "shelltree/ShellTreeWatches.h"
 #include "ui/Handles.h"
@@ -53,8 +54,8 @@ struct TKesShellTreeItem final : ui::TNodeData {
 };
 
 // The tree keeps the nodes and what they show; collaborators it owns take
-// the walk to an item's node with its refresh queue, the folder watches
-// and the check boxes.
+// the drop target, the walk to an item's node with its refresh queue, the
+// folder watches and the check boxes.
 class TKesShellTree : public ui::TCustomTreeView, public IKesShellControl {
 public:
     explicit TKesShellTree(ui::TWinControl* parent);
@@ -126,8 +127,8 @@ public:
     void AutoScrollAt(POINT client);
     // What OLE calls while something is dragged over the tree.
     IDropTarget* DropTarget();
-    ui::TTreeNode* DropNode() const noexcept { return FDropNode; }
-    IDataObject* DragData() const noexcept { return FDragData.Get(); }
+    ui::TTreeNode* DropNode() const noexcept;
+    IDataObject* DragData() const noexcept;
 
     // Commands on the selected entry (ShellCommands.cpp).
     // Runs a shell verb on it and reports deletes and pastes.
@@ -212,32 +213,8 @@ protected:
     void BeginDrag(ui::TTreeNode* node, ui::TMouseButton button) override;
 
 private:
-    class TOleDragDrop;
-    friend class TOleDragDrop;
-    HRESULT DragEnter(IDataObject* data, DWORD* effect);
-    HRESULT DragOver(DWORD keys, POINTL at, DWORD* effect);
-    HRESULT DragLeave();
-    HRESULT Drop(IDataObject* data, DWORD keys, POINTL at, DWORD* effect);
-    HRESULT QueryContinueDrag(BOOL escape, DWORD keys) const;
-    void SetDropNode(ui::TTreeNode* node, DWORD keys, POINTL at, DWORD* effect);
-    // Where the shell made nothing for a dropped item, a shortcut to it is
-    // made here, or for a shortcut file a copy of it; true when any was.
-    bool CompleteDroppedLinks(const std::wstring& folder, const std::vector<std::wstring>& before,
-                              const std::vector<std::wstring>& files);
     void RegisterDropTarget();
-    struct TOleDeleter {
-        void operator()(TOleDragDrop* ole) const noexcept;
-    };
-    std::unique_ptr<TOleDragDrop, TOleDeleter> FOle;
     bool FOleDragDrop = false;
-    bool FDropTargetRegistered = false;
-    DWORD FDragButton = 0;
-    ui::TComPtr<IDataObject> FDragData;
-    ui::TTreeNode* FDropNode = nullptr;
-    ui::TComPtr<IDropTarget> FDropFolderTarget;
-    DWORD FLastDropEffect = 0;
-    DWORD FLastScrollTick = 0;
-    DWORD FHoverStartTick = 0;
 
     // The navigator's "rename" ends in the tree's editor, unless read-only.
     void InstallRenameHandler();
@@ -260,6 +237,7 @@ private:
     void NotifyLinkSelection(ui::TTreeNode* node);
     TKesShellLink* FShellLink = nullptr;
 
+    std::unique_ptr<TKesShellTreeDropTarget> FDropTarget;
     std::unique_ptr<TKesShellTreeLocator> FLocator;
     std::unique_ptr<TKesShellTreeWatches> FWatches;
     std::unique_ptr<TKesShellTreeCheckBoxes> FCheckBoxes;

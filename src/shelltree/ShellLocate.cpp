@@ -125,9 +125,6 @@ bool TKesShellTree::WndProc(ui::TMessage& msg) {
         return ui::TCustomTreeView::WndProc(msg);
     }
     if (msg.Msg == WM_DESTROY && FShellLink) FShellLink->UnregisterControl(this);
-    if (msg.Msg == WM_DESTROY && FDropTargetRegistered) {
-        RevokeDragDrop(Handle());  // OLE lets go of the tree before its window goes
-        FDropTargetRegistered = false;
-    }
+    if (msg.Msg == WM_DESTROY) FDropTarget->Revoke();  // OLE lets go of the tree before its window goes
     return ui::TCustomTreeView::WndProc(msg);
 }
