@@ -5,6 +5,7 @@
 
 #include "shell/ShellBrowser.h"
 #include "ui/Application.h"
+#include "ui/Clock.h"
 #include "ui/ErrorLog.h"
 #include "ui/Handles.h"
 #include "ui/Profile.h"
@@ -323,14 +324,14 @@ LRESULT TKesShellChangeNotifier::ShellNotify(WPARAM wParam, LPARAM lParam) {
         if (code == FLastEventCode && IDListCount(item1) > 0 && FLastIDList && item1 && DesktopFolder &&
             HRESULT_CODE(DesktopFolder->CompareIDs(0, reinterpret_cast<PCUIDLIST_RELATIVE>(item1),
                                                    reinterpret_cast<PCUIDLIST_RELATIVE>(FLastIDList.Get()))) == 0 &&
-            GetTickCount() - FLastTick < 2500)
+            ui::TickCount() - FLastTick < 2500)
             return 0;  // the same report again
         path1 = IDListToPath(item1);
         path2 = IDListToPath(item2);
     }
     FLastEventCode = code;
     FLastIDList = CopyIDList(item1);
-    FLastTick = GetTickCount();
+    FLastTick = ui::TickCount();
     if (ChangeCallback) ChangeCallback(this, event, item1, item2);
     DoChange(event, path1, path2);
     return 0;

@@ -1,85 +1,17 @@
-// The tree's check boxes, whose states come from the link hub's selection
-// list, and the tree's part in keeping linked shell controls in step.
+// The tree's part in keeping linked shell controls in step; its check boxes
+// (ShellTreeCheckBoxes.cpp) show the states of the link hub's selection list.
 #include "shelltree/ShellControls.h"
 
-#include <vssym32.h>
-
-#include "ui/ScopeExit.h"
-#include "ui/SystemLibrary.h"
-
-namespace {
-
-// One 16 by 16 picture: the themed box where the theme draws one, else
-// the classic one.
-ui::TBitmapOwner StatePicture(const ui::TThemeApi& api, HTHEME theme, int themedState, UINT classicState) {
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = 16;
-    bi.bmiHeader.biHeight = -16;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    ui::TBitmapOwner bitmap(CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-    ReleaseDC(nullptr, screen);
-    if (!bitmap) return bitmap;
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, bitmap.Get());
-    RECT all{0, 0, 16, 16};
-    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    GdiFlush();
-    bool drawn = false;
-    if (theme) {
-        RECT box{1, 1, 16, 16};
-        api.DrawThemeBackground(theme, dc, BP_CHECKBOX, themedState, &box, nullptr);
-        GdiFlush();
-        const auto* pixels = static_cast<const DWORD*>(bits);
-        for (int i = 0; i < 256 && !drawn; ++i) drawn = (pixels[i] & 0x00FFFFFF) != 0x00FFFFFF;
-    }
-    if (!drawn) {
-        RECT box{2, 2, 15, 15};
-        DrawFrameControl(dc, &box, DFC_BUTTON, classicState);
-    }
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    return bitmap;
-}
-
-}  // namespace
-
-TKesSelectionStateImageList::TKesSelectionStateImageList() : ui::TImageList(16, 16) {
-    // Classic pictures where the system has no uxtheme.dll or no theme on.
-    const ui::TThemeApi api;
-    HTHEME theme = api.Complete() && api.IsThemeActive() ? api.OpenThemeData(nullptr, L"BUTTON") : nullptr;
-    ui::TScopeExit closeTheme([&api, theme] {
-        if (theme) api.CloseThemeData(theme);
-    });
-    const struct {
-        int Themed;
-        UINT Classic;
-    } pictures[] = {
-        {CBS_UNCHECKEDNORMAL, DFCS_BUTTONCHECK},                                  // ssUnused
-        {CBS_UNCHECKEDDISABLED, DFCS_BUTTONCHECK | DFCS_INACTIVE},                // ssNone
-        {CBS_CHECKEDNORMAL, DFCS_BUTTONCHECK | DFCS_CHECKED},                     // ssChecked
-        {CBS_UNCHECKEDNORMAL, DFCS_BUTTONCHECK},                                  // ssUnChecked
-        {CBS_CHECKEDDISABLED, DFCS_BUTTONCHECK | DFCS_CHECKED | DFCS_INACTIVE},   // ssGrayed
-    };
-    for (const auto& p : pictures) AddBitmap(StatePicture(api, theme, p.Themed, p.Classic).Get());
-}
+bool TKesShellTree::CheckBoxes() const noexcept { return FCheckBoxes->Shown(); }
 
 void TKesShellTree::SetCheckBoxes(bool value) {
-    FCheckBoxes = value;
-    if (!value) {
-        if (FStateImages) {
-            SetStateImages(nullptr);
-            FStateImages.reset();
-        }
-    } else if (!FStateImages) {
-        FStateImages = std::make_unique<TKesSelectionStateImageList>();
-        SetStateImages(FStateImages->Handle());
-    }
+    FCheckBoxes->SetShown(value);
     if (ui::TTreeNode* root = Items.GetFirstNode()) RefreshNode(root, true);
 }
+
+void TKesShellTree::UpdateStatesUp(ui::TTreeNode* node) { FCheckBoxes->UpdateStatesUp(node); }
+
+void TKesShellTree::UpdateStatesDown(ui::TTreeNode* node) { FCheckBoxes->UpdateStatesDown(node); }
 
 void TKesShellTree::SetShellLink(TKesShellLink* link) {
     if (link == FShellLink) return;
@@ -106,52 +38,4 @@ void TKesShellTree::NotifyLinkSelection(ui::TTreeNode* node) {
         FShellLink->BroadcastFileSelect(this, parent->AbsoluteIDList.Get(), item->RelativeIDList.Get());
     else
         FShellLink->BroadcastSelect(this, item->AbsoluteIDList.Get());
-}
-
-void TKesShellTree::UpdateState(ui::TTreeNode* node) {
-    if (!FCheckBoxes || !FShellLink || !node) return;
-    node->SetStateIndex(FShellLink->SelectionList().State(GetNodePath(node)));
-}
-
-void TKesShellTree::UpdateStatesUp(ui::TTreeNode* node) {
-    // The root keeps its own state.
-    for (; node && node->Parent(); node = node->Parent()) UpdateState(node);
-}
-
-void TKesShellTree::UpdateStatesDown(ui::TTreeNode* node) {
-    if (!node) return;
-    UpdateState(node);
-    if (!node->Expanded()) return;
-    for (ui::TTreeNode* c = node->GetFirstChild(); c; c = c->GetNextSibling()) UpdateStatesDown(c);
-}
-
-bool TKesShellTree::CheckBoxClick(int x, int y) {
-    if (!FShellLink || !FCheckBoxes || !FStateImages) return false;
-    ui::TTreeNode* node = GetNodeAt(x, y);
-    if (!node) return false;
-    const RECT row = node->DisplayRect(false);
-    const int x0 = (node->Level() + (ShowRoot() ? 1 : 0)) * Indent() + row.left;
-    SCROLLINFO si{};
-    si.cbSize = sizeof(si);
-    si.fMask = SIF_POS;
-    const int scroll = GetScrollInfo(Handle(), SB_HORZ, &si) ? si.nPos : 0;
-    if (!(x0 <= x + scroll && x + scroll < x0 + FStateImages->Width() && y < row.top + FStateImages->Height()))
-        return false;
-    ui::TWaitCursor wait;
-    const auto state = static_cast<TKesSelectionState>(node->StateIndex());
-    if (state == ssNone) return true;  // swallowed entirely
-    TKesSelectionList& list = FShellLink->SelectionList();
-    const std::wstring path = GetNodePath(node);
-    {
-        ui::TRestoreOnExit<bool> suspended(list.Suspended, true);
-        if (state == ssChecked)
-            list.Uncheck(path);
-        else
-            list.Check(TKesSelectionList::Normalize(path));
-        UpdateStatesUp(node);
-        UpdateStatesDown(node);
-    }
-    if (OnCheckStateChanged)
-        OnCheckStateChanged(*this, node->AbsoluteIndex(), path, static_cast<TKesSelectionState>(node->StateIndex()));
-    return true;
 }

@@ -54,7 +54,7 @@ bool TKesShellTree::DoShellVerb(const std::wstring& verb) {
     bool result = true;
     if (TKesShellTreeItem* item = ItemOf(node)) {
         Navigator->SetAbsoluteIDList(item->AbsoluteIDList.Get());
-        TNodeHold hold(*this);  // a confirmation box runs its own loop
+        TKesShellTreeLocator::THold hold(*FLocator);  // a confirmation box runs its own loop
         result = Navigator->ExecuteVerb(verb);
     }
     if (!result) return false;
@@ -88,7 +88,7 @@ void TKesShellTree::ShowShellContextMenu(POINT at, std::wstring& verb) {
     Navigator->ReadOnly = ReadOnly;
     Navigator->ShowContextMenuOnTop = HasOption(soShowContextMenuOnTop);
     {
-        TNodeHold hold(*this);
+        TKesShellTreeLocator::THold hold(*FLocator);
         Navigator->ShowContextMenu(at, PopupMenu, verb);
     }
     if (IsVerb(verb, L"delete")) {
@@ -115,7 +115,7 @@ void TKesShellTree::RefreshAfterPaste() {
     if ((node->Text().empty() || !(ItemOf(node) && ItemOf(node)->ItemIsFolder)) && node->Parent())
         node = node->Parent();
     RefreshNode(node, true);
-    if (FCheckBoxes && FShellLink) UpdateStatesUp(node);
+    if (CheckBoxes() && FShellLink) UpdateStatesUp(node);
     // Folders that entries were cut from may have lost them to the paste.
     for (ui::TTreeNode* n = Items.GetFirstNode(); n;) {
         if (n->Cut() && n->Parent() && !n->Parent()->Cut()) {
@@ -231,7 +231,7 @@ void TKesShellTree::EndEdit(ui::TTreeNode* node, const wchar_t* text) {
         ui::TCustomTreeView::EndEdit(node, text);
         return;
     }
-    UnindexChild(node);
+    FLocator->UnindexChild(node);
     ui::TCustomTreeView::EndEdit(node, text);
     RenameNode(node);
 }
@@ -243,12 +243,12 @@ void TKesShellTree::RenameNode(ui::TTreeNode* node) {
     Navigator->SetAbsoluteIDList(item->AbsoluteIDList.Get());
     Navigator->RenameObject(name);
     node->SetText(Navigator->GetDisplayName());
-    IndexChild(node->Parent(), node);
+    FLocator->IndexChild(node->Parent(), node);
     item->RelativeIDList = Navigator->CopyObjectIDList();
     item->AbsoluteIDList = ConcatIDLists(Navigator->FolderIDList(), item->RelativeIDList.Get());
     // Its entries and its watch carry the old path: read it anew.
     const bool expanded = node->Expanded();
-    UnwatchFolder(node, false);
+    FWatches->UnwatchFolder(node, false);
     if (item->ItemIsFolder) Unfill(node);
     RefreshNode(node, true);
     DoOperation(ShellOp(sopRename), std::move(oldPath), GetNodePath(node));

@@ -9,26 +9,15 @@
 #include <unordered_map>
 #include <vector>
 
-namespace {
-
-// The reports the tree follows: drives, media, shares and folders; the
-// free space of a drive and a file's own changes are no business of a tree
-// of folders.
-constexpr TNotificationEvents kTreeEvents =
-    EventBit(neDriveAdd) | EventBit(neDriveRemove) | EventBit(neShellDriveAdd) | EventBit(neMediaInsert) |
-    EventBit(neMediaRemove) | EventBit(neFolderCreate) | EventBit(neFolderDelete) | EventBit(neFolderRename) |
-    EventBit(neFolderUpdate) | EventBit(neNetShare) | EventBit(neNetUnShare);
-static_assert(kTreeEvents == 0x0003FDC0);
-// Added while the tree shows files.
-constexpr TNotificationEvents kFileEvents = EventBit(neFileCreate) | EventBit(neFileDelete) | EventBit(neFileRename);
-static_assert(kFileEvents == 0x38);
-
-}  // namespace
-
 TKesShellTree::TKesShellTree(ui::TWinControl* parent)
     : ui::TCustomTreeView(parent),
       Navigator(std::make_unique<TShellBrowser>(this)),
       Notifier(std::make_unique<TKesShellChangeNotifier>()),
+      FDropTarget(std::make_unique<TKesShellTreeDropTarget>(
+          *this, [this](ui::TTreeNode* node) { return NodeDropTarget(node); })),
+      FLocator(std::make_unique<TKesShellTreeLocator>(*this)),
+      FWatches(std::make_unique<TKesShellTreeWatches>(*this)),
+      FCheckBoxes(std::make_unique<TKesShellTreeCheckBoxes>(*this)),
       FShowOptions(ShowOption(soShowNethood) | ShowOption(soShowRecycleBin) | ShowOption(soShowErrorMessages)) {
     SetBounds(Left(), Top(), 200, 300);
     ChangeDelay = 100;
@@ -36,12 +25,7 @@ TKesShellTree::TKesShellTree(ui::TWinControl* parent)
     SetHideSelection(false);
     SetDoubleBuffered(true);
     RightClickSelect = true;
-    Notifier->SetEventFilter(kTreeEvents);
-    Notifier->SetRecursive(false);
-    Notifier->ChangeCallback = [this](TKesShellChangeNotifier* sender, TNotificationEvent event,
-                                      LPCITEMIDLIST item1, LPCITEMIDLIST item2) {
-        ShellChanged(sender, event, item1, item2);
-    };
+    FWatches->HookUp();
     // The window exists from here on: the icon-title font, and shell calls
     // may name it as their owner.
     DpiChanged(ui::WindowDpi(Handle()));
@@ -76,18 +60,23 @@ TKesShellTree::~TKesShellTree() {
 }
 
 TKesShellTreeItem* TKesShellTree::ItemOf(const ui::TTreeNode* node) {
-    return node ? static_cast<TKesShellTreeItem*>(node->Data) : nullptr;
+    // Every node of this tree carries a record of this type or none.
+    return node ? static_cast<TKesShellTreeItem*>(node->Data()) : nullptr;
+}
+
+TKesShellTreeItem* TKesShellTree::NewItem(ui::TTreeNode* node) {
+    auto item = std::make_unique<TKesShellTreeItem>();
+    TKesShellTreeItem* result = item.get();
+    node->SetData(std::move(item));
+    return result;
 }
 
 void TKesShellTree::Delete(ui::TTreeNode* node) {
     ui::TCustomTreeView::Delete(node);
-    UnwatchFolder(node, false);
-    UnindexChild(node);
-    FChildIndex.erase(node);
-    FQueuedRefresh.erase(std::remove(FQueuedRefresh.begin(), FQueuedRefresh.end(), node), FQueuedRefresh.end());
-    if (FDropNode == node) FDropNode = nullptr;  // a drag goes on over empty space
-    delete ItemOf(node);
-    node->Data = nullptr;
+    FWatches->UnwatchFolder(node, false);
+    FLocator->Forget(node);
+    FDropTarget->Forget(node);  // a drag goes on over empty space
+    node->SetData(nullptr);  // its folders go now, before the node
 }
 
 std::wstring TKesShellTree::GetNodePath(const ui::TTreeNode* node) const {
@@ -103,8 +92,7 @@ void TKesShellTree::SetRootedAt(TKesShellFolder value) {
         SetSelected(nullptr);
         Items.Clear();
         ui::TTreeNode* root = Items.AddChild(nullptr, L"");
-        auto* item = new TKesShellTreeItem();
-        root->Data = item;
+        auto* item = NewItem(root);
         if (value == SF_DESKTOP) {
             item->RelativeIDList.Reset(EmptyIDList);
             item->AbsoluteIDList.Reset(EmptyIDList);
@@ -153,7 +141,7 @@ void TKesShellTree::SetShowOptions(TKesShellShowOptions value) {
     if (value == FShowOptions) return;
     FShowOptions = value;
     Navigator->ShowErrorMessages = HasOption(soShowErrorMessages);
-    if (HasOption(soShowFiles)) Notifier->SetEventFilter(Notifier->EventFilter() | kFileEvents);
+    if (HasOption(soShowFiles)) FWatches->FollowFiles();
     RefreshTree();
 }
 
@@ -198,13 +186,12 @@ ui::TTreeNode* TKesShellTree::AddChildItem(ui::TTreeNode* parent, const std::wst
     if (!IncludeItem()) return nullptr;
     ui::TTreeNode* node = Items.AddChild(parent, displayText ? *displayText : Navigator->GetDisplayName());
     if (!node) return nullptr;
-    auto* item = new TKesShellTreeItem();
-    node->Data = item;
+    TKesShellTreeItem* item = NewItem(node);
     item->RelativeIDList = Navigator->CopyObjectIDList();
     item->AbsoluteIDList = CopyIDList(Navigator->GetAbsoluteObjectIDList());
     item->ParentFolder = ui::TComPtr<IShellFolder>::Share(Navigator->ShellFolder());
     item->ItemIsFolder = Navigator->IsFolder();
-    IndexChild(parent, node);
+    FLocator->IndexChild(parent, node);
     UpdateNodeAttributes(node);
     if (OnAddFolder) {
         bool canAdd = true;
@@ -229,7 +216,7 @@ void TKesShellTree::UpdateNodeAttributes(ui::TTreeNode* node) {
             item->Encrypted = (Navigator->GetAttributes(SFGAO_ENCRYPTED) & SFGAO_ENCRYPTED) != 0;
         }
     }
-    UpdateState(node);
+    FCheckBoxes->UpdateState(node);
     if (OnUpdatedFolder) OnUpdatedFolder(node);
 }
 
@@ -289,7 +276,7 @@ void TKesShellTree::FillNode(ui::TTreeNode* node) {
     }
     if (node->Parent()) {
         Notifier->Directories().Add(Navigator->Folder());
-        WatchOpenFolder(node);  // read empty: watched from now on
+        FWatches->WatchOpenFolder(node);  // read empty: watched from now on
     }
 }
 
@@ -321,45 +308,14 @@ bool TKesShellTree::CanExpand(ui::TTreeNode* node) {
 
 void TKesShellTree::Expand(ui::TTreeNode* node) {
     if (!node->GetFirstChild()) FillNode(node);
-    WatchOpenFolder(node);
+    FWatches->WatchOpenFolder(node);
     if (FExpandingRoot && !node->Parent()) return;  // the control's own step, no user's
     ui::TCustomTreeView::Expand(node);
 }
 
 void TKesShellTree::Collapse(ui::TTreeNode* node) {
-    UnwatchFolder(node, true);
+    FWatches->UnwatchFolder(node, true);
     ui::TCustomTreeView::Collapse(node);
-}
-
-namespace {
-ULONGLONG FolderWriteTime(const std::wstring& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
-    return (static_cast<ULONGLONG>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
-}
-}  // namespace
-
-void TKesShellTree::WatchOpenFolder(ui::TTreeNode* node) {
-    // The root's folder has a watch of its own for as long as it is the root.
-    TKesShellTreeItem* item = ItemOf(node);
-    if (!node->Parent() || !item || !item->ItemIsFolder || !item->Filled || FWatchedFolders.count(node)) return;
-    // Open, or read empty: what comes into it must show.
-    if (!node->Expanded() && node->GetFirstChild()) return;
-    std::wstring path = GetNodePath(node);
-    if (!Notifier->WatchFolder(path, item->AbsoluteIDList.Get())) return;
-    FWatchedFolders.emplace(node, path);
-    // Closed, it kept its entries unwatched: what changed meanwhile is read now.
-    if (item->ClosedWriteTime && FolderWriteTime(path) != item->ClosedWriteTime) RefreshNode(node, false);
-    item->ClosedWriteTime = 0;
-}
-
-void TKesShellTree::UnwatchFolder(ui::TTreeNode* node, bool closing) {
-    auto it = FWatchedFolders.find(node);
-    if (it == FWatchedFolders.end()) return;
-    if (closing)
-        if (TKesShellTreeItem* item = ItemOf(node)) item->ClosedWriteTime = FolderWriteTime(it->second);
-    Notifier->UnwatchFolder(it->second);
-    FWatchedFolders.erase(it);
 }
 
 bool TKesShellTree::CanChange(ui::TTreeNode* node) {
@@ -404,15 +360,8 @@ void TKesShellTree::RefreshNode(ui::TTreeNode* node, bool recurse) {
     // that what comes into it shows. The root is never emptied: it is
     // always read again in place.
     const bool isRoot = node->Parent() == nullptr;
-    // A watch that died (its folder deleted and made again, or the system
-    // gave up on it) is made anew whenever its folder is read again.
-    if (isRoot) {
-        Notifier->RearmRootWatch();
-    } else if (auto watched = FWatchedFolders.find(node);
-               watched != FWatchedFolders.end() && !Notifier->RearmWatch(watched->second)) {
-        FWatchedFolders.erase(watched);
-        WatchOpenFolder(node);
-    }
+    // A watch that died is made anew whenever its folder is read again.
+    FWatches->Rearm(node);
     bool readEmpty = item->Filled && !node->GetFirstChild();
     if (!node->GetFirstChild() && !readEmpty) return;
     Navigator->EnterObject();
@@ -468,7 +417,7 @@ void TKesShellTree::RefreshNode(ui::TTreeNode* node, bool recurse) {
         if (isRoot)
             ExpandRoot();
         else if (!node->Expanded())
-            UnwatchFolder(node, true);  // closed now, with entries: opening it watches again
+            FWatches->UnwatchFolder(node, true);  // closed now, with entries: opening it watches again
     }
 }
 

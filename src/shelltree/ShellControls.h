@@ -11,12 +11,15 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "shell/ShellBrowser.h"
 #include "shell/ShellLink.h"
 #include "shelltree/KESControls.h"
+#include "shelltree/ShellTreeCheckBoxes.h"
+#include "shelltree/ShellTreeDropTarget.h"
+#include "shelltree/ShellTreeLocator.h"
+#include "shelltree/ShellTreeWatches.h"
 #include "ui/Handles.h"
 #include "ui/TreeView.h"
 
@@ -35,10 +38,8 @@ using TKesShellOperations = uint16_t;
 constexpr TKesShellOperations ShellOp(TKesShellOperation o) { return static_cast<TKesShellOperations>(1u << o); }
 using TFileList = std::unique_ptr<std::vector<std::wstring>>;
 
-enum TLocateMode { lmSelect, lmRefresh, lmRefreshParent, lmDelete };
-
 // What every node of the tree carries, owned by the node.
-struct TKesShellTreeItem {
+struct TKesShellTreeItem final : ui::TNodeData {
     TIDList RelativeIDList;
     TIDList AbsoluteIDList;
     int Present = 1;
@@ -52,14 +53,9 @@ struct TKesShellTreeItem {
     ULONGLONG ClosedWriteTime = 0;
 };
 
-// The five check-box pictures, one per selection state, so that a node's
-// state index is its state: themed where visual styles draw, classic
-// otherwise.
-class TKesSelectionStateImageList : public ui::TImageList {
-public:
-    TKesSelectionStateImageList();
-};
-
+// The tree keeps the nodes and what they show; collaborators it owns take
+// the drop target, the walk to an item's node with its refresh queue, the
+// folder watches and the check boxes.
 class TKesShellTree : public ui::TCustomTreeView, public IKesShellControl {
 public:
     explicit TKesShellTree(ui::TWinControl* parent);
@@ -88,7 +84,7 @@ public:
     void SetOleDragDrop(bool value);
     bool ShellContextMenu = true;
     // Check boxes whose states come from the link's selection list.
-    bool CheckBoxes() const noexcept { return FCheckBoxes; }
+    bool CheckBoxes() const noexcept;
     void SetCheckBoxes(bool value);
     std::function<void(TKesShellTree& sender, int absoluteIndex, const std::wstring& path, TKesSelectionState state)>
         OnCheckStateChanged;
@@ -131,8 +127,8 @@ public:
     void AutoScrollAt(POINT client);
     // What OLE calls while something is dragged over the tree.
     IDropTarget* DropTarget();
-    ui::TTreeNode* DropNode() const noexcept { return FDropNode; }
-    IDataObject* DragData() const noexcept { return FDragData.Get(); }
+    ui::TTreeNode* DropNode() const noexcept;
+    IDataObject* DragData() const noexcept;
 
     // Commands on the selected entry (ShellCommands.cpp).
     // Runs a shell verb on it and reports deletes and pastes.
@@ -145,6 +141,8 @@ public:
     void StartRenameSelected();
     // Reads the pasted-into folder again, and the folders of entries cut.
     void RefreshAfterPaste();
+    // Drops a collapsed folder's children; they are read again on expanding.
+    void Unfill(ui::TTreeNode* node);
 
     // The record of a node, or none.
     static TKesShellTreeItem* ItemOf(const ui::TTreeNode* node);
@@ -169,7 +167,8 @@ public:
     void SetSelectedFolder(const std::wstring& path);
     TKesShellFolder SpecialFolder();
     void SetSpecialFolder(TKesShellFolder value);
-    // Called by the notifier for every report.
+    // Called by the notifier for every report: the refreshes it asks for
+    // wait until the reports already queued are read.
     void ShellChanged(TKesShellChangeNotifier* sender, TNotificationEvent event, LPCITEMIDLIST item1,
                       LPCITEMIDLIST item2);
 
@@ -214,32 +213,8 @@ protected:
     void BeginDrag(ui::TTreeNode* node, ui::TMouseButton button) override;
 
 private:
-    class TOleDragDrop;
-    friend class TOleDragDrop;
-    HRESULT DragEnter(IDataObject* data, DWORD* effect);
-    HRESULT DragOver(DWORD keys, POINTL at, DWORD* effect);
-    HRESULT DragLeave();
-    HRESULT Drop(IDataObject* data, DWORD keys, POINTL at, DWORD* effect);
-    HRESULT QueryContinueDrag(BOOL escape, DWORD keys) const;
-    void SetDropNode(ui::TTreeNode* node, DWORD keys, POINTL at, DWORD* effect);
-    // Where the shell made nothing for a dropped item, a shortcut to it is
-    // made here, or for a shortcut file a copy of it; true when any was.
-    bool CompleteDroppedLinks(const std::wstring& folder, const std::vector<std::wstring>& before,
-                              const std::vector<std::wstring>& files);
     void RegisterDropTarget();
-    struct TOleDeleter {
-        void operator()(TOleDragDrop* ole) const noexcept;
-    };
-    std::unique_ptr<TOleDragDrop, TOleDeleter> FOle;
     bool FOleDragDrop = false;
-    bool FDropTargetRegistered = false;
-    DWORD FDragButton = 0;
-    ui::TComPtr<IDataObject> FDragData;
-    ui::TTreeNode* FDropNode = nullptr;
-    ui::TComPtr<IDropTarget> FDropFolderTarget;
-    DWORD FLastDropEffect = 0;
-    DWORD FLastScrollTick = 0;
-    DWORD FHoverStartTick = 0;
 
     // The navigator's "rename" ends in the tree's editor, unless read-only.
     void InstallRenameHandler();
@@ -249,63 +224,23 @@ private:
     // Renames the node's item through the shell and puts the node in step.
     void RenameNode(ui::TTreeNode* node);
 
+    // Gives a new node its (empty) record.
+    static TKesShellTreeItem* NewItem(ui::TTreeNode* node);
     std::unique_ptr<TKesSystemImageList> FSystemImages;
     void FillNode(ui::TTreeNode* node);
     // Opens the root without asking anyone: keeping it open is the
     // control's own job, not a user's request.
     void ExpandRoot();
     bool FExpandingRoot = false;
-    // Open folders below the root are watched; a folder that closes or
-    // leaves the tree lets its watch go.
-    void WatchOpenFolder(ui::TTreeNode* node);
-    void UnwatchFolder(ui::TTreeNode* node, bool closing);
-    std::unordered_map<ui::TTreeNode*, std::wstring> FWatchedFolders;
-    // Drops a collapsed folder's children; they are read again on expanding.
-    void Unfill(ui::TTreeNode* node);
     void SortNode(ui::TTreeNode* node, IShellFolder* folder);
     // Tells the hub about the selected node.
     void NotifyLinkSelection(ui::TTreeNode* node);
-    bool Linked() const noexcept { return FShellLink != nullptr; }
-    void UpdateState(ui::TTreeNode* node);
-    // A click on a node's check box; true when it was one.
-    bool CheckBoxClick(int x, int y);
     TKesShellLink* FShellLink = nullptr;
-    bool FCheckBoxes = false;
-    std::unique_ptr<TKesSelectionStateImageList> FStateImages;
 
-    // Whether an absolute list of n items lies below a root of k items.
-    bool StartsWithRoot(LPCITEMIDLIST list, const TKesShellTreeItem& root, UINT k, UINT n) const;
-    // The child of a node that is the item (relative to the node's folder),
-    // found by its display text and confirmed by the shell: no scan.
-    ui::TTreeNode* FindChild(ui::TTreeNode* parent, LPCITEMIDLIST item);
-    void IndexChild(ui::TTreeNode* parent, ui::TTreeNode* child);
-    void UnindexChild(ui::TTreeNode* node);
-    std::unordered_map<ui::TTreeNode*, std::unordered_multimap<std::wstring, ui::TTreeNode*>> FChildIndex;
-
-    // Refreshes asked for by change reports run once the reports waiting
-    // in the queue are read: a burst of reports costs one refresh a folder.
-    void QueueRefresh(ui::TTreeNode* node);
-    void RunQueuedRefreshes();
-    std::vector<ui::TTreeNode*> FQueuedRefresh;
-    bool FRefreshPosted = false;
-    bool FDeferRefresh = false;
-
-    // While the control tracks a press or a drag, or the shell's menu or a
-    // verb's boxes run a loop with a node up the stack, no report deletes a
-    // node: deletions become queued refreshes, and the queue waits until the
-    // last hold ends.
-    class TNodeHold {
-    public:
-        explicit TNodeHold(TKesShellTree& tree) noexcept : FTree(tree) { ++FTree.FNodeHold; }
-        ~TNodeHold() { FTree.EndNodeHold(); }
-        TNodeHold(const TNodeHold&) = delete;
-        TNodeHold& operator=(const TNodeHold&) = delete;
-
-    private:
-        TKesShellTree& FTree;
-    };
-    void EndNodeHold() noexcept;
-    int FNodeHold = 0;
+    std::unique_ptr<TKesShellTreeDropTarget> FDropTarget;
+    std::unique_ptr<TKesShellTreeLocator> FLocator;
+    std::unique_ptr<TKesShellTreeWatches> FWatches;
+    std::unique_ptr<TKesShellTreeCheckBoxes> FCheckBoxes;
 
     TKesShellFolder FRootedAt = SF_DESKTOP;
     std::wstring FRootedAtFileSystemFolder;

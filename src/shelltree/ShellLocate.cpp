@@ -8,130 +8,7 @@
 #include "ui/Dialogs.h"
 #include "ui/ScopeExit.h"
 
-bool TKesShellTree::StartsWithRoot(LPCITEMIDLIST list, const TKesShellTreeItem& root, UINT k, UINT n) const {
-    if (n <= k) return false;
-    if (k == 0) return true;  // the desktop holds everything
-    LPCITEMIDLIST rootList = root.AbsoluteIDList.Get();
-    // The root folder's own item carries its write time, which changes with
-    // every entry that comes or goes, so a deep comparison of the whole
-    // head would bind every level. The items above it rarely differ and
-    // compare by their bytes; the root's own item is compared in the folder
-    // that holds it, which binds nothing.
-    TIDList above = CopyIDListHead(list, k - 1);
-    TIDList rootAbove = CopyIDListHead(rootList, k - 1);
-    if (!SameIDs(DesktopFolder, above.Get(), rootAbove.Get())) return false;
-    TIDList item = CopyIDListItem(list, k - 1);
-    TIDList rootItem = CopyIDListItem(rootList, k - 1);
-    return SameIDs(root.ParentFolder.Get(), item.Get(), rootItem.Get());
-}
-
-bool TKesShellTree::LocateNode(LPCITEMIDLIST list, TLocateMode mode) {
-    if (!list) return false;
-    // The hourglass and the update bracket come only when nodes change: a
-    // walk that only finds a folder to refresh later costs no redraw, which
-    // matters when reports come by the thousand.
-    std::unique_ptr<ui::TWaitCursor> wait;
-    std::unique_ptr<ui::TUpdateScope> update;
-    auto changing = [&] {
-        if (!update) {
-            wait = std::make_unique<ui::TWaitCursor>();
-            update = std::make_unique<ui::TUpdateScope>(Items);
-        }
-    };
-    ui::TTreeNode* target = nullptr;
-    bool result = false;
-    {
-        // While a refresh locates, nodes below the root do not expand.
-        ui::TRestoreOnExit<bool> keep(AllowDeepExpand, mode != lmRefresh);
-
-        for (ui::TTreeNode* root = Items.GetFirstNode(); root; root = root->GetNextSibling()) {
-            TKesShellTreeItem* rootItem = ItemOf(root);
-            if (!rootItem) continue;
-            if (SameIDs(DesktopFolder, list, rootItem->AbsoluteIDList.Get())) {
-                target = root;
-                break;
-            }
-            const UINT k = IDListCount(rootItem->AbsoluteIDList.Get());
-            const UINT n = IDListCount(list);
-            // Only a list below the root leads to a node of this root: one
-            // elsewhere at the same depth as a child must not hit (or
-            // delete) that child. Selecting such a list selects the root.
-            if (!StartsWithRoot(list, *rootItem, k, n)) {
-                if (mode == lmSelect) target = root;
-                continue;
-            }
-            ui::TTreeNode* v = root;
-            UINT level = 0;
-            TIDList step = CopyIDListItem(list, k);
-            bool reached = false;
-            while (level + k < n) {
-                if (mode == lmSelect) {
-                    changing();
-                    v->SetHasChildren(true);
-                    v->Expand(false);
-                } else if (!v->Expanded() && v->GetFirstChild() && v->Parent()) {  // the root is never emptied
-                    changing();
-                    Unfill(v);
-                }
-                ui::TTreeNode* found = FindChild(v, step.Get());
-                if (!found) break;
-                v = found;
-                ++level;
-                step = CopyIDListItem(list, k + level);
-                if (level + k >= n) reached = true;
-            }
-            if (reached) {
-                target = v;
-                result = true;
-                break;
-            }
-            if (mode == lmRefreshParent || mode == lmDelete) mode = lmRefresh;
-            if (IsNetworkIDList(list)) {
-                changing();
-                Navigator->SetFolderIDList(ItemOf(v)->AbsoluteIDList.Get());
-                Navigator->SetObjectIDList(step.Get());
-                target = AddChildItem(v);
-                result = true;
-                break;
-            }
-            target = v;
-        }
-    }
-    if (target) {
-        if (!FDeferRefresh || mode == lmSelect || mode == lmDelete) changing();
-        switch (mode) {
-        case lmSelect:
-            ChangeDelay = 0;
-            target->SetSelected(true);
-            SendMessageW(Handle(), TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(target->ItemId()));
-            break;
-        case lmRefresh:
-            if (FDeferRefresh)
-                QueueRefresh(target);
-            else
-                RefreshNode(target, false);
-            break;
-        case lmRefreshParent:
-            if (ui::TTreeNode* parent = target->Parent()) {
-                if (FDeferRefresh)
-                    QueueRefresh(parent);
-                else
-                    RefreshNode(parent, false);
-            }
-            break;
-        case lmDelete:
-            if (FNodeHold > 0) {
-                // Held: its folder's refresh drops it once the hold ends.
-                QueueRefresh(target->Parent() ? target->Parent() : target);
-                break;
-            }
-            if (target->Selected()) ChangeDelay = 0;
-            target->Delete();
-            break;
-        }
-    }
-    return result;
-}
+bool TKesShellTree::LocateNode(LPCITEMIDLIST list, TLocateMode mode) { return FLocator->LocateNode(list, mode); }
 
 void TKesShellTree::SelectItemIDList(LPCITEMIDLIST list) {
     if (!list) return;
@@ -211,7 +88,7 @@ void TKesShellTree::SetSpecialFolder(TKesShellFolder value) {
 void TKesShellTree::ShellChanged(TKesShellChangeNotifier*, TNotificationEvent event, LPCITEMIDLIST item1,
                                  LPCITEMIDLIST item2) {
     if (Loading()) return;
-    ui::TRestoreOnExit<bool> defer(FDeferRefresh, true);
+    TKesShellTreeLocator::TDeferral defer(*FLocator);
     switch (event) {
     case neFileDelete:
     case neDriveRemove:
@@ -235,96 +112,19 @@ void TKesShellTree::ShellChanged(TKesShellChangeNotifier*, TNotificationEvent ev
     }
 }
 
-namespace {
-constexpr UINT kRunRefreshes = WM_APP + 0x271;
-}  // namespace
-
-ui::TTreeNode* TKesShellTree::FindChild(ui::TTreeNode* parent, LPCITEMIDLIST item) {
-    ui::TTreeNode* first = parent->GetFirstChild();
-    TKesShellTreeItem* firstItem = ItemOf(first);
-    if (!firstItem || !item) return nullptr;
-    // Children are matched by display text as a refresh matches them; the
-    // shell confirms the item, so two items with one text stay apart.
-    std::wstring text = DisplayNameOf(firstItem->ParentFolder.Get(), item);
-    if (text.empty()) {
-        for (ui::TTreeNode* c = first; c; c = c->GetNextSibling()) {
-            TKesShellTreeItem* ci = ItemOf(c);
-            if (ci && SameIDs(ci->ParentFolder.Get(), item, ci->RelativeIDList.Get())) return c;
-        }
-        return nullptr;
-    }
-    auto built = FChildIndex.find(parent);
-    if (built == FChildIndex.end()) {
-        auto& index = FChildIndex[parent];
-        for (ui::TTreeNode* c = first; c; c = c->GetNextSibling()) index.emplace(c->Text(), c);
-        built = FChildIndex.find(parent);
-    }
-    auto range = built->second.equal_range(text);
-    for (auto it = range.first; it != range.second; ++it) {
-        TKesShellTreeItem* ci = ItemOf(it->second);
-        if (ci && SameIDs(ci->ParentFolder.Get(), item, ci->RelativeIDList.Get())) return it->second;
-    }
-    return nullptr;
-}
-
-void TKesShellTree::IndexChild(ui::TTreeNode* parent, ui::TTreeNode* child) {
-    auto it = FChildIndex.find(parent);
-    if (it != FChildIndex.end()) it->second.emplace(child->Text(), child);
-}
-
-void TKesShellTree::UnindexChild(ui::TTreeNode* node) {
-    auto it = FChildIndex.find(node->Parent());
-    if (it == FChildIndex.end()) return;
-    auto range = it->second.equal_range(node->Text());
-    for (auto e = range.first; e != range.second; ++e) {
-        if (e->second == node) {
-            it->second.erase(e);
-            return;
-        }
-    }
-}
-
-void TKesShellTree::QueueRefresh(ui::TTreeNode* node) {
-    if (std::find(FQueuedRefresh.begin(), FQueuedRefresh.end(), node) == FQueuedRefresh.end())
-        FQueuedRefresh.push_back(node);
-    if (!FRefreshPosted && HandleAllocated()) FRefreshPosted = PostMessageW(Handle(), kRunRefreshes, 0, 0) != FALSE;
-}
-
-void TKesShellTree::RunQueuedRefreshes() {
-    FRefreshPosted = false;
-    if (FQueuedRefresh.empty() || FNodeHold > 0) return;  // the hold's end asks again
-    ui::TUpdateScope update(Items);
-    while (!FQueuedRefresh.empty()) {
-        ui::TTreeNode* node = FQueuedRefresh.front();
-        FQueuedRefresh.erase(FQueuedRefresh.begin());
-        RefreshNode(node, false);
-    }
-}
-
-void TKesShellTree::EndNodeHold() noexcept {
-    if (--FNodeHold > 0 || FQueuedRefresh.empty() || FRefreshPosted || !HandleAllocated()) return;
-    FRefreshPosted = PostMessageW(Handle(), kRunRefreshes, 0, 0) != FALSE;
-}
-
 bool TKesShellTree::WndProc(ui::TMessage& msg) {
-    if (msg.Msg == kRunRefreshes) {
-        RunQueuedRefreshes();
-        return true;
-    }
+    if (FLocator->HandleMessage(msg.Msg)) return true;
     if (msg.Msg == WM_PAINT) SystemImages();
     if (msg.Msg == WM_LBUTTONDOWN &&
-        CheckBoxClick(static_cast<short>(LOWORD(msg.LParam)), static_cast<short>(HIWORD(msg.LParam))))
+        FCheckBoxes->Click(static_cast<short>(LOWORD(msg.LParam)), static_cast<short>(HIWORD(msg.LParam))))
         return true;  // the control neither selects the node nor starts a drag
     if (msg.Msg == WM_LBUTTONDOWN || msg.Msg == WM_RBUTTONDOWN) {
         // The control keeps the pressed node until the release, or through
         // the drag it starts, dispatching timers and posted reports meanwhile.
-        TNodeHold hold(*this);
+        TKesShellTreeLocator::THold hold(*FLocator);
         return ui::TCustomTreeView::WndProc(msg);
     }
     if (msg.Msg == WM_DESTROY && FShellLink) FShellLink->UnregisterControl(this);
-    if (msg.Msg == WM_DESTROY && FDropTargetRegistered) {
-        RevokeDragDrop(Handle());  // OLE lets go of the tree before its window goes
-        FDropTargetRegistered = false;
-    }
+    if (msg.Msg == WM_DESTROY) FDropTarget->Revoke();  // OLE lets go of the tree before its window goes
     return ui::TCustomTreeView::WndProc(msg);
 }

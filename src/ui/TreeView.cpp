@@ -208,7 +208,8 @@ void TTreeNode::DeleteChildren() {
 
 TTreeNode* TTreeNodes::AddChild(TTreeNode* parent, const std::wstring& text) {
     HWND wnd = FOwner->Handle();
-    auto* node = new TTreeNode(FOwner, nullptr);
+    auto owned = std::make_unique<TTreeNode>(FOwner, nullptr);
+    TTreeNode* node = owned.get();
     node->FText = text;
     TVINSERTSTRUCTW ins{};
     ins.hParent = parent ? parent->ItemId() : TVI_ROOT;
@@ -220,11 +221,9 @@ TTreeNode* TTreeNodes::AddChild(TTreeNode* parent, const std::wstring& text) {
     TProfileScope profile(InsertCounter);
     node->FItem = reinterpret_cast<HTREEITEM>(SendMessageW(wnd, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&ins)));
     if (parent) parent->FHasChildren = -1;  // the control may change the flag itself
-    if (!node->FItem) {
-        delete node;
-        return nullptr;
-    }
-    return node;
+    if (!node->FItem) return nullptr;
+    // The control holds it from here on; its deletion notification frees it.
+    return owned.release();
 }
 
 void TTreeNodes::Clear() {
@@ -487,7 +486,9 @@ bool TCustomTreeView::HandleNotify(NMHDR* hdr, LRESULT& result) {
     }
     case TVN_DELETEITEMW: {
         auto* nm = reinterpret_cast<NMTREEVIEWW*>(hdr);
-        auto* node = reinterpret_cast<TTreeNode*>(nm->itemOld.lParam);
+        // The control lets go of the node here: it goes once the step is done.
+        std::unique_ptr<TTreeNode> owned(reinterpret_cast<TTreeNode*>(nm->itemOld.lParam));
+        TTreeNode* node = owned.get();
         if (!node) return true;
         if (FPendingChange == node) FPendingChange = nullptr;
         // The control clears its parent's children flag when the last child goes.
@@ -497,7 +498,6 @@ bool TCustomTreeView::HandleNotify(NMHDR* hdr, LRESULT& result) {
         } catch (...) {
             if (Application) Application->HandleException();
         }
-        delete node;
         return true;
     }
     case TVN_GETDISPINFOW: {

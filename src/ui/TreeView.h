@@ -8,6 +8,7 @@
 #include <commctrl.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "ui/Timer.h"
@@ -16,6 +17,15 @@
 namespace ui {
 
 class TCustomTreeView;
+
+// What a derived tree keeps with each node; the node owns it.
+class TNodeData {
+public:
+    TNodeData() = default;
+    TNodeData(const TNodeData&) = delete;
+    TNodeData& operator=(const TNodeData&) = delete;
+    virtual ~TNodeData() = default;
+};
 
 class TTreeNode {
 public:
@@ -38,7 +48,9 @@ public:
     bool ImagesKnown() const noexcept { return FImageIndex != -2; }
     int StateIndex() const;
     void SetStateIndex(int index);
-    void* Data = nullptr;
+    // The node's own record, or none; it goes with the node.
+    TNodeData* Data() const noexcept { return FData.get(); }
+    void SetData(std::unique_ptr<TNodeData> data) noexcept { FData = std::move(data); }
 
     bool HasChildren() const;
     void SetHasChildren(bool value);
@@ -78,6 +90,7 @@ private:
     int FImageIndex = -2;  // -2: not asked yet
     int FHasChildren = -1;  // as last set: -1 unknown
     int FSelectedIndex = -2;
+    std::unique_ptr<TNodeData> FData;
 };
 
 // The node collection with its update bracket.

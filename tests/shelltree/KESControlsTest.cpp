@@ -6,6 +6,7 @@
 #include "shelltree/KESControls.h"
 #include "testutil/TestFiles.h"
 #include "ui/Application.h"
+#include "ui/Clock.h"
 
 using namespace testutil;
 
@@ -108,6 +109,7 @@ TEST_F(Notifier, ReportsReachTheCallbackWithEventAndPaths) {
 }
 
 TEST_F(Notifier, RepeatsWithinTwoAndAHalfSecondsAreDropped) {
+    ui::TFakeClock clock;
     Report(N, SHCNE_UPDATEITEM, A.Get());
     Report(N, SHCNE_UPDATEITEM, A.Get());  // dropped
     EXPECT_EQ(Seen.size(), 1u);
@@ -120,9 +122,37 @@ TEST_F(Notifier, RepeatsWithinTwoAndAHalfSecondsAreDropped) {
     EXPECT_EQ(Seen.size(), 6u);
 
     Report(N, SHCNE_CREATE, A.Get());
-    Sleep(2600);
+    clock.Advance(2600);
     Report(N, SHCNE_CREATE, A.Get());
     EXPECT_EQ(Seen.size(), 8u);
+}
+
+TEST_F(Notifier, ARepeatCountsFromTheLastReportLetThrough) {
+    ui::TFakeClock clock;
+    Report(N, SHCNE_CREATE, A.Get());
+    clock.Advance(2499);
+    Report(N, SHCNE_CREATE, A.Get());  // dropped, and it does not restart the time
+    EXPECT_EQ(Seen.size(), 1u);
+    clock.Advance(2);
+    Report(N, SHCNE_CREATE, A.Get());
+    EXPECT_EQ(Seen.size(), 2u);
+}
+
+TEST(Clock, AFakeClockStandsStillUntilAdvancedAndGivesWayWhenItGoes) {
+    const DWORD before = ui::TickCount();
+    {
+        ui::TFakeClock outer(1000);
+        EXPECT_EQ(ui::TickCount(), 1000u);
+        {
+            ui::TFakeClock inner(0xFFFFFFF0u);
+            inner.Advance(0x20);
+            EXPECT_EQ(ui::TickCount(), 0x10u) << "it wraps as the system's count does";
+        }
+        outer.Advance(2500);
+        EXPECT_EQ(ui::TickCount(), 3500u);
+    }
+    const DWORD after = ui::TickCount();
+    EXPECT_LE(after - before, 60000u) << "the system's count is back";
 }
 
 TEST_F(Notifier, ImageListAndAssociationReportsCarryNoPaths) {

@@ -226,4 +226,41 @@ TEST_F(ShellTree, ADesktopRootAndAnUnknownPath) {
     EXPECT_EQ(RootNode(), root);
 }
 
+// A record that counts its own end.
+struct TCountedRecord final : ui::TNodeData {
+    explicit TCountedRecord(int& gone) : Gone(gone) {}
+    ~TCountedRecord() override { ++Gone; }
+    int& Gone;
+};
+
+TEST(TreeNodes, ANodesRecordLastsThroughItsDeletionStepAndGoesWithIt) {
+    ui::TForm form;
+    ui::TCustomTreeView view(&form);
+    int gone = 0;
+    ui::TTreeNode* parent = view.Items.AddChild(nullptr, L"parent");
+    parent->SetData(std::make_unique<TCountedRecord>(gone));
+    ui::TTreeNode* child = view.Items.AddChild(parent, L"child");
+    child->SetData(std::make_unique<TCountedRecord>(gone));
+    view.Items.AddChild(nullptr, L"other")->SetData(std::make_unique<TCountedRecord>(gone));
+    view.Items.AddChild(nullptr, L"bare");
+    std::vector<std::wstring> steps;
+    view.OnDeletion = [&](ui::TTreeNode* node) {
+        steps.push_back(node->Text());
+        const bool kept = node->Text() == L"parent" || node->Text() == L"child" || node->Text() == L"other";
+        EXPECT_EQ(node->Data() != nullptr, kept) << node->Text() << ": its record is there during the step";
+    };
+
+    parent->Delete();
+    EXPECT_EQ(gone, 2) << "the node and its child, each once";
+    EXPECT_EQ(view.Items.Count(), 2);
+    child = view.Items.AddChild(view.Items.GetFirstNode(), L"new");
+    child->SetData(std::make_unique<TCountedRecord>(gone));
+    child->SetData(nullptr);
+    EXPECT_EQ(gone, 3) << "a record replaced goes at once";
+    view.Items.Clear();
+    EXPECT_EQ(gone, 4);
+    EXPECT_EQ(steps.size(), 5u);
+    EXPECT_EQ(view.Items.Count(), 0);
+}
+
 }  // namespace

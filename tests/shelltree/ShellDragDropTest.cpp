@@ -6,6 +6,7 @@
 #include "shell/ShellLinks.h"
 #include "shelltree/ShellControls.h"
 #include "testutil/TestFiles.h"
+#include "ui/Clock.h"
 #include "ui/Form.h"
 
 using namespace testutil;
@@ -220,6 +221,7 @@ TEST_F(DragDrop, ADragOverAsksEachNodesFolderOnceAndLetsEverythingGo) {
 }
 
 TEST_F(DragDrop, NearAnEdgeItScrollsALineAt100MsAndAHeldFolderOpensAfter2s) {
+    ui::TFakeClock clock;
     DWORD effect = 0;
     Tree->DropTarget()->DragEnter(Data.Get(), MK_LBUTTON, At(POINT{50, 100}), &effect);
     RECT client{};
@@ -227,20 +229,39 @@ TEST_F(DragDrop, NearAnEdgeItScrollsALineAt100MsAndAHeldFolderOpensAfter2s) {
     const POINTL bottom = At(POINT{50, client.bottom - 5});
     Over(bottom);
     EXPECT_EQ(GetScrollPos(Tree->Handle(), SB_VERT), 0) << "not within 100 ms of entering";
-    Sleep(120);
+    clock.Advance(120);
     Over(bottom);
     Over(bottom);
     EXPECT_EQ(GetScrollPos(Tree->Handle(), SB_VERT), 1) << "one line, then none until 100 ms passed";
-    Sleep(120);
+    clock.Advance(120);
     Over(At(POINT{50, 5}));
     EXPECT_EQ(GetScrollPos(Tree->Handle(), SB_VERT), 0) << "near the top it scrolls back up";
 
     ui::TTreeNode* alpha = Entry(L"Alpha");
     Over(On(L"Alpha"));
     EXPECT_FALSE(alpha->Expanded());
-    Sleep(2100);
+    clock.Advance(2100);
     Over(On(L"Alpha"));
     EXPECT_TRUE(alpha->Expanded()) << "held over a closed folder for two seconds, it opens";
+    Tree->DropTarget()->DragLeave();
+}
+
+TEST_F(DragDrop, AFolderOpensOnlyAfterTheWholeHoverAndMovingOnRestartsIt) {
+    ui::TFakeClock clock;
+    DWORD effect = 0;
+    Tree->DropTarget()->DragEnter(Data.Get(), MK_LBUTTON, On(L"Alpha"), &effect);
+    ui::TTreeNode* alpha = Entry(L"Alpha");
+    Over(On(L"Alpha"));
+    clock.Advance(1500);
+    Over(On(L"Beta"));
+    clock.Advance(1000);
+    Over(On(L"Alpha"));
+    clock.Advance(2000);
+    Over(On(L"Alpha"));
+    EXPECT_FALSE(alpha->Expanded()) << "two seconds exactly are not yet more than two";
+    clock.Advance(1);
+    Over(On(L"Alpha"));
+    EXPECT_TRUE(alpha->Expanded());
     Tree->DropTarget()->DragLeave();
 }
 

@@ -1,0 +1,73 @@
+// The shell tree's folder watches and its notifier's hook-up.
+#include "shelltree/ShellTreeWatches.h"
+
+#include "shelltree/ShellControls.h"
+
+namespace {
+
+// The reports the tree follows: drives, media, shares and folders; the
+// free space of a drive and a file's own changes are no business of a tree
+// of folders.
+constexpr TNotificationEvents kTreeEvents =
+    EventBit(neDriveAdd) | EventBit(neDriveRemove) | EventBit(neShellDriveAdd) | EventBit(neMediaInsert) |
+    EventBit(neMediaRemove) | EventBit(neFolderCreate) | EventBit(neFolderDelete) | EventBit(neFolderRename) |
+    EventBit(neFolderUpdate) | EventBit(neNetShare) | EventBit(neNetUnShare);
+static_assert(kTreeEvents == 0x0003FDC0);
+// Added while the tree shows files.
+constexpr TNotificationEvents kFileEvents = EventBit(neFileCreate) | EventBit(neFileDelete) | EventBit(neFileRename);
+static_assert(kFileEvents == 0x38);
+
+}  // namespace
+
+void TKesShellTreeWatches::HookUp() {
+    TKesShellChangeNotifier& notifier = *FTree.Notifier;
+    notifier.SetEventFilter(kTreeEvents);
+    notifier.SetRecursive(false);
+    notifier.ChangeCallback = [this](TKesShellChangeNotifier* sender, TNotificationEvent event, LPCITEMIDLIST item1,
+                                     LPCITEMIDLIST item2) { FTree.ShellChanged(sender, event, item1, item2); };
+}
+
+void TKesShellTreeWatches::FollowFiles() {
+    FTree.Notifier->SetEventFilter(FTree.Notifier->EventFilter() | kFileEvents);
+}
+
+void TKesShellTreeWatches::Rearm(ui::TTreeNode* node) {
+    if (!node->Parent()) {
+        FTree.Notifier->RearmRootWatch();
+    } else if (auto watched = FWatchedFolders.find(node);
+               watched != FWatchedFolders.end() && !FTree.Notifier->RearmWatch(watched->second)) {
+        FWatchedFolders.erase(watched);
+        WatchOpenFolder(node);
+    }
+}
+
+namespace {
+ULONGLONG FolderWriteTime(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+    return (static_cast<ULONGLONG>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+}
+}  // namespace
+
+void TKesShellTreeWatches::WatchOpenFolder(ui::TTreeNode* node) {
+    // The root's folder has a watch of its own for as long as it is the root.
+    TKesShellTreeItem* item = TKesShellTree::ItemOf(node);
+    if (!node->Parent() || !item || !item->ItemIsFolder || !item->Filled || FWatchedFolders.count(node)) return;
+    // Open, or read empty: what comes into it must show.
+    if (!node->Expanded() && node->GetFirstChild()) return;
+    std::wstring path = FTree.GetNodePath(node);
+    if (!FTree.Notifier->WatchFolder(path, item->AbsoluteIDList.Get())) return;
+    FWatchedFolders.emplace(node, path);
+    // Closed, it kept its entries unwatched: what changed meanwhile is read now.
+    if (item->ClosedWriteTime && FolderWriteTime(path) != item->ClosedWriteTime) FTree.RefreshNode(node, false);
+    item->ClosedWriteTime = 0;
+}
+
+void TKesShellTreeWatches::UnwatchFolder(ui::TTreeNode* node, bool closing) {
+    auto it = FWatchedFolders.find(node);
+    if (it == FWatchedFolders.end()) return;
+    if (closing)
+        if (TKesShellTreeItem* item = TKesShellTree::ItemOf(node)) item->ClosedWriteTime = FolderWriteTime(it->second);
+    FTree.Notifier->UnwatchFolder(it->second);
+    FWatchedFolders.erase(it);
+}

@@ -1,0 +1,35 @@
+// The shell tree's watches: its notifier reports to it, and every open
+// folder below the root is watched; a folder that closes or leaves the tree
+// lets its watch go, and one opened again reads what changed meanwhile.
+#pragma once
+
+#include <string>
+#include <unordered_map>
+
+#include "ui/TreeView.h"
+
+class TKesShellTree;
+
+class TKesShellTreeWatches {
+public:
+    explicit TKesShellTreeWatches(TKesShellTree& tree) noexcept : FTree(tree) {}
+    TKesShellTreeWatches(const TKesShellTreeWatches&) = delete;
+    TKesShellTreeWatches& operator=(const TKesShellTreeWatches&) = delete;
+
+    // Points the tree's notifier at the reports a tree follows, and at the tree.
+    void HookUp();
+    // Files shown: reports about files count too.
+    void FollowFiles();
+
+    // Watches a node's folder while it is open, or read empty.
+    void WatchOpenFolder(ui::TTreeNode* node);
+    // Lets the watch go; a closing folder remembers its write time.
+    void UnwatchFolder(ui::TTreeNode* node, bool closing);
+    // The node's folder is read again: a watch that died (its folder deleted
+    // and made again, or the system gave up on it) is made anew.
+    void Rearm(ui::TTreeNode* node);
+
+private:
+    TKesShellTree& FTree;
+    std::unordered_map<ui::TTreeNode*, std::wstring> FWatchedFolders;
+};
