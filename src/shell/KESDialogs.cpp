@@ -5,6 +5,7 @@
 #include "ui/Application.h"
 #include "ui/ScopeExit.h"
 #include "core/ScreenFit.h"
+#include "ui/WindowProc.h"
 
 TKesBrowseForFolder::TKesBrowseForFolder(ui::TWinControl* owner) : FOwner(owner) {}
 
@@ -63,13 +64,15 @@ HWND TKesBrowseForFolder::OwnerWindow() const {
 
 int CALLBACK TKesBrowseForFolder::Callback(HWND dialog, UINT message, LPARAM, LPARAM data) {
     if (message != BFFM_INITIALIZED) return 0;
-    auto* self = reinterpret_cast<TKesBrowseForFolder*>(data);
-    self->FDialog = dialog;
-    self->Place();
-    // Selected by its list: the path form fails for some folders.
-    TIDList selection = PathToIDList(nullptr, self->Path);
-    if (selection) SendMessageW(dialog, BFFM_SETSELECTIONW, FALSE, reinterpret_cast<LPARAM>(selection.Get()));
-    return 0;
+    return ui::Guarded(0, [&] {
+        auto* self = reinterpret_cast<TKesBrowseForFolder*>(data);
+        self->FDialog = dialog;
+        self->Place();
+        // Selected by its list: the path form fails for some folders.
+        TIDList selection = PathToIDList(nullptr, self->Path);
+        if (selection) SendMessageW(dialog, BFFM_SETSELECTIONW, FALSE, reinterpret_cast<LPARAM>(selection.Get()));
+        return 0;
+    });
 }
 
 bool TKesBrowseForFolder::Execute() {

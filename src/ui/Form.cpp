@@ -6,6 +6,7 @@
 #include "ui/Application.h"
 #include "ui/Controls.h"
 #include "core/Exceptions.h"
+#include "ui/WindowProc.h"
 
 namespace ui {
 
@@ -172,9 +173,11 @@ public:
 
 private:
     static BOOL CALLBACK Collect(HWND wnd, LPARAM self) {
-        auto* me = reinterpret_cast<TWindowDisabler*>(self);
-        if (wnd != me->FExcept && IsWindowEnabled(wnd)) me->FDisabled.push_back(wnd);
-        return TRUE;
+        return Guarded(FALSE, [&] {
+            auto* me = reinterpret_cast<TWindowDisabler*>(self);
+            if (wnd != me->FExcept && IsWindowEnabled(wnd)) me->FDisabled.push_back(wnd);
+            return TRUE;
+        });
     }
     HWND FExcept;
     std::vector<HWND> FDisabled;

@@ -2,6 +2,7 @@
 
 #include "ui/Application.h"
 #include "ui/Profile.h"
+#include "ui/WindowProc.h"
 
 #include <cstring>
 #include <utility>
@@ -347,7 +348,7 @@ void TCustomTreeView::SortChildren(TTreeNode* node, const std::function<int(TTre
     sort.hParent = node ? node->ItemId() : TVI_ROOT;
     sort.lpfnCompare = [](LPARAM a, LPARAM b, LPARAM data) WINAPI -> int {
         auto* ctx = reinterpret_cast<TContext*>(data);
-        return (*ctx->Compare)(reinterpret_cast<TTreeNode*>(a), reinterpret_cast<TTreeNode*>(b));
+        return Guarded(0, [&] { return (*ctx->Compare)(reinterpret_cast<TTreeNode*>(a), reinterpret_cast<TTreeNode*>(b)); });
     };
     sort.lParam = reinterpret_cast<LPARAM>(&context);
     TProfileScope profile(SortCounter);
