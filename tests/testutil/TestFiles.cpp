@@ -98,14 +98,23 @@ TMessageBoxRecorder::~TMessageBoxRecorder() { ui::MessageBoxFunc() = FPrevious; 
 
 TDialogAnswer::TDialogAnswer(std::wstring title, int button, std::function<bool(HWND)> ready)
     : FThread([this, title = std::move(title), button, ready = std::move(ready)] {
-          for (int i = 0; i < 200 && !FStop; ++i) {
-              if (HWND w = FindWindowW(nullptr, title.c_str()); w && IsWindowVisible(w) && (!ready || ready(w))) {
-                  PostMessageW(w, WM_COMMAND, button, 0);
-                  Answered = true;
-                  return;
+          // A loaded machine may take long to get the window ready; one that
+          // never gets ready is cancelled, so the test fails instead of
+          // waiting for a box nobody answers.
+          const ULONGLONG deadline = GetTickCount64() + 60000;
+          HWND seen = nullptr;
+          while (!FStop && GetTickCount64() < deadline) {
+              if (HWND w = FindWindowW(nullptr, title.c_str()); w && IsWindowVisible(w)) {
+                  seen = w;
+                  if (!ready || ready(w)) {
+                      PostMessageW(w, WM_COMMAND, button, 0);
+                      Answered = true;
+                      return;
+                  }
               }
               Sleep(50);
           }
+          if (!FStop && seen && IsWindow(seen)) PostMessageW(seen, WM_COMMAND, IDCANCEL, 0);
       }) {}
 
 TDialogAnswer::~TDialogAnswer() {
