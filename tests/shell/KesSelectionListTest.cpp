@@ -103,6 +103,42 @@ TEST_F(SelectionList, TotalsInTheBackgroundEqualADirectCount) {
     EXPECT_FALSE(List.TotalsExact());
 }
 
+// The totals' handler may change the list, which lets the count (and the
+// window its report came through) go while that report is still being
+// answered; the list then counts again as if nothing had happened.
+TEST_F(SelectionList, ATotalsHandlerThatChangesTheListEndsTheCountItIsCalledFrom) {
+    List.Check(Dir / L"A");
+    int reports = 0;
+    List.OnTotals = [&] {
+        ++reports;
+        List.Clear();  // the count goes from inside its own report
+    };
+    List.StartTotals();
+    for (int i = 0; i < 300 && reports == 0; ++i) {
+        ui::Application->ProcessMessages();
+        Sleep(10);
+    }
+    ASSERT_EQ(reports, 1);
+    EXPECT_FALSE(List.TotalsExact()) << "the change made the totals stale";
+    for (int i = 0; i < 10; ++i) {
+        ui::Application->ProcessMessages();
+        Sleep(10);
+    }
+    EXPECT_EQ(reports, 1) << "nothing more comes from the count that went";
+
+    bool done = false;
+    List.OnTotals = [&] { done = true; };
+    List.Check(Dir / L"B");
+    List.StartTotals();
+    for (int i = 0; i < 300 && !done; ++i) {
+        ui::Application->ProcessMessages();
+        Sleep(10);
+    }
+    ASSERT_TRUE(List.TotalsExact());
+    EXPECT_EQ(List.TotalBytes(), 1000);
+    EXPECT_EQ(List.TotalFiles(), 1);
+}
+
 TEST(FolderSizeThread, AThrowingHandlerIsLoggedAndReportedNeverLetOut) {
     TTempDir dir;
     WriteFileBytes(dir / L"f", "1234");
