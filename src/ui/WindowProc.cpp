@@ -1,16 +1,14 @@
 #include "ui/WindowProc.h"
 
 #include "ui/Application.h"
-#include "ui/ErrorLog.h"
 #include "ui/Handles.h"
 
 namespace ui {
 
 void HandleCallbackException() noexcept {
-    if (Application)
-        Application->HandleException();
-    else
-        LogException(L"Window", L"WindowProc");
+    // Without the application object (before it exists, after it has gone)
+    // the error ends here: whoever needs a record of it logs it first.
+    if (Application) Application->HandleException();
 }
 
 LRESULT GuardedDispatch(IWindowTarget* target, HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam,

@@ -20,8 +20,8 @@ protected:
     ~IWindowTarget() = default;
 };
 
-// Hands the exception in flight to the application object, or to the error
-// log when there is none; for catch (...) blocks of callbacks.
+// Hands the exception in flight to the application object; with none it
+// is dropped. For catch (...) blocks of callbacks.
 void HandleCallbackException() noexcept;
 
 // Runs a callback's work so that nothing it throws reaches the system that

@@ -8,8 +8,10 @@
 #include "ui/Application.h"
 #include "ui/Controls.h"
 #include "ui/Dpi.h"
+#include "ui/ErrorLog.h"
 #include "core/Exceptions.h"
 #include "ui/Form.h"
+#include "ui/ScopeExit.h"
 #include "ui/Timer.h"
 #include "ui/TreeView.h"
 #include "ui/WindowProc.h"
@@ -341,6 +343,42 @@ TEST(Timer, AnErrorInTheHandlerIsReportedAndTheTimerGoesOn) {
     timer.SetEnabled(false);
     ASSERT_GE(boxes.Boxes.size(), 2u);
     EXPECT_EQ(boxes.Boxes[0].Text, L"tick failed");
+}
+
+// Before the application object exists and after it has gone, an error of
+// a window's handler is dropped where it stops: nothing is shown, and
+// nothing is written to the log by the window's guard.
+TEST(Timer, WithoutTheApplicationAnErrorInTheHandlerIsDroppedUnlogged) {
+    testutil::TMessageBoxRecorder boxes;
+    std::vector<std::wstring> logged;
+    const TErrorLogFunc previousLog = ErrorLogFunc();
+    TApplication* const application = Application;
+    TScopeExit restore([&] {
+        ErrorLogFunc() = previousLog;
+        Application = application;
+    });
+    ErrorLogFunc() = [&](const std::wstring& source, const std::wstring& method, const std::wstring& message) {
+        logged.push_back(source + L"." + method + L": " + message);
+    };
+    TTimer timer;
+    int fired = 0;
+    timer.OnTimer = [&] {
+        ++fired;
+        throw Exception(L"tick failed");
+    };
+    timer.SetInterval(10);
+    timer.SetEnabled(true);
+    Application = nullptr;
+    for (int i = 0; i < 200 && fired < 2; ++i) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        Sleep(10);
+    }
+    timer.SetEnabled(false);
+    Application = application;
+    EXPECT_GE(fired, 2) << "the timer goes on";
+    EXPECT_TRUE(boxes.Boxes.empty());
+    EXPECT_EQ(logged, std::vector<std::wstring>{});
 }
 
 }  // namespace
