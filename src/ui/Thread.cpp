@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <memory>
 
 #include "ui/Handles.h"
@@ -22,10 +23,18 @@ std::unique_ptr<TMessageWindow>& SyncWindow() {
     static std::unique_ptr<TMessageWindow> window;
     return window;
 }
+
+// The window's handle as worker threads read it: they never touch the
+// window object, which the UI thread may let go at any moment. A handle
+// read just before it goes only makes the post fail.
+std::atomic<HWND>& SyncTarget() {
+    static std::atomic<HWND> target{nullptr};
+    return target;
+}
 }  // namespace
 
 void InitSynchronize() {
-    if (SyncWindow()) return;
+    if (SyncTarget()) return;  // a window that could not be made is tried again
     SyncWindow() = std::make_unique<TMessageWindow>(
         L"TSynchronizeWindow", [](UINT msg, WPARAM, LPARAM lParam, LRESULT& result) {
             if (msg != WM_SYNCHRONIZE) return false;
@@ -36,12 +45,16 @@ void InitSynchronize() {
             result = 0;
             return true;
         });
+    SyncTarget() = SyncWindow()->Handle();
 }
 
-void DoneSynchronize() { SyncWindow().reset(); }
+void DoneSynchronize() {
+    SyncTarget() = nullptr;
+    SyncWindow().reset();
+}
 
 bool Synchronize(const std::function<void()>& call) {
-    HWND target = SyncWindow() ? SyncWindow()->Handle() : nullptr;
+    HWND target = SyncTarget();
     if (!target) return false;
     THandleOwner done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (!done) return false;
