@@ -67,21 +67,21 @@ int CALLBACK TKesBrowseForFolder::Callback(HWND dialog, UINT message, LPARAM, LP
     self->FDialog = dialog;
     self->Place();
     // Selected by its list: the path form fails for some folders.
-    TIDList selection = PathToIDList(nullptr, self->Path);
+    TAbsoluteIDList selection = PathToAbsoluteIDList(self->Path);
     if (selection) SendMessageW(dialog, BFFM_SETSELECTIONW, FALSE, reinterpret_cast<LPARAM>(selection.Get()));
     return 0;
 }
 
 bool TKesBrowseForFolder::Execute() {
     DWORD attributes = GetFileAttributesW(FRootedAtFileSystemFolder.c_str());
-    TIDList root = !FRootedAtFileSystemFolder.empty() && attributes != INVALID_FILE_ATTRIBUTES &&
-                           (attributes & FILE_ATTRIBUTE_DIRECTORY)
-                       ? PathToIDList(nullptr, FRootedAtFileSystemFolder)
-                       : SpecialFolderIDList(RootedAt);
+    TAbsoluteIDList root = !FRootedAtFileSystemFolder.empty() && attributes != INVALID_FILE_ATTRIBUTES &&
+                                   (attributes & FILE_ATTRIBUTE_DIRECTORY)
+                               ? PathToAbsoluteIDList(FRootedAtFileSystemFolder)
+                               : SpecialFolderIDList(RootedAt);
     wchar_t displayName[MAX_PATH + 1]{};
     BROWSEINFOW info{};
     info.hwndOwner = OwnerWindow();
-    info.pidlRoot = reinterpret_cast<PCIDLIST_ABSOLUTE>(root.Get());
+    info.pidlRoot = root.Get();
     info.pszDisplayName = displayName;
     info.lpszTitle = Title.c_str();
     info.ulFlags = SystemFlags();
@@ -93,7 +93,7 @@ bool TKesBrowseForFolder::Execute() {
     });
     if (OnShow) OnShow();
     ui::TModalScope modal;
-    TIDList chosen(reinterpret_cast<LPITEMIDLIST>(SHBrowseForFolderW(&info)));
+    TAbsoluteIDList chosen(SHBrowseForFolderW(&info));
     if (!chosen) {
         Path.clear();
         return false;

@@ -116,7 +116,7 @@ TEST(Paths, ParsingAndConvertingBack) {
     EXPECT_EQ(IDListToPath(nullptr), L"");
 
     for (TKesShellFolder virtualFolder : {SF_DRIVES, SF_BITBUCKET, SF_CONTROLS}) {
-        TIDList list = SpecialFolderIDList(virtualFolder);
+        TAbsoluteIDList list = SpecialFolderIDList(virtualFolder);
         ASSERT_TRUE(list) << virtualFolder;
         EXPECT_EQ(IDListToPath(list.Get()), L"") << virtualFolder;
     }
@@ -135,7 +135,7 @@ TEST(Paths, SpecialFoldersAreFoundByTheirLists) {
     EXPECT_EQ(FindSpecialFolder(PathToIDList(nullptr, dir.Path()).Get()), SF_FILESYSTEMFOLDER);
     EXPECT_EQ(FindSpecialFolder(nullptr), SF_FILESYSTEMFOLDER);
     EXPECT_FALSE(IsNetworkIDList(PathToIDList(nullptr, dir.Path()).Get()));
-    TIDList network = SpecialFolderIDList(SF_NETWORK);
+    TAbsoluteIDList network = SpecialFolderIDList(SF_NETWORK);
     if (network) {
         EXPECT_TRUE(IsNetworkIDList(network.Get()));
         EXPECT_TRUE(IsNetworkIDList(network.Get()));
