@@ -57,7 +57,8 @@ bool SameIDs(IShellFolder* folder, LPCITEMIDLIST a, LPCITEMIDLIST b) {
     if (size == IDListSize(b) && std::memcmp(a, b, size) == 0) return true;
     ui::TProfileScope profile(ShellCounters.Comparisons);
     // Both are relative to the folder, whatever their kind.
-    return HRESULT_CODE(folder->CompareIDs(0, static_cast<PCUIDLIST_RELATIVE>(a), static_cast<PCUIDLIST_RELATIVE>(b))) == 0;
+    return HRESULT_CODE(folder->CompareIDs(0, static_cast<PCUIDLIST_RELATIVE>(a),
+                                           static_cast<PCUIDLIST_RELATIVE>(b))) == 0;
 }
 
 std::wstring DisplayNameOf(IShellFolder* folder, LPCITEMIDLIST item) {
@@ -78,7 +79,9 @@ TAbsoluteIDList SpecialFolderLocation(int csidl, HWND owner) {
     return list;
 }
 
-TAbsoluteIDList SpecialFolderIDList(TKesShellFolder folder) { return SpecialFolderLocation(SpecialFolderCsidl[folder]); }
+TAbsoluteIDList SpecialFolderIDList(TKesShellFolder folder) {
+    return SpecialFolderLocation(SpecialFolderCsidl[folder]);
+}
 
 std::wstring SpecialFolderPath(TKesShellFolder folder) {
     TAbsoluteIDList list = SpecialFolderIDList(folder);
