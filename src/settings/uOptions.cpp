@@ -18,9 +18,9 @@ const TOptionsRec kDefaults{};
 
 // The file-system path of a special folder, or empty when the shell has none.
 std::wstring SpecialFolderPathOf(int csidl) {
-    TIDList pidl;
+    TAbsoluteIDList pidl;
     HWND owner = ui::Application ? ui::Application->Handle() : nullptr;
-    if (FAILED(SHGetSpecialFolderLocation(owner, csidl, reinterpret_cast<PIDLIST_ABSOLUTE*>(pidl.Put()))) || !pidl)
+    if (FAILED(SHGetSpecialFolderLocation(owner, csidl, pidl.Put())) || !pidl)
         return {};
     wchar_t buf[MAX_PATH] = {};
     return SHGetPathFromIDListW(pidl.Get(), buf) ? std::wstring(buf) : std::wstring();

@@ -68,23 +68,29 @@ int CALLBACK TKesBrowseForFolder::Callback(HWND dialog, UINT message, LPARAM, LP
         auto* self = reinterpret_cast<TKesBrowseForFolder*>(data);
         self->FDialog = dialog;
         self->Place();
-        // Selected by its list: the path form fails for some folders.
-        TIDList selection = PathToIDList(nullptr, self->Path);
-        if (selection) SendMessageW(dialog, BFFM_SETSELECTIONW, FALSE, reinterpret_cast<LPARAM>(selection.Get()));
+        // Selected by its list: the path form fails for some folders. Asked
+        // again once the dialog has finished its own start, since a request
+        // made while its tree is still being filled can be lost.
+        self->FSelection = PathToAbsoluteIDList(self->Path);
+        if (self->FSelection) {
+            const auto list = reinterpret_cast<LPARAM>(self->FSelection.Get());
+            SendMessageW(dialog, BFFM_SETSELECTIONW, FALSE, list);
+            PostMessageW(dialog, BFFM_SETSELECTIONW, FALSE, list);
+        }
         return 0;
     });
 }
 
 bool TKesBrowseForFolder::Execute() {
     DWORD attributes = GetFileAttributesW(FRootedAtFileSystemFolder.c_str());
-    TIDList root = !FRootedAtFileSystemFolder.empty() && attributes != INVALID_FILE_ATTRIBUTES &&
-                           (attributes & FILE_ATTRIBUTE_DIRECTORY)
-                       ? PathToIDList(nullptr, FRootedAtFileSystemFolder)
-                       : SpecialFolderIDList(RootedAt);
+    TAbsoluteIDList root = !FRootedAtFileSystemFolder.empty() && attributes != INVALID_FILE_ATTRIBUTES &&
+                                   (attributes & FILE_ATTRIBUTE_DIRECTORY)
+                               ? PathToAbsoluteIDList(FRootedAtFileSystemFolder)
+                               : SpecialFolderIDList(RootedAt);
     wchar_t displayName[MAX_PATH + 1]{};
     BROWSEINFOW info{};
     info.hwndOwner = OwnerWindow();
-    info.pidlRoot = reinterpret_cast<PCIDLIST_ABSOLUTE>(root.Get());
+    info.pidlRoot = root.Get();
     info.pszDisplayName = displayName;
     info.lpszTitle = Title.c_str();
     info.ulFlags = SystemFlags();
@@ -92,11 +98,12 @@ bool TKesBrowseForFolder::Execute() {
     info.lParam = reinterpret_cast<LPARAM>(this);
     ui::TScopeExit closed([this] {
         FDialog = nullptr;
+        FSelection.Reset();
         if (OnClose) OnClose();
     });
     if (OnShow) OnShow();
     ui::TModalScope modal;
-    TIDList chosen(reinterpret_cast<LPITEMIDLIST>(SHBrowseForFolderW(&info)));
+    TAbsoluteIDList chosen(SHBrowseForFolderW(&info));
     if (!chosen) {
         Path.clear();
         return false;

@@ -57,4 +57,6 @@ private:
     int FDialogLeft = -1;
     int FDialogTop = -1;
     HWND FDialog = nullptr;
+    // The folder the dialog opens on, for as long as it is open.
+    TAbsoluteIDList FSelection;
 };

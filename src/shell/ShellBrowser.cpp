@@ -56,32 +56,35 @@ bool SameIDs(IShellFolder* folder, LPCITEMIDLIST a, LPCITEMIDLIST b) {
     UINT size = IDListSize(a);
     if (size == IDListSize(b) && std::memcmp(a, b, size) == 0) return true;
     ui::TProfileScope profile(ShellCounters.Comparisons);
-    return HRESULT_CODE(folder->CompareIDs(0, reinterpret_cast<PCUIDLIST_RELATIVE>(a),
-                                           reinterpret_cast<PCUIDLIST_RELATIVE>(b))) == 0;
+    // Both are relative to the folder, whatever their kind.
+    return HRESULT_CODE(folder->CompareIDs(0, static_cast<PCUIDLIST_RELATIVE>(a),
+                                           static_cast<PCUIDLIST_RELATIVE>(b))) == 0;
 }
 
 std::wstring DisplayNameOf(IShellFolder* folder, LPCITEMIDLIST item) {
     if (!folder || !item) return {};
     ui::TProfileScope profile(ShellCounters.DisplayNames);
     STRRET str{};
-    if (FAILED(folder->GetDisplayNameOf(reinterpret_cast<PCUITEMID_CHILD>(item), SHGDN_NORMAL, &str))) return {};
+    if (FAILED(folder->GetDisplayNameOf(static_cast<PCUITEMID_CHILD>(item), SHGDN_NORMAL, &str))) return {};
     std::wstring name = StrRetToString(item, str);
     FreeStrRet(str);
     return name;
 }
 
-TIDList SpecialFolderLocation(int csidl, HWND owner) {
+TAbsoluteIDList SpecialFolderLocation(int csidl, HWND owner) {
     ui::TProfileScope profile(ShellCounters.SpecialFolders);
-    TIDList list;
-    if (FAILED(SHGetSpecialFolderLocation(owner, csidl, reinterpret_cast<PIDLIST_ABSOLUTE*>(list.Put()))))
+    TAbsoluteIDList list;
+    if (FAILED(SHGetSpecialFolderLocation(owner, csidl, list.Put())))
         list.Reset();
     return list;
 }
 
-TIDList SpecialFolderIDList(TKesShellFolder folder) { return SpecialFolderLocation(SpecialFolderCsidl[folder]); }
+TAbsoluteIDList SpecialFolderIDList(TKesShellFolder folder) {
+    return SpecialFolderLocation(SpecialFolderCsidl[folder]);
+}
 
 std::wstring SpecialFolderPath(TKesShellFolder folder) {
-    TIDList list = SpecialFolderIDList(folder);
+    TAbsoluteIDList list = SpecialFolderIDList(folder);
     return list ? IDListToPath(list.Get()) : std::wstring();
 }
 
@@ -89,8 +92,8 @@ namespace {
 // A special folder's list, asked from the shell once a run and only when
 // first wanted: each question costs the shell a registry walk, and the
 // search below would otherwise ask 36 times for every top-level item.
-const TIDList& CachedSpecialFolder(TKesShellFolder folder) {
-    static std::vector<std::optional<TIDList>> lists(KesShellFolderCount);
+const TAbsoluteIDList& CachedSpecialFolder(TKesShellFolder folder) {
+    static std::vector<std::optional<TAbsoluteIDList>> lists(KesShellFolderCount);
     auto& list = lists[static_cast<size_t>(folder)];
     if (!list) {
         list.emplace();
@@ -107,7 +110,7 @@ const TIDList& CachedSpecialFolder(TKesShellFolder folder) {
 TKesShellFolder FindSpecialFolder(LPCITEMIDLIST list) {
     if (!list) return SF_FILESYSTEMFOLDER;
     for (int f = SF_BITBUCKET; f <= SF_PROGRAM_FILES_COMMON; ++f) {
-        const TIDList& special = CachedSpecialFolder(static_cast<TKesShellFolder>(f));
+        const TAbsoluteIDList& special = CachedSpecialFolder(static_cast<TKesShellFolder>(f));
         if (special && SameIDs(DesktopFolder, list, special.Get())) return static_cast<TKesShellFolder>(f);
     }
     return SF_FILESYSTEMFOLDER;
@@ -119,7 +122,7 @@ std::wstring IDListToPath(LPCITEMIDLIST list) {
         if (IDListCount(list) == 1) {
             // Virtual top-level items (My Computer, the Recycle Bin) get no
             // path; the desktop and My Documents do.
-            const TIDList& personal = CachedSpecialFolder(SF_PERSONAL);
+            const TAbsoluteIDList& personal = CachedSpecialFolder(SF_PERSONAL);
             if (!personal || !SameIDs(DesktopFolder, list, personal.Get())) {
                 WIN32_FIND_DATAW fd{};
                 if (!DesktopFolder ||
@@ -136,7 +139,7 @@ std::wstring IDListToPath(LPCITEMIDLIST list) {
 }
 
 bool IsNetworkIDList(LPCITEMIDLIST list) {
-    const TIDList& network = CachedSpecialFolder(SF_NETWORK);
+    const TAbsoluteIDList& network = CachedSpecialFolder(SF_NETWORK);
     if (!network) return false;
     TIDList first = CopyIDListItem(list, 0);
     if (!first) return false;
@@ -207,9 +210,9 @@ void TShellBrowser::SetFolder(const std::wstring& path) {
     if (!path.empty() && SameText(path, FFolder)) return;
     std::wstring old = FFolder;
     FFolder = path;
-    TIDList list;
+    TAbsoluteIDList list;
     if (!path.empty()) {
-        list = PathToIDList(nullptr, path);
+        list = PathToAbsoluteIDList(path);
     } else {
         list = SpecialFolderLocation(CSIDL_DRIVES, GetParentWindow());
     }
@@ -226,10 +229,10 @@ void TShellBrowser::SetShellFolder(ui::TComPtr<IShellFolder> folder) {
     FEnumerator.Reset();
 }
 
-void TShellBrowser::SetFolderIDList(LPCITEMIDLIST list) {
+void TShellBrowser::SetFolderIDList(PCIDLIST_ABSOLUTE list) {
     if (list != FFolderIDList.Get()) FFolderIDList.Reset();
-    TIDList keep;  // the caller's list may be our own, which must live on while it is used
-    if (list == FFolderIDList.Get()) keep = TIDList(FFolderIDList.Release());
+    TAbsoluteIDList keep;  // the caller's list may be our own, which must live on while it is used
+    if (list == FFolderIDList.Get()) keep = TAbsoluteIDList(FFolderIDList.Release());
     if (!list) return;
     ui::TComPtr<IShellFolder> folder;
     if (IDListCount(list) == 0) {
@@ -238,19 +241,18 @@ void TShellBrowser::SetFolderIDList(LPCITEMIDLIST list) {
     } else {
         ui::TProfileScope profile(ShellCounters.Binds);
         if (!DesktopFolder ||
-            FAILED(DesktopFolder->BindToObject(reinterpret_cast<PCUIDLIST_RELATIVE>(list), nullptr,
-                                               IID_IShellFolder, folder.PutVoid())) ||
+            FAILED(DesktopFolder->BindToObject(list, nullptr, IID_PPV_ARGS(folder.Put()))) ||
             !folder)
             throw EShellBrowserError(L"ShellBrowser.SetFolderIDList: Desktop.BindToObject: Could not get Folder");
     }
     SetShellFolder(std::move(folder));
-    FFolderIDList = CopyIDList(list);
+    FFolderIDList = CopyAbsoluteIDList(list);
     SetObjectIDList(nullptr);
     FFolder = AddTrailingBackslash(IDListToPath(FFolderIDList.Get()));
 }
 
 bool TShellBrowser::SetSpecialFolder(TKesShellFolder special) {
-    TIDList list = SpecialFolderLocation(SpecialFolderCsidl[special], GetParentWindow());
+    TAbsoluteIDList list = SpecialFolderLocation(SpecialFolderCsidl[special], GetParentWindow());
     if (!list) return false;
     try {
         SetFolderIDList(list.Get());
@@ -262,28 +264,29 @@ bool TShellBrowser::SetSpecialFolder(TKesShellFolder special) {
 
 void TShellBrowser::SetObjectIDList(LPCITEMIDLIST list) {
     FAbsoluteObjectIDList.Reset();
-    if (list != FObjectIDList.Get()) FObjectIDList = CopyIDList(list);
+    // The list is one item of the current folder.
+    if (list != FObjectIDList.Get()) FObjectIDList = AsChildIDList(CopyIDList(list));
     HasSubFoldersCache = -1;
     FAttributes = FAttributesKnown = 0;
 }
 
-LPCITEMIDLIST TShellBrowser::GetAbsoluteObjectIDList() {
+PCIDLIST_ABSOLUTE TShellBrowser::GetAbsoluteObjectIDList() {
     if (!FAbsoluteObjectIDList) {
-        FAbsoluteObjectIDList = FObjectIDList ? ConcatIDLists(FFolderIDList.Get(), FObjectIDList.Get())
-                                              : CopyIDList(FFolderIDList.Get());
+        FAbsoluteObjectIDList = FObjectIDList ? CombineIDLists(FFolderIDList.Get(), FObjectIDList.Get())
+                                              : CopyAbsoluteIDList(FFolderIDList.Get());
     }
     return FAbsoluteObjectIDList.Get();
 }
 
-void TShellBrowser::SetAbsoluteIDList(LPCITEMIDLIST list) {
+void TShellBrowser::SetAbsoluteIDList(PCIDLIST_ABSOLUTE list) {
     if (!list) return;
     UINT n = IDListCount(list);
     if (n == 0) {
         SetSpecialFolder(SF_DESKTOP);
         return;
     }
-    TIDList parent = CopyIDListHead(list, n - 1);
-    TIDList last = CopyIDListItem(list, n - 1);
+    TAbsoluteIDList parent = CopyParentIDList(list);
+    TChildIDList last = CopyLastIDListItem(list);
     UINT size = IDListSize(parent.Get());
     if (FFolderIDList && FShellFolder && IDListSize(FFolderIDList.Get()) == size &&
         std::memcmp(FFolderIDList.Get(), parent.Get(), size) == 0) {
@@ -296,14 +299,14 @@ void TShellBrowser::SetAbsoluteIDList(LPCITEMIDLIST list) {
 }
 
 bool TShellBrowser::SelectFolderInParent() {
-    TIDList folder = CopyIDList(FFolderIDList.Get());
+    TAbsoluteIDList folder = CopyAbsoluteIDList(FFolderIDList.Get());
     SetAbsoluteIDList(folder.Get());
     return true;
 }
 
 bool TShellBrowser::EnterObject() {
     if (!IsFolder()) return false;
-    TIDList absolute = CopyIDList(GetAbsoluteObjectIDList());
+    TAbsoluteIDList absolute = CopyAbsoluteIDList(GetAbsoluteObjectIDList());
     SetFolderIDList(absolute.Get());
     return static_cast<bool>(FShellFolder);
 }
@@ -313,8 +316,7 @@ std::wstring TShellBrowser::ObjectName() {
     ui::TProfileScope profile(ShellCounters.ObjectNames);
     WIN32_FIND_DATAW fd{};
     std::wstring name;
-    if (FShellFolder && SUCCEEDED(SHGetDataFromIDListW(FShellFolder.Get(),
-                                                        reinterpret_cast<PCUITEMID_CHILD>(FObjectIDList.Get()),
+    if (FShellFolder && SUCCEEDED(SHGetDataFromIDListW(FShellFolder.Get(), FObjectIDList.Get(),
                                                         SHGDFIL_FINDDATA, &fd, sizeof(fd))))
         name.assign(fd.cFileName, wcsnlen(fd.cFileName, MAX_PATH));
     if (!name.empty() || IDListCount(GetAbsoluteObjectIDList()) < 2) return name;
@@ -382,8 +384,8 @@ ULONG TShellBrowser::GetAttributes(ULONG mask) {
         ui::TProfileScope profile(ShellCounters.Attributes);
         ULONG ask = (mask & ~FAttributesKnown) | (kCheapAttributes & ~FAttributesKnown);
         SFGAOF bits = ask;
-        LPCITEMIDLIST items[1] = {FObjectIDList.Get()};
-        if (FAILED(FShellFolder->GetAttributesOf(1, reinterpret_cast<PCUITEMID_CHILD_ARRAY>(items), &bits)))
+        PCUITEMID_CHILD items[1] = {FObjectIDList.Get()};
+        if (FAILED(FShellFolder->GetAttributesOf(1, items, &bits)))
             return 0;
         FAttributes = (FAttributes & ~ask) | (bits & ask);
         FAttributesKnown |= ask;
@@ -421,8 +423,8 @@ bool TShellBrowser::IsHidden() { return (GetAttributes(SFGAO_HIDDEN) & SFGAO_HID
 bool TShellBrowser::CanRename() {
     if (!FObjectIDList || !FShellFolder) return false;
     SFGAOF bits = SFGAO_CANRENAME;
-    LPCITEMIDLIST items[1] = {FObjectIDList.Get()};
-    return SUCCEEDED(FShellFolder->GetAttributesOf(1, reinterpret_cast<PCUITEMID_CHILD_ARRAY>(items), &bits)) &&
+    PCUITEMID_CHILD items[1] = {FObjectIDList.Get()};
+    return SUCCEEDED(FShellFolder->GetAttributesOf(1, items, &bits)) &&
            (bits & SFGAO_CANRENAME);
 }
 
@@ -460,12 +462,12 @@ bool TShellBrowser::FindNextObject() {
     }
     try {
         for (;;) {
-            TIDList item;
+            TChildIDList item;
             ULONG fetched = 0;
             HRESULT next;
             {
                 ui::TProfileScope profile(ShellCounters.Enumerated);
-                next = FEnumerator->Next(1, reinterpret_cast<PITEMID_CHILD*>(item.Put()), &fetched);
+                next = FEnumerator->Next(1, item.Put(), &fetched);
             }
             if (next != S_OK) {
                 FEnumerator.Reset();
@@ -485,9 +487,9 @@ bool TShellBrowser::FindNextObject() {
     } catch (...) {
         // One more item is taken as it comes; a second failure ends the enumeration.
         try {
-            TIDList item;
+            TChildIDList item;
             ULONG fetched = 0;
-            if (FEnumerator && FEnumerator->Next(1, reinterpret_cast<PITEMID_CHILD*>(item.Put()), &fetched) == S_OK) {
+            if (FEnumerator && FEnumerator->Next(1, item.Put(), &fetched) == S_OK) {
                 SetObjectIDList(item.Get());
                 return true;
             }

@@ -34,8 +34,8 @@ constexpr int KesShellFolderCount = SF_PROGRAM_FILES_COMMON + 1;
 extern const int SpecialFolderCsidl[KesShellFolderCount];
 
 // A special folder's list by its CSIDL; none when the shell has no such folder.
-TIDList SpecialFolderLocation(int csidl, HWND owner = nullptr);
-TIDList SpecialFolderIDList(TKesShellFolder folder);
+TAbsoluteIDList SpecialFolderLocation(int csidl, HWND owner = nullptr);
+TAbsoluteIDList SpecialFolderIDList(TKesShellFolder folder);
 std::wstring SpecialFolderPath(TKesShellFolder folder);
 // Which special folder the absolute list is; SF_FILESYSTEMFOLDER for none.
 TKesShellFolder FindSpecialFolder(LPCITEMIDLIST list);
@@ -104,15 +104,16 @@ public:
     // The current folder.
     const std::wstring& Folder() const noexcept { return FFolder; }
     void SetFolder(const std::wstring& path);
-    void SetFolderIDList(LPCITEMIDLIST list);
+    void SetFolderIDList(PCIDLIST_ABSOLUTE list);
     bool SetSpecialFolder(TKesShellFolder folder);
-    LPCITEMIDLIST FolderIDList() const noexcept { return FFolderIDList.Get(); }
+    PCIDLIST_ABSOLUTE FolderIDList() const noexcept { return FFolderIDList.Get(); }
     IShellFolder* ShellFolder() const noexcept { return FShellFolder.Get(); }
 
     // The current object.
+    // The list is one item of the current folder.
     void SetObjectIDList(LPCITEMIDLIST list);
-    LPCITEMIDLIST ObjectIDList() const noexcept { return FObjectIDList.Get(); }
-    void SetAbsoluteIDList(LPCITEMIDLIST list);
+    PCUITEMID_CHILD ObjectIDList() const noexcept { return FObjectIDList.Get(); }
+    void SetAbsoluteIDList(PCIDLIST_ABSOLUTE list);
     bool SelectFolderInParent();
     bool EnterObject();
     std::wstring ObjectName();
@@ -128,10 +129,10 @@ public:
     int GetOpenIconIndex();
     int GetDesktopIconIndex();
     std::wstring GetDesktopDisplayName();
-    TIDList CopyObjectIDList() const { return CopyIDList(FObjectIDList.Get()); }
-    TIDList CopyFolderIDList() const { return CopyIDList(FFolderIDList.Get()); }
+    TChildIDList CopyObjectIDList() const { return CopyChildIDList(FObjectIDList.Get()); }
+    TAbsoluteIDList CopyFolderIDList() const { return CopyAbsoluteIDList(FFolderIDList.Get()); }
     // Owned by the browser: valid until the object or the folder changes.
-    LPCITEMIDLIST GetAbsoluteObjectIDList();
+    PCIDLIST_ABSOLUTE GetAbsoluteObjectIDList();
     TKesShellFolder GetFolderSpecialFolder();
     TKesShellFolder GetObjectSpecialFolder();
 
@@ -158,7 +159,7 @@ public:
     // old one when the shell refused).
     void RenameObject(std::wstring& name);
     // The lists a command acts on; MultiObjects is empty afterwards.
-    std::vector<TIDList> GetObjectIDLists();
+    std::vector<TChildIDList> GetObjectIDLists();
     // Runs a verb without a menu: "" or "default" is the default command,
     // "rename" only raises OnRename. False when nothing was done.
     bool ExecuteVerb(const std::wstring& verb);
@@ -187,10 +188,10 @@ private:
     ui::TWinControl* FOwner;
     bool FLoaded = false;
     std::wstring FFolder;
-    TIDList FFolderIDList;
+    TAbsoluteIDList FFolderIDList;
     ui::TComPtr<IShellFolder> FShellFolder;
-    TIDList FObjectIDList;
-    TIDList FAbsoluteObjectIDList;
+    TChildIDList FObjectIDList;
+    TAbsoluteIDList FAbsoluteObjectIDList;
     ui::TComPtr<IEnumIDList> FEnumerator;
     std::vector<std::wstring> FFilters{L"*"};
     // The current object's attribute bits asked so far.

@@ -103,31 +103,31 @@ bool IsOwnItem(ui::TMenuItem& parent, const ui::TMenuItem* item) {
 void TShellBrowser::RenameObject(std::wstring& name) {
     ui::TWaitCursor wait;
     if (FShellFolder && FObjectIDList) {
-        LPITEMIDLIST renamed = nullptr;
-        HRESULT hr = FShellFolder->SetNameOf(GetParentWindow(), reinterpret_cast<PCUITEMID_CHILD>(FObjectIDList.Get()),
-                                             name.c_str(), SHGDN_INFOLDER | SHGDN_FORPARSING,
-                                             reinterpret_cast<PITEMID_CHILD*>(&renamed));
-        TIDList owned(renamed);
+        PITEMID_CHILD renamed = nullptr;
+        HRESULT hr = FShellFolder->SetNameOf(GetParentWindow(), FObjectIDList.Get(), name.c_str(),
+                                             SHGDN_INFOLDER | SHGDN_FORPARSING, &renamed);
+        TChildIDList owned(renamed);
         if (hr == S_OK && owned) SetObjectIDList(owned.Get());
     }
     name = GetDisplayName();
 }
 
-std::vector<TIDList> TShellBrowser::GetObjectIDLists() {
-    std::vector<TIDList> lists;
+std::vector<TChildIDList> TShellBrowser::GetObjectIDLists() {
+    std::vector<TChildIDList> lists;
     ui::TScopeExit clear([this] { MultiObjects.clear(); });
     if (MultiObjects.empty()) {
         if (FObjectIDList) lists.push_back(CopyObjectIDList());
         return lists;
     }
     if (MultiObjects.size() > kMaxObjects) throw EShellBrowserError(L"Too many objects for one command.");
-    TIDList kept = CopyObjectIDList();
+    TChildIDList kept = CopyObjectIDList();
     ui::TScopeExit restore([&] {
         if (kept) SetObjectIDList(kept.Get());
     });
     const std::vector<std::wstring> names = MultiObjects;
     for (const std::wstring& name : names) {
-        TIDList list = PathToIDList(FShellFolder.Get(), name);
+        // A name of the folder parses to one of its items.
+        TChildIDList list = AsChildIDList(PathToIDList(FShellFolder.Get(), name));
         if (!list) {
             SetObjectName(name);
             list = CopyObjectIDList();
@@ -149,14 +149,13 @@ bool TShellBrowser::ExecuteVerb(const std::wstring& verbText) {
     const std::wstring path = single ? IDListToPath(GetAbsoluteObjectIDList()) : std::wstring();
     // A paste into a file goes into the file's folder.
     const std::wstring pasteTarget = single && !IsFolder() ? FFolder : path;
-    std::vector<TIDList> lists = GetObjectIDLists();
+    std::vector<TChildIDList> lists = GetObjectIDLists();
     if (lists.empty()) return false;
-    std::vector<LPCITEMIDLIST> raw;
-    for (const TIDList& l : lists) raw.push_back(l.Get());
+    std::vector<PCUITEMID_CHILD> raw;
+    for (const TChildIDList& l : lists) raw.push_back(l.Get());
     const HWND owner = GetParentWindow();
     ui::TComPtr<IContextMenu> menu;
-    HRESULT hr = FShellFolder->GetUIObjectOf(owner, static_cast<UINT>(raw.size()),
-                                             reinterpret_cast<PCUITEMID_CHILD_ARRAY>(raw.data()), IID_IContextMenu,
+    HRESULT hr = FShellFolder->GetUIObjectOf(owner, static_cast<UINT>(raw.size()), raw.data(), IID_IContextMenu,
                                              nullptr, menu.PutVoid());
     if (SUCCEEDED(hr) && menu) {
         if (IsVerb(verb, L"default")) {
@@ -185,19 +184,19 @@ void TShellBrowser::ShowContextMenu(POINT at, ui::TPopupMenu* own, std::wstring&
     ui::TScopeExit clear([this] { MultiObjects.clear(); });
     if (!FShellFolder || (!FObjectIDList && MultiObjects.empty())) return;
     const std::wstring path = MultiObjects.empty() ? IDListToPath(GetAbsoluteObjectIDList()) : std::wstring();
-    std::vector<TIDList> lists = GetObjectIDLists();
+    std::vector<TChildIDList> lists = GetObjectIDLists();
     if (lists.empty()) return;
-    std::vector<LPCITEMIDLIST> raw;
-    for (const TIDList& l : lists) raw.push_back(l.Get());
+    std::vector<PCUITEMID_CHILD> raw;
+    for (const TChildIDList& l : lists) raw.push_back(l.Get());
     const HWND owner = GetParentWindow();
     ui::TComPtr<IContextMenu> menu;
-    if (FAILED(FShellFolder->GetUIObjectOf(owner, static_cast<UINT>(raw.size()),
-                                           reinterpret_cast<PCUITEMID_CHILD_ARRAY>(raw.data()), IID_IContextMenu,
+    if (FAILED(FShellFolder->GetUIObjectOf(owner, static_cast<UINT>(raw.size()), raw.data(), IID_IContextMenu,
                                            nullptr, menu.PutVoid())) ||
         !menu)
         return;
+    // Menus without IContextMenu2 draw no owner-drawn items; they still work.
     ui::TComPtr<IContextMenu2> menu2;
-    menu->QueryInterface(IID_IContextMenu2, menu2.PutVoid());
+    if (FAILED(menu->QueryInterface(IID_PPV_ARGS(menu2.Put())))) menu2.Reset();
 
     // The own items keep the commands their menu numbers them with; the
     // shell's take the numbers above, so no choice can stand for both.

@@ -38,7 +38,7 @@ std::vector<std::wstring> FilesMatching(const std::wstring& folder, const wchar_
 
 ui::TComPtr<IShellLinkW> NewShellLink() {
     ui::TComPtr<IShellLinkW> link;
-    CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.PutVoid());
+    CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(link.Put()));
     return link;
 }
 
@@ -47,7 +47,7 @@ ui::TComPtr<IShellLinkW> NewShellLink() {
 std::wstring ShortcutTarget(const std::wstring& shortcut) {
     ui::TComPtr<IShellLinkW> link = NewShellLink();
     ui::TComPtr<IPersistFile> file;
-    if (!link || FAILED(link->QueryInterface(IID_IPersistFile, file.PutVoid())) ||
+    if (!link || FAILED(link->QueryInterface(IID_PPV_ARGS(file.Put()))) ||
         FAILED(file->Load(shortcut.c_str(), STGM_READ)))
         return {};
     wchar_t target[MAX_PATH]{};
@@ -105,7 +105,7 @@ std::wstring CreateShortcutIn(const std::wstring& folder, const std::wstring& ta
     ui::TComPtr<IShellLinkW> link = NewShellLink();
     ui::TComPtr<IPersistFile> file;
     if (!link || FAILED(link->SetPath(target.c_str())) ||
-        FAILED(link->QueryInterface(IID_IPersistFile, file.PutVoid())))
+        FAILED(link->QueryInterface(IID_PPV_ARGS(file.Put()))))
         return {};
     size_t slash = target.find_last_of(L'\\');
     if (slash != std::wstring::npos && slash > 2) link->SetWorkingDirectory(target.substr(0, slash).c_str());

@@ -22,7 +22,7 @@ constexpr WORD kChangeNotifyRegisterOrdinal = 2;
 constexpr WORD kChangeNotifyDeregisterOrdinal = 4;
 }  // namespace
 
-LPITEMIDLIST EmptyIDList = reinterpret_cast<LPITEMIDLIST>(&EmptyListBytes);
+PIDLIST_ABSOLUTE EmptyIDList = reinterpret_cast<PIDLIST_ABSOLUTE>(&EmptyListBytes);
 
 namespace {
 // The version as the system reports it; the compatibility shims of newer
@@ -92,7 +92,7 @@ TIDList AllocIDList(UINT size) {
     void* p = ShellMalloc ? ShellMalloc->Alloc(size) : CoTaskMemAlloc(size);
     if (!p) return TIDList();
     std::memset(p, 0, size);
-    return TIDList(static_cast<LPITEMIDLIST>(p));
+    return TIDList(static_cast<PIDLIST_RELATIVE>(p));
 }
 
 UINT IDListSize(LPCITEMIDLIST list) noexcept {
@@ -158,6 +158,22 @@ TIDList CopyIDListHead(LPCITEMIDLIST list, UINT count) {
     return result;
 }
 
+TAbsoluteIDList CopyAbsoluteIDList(PCIDLIST_ABSOLUTE list) { return AsAbsoluteIDList(CopyIDList(list)); }
+
+TChildIDList CopyChildIDList(PCUITEMID_CHILD list) { return AsChildIDList(CopyIDList(list)); }
+
+TAbsoluteIDList CombineIDLists(PCIDLIST_ABSOLUTE folder, PCUIDLIST_RELATIVE item) {
+    return AsAbsoluteIDList(ConcatIDLists(folder, item));
+}
+
+TChildIDList CopyLastIDListItem(PCUIDLIST_RELATIVE list) {
+    return AsChildIDList(CopyIDListItem(list, IDListCount(list) - 1));
+}
+
+TAbsoluteIDList CopyParentIDList(PCIDLIST_ABSOLUTE list) {
+    return AsAbsoluteIDList(CopyIDListHead(list, IDListCount(list)));
+}
+
 namespace {
 std::wstring AnsiToWide(const char* text, int length) {
     if (length <= 0) return {};
@@ -207,7 +223,11 @@ TIDList PathToIDList(IShellFolder* folder, const std::wstring& text) {
     return list;
 }
 
-std::wstring GetNetworkName(IShellFolder* folder, LPCITEMIDLIST list) {
+TAbsoluteIDList PathToAbsoluteIDList(const std::wstring& text) {
+    return AsAbsoluteIDList(PathToIDList(nullptr, text));
+}
+
+std::wstring GetNetworkName(IShellFolder* folder, PCUITEMID_CHILD list) {
     if (!folder || !list) return {};
     alignas(NETRESOURCEW) BYTE buffer[2048] = {};
     if (FAILED(SHGetDataFromIDListW(folder, list, SHGDFIL_NETRESOURCE, buffer, sizeof(buffer)))) return {};

@@ -26,7 +26,7 @@ using TChangeNotifyDeregister = BOOL(WINAPI*)(ULONG);
 // Shared shell objects; they exist while a TShellServices lives.
 extern IMalloc* ShellMalloc;
 extern IShellFolder* DesktopFolder;
-extern LPITEMIDLIST EmptyIDList;  // the desktop; never freed
+extern PIDLIST_ABSOLUTE EmptyIDList;  // the desktop; never freed
 extern bool IsOldShell;
 extern bool IsNTPlatform;
 extern TChangeNotifyRegister ChangeNotifyRegister;
@@ -64,13 +64,30 @@ private:
 
 void FreeIDList(LPITEMIDLIST list) noexcept;
 
+template <typename P>
 struct TIDListTraits {
-    static LPITEMIDLIST Invalid() noexcept { return nullptr; }
-    static bool IsValid(LPITEMIDLIST list) noexcept { return list != nullptr; }
-    static void Close(LPITEMIDLIST list) noexcept { FreeIDList(list); }
+    static P Invalid() noexcept { return nullptr; }
+    static bool IsValid(P list) noexcept { return list != nullptr; }
+    static void Close(P list) noexcept { FreeIDList(list); }
 };
 // An owned item-ID list, freed through ShellMalloc. Empty means "none".
-using TIDList = ui::TUniqueHandle<LPITEMIDLIST, TIDListTraits>;
+// TIDList is relative to some folder; TAbsoluteIDList starts at the desktop;
+// TChildIDList is one item (or none) below its folder.
+using TIDList = ui::TUniqueHandle<PIDLIST_RELATIVE, TIDListTraits<PIDLIST_RELATIVE>>;
+using TAbsoluteIDList = ui::TUniqueHandle<PIDLIST_ABSOLUTE, TIDListTraits<PIDLIST_ABSOLUTE>>;
+using TChildIDList = ui::TUniqueHandle<PITEMID_CHILD, TIDListTraits<PITEMID_CHILD>>;
+
+// Where a list changes kind. Absolute and child lists are relative lists.
+inline TIDList ToRelativeIDList(TAbsoluteIDList list) noexcept { return TIDList(list.Release()); }
+inline TIDList ToRelativeIDList(TChildIDList list) noexcept { return TIDList(list.Release()); }
+// A relative list taken as absolute: the caller knows it is relative to the desktop.
+inline TAbsoluteIDList AsAbsoluteIDList(TIDList list) noexcept {
+    return TAbsoluteIDList(static_cast<PIDLIST_ABSOLUTE>(list.Release()));
+}
+// A relative list taken as a child: the caller knows it holds at most one item.
+inline TChildIDList AsChildIDList(TIDList list) noexcept {
+    return TChildIDList(static_cast<PITEMID_CHILD>(list.Release()));
+}
 
 TIDList AllocIDList(UINT size);
 UINT IDListSize(LPCITEMIDLIST list) noexcept;
@@ -79,6 +96,15 @@ TIDList CopyIDList(LPCITEMIDLIST list);
 TIDList ConcatIDLists(LPCITEMIDLIST first, LPCITEMIDLIST second);
 TIDList CopyIDListItem(LPCITEMIDLIST list, UINT index);
 TIDList CopyIDListHead(LPCITEMIDLIST list, UINT count);
+// The typed forms of the operations above.
+TAbsoluteIDList CopyAbsoluteIDList(PCIDLIST_ABSOLUTE list);
+TChildIDList CopyChildIDList(PCUITEMID_CHILD list);
+// The folder's absolute list with a list relative to that folder appended.
+TAbsoluteIDList CombineIDLists(PCIDLIST_ABSOLUTE folder, PCUIDLIST_RELATIVE item);
+// The last item of a list: a child of the folder the items before it name.
+TChildIDList CopyLastIDListItem(PCUIDLIST_RELATIVE list);
+// All items of an absolute list but the last: the folder that holds it.
+TAbsoluteIDList CopyParentIDList(PCIDLIST_ABSOLUTE list);
 
 std::wstring StrRetToString(LPCITEMIDLIST list, const STRRET& str);
 void FreeStrRet(STRRET& str) noexcept;
@@ -86,7 +112,9 @@ void FreeStrRet(STRRET& str) noexcept;
 // Parses a display name relative to the folder (the desktop when none).
 // '' is the desktop; none when the shell cannot parse it. Never shows a message.
 TIDList PathToIDList(IShellFolder* folder, const std::wstring& text);
-std::wstring GetNetworkName(IShellFolder* folder, LPCITEMIDLIST list);
+// The same relative to the desktop: an absolute list.
+TAbsoluteIDList PathToAbsoluteIDList(const std::wstring& text);
+std::wstring GetNetworkName(IShellFolder* folder, PCUITEMID_CHILD list);
 
 // The file names a drop or a dragged data object carries, or none.
 std::unique_ptr<std::vector<std::wstring>> FileNamesFromDrop(HDROP drop);

@@ -124,7 +124,7 @@ void TKesShellChangeNotifier::SetEventFilter(TNotificationEvents value) {
     RegisterAll();
 }
 
-ULONG TKesShellChangeNotifier::RegisterIDList(LPCITEMIDLIST list, bool recursive) {
+ULONG TKesShellChangeNotifier::RegisterIDList(PCIDLIST_ABSOLUTE list, bool recursive) {
     if (!ChangeNotifyRegister) {
         FEnabled = false;
         return 0;
@@ -132,7 +132,7 @@ ULONG TKesShellChangeNotifier::RegisterIDList(LPCITEMIDLIST list, bool recursive
     LONG mask = 0;
     for (int e = 0; e < NotificationEventCount; ++e)
         if (FEventFilter & (1u << e)) mask |= NotificationEventCodes[e];
-    TChangeNotifyEntry entry{reinterpret_cast<PCIDLIST_ABSOLUTE>(list), recursive ? TRUE : FALSE};
+    TChangeNotifyEntry entry{list, recursive ? TRUE : FALSE};
     ui::TProfileScope profile(RegistrationCounter);
     return ChangeNotifyRegister(NotifyWindow(), SHCNRF_InterruptLevel | SHCNRF_ShellLevel, mask, WM_SHELLNOTIFY, 1,
                                 &entry);
@@ -140,11 +140,11 @@ ULONG TKesShellChangeNotifier::RegisterIDList(LPCITEMIDLIST list, bool recursive
 
 ULONG TKesShellChangeNotifier::RegisterPath(const std::wstring& path) {
     // '' is the desktop folder itself, which is never watched recursively.
-    TIDList list = PathToIDList(nullptr, path);
+    TAbsoluteIDList list = PathToAbsoluteIDList(path);
     return RegisterIDList(list.Get(), FRecursive && !path.empty());
 }
 
-void TKesShellChangeNotifier::WatchRoot(LPCITEMIDLIST list) {
+void TKesShellChangeNotifier::WatchRoot(PCIDLIST_ABSOLUTE list) {
     if (FRootRegistration && ChangeNotifyDeregister) ChangeNotifyDeregister(FRootRegistration);
     FRootRegistration = RegisterIDList(list, FRecursive);
 }
@@ -323,7 +323,7 @@ LRESULT TKesShellChangeNotifier::ShellNotify(WPARAM wParam, LPARAM lParam) {
     } else if (event != neAssociationChange) {
         if (code == FLastEventCode && IDListCount(item1) > 0 && FLastIDList && item1 && DesktopFolder &&
             HRESULT_CODE(DesktopFolder->CompareIDs(0, reinterpret_cast<PCUIDLIST_RELATIVE>(item1),
-                                                   reinterpret_cast<PCUIDLIST_RELATIVE>(FLastIDList.Get()))) == 0 &&
+                                                   FLastIDList.Get())) == 0 &&
             ui::TickCount() - FLastTick < 2500)
             return 0;  // the same report again
         path1 = IDListToPath(item1);

@@ -103,7 +103,7 @@ public:
     TChangeCallback ChangeCallback;
 
     // Replaces the registration of the root's folder.
-    void WatchRoot(LPCITEMIDLIST list);
+    void WatchRoot(PCIDLIST_ABSOLUTE list);
     // Replaces the directory watch of the tree root's own folder.
     void WatchRootFolder(LPCITEMIDLIST list);
 
@@ -141,7 +141,7 @@ protected:
 private:
     // One report of the shell, as WM_SHELLNOTIFY brings it.
     LRESULT ShellNotify(WPARAM wParam, LPARAM lParam);
-    ULONG RegisterIDList(LPCITEMIDLIST list, bool recursive);
+    ULONG RegisterIDList(PCIDLIST_ABSOLUTE list, bool recursive);
     ULONG RegisterPath(const std::wstring& path);
     void DirectoriesChanged();
 

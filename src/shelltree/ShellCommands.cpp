@@ -244,8 +244,8 @@ void TKesShellTree::RenameNode(ui::TTreeNode* node) {
     Navigator->RenameObject(name);
     node->SetText(Navigator->GetDisplayName());
     FLocator->IndexChild(node->Parent(), node);
-    item->RelativeIDList = Navigator->CopyObjectIDList();
-    item->AbsoluteIDList = ConcatIDLists(Navigator->FolderIDList(), item->RelativeIDList.Get());
+    item->RelativeIDList = ToRelativeIDList(Navigator->CopyObjectIDList());
+    item->AbsoluteIDList = CombineIDLists(Navigator->FolderIDList(), item->RelativeIDList.Get());
     // Its entries and its watch carry the old path: read it anew.
     const bool expanded = node->Expanded();
     FWatches->UnwatchFolder(node, false);

@@ -106,7 +106,7 @@ void TKesShellTree::SetRootedAt(TKesShellFolder value) {
                 Navigator->SetFolder(FRootedAtFileSystemFolder);
             else
                 Navigator->SetSpecialFolder(value);
-            item->RelativeIDList = Navigator->CopyFolderIDList();
+            item->RelativeIDList = ToRelativeIDList(Navigator->CopyFolderIDList());
             item->AbsoluteIDList = Navigator->CopyFolderIDList();
             item->ItemIsFolder = true;
             item->OwnFolder = ui::TComPtr<IShellFolder>::Share(Navigator->ShellFolder());
@@ -187,8 +187,8 @@ ui::TTreeNode* TKesShellTree::AddChildItem(ui::TTreeNode* parent, const std::wst
     ui::TTreeNode* node = Items.AddChild(parent, displayText ? *displayText : Navigator->GetDisplayName());
     if (!node) return nullptr;
     TKesShellTreeItem* item = NewItem(node);
-    item->RelativeIDList = Navigator->CopyObjectIDList();
-    item->AbsoluteIDList = CopyIDList(Navigator->GetAbsoluteObjectIDList());
+    item->RelativeIDList = ToRelativeIDList(Navigator->CopyObjectIDList());
+    item->AbsoluteIDList = CopyAbsoluteIDList(Navigator->GetAbsoluteObjectIDList());
     item->ParentFolder = ui::TComPtr<IShellFolder>::Share(Navigator->ShellFolder());
     item->ItemIsFolder = Navigator->IsFolder();
     FLocator->IndexChild(parent, node);
@@ -249,8 +249,7 @@ int TKesShellTree::CompareItems(ui::TTreeNode* a, ui::TTreeNode* b, IShellFolder
     TKesShellTreeItem* ib = ItemOf(b);
     if (!folder || !ia || !ib) return 0;
     ui::TProfileScope profile(ShellCounters.Comparisons);
-    HRESULT hr = folder->CompareIDs(0, reinterpret_cast<PCUIDLIST_RELATIVE>(ia->RelativeIDList.Get()),
-                                    reinterpret_cast<PCUIDLIST_RELATIVE>(ib->RelativeIDList.Get()));
+    HRESULT hr = folder->CompareIDs(0, ia->RelativeIDList.Get(), ib->RelativeIDList.Get());
     if (FAILED(hr)) return 0;
     return static_cast<short>(HRESULT_CODE(hr));
 }

@@ -40,8 +40,9 @@ using TFileList = std::unique_ptr<std::vector<std::wstring>>;
 
 // What every node of the tree carries, owned by the node.
 struct TKesShellTreeItem final : ui::TNodeData {
+    // Below the parent's folder: one item, or the root's whole list below the desktop.
     TIDList RelativeIDList;
-    TIDList AbsoluteIDList;
+    TAbsoluteIDList AbsoluteIDList;
     int Present = 1;
     ui::TComPtr<IShellFolder> ParentFolder;
     bool ItemIsFolder = false;

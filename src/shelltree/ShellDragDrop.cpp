@@ -49,11 +49,12 @@ ui::TComPtr<IDropTarget> TKesShellTree::NodeDropTarget(ui::TTreeNode* node) {
     TKesShellTreeItem* item = ItemOf(node);
     if (!item) return target;
     Navigator->SetAbsoluteIDList(item->AbsoluteIDList.Get());
-    TIDList object = Navigator->CopyObjectIDList();
-    LPCITEMIDLIST child = object.Get();
-    if (child && Navigator->ShellFolder())
-        Navigator->ShellFolder()->GetUIObjectOf(Handle(), 1, reinterpret_cast<PCUITEMID_CHILD_ARRAY>(&child),
-                                                IID_IDropTarget, nullptr, target.PutVoid());
+    TChildIDList object = Navigator->CopyObjectIDList();
+    PCUITEMID_CHILD child = object.Get();
+    if (child && Navigator->ShellFolder() &&
+        FAILED(Navigator->ShellFolder()->GetUIObjectOf(Handle(), 1, &child, IID_IDropTarget, nullptr,
+                                                       target.PutVoid())))
+        target.Reset();
     return target;
 }
 
@@ -73,9 +74,11 @@ void TKesShellTree::BeginShellDrag(ui::TTreeNode* node, int kind) {
     const DWORD button = kind == 1 ? MK_RBUTTON : kind == 2 ? MK_MBUTTON : MK_LBUTTON;
     ui::TTreeNode* refresh = node->Parent();
     ui::TComPtr<IDataObject> data;
-    LPCITEMIDLIST child = item->RelativeIDList.Get();
-    Navigator->ShellFolder()->GetUIObjectOf(Handle(), 1, reinterpret_cast<PCUITEMID_CHILD_ARRAY>(&child),
-                                            IID_IDataObject, nullptr, data.PutVoid());
+    // The node's own item in its parent's folder, where the navigator now stands.
+    PCUITEMID_CHILD child = Navigator->ObjectIDList();
+    IShellFolder* folder = Navigator->ShellFolder();
+    if (child && folder && FAILED(folder->GetUIObjectOf(Handle(), 1, &child, IID_IDataObject, nullptr, data.PutVoid())))
+        data.Reset();
     const DWORD effect = data ? FDropTarget->DragOut(data.Get(), allowed, button) : DROPEFFECT_NONE;
     if (ui::Application) ui::Application->ProcessMessages();
     RefreshNode(refresh, true);

@@ -81,7 +81,7 @@ void TKesShellTree::SetSpecialFolder(TKesShellFolder value) {
     }
     if (value == SF_FILESYSTEMFOLDER) return;
     Navigator->SetSpecialFolder(value);
-    TIDList folder = Navigator->CopyFolderIDList();
+    TAbsoluteIDList folder = Navigator->CopyFolderIDList();
     LocateNode(folder.Get(), lmSelect);
 }
 

@@ -76,7 +76,8 @@ void TKesShellTreeDropTarget::Revoke() {
 DWORD TKesShellTreeDropTarget::DragOut(IDataObject* data, DWORD allowed, DWORD button) {
     DWORD effect = DROPEFFECT_NONE;
     FDragButton = button;
-    DoDragDrop(data, this, allowed, &effect);
+    // A drag loop that could not run moved nothing.
+    if (FAILED(DoDragDrop(data, this, allowed, &effect))) effect = DROPEFFECT_NONE;
     FDragButton = 0;
     return effect;
 }

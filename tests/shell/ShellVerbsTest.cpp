@@ -76,7 +76,7 @@ TEST_F(Verbs, TheObjectsACommandActsOn) {
     // and the current object is what it was.
     Browser.SetObjectName(L"a.txt");
     Browser.MultiObjects = {L"b.txt", L"Sub"};
-    std::vector<TIDList> lists = Browser.GetObjectIDLists();
+    std::vector<TChildIDList> lists = Browser.GetObjectIDLists();
     ASSERT_EQ(lists.size(), 2u);
     EXPECT_EQ(DisplayNameOf(Browser.ShellFolder(), lists[1].Get()), L"Sub");
     EXPECT_TRUE(Browser.MultiObjects.empty());

@@ -26,8 +26,7 @@ protected:
         ASSERT_EQ(Parent->ParseDisplayName(nullptr, nullptr, rel.data(), &eaten, Three.Put(), nullptr), S_OK);
     }
     void ComPtrBind() {
-        ASSERT_TRUE(SUCCEEDED(DesktopFolder->BindToObject(reinterpret_cast<PCUIDLIST_RELATIVE>(Folder.Get()),
-                                                          nullptr, IID_IShellFolder, Parent.PutVoid())));
+        ASSERT_TRUE(SUCCEEDED(DesktopFolder->BindToObject(Folder.Get(), nullptr, IID_PPV_ARGS(Parent.Put()))));
     }
     TTempDir Dir;
     TIDList Folder;
@@ -102,6 +101,63 @@ TEST_F(IDLists, ConcatenationAndParts) {
     EXPECT_EQ(IDListSize(CopyIDListHead(EmptyIDList, 3).Get()), 2u);
 }
 
+// Absolute and child lists from real paths: the last item is a child of its
+// folder, and the folder's list with that child appended is the parsed list again.
+TEST_F(IDLists, TypedListsSplitAndCombineBackToTheParsedList) {
+    const struct {
+        const wchar_t* Path;
+        const wchar_t* Folder;
+        const wchar_t* Name;
+    } cases[] = {
+        {L"a", L"", L"a"},
+        {L"a\\b", L"a", L"b"},
+        {L"a\\b\\c.txt", L"a\\b", L"c.txt"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Path);
+        TAbsoluteIDList full = PathToAbsoluteIDList(Dir / c.Path);
+        TAbsoluteIDList folder = PathToAbsoluteIDList(*c.Folder ? Dir / c.Folder : Dir.Path());
+        ASSERT_TRUE(full);
+        ASSERT_TRUE(folder);
+        ASSERT_EQ(IDListCount(full.Get()), IDListCount(folder.Get()) + 1);
+
+        TChildIDList child = CopyLastIDListItem(full.Get());
+        ASSERT_TRUE(child);
+        EXPECT_EQ(IDListCount(child.Get()), 1u);
+        EXPECT_EQ(IDListSize(child.Get()), IDListSize(full.Get()) - IDListSize(folder.Get()) + sizeof(USHORT));
+        EXPECT_EQ(std::memcmp(child.Get(), ILFindLastID(full.Get()), IDListSize(child.Get())), 0);
+
+        TAbsoluteIDList parent = CopyParentIDList(full.Get());
+        EXPECT_TRUE(ILIsEqual(parent.Get(), folder.Get()));
+
+        // The child names the item inside its folder.
+        ui::TComPtr<IShellFolder> shellFolder;
+        ASSERT_TRUE(SUCCEEDED(DesktopFolder->BindToObject(parent.Get(), nullptr, IID_PPV_ARGS(shellFolder.Put()))));
+        STRRET str{};
+        ASSERT_TRUE(SUCCEEDED(shellFolder->GetDisplayNameOf(child.Get(), SHGDN_INFOLDER | SHGDN_FORPARSING, &str)));
+        EXPECT_EQ(StrRetToString(child.Get(), str), c.Name);
+        FreeStrRet(str);
+
+        TAbsoluteIDList combined = CombineIDLists(parent.Get(), child.Get());
+        ASSERT_TRUE(combined);
+        EXPECT_EQ(IDListSize(combined.Get()), IDListSize(full.Get()));
+        EXPECT_TRUE(ILIsEqual(combined.Get(), full.Get()));
+        EXPECT_EQ(HRESULT_CODE(DesktopFolder->CompareIDs(0, combined.Get(), full.Get())), 0);
+
+        // A change of kind hands the same list on.
+        PIDLIST_ABSOLUTE raw = combined.Get();
+        TIDList relative = ToRelativeIDList(std::move(combined));
+        EXPECT_FALSE(combined);
+        EXPECT_EQ(relative.Get(), raw);
+        EXPECT_EQ(AsAbsoluteIDList(std::move(relative)).Get(), raw);
+    }
+    // The desktop has no last item, and its parent is the desktop again.
+    EXPECT_FALSE(CopyLastIDListItem(EmptyIDList));
+    TAbsoluteIDList top = CopyParentIDList(EmptyIDList);
+    ASSERT_TRUE(top);
+    EXPECT_EQ(IDListSize(top.Get()), IDListSize(EmptyIDList));
+}
+
 TEST(Paths, ParsingAndConvertingBack) {
     TTempDir dir;
     TIDList desktop = PathToIDList(nullptr, L"");
@@ -116,7 +172,7 @@ TEST(Paths, ParsingAndConvertingBack) {
     EXPECT_EQ(IDListToPath(nullptr), L"");
 
     for (TKesShellFolder virtualFolder : {SF_DRIVES, SF_BITBUCKET, SF_CONTROLS}) {
-        TIDList list = SpecialFolderIDList(virtualFolder);
+        TAbsoluteIDList list = SpecialFolderIDList(virtualFolder);
         ASSERT_TRUE(list) << virtualFolder;
         EXPECT_EQ(IDListToPath(list.Get()), L"") << virtualFolder;
     }
@@ -135,7 +191,7 @@ TEST(Paths, SpecialFoldersAreFoundByTheirLists) {
     EXPECT_EQ(FindSpecialFolder(PathToIDList(nullptr, dir.Path()).Get()), SF_FILESYSTEMFOLDER);
     EXPECT_EQ(FindSpecialFolder(nullptr), SF_FILESYSTEMFOLDER);
     EXPECT_FALSE(IsNetworkIDList(PathToIDList(nullptr, dir.Path()).Get()));
-    TIDList network = SpecialFolderIDList(SF_NETWORK);
+    TAbsoluteIDList network = SpecialFolderIDList(SF_NETWORK);
     if (network) {
         EXPECT_TRUE(IsNetworkIDList(network.Get()));
         EXPECT_TRUE(IsNetworkIDList(network.Get()));

@@ -41,8 +41,8 @@ protected:
         ASSERT_NE(ChangeNotifyRegister, nullptr);
         WriteFileBytes(Dir / L"a.txt", "a");
         WriteFileBytes(Dir / L"b.txt", "b");
-        A = PathToIDList(nullptr, Dir / L"a.txt");
-        B = PathToIDList(nullptr, Dir / L"b.txt");
+        A = PathToAbsoluteIDList(Dir / L"a.txt");
+        B = PathToAbsoluteIDList(Dir / L"b.txt");
         N.ChangeCallback = [this](TKesShellChangeNotifier* sender, TNotificationEvent e, LPCITEMIDLIST i1,
                                   LPCITEMIDLIST i2) {
             EXPECT_EQ(sender, &N);
@@ -50,7 +50,7 @@ protected:
         };
     }
     TTempDir Dir;
-    TIDList A, B;
+    TAbsoluteIDList A, B;
     TKesShellChangeNotifier N;
     std::vector<TReport> Seen;
 };

@@ -137,8 +137,8 @@ protected:
     // folder window drags them.
     ui::TComPtr<IDataObject> DataFor(const std::vector<std::wstring>& names) {
         Source.SetFolder(Src.Path());
-        std::vector<TIDList> lists;
-        std::vector<LPCITEMIDLIST> raw;
+        std::vector<TChildIDList> lists;
+        std::vector<PCUITEMID_CHILD> raw;
         for (const std::wstring& name : names) {
             Source.SetObjectName(name);
             lists.push_back(Source.CopyObjectIDList());
@@ -146,7 +146,7 @@ protected:
         }
         ui::TComPtr<IDataObject> data;
         Source.ShellFolder()->GetUIObjectOf(nullptr, static_cast<UINT>(raw.size()),
-                                            reinterpret_cast<PCUITEMID_CHILD_ARRAY>(raw.data()), IID_IDataObject,
+                                            raw.data(), IID_IDataObject,
                                             nullptr, data.PutVoid());
         return data;
     }
