@@ -189,9 +189,9 @@ void TfrmMain::ShellTreeView1DblClick() {
 
 void TfrmMain::ExecuteItem(const std::wstring& path) {
     if (path.empty() || GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+    EndFind();
     // Quoted: Explorer reads a comma as the end of the path, so an entry
     // whose name holds one would not open.
-    EndFind();
     INT_PTR code = ShellExecuteFunc()(nullptr, L"open", L"explorer.exe", L"\"" + path + L"\"", L"", SW_SHOWNORMAL);
     if (code > kShellExecLastError) RememberOpened(path);
     HandleExecResult(path, static_cast<int>(code), false);

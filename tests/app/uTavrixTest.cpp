@@ -312,4 +312,29 @@ TEST_F(TypeOnTree, LettersSelectAShownEntryThenOneAnywhereAndEscEndsTheSearch) {
     EXPECT_FALSE(IsWindowVisible(Form->Handle())) << "Esc without a search hides the window";
 }
 
+TEST_F(TypeOnTree, TheSearchLineLiesOnTheTreeAndNeverOverTheSelectedEntry) {
+    CreateWith();
+    Form->ShowAppWindow(srLaunch);
+    // A tree of four rows, the root and its three entries: the last one
+    // found is in the bottom row.
+    const int rowHeight = static_cast<int>(SendMessageW(Tree()->Handle(), TVM_GETITEMHEIGHT, 0, 0));
+    RECT client{};
+    GetClientRect(Tree()->Handle(), &client);
+    SetWindowPos(Form->Handle(), nullptr, 0, 0, Form->Width(), Form->Height() + 4 * rowHeight - client.bottom,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT tree{};
+    GetWindowRect(Tree()->Handle(), &tree);
+    for (const wchar_t* text : {L"to", L"re"}) {
+        Type(text);
+        ASSERT_TRUE(LineShown());
+        RECT line{}, row = Tree()->Selected()->DisplayRect(false), both{};
+        GetWindowRect(Form->FindLine()->Handle(), &line);
+        MapWindowPoints(Tree()->Handle(), HWND_DESKTOP, reinterpret_cast<POINT*>(&row), 2);
+        EXPECT_FALSE(IntersectRect(&both, &line, &row)) << "found with " << ui::WideToUtf8(text);
+        EXPECT_TRUE(IntersectRect(&both, &line, &tree) && EqualRect(&both, &line)) << "the line lies on the tree";
+        WORD esc = VK_ESCAPE;
+        Form->FormKeyDown(esc, 0);
+    }
+}
+
 }  // namespace
