@@ -230,29 +230,40 @@ TEST(EntryIndex, TimingOnTenThousandEntries) {
 
     using Clock = std::chrono::steady_clock;
     auto ms = [](Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); };
-    const auto listStart = Clock::now();
+    // The best of three rounds each, so another program's moment of work
+    // counts less.
+    double listMs = 1e9, buildMs = 1e9;
     size_t listed = 0;
-    std::vector<std::wstring> pending{root};
-    while (!pending.empty()) {
-        const std::wstring folder = pending.back();
-        pending.pop_back();
-        WIN32_FIND_DATAW data;
-        ui::TFindHandleOwner find(FindFirstFileW((folder + L"\\*").c_str(), &data));
-        if (!find) continue;
-        do {
-            const std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..") continue;
-            ++listed;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) pending.push_back(folder + L"\\" + name);
-        } while (FindNextFileW(find.Get(), &data));
+    for (int round = 0; round < 3; ++round) {
+        const auto listStart = Clock::now();
+        listed = 0;
+        std::vector<std::wstring> pending{root};
+        while (!pending.empty()) {
+            const std::wstring folder = pending.back();
+            pending.pop_back();
+            WIN32_FIND_DATAW data;
+            ui::TFindHandleOwner find(FindFirstFileW((folder + L"\\*").c_str(), &data));
+            if (!find) continue;
+            do {
+                const std::wstring name = data.cFileName;
+                if (name == L"." || name == L"..") continue;
+                ++listed;
+                if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) pending.push_back(folder + L"\\" + name);
+            } while (FindNextFileW(find.Get(), &data));
+        }
+        listMs = std::min(listMs, ms(Clock::now() - listStart));
+        if (round == 2) break;
+        TEntryIndex built(root);
+        const auto buildStart = Clock::now();
+        built.Refresh();
+        ASSERT_TRUE(built.WaitIdle(120000));
+        buildMs = std::min(buildMs, ms(Clock::now() - buildStart));
     }
-    const double listMs = ms(Clock::now() - listStart);
-
     TEntryIndex index(root);
     const auto buildStart = Clock::now();
     index.Refresh();
     ASSERT_TRUE(index.WaitIdle(120000));
-    const double buildMs = ms(Clock::now() - buildStart);
+    buildMs = std::min(buildMs, ms(Clock::now() - buildStart));
     EXPECT_EQ(index.Count(), listed);
     EXPECT_EQ(index.Count(), 10500u);
 
