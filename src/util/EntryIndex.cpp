@@ -1,6 +1,7 @@
 #include "util/EntryIndex.h"
 
 #include <algorithm>
+#include <iterator>
 #include <map>
 
 #include "core/PathText.h"
@@ -31,22 +32,26 @@ bool SameTime(const FILETIME& a, const FILETIME& b) noexcept {
 
 }  // namespace
 
-// One folder's entries as listed, with its last-write time from before the
-// listing: a change made during the listing shows as a newer time later.
+// One folder as listed, with its last-write time from before the listing:
+// a change made during the listing shows as a newer time later. Its entries
+// live in the published snapshot; a listing not yet published holds them.
 struct TFolderList {
     std::wstring Relative;
     FILETIME LastWrite{};
-    std::vector<TFindEntry> Entries;
     struct TSub {
         std::wstring Relative;
         FILETIME LastWrite;
     };
     std::vector<TSub> SubFolders;  // those to enter: shown, and not reparse points
+    size_t First = 0, Count = 0;   // its entries in the published snapshot
+    bool Listed = false;           // listed since: Fresh holds its entries
+    std::vector<TFindEntry> Fresh;
 };
 
 struct TEntryIndex::TFolders {
     // Keyed by the folded relative path; "" is the working folder.
     std::map<std::wstring, TFolderList> Lists;
+    std::shared_ptr<const TSnapshot> Published;
     unsigned Generation = 0;
     bool Valid = false;
 
@@ -55,6 +60,7 @@ struct TEntryIndex::TFolders {
         TFolderList list;
         list.Relative = relative;
         list.LastWrite = lastWrite;
+        list.Listed = true;
         const std::wstring pattern = Join(Join(root, relative), L"*");
         WIN32_FIND_DATAW data{};
         ui::TFindHandleOwner find(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
@@ -62,25 +68,37 @@ struct TEntryIndex::TFolders {
         if (!find && GetLastError() == ERROR_INVALID_PARAMETER) find.Reset(FindFirstFileW(pattern.c_str(), &data));
         if (!find) return list;
         const int depth = relative.empty() ? 0 : static_cast<int>(std::count(relative.begin(), relative.end(), L'\\')) + 1;
-        const std::wstring foldedPrefix = relative.empty() ? std::wstring() : Fold(relative) + L"\\";
+        const std::wstring prefix = relative.empty() ? std::wstring() : relative + L"\\";
+        const std::wstring foldedPrefix = Fold(prefix);
         do {
-            const std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..") continue;
+            const wchar_t* name = data.cFileName;
+            if (name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0))) continue;
             if (data.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) continue;
             const bool folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-            TFindEntry e;
-            e.RelativePath = Join(relative, name);
-            const std::wstring foldedFile = Fold(name);
-            e.FoldedPath = foldedPrefix + foldedFile;
-            const bool hideExtension = !folder && HasHiddenExtension(foldedFile);
-            e.Name = hideExtension ? name.substr(0, name.size() - 4) : name;
-            e.FoldedName = hideExtension ? foldedFile.substr(0, foldedFile.size() - 4) : foldedFile;
+            TFindEntry& e = list.Fresh.emplace_back();
+            e.RelativePath = prefix + name;
+            e.Name.assign(name);
+            e.FoldedName = Fold(e.Name);
+            e.FoldedPath = foldedPrefix + e.FoldedName;
+            if (!folder && HasHiddenExtension(e.FoldedName)) {
+                e.Name.resize(e.Name.size() - 4);
+                e.FoldedName.resize(e.FoldedName.size() - 4);
+            }
             e.Depth = depth;
             if (folder && !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
                 list.SubFolders.push_back({e.RelativePath, data.ftLastWriteTime});
-            list.Entries.push_back(std::move(e));
         } while (FindNextFileW(find.Get(), &data));
         return list;
+    }
+
+    // The folder's entries as Find offers them now.
+    const TFindEntry* EntriesOf(const TFolderList& list, size_t& count) const {
+        if (list.Listed) {
+            count = list.Fresh.size();
+            return list.Fresh.data();
+        }
+        count = list.Count;
+        return Published ? Published->Entries.data() + list.First : nullptr;
     }
 
     // Forgets every folder below the one with this key (not the folder itself).
@@ -111,34 +129,61 @@ struct TEntryIndex::TFolders {
         return true;
     }
 
-    // Lists a known folder again, with what appeared or went below it;
+    // Lists a known folder again, with what appeared or went below it:
     // 1 when anything Find offers changed, 0 when not, -1 when cancelled.
     template <typename C>
     int Relist(const std::wstring& root, const std::wstring& key, const FILETIME& lastWrite, C&& cancelled) {
-        TFolderList fresh = List(root, Lists[key].Relative, lastWrite);
         TFolderList& old = Lists[key];
-        bool changed = fresh.Entries.size() != old.Entries.size() ||
-                       !std::equal(fresh.Entries.begin(), fresh.Entries.end(), old.Entries.begin(),
-                                   [](const TFindEntry& a, const TFindEntry& b) { return a.RelativePath == b.RelativePath; });
+        TFolderList fresh = List(root, old.Relative, lastWrite);
+        size_t count = 0;
+        const TFindEntry* entries = EntriesOf(old, count);
+        if (count == fresh.Fresh.size() &&
+            std::equal(fresh.Fresh.begin(), fresh.Fresh.end(), entries,
+                       [](const TFindEntry& a, const TFindEntry& b) { return a.RelativePath == b.RelativePath; })) {
+            old.LastWrite = lastWrite;  // same entries, so the same folders below
+            return 0;
+        }
         auto has = [](const std::vector<TFolderList::TSub>& subs, const std::wstring& relative) {
             return std::any_of(subs.begin(), subs.end(), [&](const TFolderList::TSub& s) { return s.Relative == relative; });
         };
-        std::vector<TFolderList::TSub> added;
         for (const TFolderList::TSub& sub : old.SubFolders) {
             if (has(fresh.SubFolders, sub.Relative)) continue;
             const std::wstring subKey = Fold(sub.Relative);
             DropBelow(subKey);
             Lists.erase(subKey);
-            changed = true;
         }
+        std::vector<TFolderList::TSub> added;
         for (const TFolderList::TSub& sub : fresh.SubFolders)
             if (!has(old.SubFolders, sub.Relative)) added.push_back(sub);
         Lists[key] = std::move(fresh);
-        for (const TFolderList::TSub& sub : added) {
+        for (const TFolderList::TSub& sub : added)
             if (!Scan(root, sub.Relative, sub.LastWrite, cancelled)) return -1;
-            changed = true;
+        return 1;
+    }
+
+    // The flat list for Find: listings move in, the rest is copied from
+    // the one published before.
+    std::shared_ptr<const TSnapshot> Snapshot(const std::wstring& root) {
+        auto snapshot = std::make_shared<TSnapshot>();
+        snapshot->Root = root;
+        size_t total = 0;
+        for (const auto& [key, list] : Lists) total += list.Listed ? list.Fresh.size() : list.Count;
+        snapshot->Entries.reserve(total);
+        for (auto& [key, list] : Lists) {
+            const size_t first = snapshot->Entries.size();
+            if (list.Listed) {
+                std::move(list.Fresh.begin(), list.Fresh.end(), std::back_inserter(snapshot->Entries));
+                list.Fresh = {};
+                list.Listed = false;
+            } else if (Published) {
+                const auto begin = Published->Entries.begin() + static_cast<std::ptrdiff_t>(list.First);
+                snapshot->Entries.insert(snapshot->Entries.end(), begin, begin + static_cast<std::ptrdiff_t>(list.Count));
+            }
+            list.First = first;
+            list.Count = snapshot->Entries.size() - first;
         }
-        return changed ? 1 : 0;
+        Published = snapshot;
+        return snapshot;
     }
 };
 
@@ -210,6 +255,7 @@ void TEntryIndex::SetRoot(std::wstring root) {
 }
 
 void TEntryIndex::Run() noexcept {
+    // The tree and the user come first.
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
     std::unique_lock<std::mutex> lock(FMutex);
     for (;;) {
@@ -244,6 +290,7 @@ void TEntryIndex::RefreshFolders(const std::wstring& root, unsigned generation) 
     bool changed = false;
     if (!folders.Valid || folders.Generation != generation) {
         folders.Lists.clear();
+        folders.Published.reset();
         folders.Generation = generation;
         folders.Valid = true;
         changed = true;
@@ -294,13 +341,7 @@ void TEntryIndex::RefreshFolders(const std::wstring& root, unsigned generation) 
         }
     }
     if (!changed) return;
-    auto snapshot = std::make_shared<TSnapshot>();
-    snapshot->Root = root;
-    size_t total = 0;
-    for (const auto& [key, list] : folders.Lists) total += list.Entries.size();
-    snapshot->Entries.reserve(total);
-    for (const auto& [key, list] : folders.Lists)
-        snapshot->Entries.insert(snapshot->Entries.end(), list.Entries.begin(), list.Entries.end());
+    std::shared_ptr<const TSnapshot> snapshot = folders.Snapshot(root);
     {
         std::lock_guard<std::mutex> lock(FMutex);
         if (FGeneration != generation) return;  // the working folder changed meanwhile

@@ -74,6 +74,57 @@ bool MakeJunction(const std::wstring& folder, const std::wstring& target) {
     return false;
 }
 
+// The Unix path of a file under Wine; empty on Windows.
+std::wstring WineUnixPath(const std::wstring& path) {
+    using TUnixName = char*(CDECL*)(const wchar_t*);
+    auto unixName = reinterpret_cast<TUnixName>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name"));
+    std::wstring result;
+    if (!unixName) return result;
+    if (char* name = unixName(path.c_str())) {
+        result.assign(name, name + std::strlen(name));
+        HeapFree(GetProcessHeap(), 0, name);
+    }
+    return result;
+}
+
+// Runs a Unix program under Wine, which starts it like any other, until
+// done holds (Wine's handle of such a program does not tell when it ends).
+template <typename F>
+bool RunUnix(const std::wstring& program, std::wstring command, F&& done) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
+        return false;
+    ui::THandleOwner processHandle(process.hProcess), threadHandle(process.hThread);
+    for (int i = 0; i < 100; ++i) {
+        if (done()) return true;
+        Sleep(50);
+    }
+    return false;
+}
+
+// Under Wine, where junctions cannot be made, a Unix symbolic link shows
+// as a reparse point. False on Windows and wherever that fails.
+bool MakeWineSymlink(const std::wstring& folder, const std::wstring& target) {
+    const std::wstring unixTarget = WineUnixPath(target), unixFolder = WineUnixPath(folder);
+    if (unixTarget.empty() || unixFolder.empty()) return false;
+    return RunUnix(L"Z:\\bin\\ln", L"ln -s \"" + unixTarget + L"\" \"" + unixFolder + L"\"", [&] {
+        const DWORD attributes = GetFileAttributesW(folder.c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    });
+}
+
+// Removes a junction or a link, never what it leads to.
+bool RemoveLink(const std::wstring& folder) {
+    if (RemoveDirectoryW(folder.c_str())) return true;
+    const std::wstring unixFolder = WineUnixPath(folder);
+    return !unixFolder.empty() &&
+           RunUnix(L"Z:\\bin\\rm", L"rm \"" + unixFolder + L"\"", [&] { return !Exists(folder); });
+}
+
 TEST(EntryIndex, FindsEntriesAnywhereAndFollowsTheFileSystem) {
     TTempDir dir;
     const std::wstring root = dir / L"work";
@@ -88,10 +139,11 @@ TEST(EntryIndex, FindsEntriesAnywhereAndFollowsTheFileSystem) {
     SetFileAttributesW((root + L"\\Concealed.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
     const bool hidden = (GetFileAttributesW((root + L"\\Concealed.txt").c_str()) & FILE_ATTRIBUTE_HIDDEN) != 0;
     WriteFileBytes(dir / L"Outside\\Secret.txt", "");
-    // Junctions need a file system that keeps reparse points; where there
-    // is none the index has nothing to refuse to follow.
-    const bool junction = MakeJunction(root + L"\\Portal", dir / L"Outside");
-    if (!junction) std::printf("no junction could be made here: its case is skipped\n");
+    // Junctions need a file system that keeps reparse points; where no link
+    // of any kind can be made the index has nothing to refuse to follow.
+    const bool junction = MakeJunction(root + L"\\Portal", dir / L"Outside") ||
+                          MakeWineSymlink(root + L"\\Portal", dir / L"Outside");
+    if (!junction) std::printf("no link to a folder could be made here: its case is skipped\n");
 
     TEntryIndex index(root);
     int changes = 0;
@@ -151,7 +203,10 @@ TEST(EntryIndex, FindsEntriesAnywhereAndFollowsTheFileSystem) {
     ASSERT_TRUE(index.WaitIdle(30000));
     EXPECT_EQ(index.Find(L"secret", none), dir / L"Outside\\Secret.txt");
 
-    if (junction) RemoveDirectoryW((root + L"\\Portal").c_str());
+    if (junction) {
+        EXPECT_TRUE(RemoveLink(root + L"\\Portal")) << "the link goes, and only the link";
+    }
+    EXPECT_TRUE(Exists(dir / L"Outside\\Secret.txt"));
 }
 
 // Not a hard limit: prints how long building takes against a plain listing
@@ -175,29 +230,40 @@ TEST(EntryIndex, TimingOnTenThousandEntries) {
 
     using Clock = std::chrono::steady_clock;
     auto ms = [](Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); };
-    const auto listStart = Clock::now();
+    // The best of three rounds each, so another program's moment of work
+    // counts less.
+    double listMs = 1e9, buildMs = 1e9;
     size_t listed = 0;
-    std::vector<std::wstring> pending{root};
-    while (!pending.empty()) {
-        const std::wstring folder = pending.back();
-        pending.pop_back();
-        WIN32_FIND_DATAW data;
-        ui::TFindHandleOwner find(FindFirstFileW((folder + L"\\*").c_str(), &data));
-        if (!find) continue;
-        do {
-            const std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..") continue;
-            ++listed;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) pending.push_back(folder + L"\\" + name);
-        } while (FindNextFileW(find.Get(), &data));
+    for (int round = 0; round < 3; ++round) {
+        const auto listStart = Clock::now();
+        listed = 0;
+        std::vector<std::wstring> pending{root};
+        while (!pending.empty()) {
+            const std::wstring folder = pending.back();
+            pending.pop_back();
+            WIN32_FIND_DATAW data;
+            ui::TFindHandleOwner find(FindFirstFileW((folder + L"\\*").c_str(), &data));
+            if (!find) continue;
+            do {
+                const std::wstring name = data.cFileName;
+                if (name == L"." || name == L"..") continue;
+                ++listed;
+                if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) pending.push_back(folder + L"\\" + name);
+            } while (FindNextFileW(find.Get(), &data));
+        }
+        listMs = std::min(listMs, ms(Clock::now() - listStart));
+        if (round == 2) break;
+        TEntryIndex built(root);
+        const auto buildStart = Clock::now();
+        built.Refresh();
+        ASSERT_TRUE(built.WaitIdle(120000));
+        buildMs = std::min(buildMs, ms(Clock::now() - buildStart));
     }
-    const double listMs = ms(Clock::now() - listStart);
-
     TEntryIndex index(root);
     const auto buildStart = Clock::now();
     index.Refresh();
     ASSERT_TRUE(index.WaitIdle(120000));
-    const double buildMs = ms(Clock::now() - buildStart);
+    buildMs = std::min(buildMs, ms(Clock::now() - buildStart));
     EXPECT_EQ(index.Count(), listed);
     EXPECT_EQ(index.Count(), 10500u);
 
