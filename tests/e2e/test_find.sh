@@ -83,6 +83,10 @@ e2e_check "an entry made later in a closed folder is found without F5" ran fig
 call_up
 e2e_key q q x
 e2e_check "the search line says nothing fits" e2e_until 5 find_line_is "Find: qqx  (no match)"
+sleep 1.5  # a user's pause: the next letter starts a new search
+e2e_key k
+e2e_check "after a pause a letter starts a new search" e2e_until 5 find_line_is "Find: k"
+e2e_check "which selects a shown entry" e2e_until 5 selected_is kiwi.bat
 e2e_key Escape
 e2e_check "the first Esc ends the search" e2e_until 5 find_line_is ""
 e2e_check "the window stays after the first Esc" e2e_stays 1 probe wait TForm tavrix visible 100
