@@ -8,6 +8,7 @@
 #include "ui/Monitors.h"
 #include "ui/Profile.h"
 #include "ui/ScopeExit.h"
+#include "util/EntryIndex.h"
 #include "util/uAbout.h"
 #include "util/uUtils.h"
 #include "util/uVersionUtils.h"
@@ -56,6 +57,8 @@ TfrmMain::TfrmMain() {
 }
 
 TfrmMain::~TfrmMain() {
+    // The index's worker stops before the window its reports go to.
+    FEntryIndex.reset();
     // Children go with the window; the components after it.
     DestroyHandle();
     while (!FComponents.empty()) FComponents.pop_back();  // children before parents
@@ -133,6 +136,7 @@ void TfrmMain::CreateControls() {
     }
 
     CreateTree();
+    CreateFindLine();
     // Keys go to the tree whenever the window is called up.
     ActiveControl = ShellTreeView1;
 
@@ -212,6 +216,9 @@ void TfrmMain::CreateTree() {
         if (FPendingExpandNode == n) FPendingExpandNode = nullptr;
         if (FPendingCollapseNode == n) FPendingCollapseNode = nullptr;
     };
+    // What the tree changes below the working folder, the index reads again.
+    tree->OnOperation = [this](TKesShellTree&, TKesShellOperations, const std::vector<std::wstring>&,
+                               const std::wstring&) { RefreshEntryIndex(); };
     ShellTreeView1->Loaded();
 }
 
@@ -281,6 +288,7 @@ void TfrmMain::FormClose(ui::TCloseAction& action) {
     }
     Hide();
     UnRegisterHotkeys();
+    FEntryIndex.reset();
     if (Options) {
         if (Options->Settings.ShowTrayIcon) RemoveTrayIcon();
         StoreAppRect();

@@ -19,6 +19,8 @@
 #include "ui/Timer.h"
 #include "util/uLogDataViewer.h"
 
+class TEntryIndex;
+
 // The handle of the single-instance mutex, 0 when none.
 extern HANDLE AppMutex;
 // The name other copies look for.
@@ -74,6 +76,12 @@ public:
     void ShellTreeView1DblClick();
     void ShellTreeView1Editing(ui::TTreeNode* node, bool& allowEdit);
 
+    // Finding an entry by typing a few letters of its name: the text typed
+    // so far, empty when no search is active, and the line that shows it.
+    const std::wstring& FindText() const noexcept { return FFindText; }
+    ui::TLabel* FindLine() const noexcept { return lblFind; }
+    TEntryIndex* EntryIndex() const noexcept { return FEntryIndex.get(); }
+
     // Opening entries, and the one place commands report their result.
     void ExecuteItem(const std::wstring& path);
     void HandleExecResult(const std::wstring& path, int code, bool force);
@@ -122,6 +130,26 @@ private:
     void AllowExpandCollapse(ui::TTreeNode* node, bool& allow, ui::TTreeNode*& pending);
     UINT HitTestAtMouse();
 
+    // Finding entries by name (uTavrixFind.cpp).
+    void CreateFindLine();
+    // Letters typed with the keyboard in the tree are the program's search.
+    bool TreeHasFocus() const;
+    // A letter typed on the tree; false when it is no letter of a name.
+    bool FindKeyPress(wchar_t key);
+    // Backspace: false when no search is active.
+    bool FindBackspace();
+    // Ends an active search; false when there was none.
+    bool EndFind();
+    void RunFind(bool fresh);
+    ui::TTreeNode* FindShownEntry(const std::wstring& folded, bool fresh);
+    bool SelectIndexedEntry(const std::wstring& path);
+    void ShowFindLine(bool noMatch);
+    // The index of the working folder, made or moved to it, asked to refresh.
+    void RefreshEntryIndex();
+    void EntryIndexChanged();
+    // Keeps an opened entry at the front of the recent list.
+    void RememberOpened(const std::wstring& path);
+
     // The tray icon.
     void AddTrayIcon();
     void RemoveTrayIcon();
@@ -168,6 +196,7 @@ private:
     ui::TImageList* ImageList;
     ui::TTimer* tmrBlockScrSvr;
     ui::TTimer* tmrDelDir;
+    ui::TLabel* lblFind = nullptr;
 
     // State shared by the window's parts.
     bool FFirstShowPending = false;
@@ -189,6 +218,13 @@ private:
     // The entries of the working folder while it moves.
     std::vector<std::wstring> FMovingEntries;
     std::unique_ptr<TLogDataViewer> FDataViewer;
+    // The search typed on the tree: its text, when its last letter came,
+    // and whether it found nothing.
+    std::wstring FFindText;
+    ULONGLONG FFindLastKey = 0;
+    bool FFindNoMatch = false;
+    std::unique_ptr<TEntryIndex> FEntryIndex;
+    std::wstring FEntryIndexRoot;
 
     // The images of the buttons and the menu items.
     ui::TImageList* FGlyphs;

@@ -62,7 +62,15 @@ void TfrmMain::WMHotKey(ui::TMessage& msg) {
 void TfrmMain::FormKeyDown(WORD& key, ui::TShiftState) {
     switch (key) {
     case VK_ESCAPE:
-        sbtnMinMax->Click();
+        // The first Esc ends a search; the next hides the window.
+        if (EndFind())
+            key = 0;
+        else
+            sbtnMinMax->Click();
+        break;
+    case VK_BACK:
+        // Takes a letter off a search; without one the tree goes up as before.
+        if (TreeHasFocus() && FindBackspace()) key = 0;
         break;
     case VK_F2:
         sbtnMenuMouseUp(*sbtnMenu, 8, 16);
@@ -77,14 +85,35 @@ void TfrmMain::FormKeyDown(WORD& key, ui::TShiftState) {
 }
 
 void TfrmMain::FormKeyPress(wchar_t& key) {
-    if (key == VK_ESCAPE) key = 0;  // no control sees it, and nothing beeps
+    if (key == VK_ESCAPE)
+        key = 0;  // no control sees it, and nothing beeps
+    else if (TreeHasFocus() && FindKeyPress(key))
+        key = 0;  // the letter is the program's search: the tree's own type-ahead never sees it
 }
 
+bool TfrmMain::TreeHasFocus() const { return GetFocus() == ShellTreeView1->Handle(); }
+
 void TfrmMain::ShellTreeView1KeyDown(WORD& key, ui::TShiftState) {
-    if (key == VK_RETURN)
+    switch (key) {
+    case VK_RETURN:
         ExecuteItem(ShellTreeView1->GetNodePath(ShellTreeView1->Selected()));
-    else if (key == VK_LEFT || key == VK_RIGHT)
+        break;
+    case VK_LEFT:
+    case VK_RIGHT:
         FExpandPermitted = true;  // the tree's own collapse or expand for this key passes
+        EndFind();
+        break;
+    case VK_UP:
+    case VK_DOWN:
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_HOME:
+    case VK_END:
+        EndFind();  // the user moves on by hand
+        break;
+    default:
+        break;
+    }
 }
 
 void TfrmMain::ShellTreeView1KeyPress(wchar_t& key) {
@@ -122,6 +151,7 @@ void TfrmMain::ShellTreeView1MouseDown(ui::TMouseButton button, ui::TShiftState,
         FPendingExpandNode = nullptr;
         FPendingCollapseNode = nullptr;
     });
+    EndFind();
     if (button != ui::mbLeft) return;
     FNodeCollapsed = false;
     FNodeExpanded = false;
@@ -159,15 +189,18 @@ void TfrmMain::ShellTreeView1DblClick() {
 
 void TfrmMain::ExecuteItem(const std::wstring& path) {
     if (path.empty() || GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+    EndFind();
     // Quoted: Explorer reads a comma as the end of the path, so an entry
     // whose name holds one would not open.
     INT_PTR code = ShellExecuteFunc()(nullptr, L"open", L"explorer.exe", L"\"" + path + L"\"", L"", SW_SHOWNORMAL);
+    if (code > kShellExecLastError) RememberOpened(path);
     HandleExecResult(path, static_cast<int>(code), false);
 }
 
 void TfrmMain::HandleExecResult(const std::wstring& path, int code, bool force) {
     if (code > kShellExecLastError) {
         if (Options->Settings.Autohide || force) {
+            EndFind();
             Hide();
             ui::Application->ProcessMessages();
         }

@@ -51,7 +51,11 @@ void TfrmMain::sbtnOptionsClick() {
 }
 
 void TfrmMain::CheckWorkingFolderChange() {
-    if (PreviousOptions && PreviousOptions->Settings.WorkingFolder != Options->Settings.WorkingFolder) RestoreView();
+    if (!PreviousOptions || PreviousOptions->Settings.WorkingFolder == Options->Settings.WorkingFolder) return;
+    EndFind();
+    RestoreView();
+    // The search looks in the new folder from now on.
+    if (FEntryIndex) RefreshEntryIndex();
 }
 
 void TfrmMain::BeforeFolderMove(const std::wstring& from) {

@@ -14,6 +14,10 @@ void TfrmMain::ShowAppWindow(TShowReason reason) {
             sbtnRefreshClick();
             FFirstShowPending = false;
         }
+        // Each call-up starts without a search, and the index catches up
+        // with what changed while the window was away.
+        EndFind();
+        RefreshEntryIndex();
         if (Options->Settings.FollowMousePos) {
             POINT p{};
             RECT taskbar{};

@@ -186,3 +186,9 @@ void TIniFile::WriteInteger(const wchar_t* section, const wchar_t* key, int32_t 
 void TIniFile::WriteBool(const wchar_t* section, const wchar_t* key, bool value) {
     WriteString(section, key, value ? L"1" : L"0");
 }
+
+void TIniFile::EraseSection(const wchar_t* section) {
+    if (!IniExists(FFileName)) return;
+    if (!WritePrivateProfileStringW(section, nullptr, nullptr, FFileName.c_str()))
+        throw ui::Exception(L"Unable to write to " + FFileName);
+}

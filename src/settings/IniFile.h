@@ -20,6 +20,8 @@ public:
     void WriteString(const wchar_t* section, const wchar_t* key, const std::wstring& value);
     void WriteInteger(const wchar_t* section, const wchar_t* key, int32_t value);
     void WriteBool(const wchar_t* section, const wchar_t* key, bool value);
+    // Removes the section with its keys; a missing file stays missing.
+    void EraseSection(const wchar_t* section);
 
 private:
     std::wstring FFileName;

@@ -1,5 +1,7 @@
 #include "settings/uOptions.h"
 
+#include <algorithm>
+
 #include <windows.h>
 #include <shlobj.h>
 
@@ -14,7 +16,14 @@ TOptions* PreviousOptions = nullptr;
 
 namespace {
 const wchar_t kSection[] = L"OPTIONS";
+const wchar_t kRecentSection[] = L"RECENT";
 const TOptionsRec kDefaults{};
+
+// Paths compared as the file system does, without case.
+bool SamePath(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
+}
 
 // The file-system path of a special folder, or empty when the shell has none.
 std::wstring SpecialFolderPathOf(int csidl) {
@@ -26,6 +35,14 @@ std::wstring SpecialFolderPathOf(int csidl) {
     return SHGetPathFromIDListW(pidl.Get(), buf) ? std::wstring(buf) : std::wstring();
 }
 }  // namespace
+
+void AddRecent(std::vector<std::wstring>& recent, const std::wstring& relativePath) {
+    if (relativePath.empty()) return;
+    const auto same = [&](const std::wstring& p) { return SamePath(p, relativePath); };
+    recent.erase(std::remove_if(recent.begin(), recent.end(), same), recent.end());
+    recent.insert(recent.begin(), relativePath);
+    if (recent.size() > kMaxRecent) recent.resize(kMaxRecent);
+}
 
 std::wstring OptionsIniFileName() { return GetProgramFolder() + L"tavrix.ini"; }
 
@@ -76,6 +93,14 @@ void TOptions::LoadWindowState() {
     }
     s.SelectedNode = FIniFile->ReadInteger(kSection, L"SelectedNode", kDefaults.SelectedNode);
     s.Expanded = FIniFile->ReadString(kSection, L"Expanded", kDefaults.Expanded);
+    // Keys 0, 1, ... newest first; the list ends at the first one missing.
+    s.Recent.clear();
+    for (size_t i = 0; i < kMaxRecent; ++i) {
+        std::wstring path = FIniFile->ReadString(kRecentSection, std::to_wstring(i).c_str(), L"");
+        if (path.empty()) break;
+        if (std::none_of(s.Recent.begin(), s.Recent.end(), [&](const std::wstring& p) { return SamePath(p, path); }))
+            s.Recent.push_back(path);
+    }
 }
 
 void TOptions::LoadGeneralOptions() {
@@ -111,6 +136,12 @@ void TOptions::SaveWindowState() {
     FIniFile->WriteInteger(kSection, L"Bottom", s.Bottom);
     FIniFile->WriteInteger(kSection, L"SelectedNode", s.SelectedNode);
     FIniFile->WriteString(kSection, L"Expanded", s.Expanded);
+    // Written anew, so that no key of a longer list stays behind; a file
+    // that never had the list gets none.
+    const bool hadRecent = !FIniFile->ReadString(kRecentSection, L"0", L"").empty();
+    if (hadRecent) FIniFile->EraseSection(kRecentSection);
+    for (size_t i = 0; i < s.Recent.size() && i < kMaxRecent; ++i)
+        FIniFile->WriteString(kRecentSection, std::to_wstring(i).c_str(), s.Recent[i]);
 }
 
 void TOptions::SaveGeneralOptions() {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "settings/IniFile.h"
 
@@ -29,7 +30,16 @@ struct TOptionsRec {
     uint8_t WorkingFolderOption = 0;
     std::wstring WorkingFolderPath;
     std::wstring WorkingFolder;  // derived, never stored
+    // Entries opened from the tree, relative to the working folder, newest
+    // first; kept in a section of their own so older copies ignore it.
+    std::vector<std::wstring> Recent;
 };
+
+// How many opened entries are remembered.
+constexpr size_t kMaxRecent = 100;
+// Puts the entry first in the list, once (names compared without case),
+// keeping at most kMaxRecent.
+void AddRecent(std::vector<std::wstring>& recent, const std::wstring& relativePath);
 
 class TOptions {
 public:

@@ -3,7 +3,9 @@
 #include <memory>
 
 #include "app/uTavrix.h"
+#include "testutil/ShellExecuteRecorder.h"
 #include "testutil/TestFiles.h"
+#include "util/EntryIndex.h"
 #include "ui/Application.h"
 #include "util/uUtils.h"
 #include "core/Exceptions.h"
@@ -241,6 +243,98 @@ TEST_F(TreeState, AChoiceThatNamesNoFolderStartsInTheDefaultOne) {
     SHGetSpecialFolderPathW(nullptr, favorites, CSIDL_FAVORITES, FALSE);
     EXPECT_EQ(Tree()->GetNodePath(Tree()->Items.GetFirstNode()), std::wstring(favorites) + L"\\quorb");
     EXPECT_TRUE(Form->ExpandGateArmed());
+}
+
+}  // namespace
+
+namespace {
+
+// Typing on the tree: each key goes through the message loop, the form's
+// key preview first, and on to the tree when the form leaves it.
+class TypeOnTree : public TreeState {
+protected:
+    void Deliver(UINT message, WPARAM key) {
+        SetFocus(Tree()->Handle());
+        PostMessageW(Tree()->Handle(), message, key, 0);
+        ui::Application->ProcessMessages();
+    }
+    void Type(const std::wstring& text) {
+        for (wchar_t c : text) Deliver(WM_CHAR, c);
+    }
+    std::wstring SelectedPath() { return Tree()->GetNodePath(Tree()->Selected()); }
+    bool LineShown() { return IsWindowVisible(Form->FindLine()->Handle()) != FALSE; }
+};
+
+TEST_F(TypeOnTree, LettersSelectAShownEntryThenOneAnywhereAndEscEndsTheSearch) {
+    WriteFileBytes(Work + L"\\Tools\\Deep\\Quarterly report.txt", "q");
+    CreateWith();
+    Form->ShowAppWindow(srLaunch);
+    ASSERT_NE(Form->EntryIndex(), nullptr) << "the call-up makes the index";
+    ASSERT_TRUE(Form->EntryIndex()->WaitIdle(10000));
+
+    Type(L"to");
+    EXPECT_EQ(SelectedPath(), Work + L"\\Tools") << "a shown entry, as the tree shows it";
+    EXPECT_EQ(Form->FindText(), L"to");
+    EXPECT_TRUE(LineShown());
+    EXPECT_EQ(Form->FindLine()->Caption(), L"Find: to");
+
+    Deliver(WM_KEYDOWN, VK_BACK);
+    EXPECT_EQ(Form->FindText(), L"t") << "Backspace takes one letter back";
+    EXPECT_EQ(SelectedPath(), Work + L"\\Tools");
+
+    WORD esc = VK_ESCAPE;
+    Form->FormKeyDown(esc, 0);
+    EXPECT_EQ(esc, 0) << "the first Esc only ends the search";
+    EXPECT_FALSE(LineShown());
+    EXPECT_TRUE(IsWindowVisible(Form->Handle()));
+
+    // Nothing shown starts with it: a word of a name in closed folders.
+    Type(L"repo");
+    EXPECT_EQ(SelectedPath(), Work + L"\\Tools\\Deep\\Quarterly report.txt");
+    EXPECT_TRUE(Tree()->Selected()->Parent()->Expanded()) << "the folders on the way are open";
+    EXPECT_TRUE(Form->ExpandGateArmed()) << "the gate is armed again after the folders opened";
+
+    Type(L"zzz");
+    EXPECT_EQ(Form->FindLine()->Caption(), L"Find: repozzz  (no match)");
+
+    {
+        TShellExecuteRecorder shell;
+        Deliver(WM_KEYDOWN, VK_RETURN);
+        ASSERT_EQ(shell.Calls.size(), 1u);
+    }
+    EXPECT_FALSE(LineShown()) << "opening ends the search";
+    ASSERT_FALSE(Options->Settings.Recent.empty());
+    EXPECT_EQ(Options->Settings.Recent.front(), L"Tools\\Deep\\Quarterly report.txt");
+
+    esc = VK_ESCAPE;
+    Form->ShowAppWindow(srLaunch);
+    Form->FormKeyDown(esc, 0);
+    EXPECT_FALSE(IsWindowVisible(Form->Handle())) << "Esc without a search hides the window";
+}
+
+TEST_F(TypeOnTree, TheSearchLineLiesOnTheTreeAndNeverOverTheSelectedEntry) {
+    CreateWith();
+    Form->ShowAppWindow(srLaunch);
+    // A tree of four rows, the root and its three entries: the last one
+    // found is in the bottom row.
+    const int rowHeight = static_cast<int>(SendMessageW(Tree()->Handle(), TVM_GETITEMHEIGHT, 0, 0));
+    RECT client{};
+    GetClientRect(Tree()->Handle(), &client);
+    SetWindowPos(Form->Handle(), nullptr, 0, 0, Form->Width(), Form->Height() + 4 * rowHeight - client.bottom,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT tree{};
+    GetWindowRect(Tree()->Handle(), &tree);
+    for (const wchar_t* text : {L"to", L"re"}) {
+        Type(text);
+        ASSERT_TRUE(LineShown());
+        RECT line{}, row = Tree()->Selected()->DisplayRect(false), both{};
+        GetWindowRect(Form->FindLine()->Handle(), &line);
+        MapWindowPoints(Tree()->Handle(), HWND_DESKTOP, reinterpret_cast<POINT*>(&row), 2);
+        EXPECT_FALSE(IntersectRect(&both, &line, &row)) << "found with " << ui::WideToUtf8(text);
+        EXPECT_TRUE(IntersectRect(&both, &line, &tree) && EqualRect(&both, &line)) << "the line lies on the tree";
+        WORD esc = VK_ESCAPE;
+        Form->FormKeyDown(esc, 0);
+    }
 }
 
 }  // namespace

@@ -240,3 +240,33 @@ TEST(IniFile, EveryNameTheFileSystemAllowsRoundTrips) {
 }
 
 }  // namespace
+
+TEST_F(OptionsStore, OpenedEntriesComeBackNewestFirstInTheirOwnSection) {
+    {
+        TOptions options(Ini);
+        EXPECT_TRUE(options.Settings.Recent.empty()) << "a file without the section reads as before";
+        for (int i = 0; i < 105; ++i) AddRecent(options.Settings.Recent, L"Tools\\entry " + std::to_wstring(i) + L".bat");
+        AddRecent(options.Settings.Recent, L"TOOLS\\Entry 50.bat");  // the same entry moves to the front
+        ASSERT_EQ(options.Settings.Recent.size(), kMaxRecent);
+        EXPECT_EQ(options.Settings.Recent[0], L"TOOLS\\Entry 50.bat");
+        EXPECT_EQ(options.Settings.Recent[1], L"Tools\\entry 104.bat");
+    }
+    wchar_t buf[MAX_PATH] = {};
+    GetPrivateProfileStringW(L"RECENT", L"0", L"", buf, MAX_PATH, Ini.c_str());
+    EXPECT_STREQ(buf, L"TOOLS\\Entry 50.bat");
+    GetPrivateProfileStringW(L"RECENT", L"99", L"", buf, MAX_PATH, Ini.c_str());
+    EXPECT_STREQ(buf, L"Tools\\entry 5.bat");
+    EXPECT_EQ(Key(L"Expanded"), L"") << "the options section keeps its keys";
+
+    {
+        TOptions options(Ini);
+        ASSERT_EQ(options.Settings.Recent.size(), kMaxRecent);
+        EXPECT_EQ(options.Settings.Recent[0], L"TOOLS\\Entry 50.bat");
+        EXPECT_EQ(options.Settings.Recent[99], L"Tools\\entry 5.bat");
+        options.Settings.Recent = {L"Only.bat"};  // a shorter list leaves no old key behind
+    }
+    TOptions again(Ini);
+    EXPECT_EQ(again.Settings.Recent, std::vector<std::wstring>{L"Only.bat"});
+    GetPrivateProfileStringW(L"RECENT", L"1", L"<absent>", buf, MAX_PATH, Ini.c_str());
+    EXPECT_STREQ(buf, L"<absent>");
+}

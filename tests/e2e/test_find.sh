@@ -1,0 +1,100 @@
+# Finding an entry anywhere below the working folder by typing a few
+# letters of its name on the tree: the folders on the way open, Enter opens
+# it. Real keys only.
+source "$(dirname "$0")/lib.sh" "$1" "$2" find
+
+work="$E2E_DIR/quorb"
+marker() { printf '@echo off\r\necho ran >> "C:\\e2e\\find\\ran-%s.txt"\r\n' "$1"; }
+entry() {  # entry <path below quorb> <marker name>
+    mkdir -p "$(dirname "$work/$1")"
+    marker "$2" >"$work/$1"
+}
+entry "a/b/c/zephyr.bat" zephyr
+entry "docs/2024/Quarterly report.bat" report
+entry "x1/melon.bat" melon
+entry "x2/y/melon-ripe.bat" ripe
+entry "kiwi.bat" kiwi
+entry "z/kiwi-deep.bat" deep
+mkdir -p "$work/later"
+
+ran() { e2e_wait_file_has "$E2E_DIR/ran-$1.txt" ran 15; }
+runs() { [ "$(grep -c ran "$E2E_DIR/ran-$1.txt" 2>/dev/null)" = "$2" ]; }
+# The text of the selected entry.
+selected() { probe tree TForm tavrix | awk '$2 ~ /S/ { sub(/^[^ ]+ [^ ]+ [^ ]+ [^ ]+ [^ ]+ /, ""); print; exit }'; }
+selected_is() { local s; s=$(selected); [ "$s" = "$1" ] || { echo "selected: $s" >&2; return 1; }; }
+# The search line as the window shows it (a visible static text).
+find_line() { probe controls TForm tavrix | awk 'tolower($1) == "static" { sub(/^[^ ]+ [^ ]+ [^ ]+ [^ ]+ [^ ]+ /, ""); print }'; }
+find_line_is() { local s; s=$(find_line); [ "$s" = "$1" ] || { echo "search line: '$s'" >&2; return 1; }; }
+call_up() {
+    e2e_key ctrl+alt+z
+    e2e_check "Ctrl+Alt+Z shows the window" probe wait TForm tavrix visible 5000
+}
+# Types the letters, waits until the entry is selected, and opens it.
+find_and_open() {  # find_and_open <entry as shown> <keys...>
+    local name=$1
+    shift
+    e2e_key "$@"
+    e2e_check "typing selects $name" e2e_until 10 selected_is "$name"
+    e2e_key Return
+}
+
+e2e_launch hidden "ShowAppWndOnLaunch=0" "ShowTrayIcon=0" "Autohide=1" "WorkingFolderOption=2"
+app=$E2E_LAST_PID
+xdotool mousemove 500 400
+
+call_up
+find_and_open zephyr.bat z e p h y r
+e2e_check "a name three closed folders deep opens" ran zephyr
+e2e_check "the window hides after it" probe wait TForm tavrix hidden 5000
+e2e_check "the folders on the way are open" test "$(e2e_tree_flags c)" = E-
+
+call_up
+e2e_check "no search line when called up" find_line_is ""
+find_and_open "Quarterly report.bat" r e p o r t
+e2e_check "a word inside a name finds it" ran report
+
+# Of two matches the shallower comes first, until the other was opened.
+call_up
+find_and_open melon-ripe.bat m e l o n minus r
+e2e_check "the deeper match opens when typed in full" ran ripe
+call_up
+# Closes y, x2 and x1 again (the first letter had opened x1), so that
+# neither entry is shown.
+e2e_key Left Left Left Left Up Left Left
+e2e_check "the opened entry is out of sight" e2e_until 5 e2e_entry_is absent melon-ripe.bat
+e2e_check "so is the shallower one" e2e_until 5 e2e_entry_is absent melon.bat
+find_and_open melon-ripe.bat m e l o n
+e2e_check "the entry opened last wins over the shallower one" e2e_until 15 runs ripe 2
+e2e_check "the shallower one did not open" test ! -e "$E2E_DIR/ran-melon.txt"
+
+call_up
+find_and_open kiwi.bat k i w i
+e2e_check "a shown entry wins over a deeper one" ran kiwi
+e2e_check "the deeper one did not open" test ! -e "$E2E_DIR/ran-deep.txt"
+
+# Made from the Linux side in a closed folder while the window is away.
+mkdir -p "$work/later/inner"
+marker fig >"$work/later/inner/fig.bat"
+call_up
+find_and_open fig.bat f i g
+e2e_check "an entry made later in a closed folder is found without F5" ran fig
+
+# The search line shows the text; Esc first ends the search, then hides.
+call_up
+e2e_key q q x
+e2e_check "the search line says nothing fits" e2e_until 5 find_line_is "Find: qqx  (no match)"
+sleep 1.5  # a user's pause: the next letter starts a new search
+e2e_key k
+e2e_check "after a pause a letter starts a new search" e2e_until 5 find_line_is "Find: k"
+e2e_check "which selects a shown entry" e2e_until 5 selected_is kiwi.bat
+e2e_key Escape
+e2e_check "the first Esc ends the search" e2e_until 5 find_line_is ""
+e2e_check "the window stays after the first Esc" e2e_stays 1 probe wait TForm tavrix visible 100
+e2e_key Escape
+e2e_check "the next Esc hides the window" probe wait TForm tavrix hidden 5000
+
+probe close TForm tavrix >/dev/null
+e2e_check "the program ends" e2e_wait_exit "$app" 15
+e2e_check "the entry opened last is remembered first" grep -aqF "0=later\\inner\\fig.bat" "$E2E_DIR/tavrix.ini"
+e2e_check "the one opened twice before it comes third" grep -aqF "2=x2\\y\\melon-ripe.bat" "$E2E_DIR/tavrix.ini"
+echo "e2e find: all checks passed"
