@@ -23,6 +23,7 @@ using TFoldFunc = std::function<std::wstring(const std::wstring&)>;
 // One entry the search may offer.
 struct TFindEntry {
     std::wstring RelativePath;  // below the working folder, with backslashes
+    std::wstring FoldedPath;    // RelativePath, folded
     std::wstring Name;          // as the tree shows it (no hidden ".lnk" or ".url")
     std::wstring FoldedName;    // Name, folded
     int Depth = 0;              // 0 for an entry of the working folder itself
@@ -33,7 +34,7 @@ TFindMatch MatchName(const std::wstring& name, const std::wstring& foldedName, c
 
 // The best match among the entries, or -1: the better kind of match first;
 // within one kind the entry opened most recently (its place in recent,
-// newest first, compared as relative paths folded), then the shallower
-// one, then by folded relative path.
+// newest first, compared with FoldedPath), then the shallower one, then
+// by FoldedPath.
 long BestMatch(const std::vector<TFindEntry>& entries, const std::wstring& foldedText,
                const std::vector<std::wstring>& recentFolded);

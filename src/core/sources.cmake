@@ -4,6 +4,7 @@ set(TAVRIX_CORE_DIR ${CMAKE_CURRENT_LIST_DIR})
 get_filename_component(TAVRIX_CORE_TESTS_DIR ${CMAKE_CURRENT_LIST_DIR}/../../tests/core ABSOLUTE)
 set(TAVRIX_CORE_SOURCES
   ${TAVRIX_CORE_DIR}/Exceptions.cpp
+  ${TAVRIX_CORE_DIR}/FindRank.cpp
   ${TAVRIX_CORE_DIR}/LogFormat.cpp
   ${TAVRIX_CORE_DIR}/Masks.cpp
   ${TAVRIX_CORE_DIR}/OptionsValues.cpp
@@ -13,6 +14,7 @@ set(TAVRIX_CORE_SOURCES
   ${TAVRIX_CORE_DIR}/ViewerText.cpp
 )
 set(TAVRIX_CORE_TEST_SOURCES
+  ${TAVRIX_CORE_TESTS_DIR}/FindRankTest.cpp
   ${TAVRIX_CORE_TESTS_DIR}/LogFormatTest.cpp
   ${TAVRIX_CORE_TESTS_DIR}/MasksTest.cpp
   ${TAVRIX_CORE_TESTS_DIR}/OptionsValuesTest.cpp

@@ -1,0 +1,293 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <winioctl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+
+#include "testutil/TestFiles.h"
+#include "ui/Handles.h"
+#include "util/EntryIndex.h"
+
+using namespace testutil;
+
+namespace {
+
+// Runs the thread's messages until the condition holds or ms have passed.
+template <typename F>
+bool PumpUntil(F&& done, DWORD ms) {
+    const ULONGLONG end = GetTickCount64() + ms;
+    for (;;) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        if (done()) return true;
+        if (GetTickCount64() >= end) return false;
+        Sleep(5);
+    }
+}
+
+void MakeFolders(const std::wstring& path) {
+    for (size_t slash = path.find(L'\\', 3); ; slash = path.find(L'\\', slash + 1)) {
+        CreateDirectoryW(path.substr(0, slash).c_str(), nullptr);
+        if (slash == std::wstring::npos) break;
+    }
+}
+
+// Makes folder a junction to target; false where the file system cannot.
+bool MakeJunction(const std::wstring& folder, const std::wstring& target) {
+    if (!CreateDirectoryW(folder.c_str(), nullptr)) return false;
+    const std::wstring substitute = L"\\??\\" + target;
+    const size_t pathBytes = (substitute.size() + 1 + target.size() + 1) * sizeof(wchar_t);
+    // The mount-point form of the reparse data: tag, length, reserved, then
+    // the offsets and lengths of the two names and the names themselves.
+    const size_t headerBytes = 8, namesBytes = 8;
+    std::vector<BYTE> buffer(headerBytes + namesBytes + pathBytes);
+    auto put16 = [&](size_t at, size_t value) {
+        const WORD w = static_cast<WORD>(value);
+        std::memcpy(buffer.data() + at, &w, sizeof w);
+    };
+    const DWORD tag = IO_REPARSE_TAG_MOUNT_POINT;
+    std::memcpy(buffer.data(), &tag, sizeof tag);
+    put16(4, namesBytes + pathBytes);
+    put16(8, 0);
+    put16(10, substitute.size() * sizeof(wchar_t));
+    put16(12, (substitute.size() + 1) * sizeof(wchar_t));
+    put16(14, target.size() * sizeof(wchar_t));
+    std::memcpy(buffer.data() + 16, substitute.c_str(), (substitute.size() + 1) * sizeof(wchar_t));
+    std::memcpy(buffer.data() + 16 + (substitute.size() + 1) * sizeof(wchar_t), target.c_str(),
+                (target.size() + 1) * sizeof(wchar_t));
+    ui::THandleOwner handle(CreateFileW(folder.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    DWORD returned = 0;
+    const bool made = handle && DeviceIoControl(handle.Get(), FSCTL_SET_REPARSE_POINT, buffer.data(),
+                                                static_cast<DWORD>(buffer.size()), nullptr, 0, &returned, nullptr);
+    handle.Reset();
+    const DWORD attributes = GetFileAttributesW(folder.c_str());
+    if (made && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return true;
+    RemoveDirectoryW(folder.c_str());
+    return false;
+}
+
+// The Unix path of a file under Wine; empty on Windows.
+std::wstring WineUnixPath(const std::wstring& path) {
+    using TUnixName = char*(CDECL*)(const wchar_t*);
+    auto unixName = reinterpret_cast<TUnixName>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name"));
+    std::wstring result;
+    if (!unixName) return result;
+    if (char* name = unixName(path.c_str())) {
+        result.assign(name, name + std::strlen(name));
+        HeapFree(GetProcessHeap(), 0, name);
+    }
+    return result;
+}
+
+// Runs a Unix program under Wine, which starts it like any other, until
+// done holds (Wine's handle of such a program does not tell when it ends).
+template <typename F>
+bool RunUnix(const std::wstring& program, std::wstring command, F&& done) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
+        return false;
+    ui::THandleOwner processHandle(process.hProcess), threadHandle(process.hThread);
+    for (int i = 0; i < 100; ++i) {
+        if (done()) return true;
+        Sleep(50);
+    }
+    return false;
+}
+
+// Under Wine, where junctions cannot be made, a Unix symbolic link shows
+// as a reparse point. False on Windows and wherever that fails.
+bool MakeWineSymlink(const std::wstring& folder, const std::wstring& target) {
+    const std::wstring unixTarget = WineUnixPath(target), unixFolder = WineUnixPath(folder);
+    if (unixTarget.empty() || unixFolder.empty()) return false;
+    return RunUnix(L"Z:\\bin\\ln", L"ln -s \"" + unixTarget + L"\" \"" + unixFolder + L"\"", [&] {
+        const DWORD attributes = GetFileAttributesW(folder.c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    });
+}
+
+// Removes a junction or a link, never what it leads to.
+bool RemoveLink(const std::wstring& folder) {
+    if (RemoveDirectoryW(folder.c_str())) return true;
+    const std::wstring unixFolder = WineUnixPath(folder);
+    return !unixFolder.empty() &&
+           RunUnix(L"Z:\\bin\\rm", L"rm \"" + unixFolder + L"\"", [&] { return !Exists(folder); });
+}
+
+TEST(EntryIndex, FindsEntriesAnywhereAndFollowsTheFileSystem) {
+    TTempDir dir;
+    const std::wstring root = dir / L"work";
+    MakeFolders(root + L"\\Tools\\Deep");
+    MakeFolders(root + L"\\A\\B\\C");
+    MakeFolders(dir / L"Outside");
+    WriteFileBytes(root + L"\\Quarterly report.lnk", "");
+    WriteFileBytes(root + L"\\Tools\\setup-tool.url", "");
+    WriteFileBytes(root + L"\\Tools\\Deep\\Notes.txt", "");
+    WriteFileBytes(root + L"\\Notes2.txt", "");
+    WriteFileBytes(root + L"\\Concealed.txt", "");
+    SetFileAttributesW((root + L"\\Concealed.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    const bool hidden = (GetFileAttributesW((root + L"\\Concealed.txt").c_str()) & FILE_ATTRIBUTE_HIDDEN) != 0;
+    WriteFileBytes(dir / L"Outside\\Secret.txt", "");
+    // Junctions need a file system that keeps reparse points; where no link
+    // of any kind can be made the index has nothing to refuse to follow.
+    const bool junction = MakeJunction(root + L"\\Portal", dir / L"Outside") ||
+                          MakeWineSymlink(root + L"\\Portal", dir / L"Outside");
+    if (!junction) std::printf("no link to a folder could be made here: its case is skipped\n");
+
+    TEntryIndex index(root);
+    int changes = 0;
+    index.OnChanged = [&] { ++changes; };
+    EXPECT_EQ(index.Count(), 0u) << "no work before the first refresh";
+    index.Refresh();
+    ASSERT_TRUE(index.WaitIdle(30000));
+    EXPECT_TRUE(PumpUntil([&] { return changes == 1; }, 5000)) << "told once the index is built";
+
+    const std::vector<std::wstring> none;
+    EXPECT_EQ(index.Find(L"QUARTERLY", none), root + L"\\Quarterly report.lnk") << "a name's start, any case";
+    EXPECT_EQ(index.Find(L"report", none), root + L"\\Quarterly report.lnk") << "a word's start";
+    EXPECT_EQ(index.Find(L"arter", none), root + L"\\Quarterly report.lnk") << "anywhere";
+    EXPECT_EQ(index.Find(L"lnk", none), L"") << "a hidden extension is not part of the name";
+    EXPECT_EQ(index.Find(L"tool", none), root + L"\\Tools") << "a folder is an entry, and a name's start wins";
+    EXPECT_EQ(index.Find(L"setup", none), root + L"\\Tools\\setup-tool.url");
+    EXPECT_EQ(index.Find(L"notes", none), root + L"\\Notes2.txt") << "the shallower one";
+    EXPECT_EQ(index.Find(L"notes", {L"TOOLS\\deep\\notes.txt"}), root + L"\\Tools\\Deep\\Notes.txt")
+        << "the one opened most recently, its path in any case";
+    if (hidden) {
+        EXPECT_EQ(index.Find(L"concealed", none), L"") << "hidden entries are not shown";
+    }
+    if (junction) {
+        EXPECT_EQ(index.Find(L"portal", none), root + L"\\Portal") << "a junction is an entry";
+        EXPECT_EQ(index.Find(L"secret", none), L"") << "but is not entered";
+    }
+
+    // Made later, three folders deep, by another program.
+    WriteFileBytes(root + L"\\A\\B\\C\\Later.txt", "");
+    index.Refresh();
+    ASSERT_TRUE(index.WaitIdle(30000));
+    EXPECT_EQ(index.Find(L"later", none), root + L"\\A\\B\\C\\Later.txt");
+    EXPECT_TRUE(PumpUntil([&] { return changes == 2; }, 5000)) << "told after a change";
+
+    // Nothing changed: nobody is told.
+    index.Refresh();
+    ASSERT_TRUE(index.WaitIdle(30000));
+    PumpUntil([] { return false; }, 200);
+    EXPECT_EQ(changes, 2);
+
+    // Renamed: found by the new name only; deleted: never offered; a
+    // renamed folder takes what it holds along.
+    ASSERT_TRUE(MoveFileW((root + L"\\Tools\\Deep\\Notes.txt").c_str(), (root + L"\\Tools\\Deep\\Minutes.txt").c_str()));
+    ASSERT_TRUE(DeleteFileW((root + L"\\A\\B\\C\\Later.txt").c_str()));
+    ASSERT_TRUE(MoveFileW((root + L"\\Tools").c_str(), (root + L"\\Utilities").c_str()));
+    index.Refresh();
+    ASSERT_TRUE(index.WaitIdle(30000));
+    EXPECT_EQ(index.Find(L"minutes", none), root + L"\\Utilities\\Deep\\Minutes.txt");
+    EXPECT_EQ(index.Find(L"notes", {L"Tools\\Deep\\Notes.txt"}), root + L"\\Notes2.txt");
+    EXPECT_EQ(index.Find(L"later", none), L"");
+    EXPECT_EQ(index.Find(L"setup", none), root + L"\\Utilities\\setup-tool.url");
+    EXPECT_TRUE(PumpUntil([&] { return changes == 3; }, 5000));
+
+    // Another working folder: nothing of the previous one is offered.
+    index.SetRoot(dir / L"Outside");
+    EXPECT_EQ(index.Find(L"minutes", none), L"");
+    ASSERT_TRUE(index.WaitIdle(30000));
+    EXPECT_EQ(index.Find(L"secret", none), dir / L"Outside\\Secret.txt");
+
+    if (junction) {
+        EXPECT_TRUE(RemoveLink(root + L"\\Portal")) << "the link goes, and only the link";
+    }
+    EXPECT_TRUE(Exists(dir / L"Outside\\Secret.txt"));
+}
+
+// Not a hard limit: prints how long building takes against a plain listing
+// of the same folders, and how long a keystroke's search takes.
+TEST(EntryIndex, TimingOnTenThousandEntries) {
+    TTempDir dir;
+    const std::wstring root = dir / L"work";
+    CreateDirectoryW(root.c_str(), nullptr);
+    std::vector<std::wstring> folders;
+    for (int i = 0; i < 500; ++i) {
+        std::wstring folder = root + L"\\Group " + std::to_wstring(i % 25);
+        if (i >= 25) folder += L"\\Folder" + std::to_wstring(i);
+        CreateDirectoryW(folder.c_str(), nullptr);
+        folders.push_back(folder);
+    }
+    for (size_t f = 0; f < folders.size(); ++f)
+        for (int i = 0; i < 20; ++i) {
+            const std::wstring path = folders[f] + L"\\Program " + std::to_wstring(f * 20 + static_cast<size_t>(i)) + L".lnk";
+            ui::THandleOwner file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+        }
+
+    using Clock = std::chrono::steady_clock;
+    auto ms = [](Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); };
+    // The best of three rounds each, so another program's moment of work
+    // counts less.
+    double listMs = 1e9, buildMs = 1e9;
+    size_t listed = 0;
+    for (int round = 0; round < 3; ++round) {
+        const auto listStart = Clock::now();
+        listed = 0;
+        std::vector<std::wstring> pending{root};
+        while (!pending.empty()) {
+            const std::wstring folder = pending.back();
+            pending.pop_back();
+            WIN32_FIND_DATAW data;
+            ui::TFindHandleOwner find(FindFirstFileW((folder + L"\\*").c_str(), &data));
+            if (!find) continue;
+            do {
+                const std::wstring name = data.cFileName;
+                if (name == L"." || name == L"..") continue;
+                ++listed;
+                if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) pending.push_back(folder + L"\\" + name);
+            } while (FindNextFileW(find.Get(), &data));
+        }
+        listMs = std::min(listMs, ms(Clock::now() - listStart));
+        if (round == 2) break;
+        TEntryIndex built(root);
+        const auto buildStart = Clock::now();
+        built.Refresh();
+        ASSERT_TRUE(built.WaitIdle(120000));
+        buildMs = std::min(buildMs, ms(Clock::now() - buildStart));
+    }
+    TEntryIndex index(root);
+    const auto buildStart = Clock::now();
+    index.Refresh();
+    ASSERT_TRUE(index.WaitIdle(120000));
+    buildMs = std::min(buildMs, ms(Clock::now() - buildStart));
+    EXPECT_EQ(index.Count(), listed);
+    EXPECT_EQ(index.Count(), 10500u);
+
+    const auto refreshStart = Clock::now();
+    index.Refresh();
+    ASSERT_TRUE(index.WaitIdle(120000));
+    const double refreshMs = ms(Clock::now() - refreshStart);
+
+    const wchar_t* texts[] = {L"p", L"pr", L"pro", L"prog", L"9999", L"folder4", L"gram 12", L"zzz", L"g", L"1"};
+    std::vector<double> times;
+    for (int round = 0; round < 5; ++round)
+        for (const wchar_t* text : texts) {
+            const auto start = Clock::now();
+            const std::wstring found = index.Find(text, {L"Group 3\\Program 3.lnk"});
+            times.push_back(ms(Clock::now() - start));
+            if (std::wstring(text) == L"9999") {
+                EXPECT_NE(found.find(L"Program 9999"), std::wstring::npos);
+            }
+        }
+    std::sort(times.begin(), times.end());
+    std::printf("index of %zu entries: listing %.1f ms, building %.1f ms (%.2fx), refresh without change %.1f ms; "
+                "find median %.2f ms, slowest %.2f ms\n",
+                index.Count(), listMs, buildMs, buildMs / listMs, refreshMs, times[times.size() / 2], times.back());
+    EXPECT_LT(times.back(), 1000.0) << "far beyond any keystroke";
+}
+
+}  // namespace
