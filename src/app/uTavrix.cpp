@@ -23,6 +23,9 @@ namespace {
 constexpr UINT kBlockScrSvrIntervalMs = 10000;
 // The designed interval of the folder deletion; each use sets its own delay.
 constexpr UINT kDelDirIntervalMs = 1000;
+// The first call-up shows what was read by then: the stored view is read
+// this long after start, when the window is still hidden.
+constexpr UINT kFirstViewDelayMs = 500;
 
 // Positions of the glyphs in FGlyphs.
 enum TGlyph {
@@ -167,6 +170,11 @@ void TfrmMain::CreateControls() {
     tmrDelDir->Name = L"tmrDelDir";
     tmrDelDir->SetInterval(kDelDirIntervalMs);
     tmrDelDir->OnTimer = [this] { tmrDelDirTimer(); };
+
+    tmrFirstView = Own<ui::TTimer>();
+    tmrFirstView->Name = L"tmrFirstView";
+    tmrFirstView->SetInterval(kFirstViewDelayMs);
+    tmrFirstView->OnTimer = [this] { tmrFirstViewTimer(); };
 }
 
 void TfrmMain::CreateTree() {
@@ -264,6 +272,15 @@ void TfrmMain::FormCreate() {
     }
     ui::TProfileScope profile(ViewStart);
     RestoreView();
+    tmrFirstView->SetEnabled(true);
+}
+
+void TfrmMain::tmrFirstViewTimer() {
+    tmrFirstView->SetEnabled(false);
+    // Called up already, or a folder problem the call-up has to tell.
+    if (!FFirstShowPending || FFirstViewRead || IsWindowVisible(Handle()) || !FRootProblem.empty()) return;
+    sbtnRefreshClick();  // still pending: takes the stored view
+    FFirstViewRead = true;
 }
 
 void TfrmMain::FormShow() {
