@@ -451,24 +451,23 @@ void TfrmMain::RestoreView(bool treeInLine) {
         if (!s.Expanded.empty() && Upper(s.Expanded).find(Upper(s.WorkingFolder) + L"*") != std::wstring::npos) {
             // Each recorded path expands the first entry that has it; a folder
             // comes before its sub-folders, so they exist when they are sought.
-            // Each folder's path is asked from the shell once, however many
-            // recorded paths are sought; files never match an open folder.
-            std::unordered_map<ui::TTreeNode*, std::wstring> paths;
-            auto pathOf = [&](ui::TTreeNode* n) -> const std::wstring& {
-                auto it = paths.find(n);
-                if (it == paths.end()) it = paths.emplace(n, Upper(tree->GetNodePath(n))).first;
-                return it->second;
+            // The folders are looked up by path: each folder's path is asked
+            // from the shell once, and the tree is walked once, not once for
+            // every recorded path; files never match an open folder.
+            std::unordered_map<std::wstring, ui::TTreeNode*> folders;
+            auto addFolder = [&](ui::TTreeNode* n) {
+                const TKesShellTreeItem* item = TKesShellTree::ItemOf(n);
+                if (item && item->ItemIsFolder) folders.emplace(Upper(tree->GetNodePath(n)), n);
             };
+            for (ui::TTreeNode* n = tree->Items.GetFirstNode(); n; n = n->GetNext()) addFolder(n);
             size_t start = 0;
             for (size_t mark = s.Expanded.find(L'*'); mark != std::wstring::npos;
                  mark = s.Expanded.find(L'*', start)) {
-                const std::wstring path = Upper(s.Expanded.substr(start, mark - start));
-                for (ui::TTreeNode* n = tree->Items.GetFirstNode(); n; n = n->GetNext()) {
-                    const TKesShellTreeItem* item = TKesShellTree::ItemOf(n);
-                    if (item && item->ItemIsFolder && pathOf(n) == path) {
-                        n->Expand(false);
-                        break;
-                    }
+                auto found = folders.find(Upper(s.Expanded.substr(start, mark - start)));
+                if (found != folders.end()) {
+                    ui::TTreeNode* n = found->second;
+                    n->Expand(false);
+                    for (ui::TTreeNode* c = n->GetFirstChild(); c; c = c->GetNextSibling()) addFolder(c);
                 }
                 start = mark + 1;
             }
