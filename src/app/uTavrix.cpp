@@ -281,6 +281,16 @@ void TfrmMain::tmrFirstViewTimer() {
     if (!FFirstShowPending || FFirstViewRead || IsWindowVisible(Handle()) || !FRootProblem.empty()) return;
     sbtnRefreshClick();  // still pending: takes the stored view
     FFirstViewRead = true;
+    // The rows the call-up draws first get their icons now: the shell is
+    // slow to give them.
+    HWND tree = ShellTreeView1->Handle();
+    const LRESULT rows = SendMessageW(tree, TVM_GETVISIBLECOUNT, 0, 0);
+    auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0));
+    for (LRESULT row = 0; item && row <= rows; ++row) {
+        if (ui::TTreeNode* node = ShellTreeView1->NodeFromItem(item)) node->ImageIndex();
+        item = reinterpret_cast<HTREEITEM>(
+            SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXTVISIBLE, reinterpret_cast<LPARAM>(item)));
+    }
 }
 
 void TfrmMain::FormShow() {

@@ -196,12 +196,16 @@ TEST_F(TreeState, TheStoredViewIsReadSoonAfterStartAndTheFirstCallUpOnlyShowsIt)
     EXPECT_GT(ShellCounters.Enumerated.Calls, 0) << "the hidden window read the stored view";
     EXPECT_EQ(ExpandedPaths(), view);
     EXPECT_EQ(SelectedIndex(), 3);
+    const long icons = Tree()->IconLookups;
+    EXPECT_GT(icons, 0) << "the rows to be drawn first have their icons";
 
     ui::ResetProfileCounters();
     SendMessageW(Form->Handle(), WM_HOTKEY, 4, 0);
+    UpdateWindow(Tree()->Handle());
     EXPECT_TRUE(IsWindowVisible(Form->Handle()));
     EXPECT_FALSE(Form->FirstShowPending());
     EXPECT_EQ(ShellCounters.Enumerated.Calls, 0) << "the call-up read nothing again";
+    EXPECT_EQ(Tree()->IconLookups, icons) << "drawing the rows asked no icon";
     EXPECT_EQ(ExpandedPaths(), view);
     EXPECT_EQ(SelectedIndex(), 3);
 }
