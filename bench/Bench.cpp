@@ -650,7 +650,7 @@ void FindSection(const std::wstring& base, const std::string& lnk) {
             ListTree(root, names);
             listed = names.size();
         },
-        [&] { built.reset(); },  // letting the previous worker go is not part of the build
+        [&] { built.reset(); },  // letting the previous worker go is not measured
         [&] {
             built = std::make_unique<TEntryIndex>(root);
             built->Refresh();
@@ -677,9 +677,9 @@ void FindSection(const std::wstring& base, const std::string& lnk) {
         for (const wchar_t* text : typed) {
             std::wstring word(text);
             for (size_t len = 1; len <= word.size(); ++len) {
-                std::wstring part = word.substr(0, len);
+                std::wstring typedSoFar = word.substr(0, len);
                 double t0 = NowMs();
-                std::wstring hit = index.Find(part, recent);
+                std::wstring hit = index.Find(typedSoFar, recent);
                 answers.push_back(NowMs() - t0);
                 if (!hit.empty()) ++found;
             }
