@@ -24,6 +24,9 @@ namespace {
 constexpr UINT kBlockScrSvrIntervalMs = 10000;
 // The designed interval of the folder deletion; each use sets its own delay.
 constexpr UINT kDelDirIntervalMs = 1000;
+// The first call-up shows what was read by then: the stored view is read
+// this long after start, when the window is still hidden.
+constexpr UINT kFirstViewDelayMs = 500;
 
 // Positions of the glyphs in FGlyphs.
 enum TGlyph {
@@ -171,6 +174,11 @@ void TfrmMain::CreateControls() {
     tmrDelDir->Name = L"tmrDelDir";
     tmrDelDir->SetInterval(kDelDirIntervalMs);
     tmrDelDir->OnTimer = [this] { tmrDelDirTimer(); };
+
+    tmrFirstView = Own<ui::TTimer>();
+    tmrFirstView->Name = L"tmrFirstView";
+    tmrFirstView->SetInterval(kFirstViewDelayMs);
+    tmrFirstView->OnTimer = [this] { tmrFirstViewTimer(); };
 }
 
 void TfrmMain::CreateTree() {
@@ -271,6 +279,25 @@ void TfrmMain::FormCreate() {
     }
     ui::TProfileScope profile(ViewStart);
     RestoreView();
+    tmrFirstView->SetEnabled(true);
+}
+
+void TfrmMain::tmrFirstViewTimer() {
+    tmrFirstView->SetEnabled(false);
+    // Called up already, or a folder problem the call-up has to tell.
+    if (!FFirstShowPending || FFirstViewRead || IsWindowVisible(Handle()) || !FRootProblem.empty()) return;
+    sbtnRefreshClick();  // still pending: takes the stored view
+    FFirstViewRead = true;
+    // The rows the call-up draws first get their icons now: the shell is
+    // slow to give them.
+    HWND tree = ShellTreeView1->Handle();
+    const LRESULT rows = SendMessageW(tree, TVM_GETVISIBLECOUNT, 0, 0);
+    auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0));
+    for (LRESULT row = 0; item && row <= rows; ++row) {
+        if (ui::TTreeNode* node = ShellTreeView1->NodeFromItem(item)) node->ImageIndex();
+        item = reinterpret_cast<HTREEITEM>(
+            SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXTVISIBLE, reinterpret_cast<LPARAM>(item)));
+    }
 }
 
 void TfrmMain::FormShow() {
@@ -442,24 +469,23 @@ void TfrmMain::RestoreView(bool treeInLine) {
         if (!s.Expanded.empty() && Upper(s.Expanded).find(Upper(s.WorkingFolder) + L"*") != std::wstring::npos) {
             // Each recorded path expands the first entry that has it; a folder
             // comes before its sub-folders, so they exist when they are sought.
-            // Each folder's path is asked from the shell once, however many
-            // recorded paths are sought; files never match an open folder.
-            std::unordered_map<ui::TTreeNode*, std::wstring> paths;
-            auto pathOf = [&](ui::TTreeNode* n) -> const std::wstring& {
-                auto it = paths.find(n);
-                if (it == paths.end()) it = paths.emplace(n, Upper(tree->GetNodePath(n))).first;
-                return it->second;
+            // The folders are looked up by path: each folder's path is asked
+            // from the shell once, and the tree is walked once, not once for
+            // every recorded path; files never match an open folder.
+            std::unordered_map<std::wstring, ui::TTreeNode*> folders;
+            auto addFolder = [&](ui::TTreeNode* n) {
+                const TKesShellTreeItem* item = TKesShellTree::ItemOf(n);
+                if (item && item->ItemIsFolder) folders.emplace(Upper(tree->GetNodePath(n)), n);
             };
+            for (ui::TTreeNode* n = tree->Items.GetFirstNode(); n; n = n->GetNext()) addFolder(n);
             size_t start = 0;
             for (size_t mark = s.Expanded.find(L'*'); mark != std::wstring::npos;
                  mark = s.Expanded.find(L'*', start)) {
-                const std::wstring path = Upper(s.Expanded.substr(start, mark - start));
-                for (ui::TTreeNode* n = tree->Items.GetFirstNode(); n; n = n->GetNext()) {
-                    const TKesShellTreeItem* item = TKesShellTree::ItemOf(n);
-                    if (item && item->ItemIsFolder && pathOf(n) == path) {
-                        n->Expand(false);
-                        break;
-                    }
+                auto found = folders.find(Upper(s.Expanded.substr(start, mark - start)));
+                if (found != folders.end()) {
+                    ui::TTreeNode* n = found->second;
+                    n->Expand(false);
+                    for (ui::TTreeNode* c = n->GetFirstChild(); c; c = c->GetNextSibling()) addFolder(c);
                 }
                 start = mark + 1;
             }

@@ -103,6 +103,9 @@ private:
     void FormClose(ui::TCloseAction& action);
     void sbtnMenuMouseUp(ui::TSpeedButton& sender, int x, int y);
     void tmrBlockScrSvrTimer();
+    // Soon after start, while the window is still hidden, reads the stored
+    // view that the first call-up would read.
+    void tmrFirstViewTimer();
     void StoreAppRect();
     void StoreTreeState();
     // treeInLine: the tree was brought in line with the file system just
@@ -197,9 +200,11 @@ private:
     ui::TTimer* tmrBlockScrSvr;
     ui::TTimer* tmrDelDir;
     ui::TLabel* lblFind = nullptr;
+    ui::TTimer* tmrFirstView;
 
     // State shared by the window's parts.
     bool FFirstShowPending = false;
+    bool FFirstViewRead = false;  // the first call-up's reading is done already
     std::wstring FVersion;
     std::wstring FFolderToDelete;
     NOTIFYICONDATAW FTrayIconData{};

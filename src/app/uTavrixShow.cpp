@@ -11,7 +11,7 @@ void TfrmMain::ShowAppWindow(TShowReason reason) {
     try {
         if (FFirstShowPending) {
             // Still set while the refresh runs, so it takes the stored view.
-            sbtnRefreshClick();
+            if (!FFirstViewRead) sbtnRefreshClick();
             FFirstShowPending = false;
         }
         // Each call-up starts without a search, and the index catches up

@@ -364,6 +364,8 @@ void TKesShellTree::RefreshNode(ui::TTreeNode* node, bool recurse) {
     bool readEmpty = item->Filled && !node->GetFirstChild();
     if (!node->GetFirstChild() && !readEmpty) return;
     Navigator->EnterObject();
+    // Texts the walk of change reports asked serve this reading only.
+    ui::TScopeExit forgetTexts([this, node] { FLocator->ForgetKnownTexts(node); });
     if (!node->Expanded() && !readEmpty && !isRoot) {
         Unfill(node);
         return;
@@ -374,7 +376,8 @@ void TKesShellTree::RefreshNode(ui::TTreeNode* node, bool recurse) {
     bool added = false;
     while (Navigator->FindNextObject()) {
         if (!IncludeItem()) continue;
-        std::wstring text = Navigator->GetDisplayName();
+        std::wstring text = FLocator->KnownText(node, Navigator->ObjectIDList());
+        if (text.empty()) text = Navigator->GetDisplayName();
         ui::TTreeNode* found = nullptr;
         auto it = byText.find(text);
         if (it != byText.end()) {

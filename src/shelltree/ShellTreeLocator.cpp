@@ -10,6 +10,10 @@
 
 namespace {
 constexpr UINT kRunRefreshes = WM_APP + 0x271;
+
+std::string ItemBytes(LPCITEMIDLIST item) {
+    return std::string(reinterpret_cast<const char*>(item), IDListSize(item));
+}
 }  // namespace
 
 bool TKesShellTreeLocator::StartsWithRoot(LPCITEMIDLIST list, const TKesShellTreeItem& root, UINT k, UINT n) const {
@@ -77,8 +81,15 @@ bool TKesShellTreeLocator::LocateNode(LPCITEMIDLIST list, TLocateMode mode) {
                     changing();
                     FTree.Unfill(v);
                 }
-                ui::TTreeNode* found = FindChild(v, step.Get());
-                if (!found) break;
+                std::wstring text;
+                ui::TTreeNode* found = FindChild(v, step.Get(), &text);
+                if (!found) {
+                    // The folder is refreshed below, and the refresh adds
+                    // the item with the text already asked.
+                    if (mode != lmSelect && !text.empty() && !IsNetworkIDList(list))
+                        FKnownTexts[v][ItemBytes(step.Get())] = std::move(text);
+                    break;
+                }
                 v = found;
                 ++level;
                 step = CopyIDListItem(list, k + level);
@@ -137,13 +148,14 @@ bool TKesShellTreeLocator::LocateNode(LPCITEMIDLIST list, TLocateMode mode) {
     return result;
 }
 
-ui::TTreeNode* TKesShellTreeLocator::FindChild(ui::TTreeNode* parent, LPCITEMIDLIST item) {
+ui::TTreeNode* TKesShellTreeLocator::FindChild(ui::TTreeNode* parent, LPCITEMIDLIST item, std::wstring* asked) {
     ui::TTreeNode* first = parent->GetFirstChild();
     TKesShellTreeItem* firstItem = TKesShellTree::ItemOf(first);
     if (!firstItem || !item) return nullptr;
     // Children are matched by display text as a refresh matches them; the
     // shell confirms the item, so two items with one text stay apart.
     std::wstring text = DisplayNameOf(firstItem->ParentFolder.Get(), item);
+    if (asked) *asked = text;
     if (text.empty()) {
         for (ui::TTreeNode* c = first; c; c = c->GetNextSibling()) {
             TKesShellTreeItem* ci = TKesShellTree::ItemOf(c);
@@ -215,8 +227,16 @@ void TKesShellTreeLocator::EndHold() noexcept {
     PostRun();
 }
 
+std::wstring TKesShellTreeLocator::KnownText(ui::TTreeNode* parent, LPCITEMIDLIST item) const {
+    auto folder = FKnownTexts.find(parent);
+    if (folder == FKnownTexts.end() || !item) return {};
+    auto known = folder->second.find(ItemBytes(item));
+    return known == folder->second.end() ? std::wstring() : known->second;
+}
+
 void TKesShellTreeLocator::Forget(ui::TTreeNode* node) {
     UnindexChild(node);
     FChildIndex.erase(node);
+    FKnownTexts.erase(node);
     FQueuedRefresh.erase(std::remove(FQueuedRefresh.begin(), FQueuedRefresh.end(), node), FQueuedRefresh.end());
 }

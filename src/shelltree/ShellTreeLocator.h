@@ -29,9 +29,15 @@ public:
 
     // The child of a node that is the item (relative to the node's folder),
     // found by its display text and confirmed by the shell: no scan.
-    ui::TTreeNode* FindChild(ui::TTreeNode* parent, LPCITEMIDLIST item);
+    // The item's display text, when asked, is left in text.
+    ui::TTreeNode* FindChild(ui::TTreeNode* parent, LPCITEMIDLIST item, std::wstring* text = nullptr);
     void IndexChild(ui::TTreeNode* parent, ui::TTreeNode* child);
     void UnindexChild(ui::TTreeNode* node);
+    // The display text of an item a report named and its folder's node did
+    // not hold yet, kept from the walk until that folder's refresh adds the
+    // item, so that the shell is asked once for it. Empty when not known.
+    std::wstring KnownText(ui::TTreeNode* parent, LPCITEMIDLIST item) const;
+    void ForgetKnownTexts(ui::TTreeNode* parent) { FKnownTexts.erase(parent); }
     // A node leaves the tree: nothing here refers to it any more.
     void Forget(ui::TTreeNode* node);
 
@@ -80,6 +86,8 @@ private:
 
     TKesShellTree& FTree;
     std::unordered_map<ui::TTreeNode*, std::unordered_multimap<std::wstring, ui::TTreeNode*>> FChildIndex;
+    // By folder node, then by the item's bytes.
+    std::unordered_map<ui::TTreeNode*, std::unordered_map<std::string, std::wstring>> FKnownTexts;
     std::vector<ui::TTreeNode*> FQueuedRefresh;
     bool FRefreshPosted = false;
     bool FDeferRefresh = false;

@@ -9,6 +9,8 @@
 #include "ui/Application.h"
 #include "util/uUtils.h"
 #include "core/Exceptions.h"
+#include "shell/ShellBrowser.h"
+#include "ui/Profile.h"
 
 #include <shlobj.h>
 
@@ -179,6 +181,35 @@ TEST_F(TreeState, StoredFoldersExpandAndTheSelectionReturns) {
     EXPECT_EQ(r.right - r.left, 300);
     EXPECT_EQ(r.bottom - r.top, 500);
     EXPECT_EQ(Options->Settings.Expanded, ui::Utf8ToWide(expanded)) << "the recorded list is kept";
+}
+
+TEST_F(TreeState, TheStoredViewIsReadSoonAfterStartAndTheFirstCallUpOnlyShowsIt) {
+    std::string expanded = ui::WideToUtf8(Work + L"*" + Work + L"\\Tools*");
+    CreateWith("Expanded=" + expanded + "\r\nSelectedNode=3\r\n");
+    const std::vector<std::wstring> view{Work, Work + L"\\Tools"};
+    ui::ResetProfileCounters();
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < 1500) {
+        ui::Application->ProcessMessages();
+        Sleep(10);
+    }
+    EXPECT_FALSE(IsWindowVisible(Form->Handle()));
+    EXPECT_TRUE(Form->FirstShowPending());
+    EXPECT_GT(ShellCounters.Enumerated.Calls, 0) << "the hidden window read the stored view";
+    EXPECT_EQ(ExpandedPaths(), view);
+    EXPECT_EQ(SelectedIndex(), 3);
+    const long icons = Tree()->IconLookups;
+    EXPECT_GT(icons, 0) << "the rows to be drawn first have their icons";
+
+    ui::ResetProfileCounters();
+    SendMessageW(Form->Handle(), WM_HOTKEY, 4, 0);
+    UpdateWindow(Tree()->Handle());
+    EXPECT_TRUE(IsWindowVisible(Form->Handle()));
+    EXPECT_FALSE(Form->FirstShowPending());
+    EXPECT_EQ(ShellCounters.Enumerated.Calls, 0) << "the call-up read nothing again";
+    EXPECT_EQ(Tree()->IconLookups, icons) << "drawing the rows asked no icon";
+    EXPECT_EQ(ExpandedPaths(), view);
+    EXPECT_EQ(SelectedIndex(), 3);
 }
 
 TEST_F(TreeState, AListForAnotherFolderIsDropped) {

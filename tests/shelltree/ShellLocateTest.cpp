@@ -244,6 +244,31 @@ TEST_F(Locate, ABurstOfReportsCostsOneRefreshOfTheFolder) {
     EXPECT_LT(ShellCounters.Comparisons.Calls, 40 * 4 + 42 * 8);
 }
 
+TEST_F(Locate, AReportedNewEntryIsAskedItsNameOnceAndOneGoneBeforeTheRefreshNeverShows) {
+    Find(Dir / L"A")->Expand(false);
+    Tree->Notifier->SetEnabled(false);
+    std::vector<TIDList> lists;
+    for (int i = 0; i < 20; ++i) {
+        std::wstring path = Dir / (L"A\\new " + std::to_wstring(10 + i) + L".txt");
+        WriteFileBytes(path, "n");
+        lists.push_back(PathToIDList(nullptr, path));
+    }
+    WriteFileBytes(Dir / L"A\\brief.txt", "b");
+    lists.push_back(PathToIDList(nullptr, Dir / L"A\\brief.txt"));
+    ui::ResetProfileCounters();
+    for (const auto& l : lists) Tree->ShellChanged(Tree->Notifier.get(), neFileCreate, l.Get(), nullptr);
+    DeleteFileW((Dir / L"A\\brief.txt").c_str());  // gone before the folder is read again
+    ui::Application->ProcessMessages();
+    std::vector<std::wstring> children = Children(Dir / L"A");
+    ASSERT_EQ(children.size(), 22u);
+    EXPECT_EQ(children[0], L"Deep");
+    EXPECT_EQ(children[1], L"a1.txt");
+    for (size_t i = 0; i < 20; ++i) EXPECT_EQ(children[2 + i], L"new " + std::to_wstring(10 + i) + L".txt");
+    // The walk of each report asks the texts of "A" and of the new entry;
+    // the refresh asks only the two entries there before.
+    EXPECT_LE(ShellCounters.DisplayNames.Calls, 2 * 21 + 2);
+}
+
 // After every step of a script of changes, the folders with a directory
 // watch are exactly the folders the tree shows open (or read empty), and
 // the listing is the folder's.
