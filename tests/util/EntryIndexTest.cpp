@@ -209,6 +209,82 @@ TEST(EntryIndex, FindsEntriesAnywhereAndFollowsTheFileSystem) {
     EXPECT_TRUE(Exists(dir / L"Outside\\Secret.txt"));
 }
 
+// Refreshes the index and waits until it is idle again.
+void RefreshAndWait(TEntryIndex& index) {
+    index.Refresh();
+    ASSERT_TRUE(index.WaitIdle(30000));
+}
+
+TEST(EntryIndex, AFileThatBecomesAFolderIsEntered) {
+    TTempDir dir;
+    const std::wstring root = dir / L"work";
+    MakeFolders(root);
+    WriteFileBytes(root + L"\\Stuff", "");
+    TEntryIndex index(root);
+    RefreshAndWait(index);
+    const std::vector<std::wstring> none;
+    EXPECT_EQ(index.Find(L"stuff", none), root + L"\\Stuff");
+
+    // The same name, now a folder with something in it: the folder list
+    // of the working folder reads the same, yet there is more to find.
+    ASSERT_TRUE(DeleteFileW((root + L"\\Stuff").c_str()));
+    MakeFolders(root + L"\\Stuff");
+    WriteFileBytes(root + L"\\Stuff\\Inner.txt", "");
+    RefreshAndWait(index);
+    EXPECT_EQ(index.Find(L"inner", none), root + L"\\Stuff\\Inner.txt");
+
+    // And back: a folder that became a file and then a folder again.
+    RemoveTree(root + L"\\Stuff");
+    WriteFileBytes(root + L"\\Stuff", "");
+    RefreshAndWait(index);
+    EXPECT_EQ(index.Find(L"inner", none), L"");
+    ASSERT_TRUE(DeleteFileW((root + L"\\Stuff").c_str()));
+    MakeFolders(root + L"\\Stuff");
+    WriteFileBytes(root + L"\\Stuff\\Again.txt", "");
+    RefreshAndWait(index);
+    EXPECT_EQ(index.Find(L"again", none), root + L"\\Stuff\\Again.txt");
+}
+
+TEST(EntryIndex, FoldersAndTheRootRemadeAndDeepPaths) {
+    TTempDir dir;
+    const std::wstring root = dir / L"work";
+    MakeFolders(root + L"\\Box\\Old");
+    WriteFileBytes(root + L"\\Box\\Old\\First.txt", "");
+    TEntryIndex index(root);
+    RefreshAndWait(index);
+    const std::vector<std::wstring> none;
+    EXPECT_EQ(index.Find(L"first", none), root + L"\\Box\\Old\\First.txt");
+
+    // A folder deleted and made again with the same name and other content.
+    RemoveTree(root + L"\\Box");
+    MakeFolders(root + L"\\Box\\Old");
+    WriteFileBytes(root + L"\\Box\\Old\\Second.txt", "");
+    RefreshAndWait(index);
+    EXPECT_EQ(index.Find(L"first", none), L"");
+    EXPECT_EQ(index.Find(L"second", none), root + L"\\Box\\Old\\Second.txt");
+
+    // The working folder itself deleted, then made again.
+    RemoveTree(root);
+    RefreshAndWait(index);
+    EXPECT_EQ(index.Find(L"second", none), L"");
+    EXPECT_EQ(index.Count(), 0u);
+    MakeFolders(root + L"\\Back");
+    RefreshAndWait(index);
+    EXPECT_EQ(index.Find(L"back", none), root + L"\\Back");
+
+    // Deeper than MAX_PATH.
+    std::wstring deep = L"\\\\?\\" + root;
+    for (int i = 0; i < 12; ++i) {
+        deep += L"\\level " + std::to_wstring(i) + L" abcdefghijklmnopqrstuvwxyz";
+        ASSERT_TRUE(CreateDirectoryW(deep.c_str(), nullptr));
+    }
+    ui::THandleOwner file(CreateFileW((deep + L"\\Bottom.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    ASSERT_TRUE(static_cast<bool>(file));
+    file.Reset();
+    RefreshAndWait(index);
+    EXPECT_EQ(index.Find(L"bottom", none), deep.substr(4) + L"\\Bottom.txt");
+}
+
 // Not a hard limit: prints how long building takes against a plain listing
 // of the same folders, and how long a keystroke's search takes.
 TEST(EntryIndex, TimingOnTenThousandEntries) {
