@@ -141,12 +141,16 @@ void TfrmMain::ShowFindLine(bool noMatch) {
     GetClientRect(ShellTreeView1->Handle(), &client);
     const int height = ui::ScaleForDpi(16, Dpi());
     RECT band{client.left, client.bottom - height, client.right, client.bottom};
+    bool atTop = false;
     if (ui::TTreeNode* selected = ShellTreeView1->Selected()) {
         const RECT row = selected->DisplayRect(false);
-        if (row.bottom > band.top && row.top < band.bottom) band = {client.left, 0, client.right, height};
+        atTop = row.bottom > band.top && row.top < band.bottom;
+        if (atTop) band = {client.left, 0, client.right, height};
     }
     MapWindowPoints(ShellTreeView1->Handle(), Handle(), reinterpret_cast<POINT*>(&band), 2);
     lblFind->SetBounds(band.left, band.top, band.right - band.left, band.bottom - band.top);
+    // It keeps to its edge of the tree when the window changes size.
+    lblFind->SetAnchors(ui::akLeft | ui::akRight | (atTop ? ui::akTop : ui::akBottom));
     SetWindowPos(lblFind->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     InvalidateRect(lblFind->Handle(), nullptr, TRUE);
 }
