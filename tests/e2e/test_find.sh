@@ -83,6 +83,22 @@ e2e_check "an entry made later in a closed folder is found without F5" ran fig
 call_up
 e2e_key q q x
 e2e_check "the search line says nothing fits" e2e_until 5 find_line_is "Find: qqx  (no match)"
+# The window made lower by its bottom edge while the line shows: the line
+# keeps to the tree's edge, as wide as the tree.
+line_on_tree() {
+    local controls tx ty tw th lx ly lw lh
+    controls=$(probe controls TForm tavrix)
+    read -r tx ty tw th <<<"$(awk '$1 == "SysTreeView32" { print $2, $3, $4, $5 }' <<<"$controls")"
+    read -r lx ly lw lh <<<"$(awk 'tolower($1) == "static" { print $2, $3, $4, $5 }' <<<"$controls")"
+    [ -n "$lx" ] && [ "$lx $lw" = "$tx $tw" ] && { [ "$ly" = "$ty" ] || [ $((ly + lh)) = $((ty + th)) ]; } ||
+        { echo "tree $tx $ty $tw $th, line $lx $ly $lw $lh" >&2; return 1; }
+}
+read -r _ x y w h _ <<<"$(e2e_window tavrix)"
+xdotool mousemove $((x + w / 2)) $((y + h - 3)) mousedown 1 mousemove $((x + w / 2)) $((y + h - 20)) \
+    mousemove $((x + w / 2)) $((y + h - 80)) mouseup 1
+lower_than() { local now; read -r _ _ _ _ now _ <<<"$(e2e_window tavrix)"; [ "$now" -lt "$1" ]; }
+e2e_check "the window got lower" e2e_until 5 lower_than "$h"
+e2e_check "the search line keeps to the tree's edge" e2e_until 5 line_on_tree
 sleep 1.5  # a user's pause: the next letter starts a new search
 e2e_key k
 e2e_check "after a pause a letter starts a new search" e2e_until 5 find_line_is "Find: k"
