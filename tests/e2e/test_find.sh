@@ -79,6 +79,16 @@ call_up
 find_and_open fig.bat f i g
 e2e_check "an entry made later in a closed folder is found without F5" ran fig
 
+# Made from the Linux side in a closed folder while the window is up, where
+# an older entry fits too, less well.
+call_up
+sleep 1  # the call-up's own look at the folders is over
+marker portage >"$work/later/inner/portage.bat"
+e2e_key p o r t
+e2e_check "an entry made while the window is up wins over an older worse fit" e2e_until 10 selected_is portage.bat
+e2e_key Escape Escape
+e2e_check "hidden again" probe wait TForm tavrix hidden 5000
+
 # The search line shows the text; Esc first ends the search, then hides.
 call_up
 e2e_key q q x
