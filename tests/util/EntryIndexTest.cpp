@@ -285,6 +285,47 @@ TEST(EntryIndex, FoldersAndTheRootRemadeAndDeepPaths) {
     EXPECT_EQ(index.Find(L"bottom", none), deep.substr(4) + L"\\Bottom.txt");
 }
 
+TEST(EntryIndex, AWorkingFolderChangeOrTheEndWhileItListsStopsTheWalk) {
+    TTempDir dir;
+    const std::wstring first = dir / L"first", second = dir / L"second";
+    for (int i = 0; i < 300; ++i)
+        MakeFolders(first + L"\\Group " + std::to_wstring(i % 10) + L"\\Folder " + std::to_wstring(i));
+    MakeFolders(second + L"\\Other");
+    const std::vector<std::wstring> none;
+    for (int round = 0; round < 5; ++round) {
+        TEntryIndex index(first);
+        int changes = 0;
+        index.OnChanged = [&] { ++changes; };
+        index.Refresh();
+        Sleep(static_cast<DWORD>(round));
+        index.SetRoot(second);
+        index.Refresh();
+        ASSERT_TRUE(index.WaitIdle(30000));
+        EXPECT_EQ(index.Find(L"other", none), second + L"\\Other");
+        EXPECT_EQ(index.Find(L"folder", none), L"") << "nothing of the folder before";
+        EXPECT_EQ(index.Count(), 1u);
+        // Back, and gone while it lists: the end waits for the worker.
+        index.SetRoot(first);
+        index.Refresh();
+        PumpUntil([] { return false; }, static_cast<DWORD>(round));
+    }
+}
+
+TEST(EntryIndex, CaseAndWordsBeyondAscii) {
+    TTempDir dir;
+    const std::wstring root = dir / L"work";
+    MakeFolders(root);
+    for (const wchar_t* name : {L"\u00c9t\u00e9 Plan.txt", L"Stra\u00dfeMap.txt", L"amap.txt", L"na\u00efve\u00c9tude.txt",
+                                L"a\u00e9tude.txt"})
+        WriteFileBytes(root + L"\\" + name, "");
+    TEntryIndex index(root);
+    RefreshAndWait(index);
+    const std::vector<std::wstring> none;
+    EXPECT_EQ(index.Find(L"\u00e9T\u00c9", none), root + L"\\\u00c9t\u00e9 Plan.txt") << "case beyond ASCII";
+    EXPECT_EQ(index.Find(L"MAP", none), root + L"\\Stra\u00dfeMap.txt") << "a word after a small \u00df";
+    EXPECT_EQ(index.Find(L"\u00e9tude", none), root + L"\\na\u00efve\u00c9tude.txt") << "a capital beyond ASCII starts a word";
+}
+
 // Not a hard limit: prints how long building takes against a plain listing
 // of the same folders, and how long a keystroke's search takes.
 TEST(EntryIndex, TimingOnTenThousandEntries) {
