@@ -65,6 +65,9 @@ bool TfrmMain::FindKeyPress(wchar_t key) {
     FFindLastKey = now;
     if (fresh) FFindText.clear();
     FFindText += key;
+    // Each new search has the index catch up with what changed while the
+    // window was up; what it finds then takes part in this search.
+    if (fresh && FEntryIndex) FEntryIndex->Refresh();
     RunFind(fresh);
     return true;
 }
@@ -129,6 +132,15 @@ bool TfrmMain::SelectIndexedEntry(const std::wstring& path) {
     if (!list) return false;
     // The folders on the way open because the user asked for the entry.
     ui::TRestoreOnExit<bool> gate(FExpandGateArmed, false);
+    if (ShellTreeView1->LocateNode(list.Get(), lmSelect)) return true;
+    // The tree read the entry's folder before the entry came (its report
+    // may be on the way yet): the folder is read again, and the entry
+    // looked for once more.
+    const size_t slash = path.find_last_of(L'\\');
+    if (slash == std::wstring::npos) return false;
+    TIDList folder = PathToIDList(nullptr, path.substr(0, slash));
+    if (!folder) return false;
+    ShellTreeView1->LocateNode(folder.Get(), lmRefresh);
     return ShellTreeView1->LocateNode(list.Get(), lmSelect);
 }
 
@@ -141,12 +153,16 @@ void TfrmMain::ShowFindLine(bool noMatch) {
     GetClientRect(ShellTreeView1->Handle(), &client);
     const int height = ui::ScaleForDpi(16, Dpi());
     RECT band{client.left, client.bottom - height, client.right, client.bottom};
+    bool atTop = false;
     if (ui::TTreeNode* selected = ShellTreeView1->Selected()) {
         const RECT row = selected->DisplayRect(false);
-        if (row.bottom > band.top && row.top < band.bottom) band = {client.left, 0, client.right, height};
+        atTop = row.bottom > band.top && row.top < band.bottom;
+        if (atTop) band = {client.left, 0, client.right, height};
     }
     MapWindowPoints(ShellTreeView1->Handle(), Handle(), reinterpret_cast<POINT*>(&band), 2);
     lblFind->SetBounds(band.left, band.top, band.right - band.left, band.bottom - band.top);
+    // It keeps to its edge of the tree when the window changes size.
+    lblFind->SetAnchors(ui::akLeft | ui::akRight | (atTop ? ui::akTop : ui::akBottom));
     SetWindowPos(lblFind->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     InvalidateRect(lblFind->Handle(), nullptr, TRUE);
 }
@@ -167,8 +183,10 @@ void TfrmMain::RefreshEntryIndex() {
 }
 
 void TfrmMain::EntryIndexChanged() {
-    // A search that found nothing may find what came since.
-    if (Options && FFindNoMatch && !FFindText.empty() && IsWindowVisible(Handle())) RunFind(false);
+    // A search that found nothing, or one still being typed, may find
+    // better what came since.
+    const bool typing = GetTickCount64() - FFindLastKey <= kFindPauseMs;
+    if (Options && (FFindNoMatch || typing) && !FFindText.empty() && IsWindowVisible(Handle())) RunFind(false);
 }
 
 void TfrmMain::RememberOpened(const std::wstring& path) {

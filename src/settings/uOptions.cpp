@@ -44,6 +44,17 @@ void AddRecent(std::vector<std::wstring>& recent, const std::wstring& relativePa
     if (recent.size() > kMaxRecent) recent.resize(kMaxRecent);
 }
 
+namespace {
+// The profile functions read a value without the spaces around it and
+// without quotes around it; a name may start with a space or a quote, so
+// such a value is written in quotes, which reading takes off again.
+std::wstring ProfileValue(const std::wstring& value) {
+    if (value.empty()) return value;
+    const auto kept = [](wchar_t c) { return c == L' ' || c == L'\t' || c == L'"' || c == L'\''; };
+    return kept(value.front()) || kept(value.back()) ? L"\"" + value + L"\"" : value;
+}
+}  // namespace
+
 std::wstring OptionsIniFileName() { return GetProgramFolder() + L"tavrix.ini"; }
 
 TOptions::TOptions() : TOptions(OptionsIniFileName()) {}
@@ -138,10 +149,11 @@ void TOptions::SaveWindowState() {
     FIniFile->WriteString(kSection, L"Expanded", s.Expanded);
     // Written anew, so that no key of a longer list stays behind; a file
     // that never had the list gets none.
-    const bool hadRecent = !FIniFile->ReadString(kRecentSection, L"0", L"").empty();
+    // Any key counts, also one a damaged list left behind a gap.
+    const bool hadRecent = !FIniFile->ReadString(kRecentSection, nullptr, L"").empty();
     if (hadRecent) FIniFile->EraseSection(kRecentSection);
     for (size_t i = 0; i < s.Recent.size() && i < kMaxRecent; ++i)
-        FIniFile->WriteString(kRecentSection, std::to_wstring(i).c_str(), s.Recent[i]);
+        FIniFile->WriteString(kRecentSection, std::to_wstring(i).c_str(), ProfileValue(s.Recent[i]));
 }
 
 void TOptions::SaveGeneralOptions() {

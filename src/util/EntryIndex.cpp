@@ -137,15 +137,21 @@ struct TEntryIndex::TFolders {
         TFolderList fresh = List(root, old.Relative, lastWrite);
         size_t count = 0;
         const TFindEntry* entries = EntriesOf(old, count);
-        if (count == fresh.Fresh.size() &&
-            std::equal(fresh.Fresh.begin(), fresh.Fresh.end(), entries,
-                       [](const TFindEntry& a, const TFindEntry& b) { return a.RelativePath == b.RelativePath; })) {
-            old.LastWrite = lastWrite;  // same entries, so the same folders below
-            return 0;
-        }
         auto has = [](const std::vector<TFolderList::TSub>& subs, const std::wstring& relative) {
             return std::any_of(subs.begin(), subs.end(), [&](const TFolderList::TSub& s) { return s.Relative == relative; });
         };
+        // A name can stay while what it names changes: a file that became
+        // a folder, or a folder that was let go of and is back.
+        auto known = [&](const TFolderList::TSub& sub) {
+            return has(old.SubFolders, sub.Relative) && Lists.count(Fold(sub.Relative)) != 0;
+        };
+        if (count == fresh.Fresh.size() && fresh.SubFolders.size() == old.SubFolders.size() &&
+            std::all_of(fresh.SubFolders.begin(), fresh.SubFolders.end(), known) &&
+            std::equal(fresh.Fresh.begin(), fresh.Fresh.end(), entries,
+                       [](const TFindEntry& a, const TFindEntry& b) { return a.RelativePath == b.RelativePath; })) {
+            old.LastWrite = lastWrite;  // same entries and the same folders below
+            return 0;
+        }
         for (const TFolderList::TSub& sub : old.SubFolders) {
             if (has(fresh.SubFolders, sub.Relative)) continue;
             const std::wstring subKey = Fold(sub.Relative);
@@ -154,10 +160,12 @@ struct TEntryIndex::TFolders {
         }
         std::vector<TFolderList::TSub> added;
         for (const TFolderList::TSub& sub : fresh.SubFolders)
-            if (!has(old.SubFolders, sub.Relative)) added.push_back(sub);
+            if (!known(sub)) added.push_back(sub);
         Lists[key] = std::move(fresh);
-        for (const TFolderList::TSub& sub : added)
+        for (const TFolderList::TSub& sub : added) {
+            DropBelow(Fold(sub.Relative));  // what an earlier folder of that name held
             if (!Scan(root, sub.Relative, sub.LastWrite, cancelled)) return -1;
+        }
         return 1;
     }
 

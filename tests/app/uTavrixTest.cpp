@@ -368,4 +368,28 @@ TEST_F(TypeOnTree, TheSearchLineLiesOnTheTreeAndNeverOverTheSelectedEntry) {
     }
 }
 
+TEST_F(TypeOnTree, TheSearchLineStaysOnTheTreeWhenTheWindowChangesSize) {
+    CreateWith();
+    Form->ShowAppWindow(srLaunch);
+    Type(L"to");
+    ASSERT_TRUE(LineShown());
+    const RECT before = Form->BoundsRect();
+    // Smaller, then larger than before, while the search is shown.
+    for (int grow : {-120, 160}) {
+        SetWindowPos(Form->Handle(), nullptr, 0, 0, before.right - before.left + grow,
+                     before.bottom - before.top + grow, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        ui::Application->ProcessMessages();
+        RECT line{}, tree{}, both{};
+        GetWindowRect(Form->FindLine()->Handle(), &line);
+        GetWindowRect(Tree()->Handle(), &tree);
+        EXPECT_TRUE(IntersectRect(&both, &line, &tree) && EqualRect(&both, &line))
+            << "the line lies on the tree after a change of " << grow;
+        RECT client{};
+        GetClientRect(Tree()->Handle(), &client);
+        EXPECT_EQ(line.right - line.left, client.right - client.left) << "and spans it";
+        MapWindowPoints(Tree()->Handle(), HWND_DESKTOP, reinterpret_cast<POINT*>(&client), 2);
+        EXPECT_TRUE(line.top == client.top || line.bottom == client.bottom) << "along one of its edges";
+    }
+}
+
 }  // namespace

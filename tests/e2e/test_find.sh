@@ -79,10 +79,36 @@ call_up
 find_and_open fig.bat f i g
 e2e_check "an entry made later in a closed folder is found without F5" ran fig
 
+# Made from the Linux side in a closed folder while the window is up, where
+# an older entry fits too, less well.
+call_up
+sleep 1  # the call-up's own look at the folders is over
+marker portage >"$work/later/inner/portage.bat"
+e2e_key p o r t
+e2e_check "an entry made while the window is up wins over an older worse fit" e2e_until 10 selected_is portage.bat
+e2e_key Escape Escape
+e2e_check "hidden again" probe wait TForm tavrix hidden 5000
+
 # The search line shows the text; Esc first ends the search, then hides.
 call_up
 e2e_key q q x
 e2e_check "the search line says nothing fits" e2e_until 5 find_line_is "Find: qqx  (no match)"
+# The window made lower by its bottom edge while the line shows: the line
+# keeps to the tree's edge, as wide as the tree.
+line_on_tree() {
+    local controls tx ty tw th lx ly lw lh
+    controls=$(probe controls TForm tavrix)
+    read -r tx ty tw th <<<"$(awk '$1 == "SysTreeView32" { print $2, $3, $4, $5 }' <<<"$controls")"
+    read -r lx ly lw lh <<<"$(awk 'tolower($1) == "static" { print $2, $3, $4, $5 }' <<<"$controls")"
+    [ -n "$lx" ] && [ "$lx $lw" = "$tx $tw" ] && { [ "$ly" = "$ty" ] || [ $((ly + lh)) = $((ty + th)) ]; } ||
+        { echo "tree $tx $ty $tw $th, line $lx $ly $lw $lh" >&2; return 1; }
+}
+read -r _ x y w h _ <<<"$(e2e_window tavrix)"
+xdotool mousemove $((x + w / 2)) $((y + h - 3)) mousedown 1 mousemove $((x + w / 2)) $((y + h - 20)) \
+    mousemove $((x + w / 2)) $((y + h - 80)) mouseup 1
+lower_than() { local now; read -r _ _ _ _ now _ <<<"$(e2e_window tavrix)"; [ "$now" -lt "$1" ]; }
+e2e_check "the window got lower" e2e_until 5 lower_than "$h"
+e2e_check "the search line keeps to the tree's edge" e2e_until 5 line_on_tree
 sleep 1.5  # a user's pause: the next letter starts a new search
 e2e_key k
 e2e_check "after a pause a letter starts a new search" e2e_until 5 find_line_is "Find: k"

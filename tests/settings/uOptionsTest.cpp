@@ -270,3 +270,32 @@ TEST_F(OptionsStore, OpenedEntriesComeBackNewestFirstInTheirOwnSection) {
     GetPrivateProfileStringW(L"RECENT", L"1", L"<absent>", buf, MAX_PATH, Ini.c_str());
     EXPECT_STREQ(buf, L"<absent>");
 }
+
+TEST_F(OptionsStore, ADamagedRecentSectionLeavesNothingBehind) {
+    // Key 0 missing: the list reads empty, and what stays behind under
+    // other keys never comes back once the list is written again.
+    WriteFileBytes(Ini, "[OPTIONS]\r\nLeft=5\r\n[RECENT]\r\n1=Stale.bat\r\n7=Older.bat\r\n"
+                        "100=Beyond.bat\r\n[OTHER]\r\n0=kept\r\n");
+    {
+        TOptions options(Ini);
+        EXPECT_TRUE(options.Settings.Recent.empty());
+        AddRecent(options.Settings.Recent, L"New.bat");
+    }
+    TOptions again(Ini);
+    EXPECT_EQ(again.Settings.Recent, std::vector<std::wstring>{L"New.bat"});
+    wchar_t buf[MAX_PATH] = {};
+    GetPrivateProfileStringW(L"OTHER", L"0", L"", buf, MAX_PATH, Ini.c_str());
+    EXPECT_STREQ(buf, L"kept") << "another section keeps its keys";
+    EXPECT_EQ(Key(L"Left"), L"5");
+}
+
+TEST_F(OptionsStore, RecentPathsComeBackAsTheyWere) {
+    const std::vector<std::wstring> paths = {L" leading space.bat", L"a=b;c.bat", L";starts.bat", L"'single quoted'",
+                                             L"\u041f\u0430\u043f\u043a\u0430\\\u6587\u4ef6.lnk"};
+    {
+        TOptions options(Ini);
+        for (auto it = paths.rbegin(); it != paths.rend(); ++it) AddRecent(options.Settings.Recent, *it);
+    }
+    TOptions again(Ini);
+    EXPECT_EQ(again.Settings.Recent, paths);
+}

@@ -209,6 +209,123 @@ TEST(EntryIndex, FindsEntriesAnywhereAndFollowsTheFileSystem) {
     EXPECT_TRUE(Exists(dir / L"Outside\\Secret.txt"));
 }
 
+// Refreshes the index and waits until it is idle again.
+void RefreshAndWait(TEntryIndex& index) {
+    index.Refresh();
+    ASSERT_TRUE(index.WaitIdle(30000));
+}
+
+TEST(EntryIndex, AFileThatBecomesAFolderIsEntered) {
+    TTempDir dir;
+    const std::wstring root = dir / L"work";
+    MakeFolders(root);
+    WriteFileBytes(root + L"\\Stuff", "");
+    TEntryIndex index(root);
+    RefreshAndWait(index);
+    const std::vector<std::wstring> none;
+    EXPECT_EQ(index.Find(L"stuff", none), root + L"\\Stuff");
+
+    // The same name, now a folder with something in it: the folder list
+    // of the working folder reads the same, yet there is more to find.
+    ASSERT_TRUE(DeleteFileW((root + L"\\Stuff").c_str()));
+    MakeFolders(root + L"\\Stuff");
+    WriteFileBytes(root + L"\\Stuff\\Inner.txt", "");
+    RefreshAndWait(index);
+    EXPECT_EQ(index.Find(L"inner", none), root + L"\\Stuff\\Inner.txt");
+
+    // And back: a folder that became a file and then a folder again.
+    RemoveTree(root + L"\\Stuff");
+    WriteFileBytes(root + L"\\Stuff", "");
+    RefreshAndWait(index);
+    EXPECT_EQ(index.Find(L"inner", none), L"");
+    ASSERT_TRUE(DeleteFileW((root + L"\\Stuff").c_str()));
+    MakeFolders(root + L"\\Stuff");
+    WriteFileBytes(root + L"\\Stuff\\Again.txt", "");
+    RefreshAndWait(index);
+    EXPECT_EQ(index.Find(L"again", none), root + L"\\Stuff\\Again.txt");
+}
+
+TEST(EntryIndex, FoldersAndTheRootRemadeAndDeepPaths) {
+    TTempDir dir;
+    const std::wstring root = dir / L"work";
+    MakeFolders(root + L"\\Box\\Old");
+    WriteFileBytes(root + L"\\Box\\Old\\First.txt", "");
+    TEntryIndex index(root);
+    RefreshAndWait(index);
+    const std::vector<std::wstring> none;
+    EXPECT_EQ(index.Find(L"first", none), root + L"\\Box\\Old\\First.txt");
+
+    // A folder deleted and made again with the same name and other content.
+    RemoveTree(root + L"\\Box");
+    MakeFolders(root + L"\\Box\\Old");
+    WriteFileBytes(root + L"\\Box\\Old\\Second.txt", "");
+    RefreshAndWait(index);
+    EXPECT_EQ(index.Find(L"first", none), L"");
+    EXPECT_EQ(index.Find(L"second", none), root + L"\\Box\\Old\\Second.txt");
+
+    // The working folder itself deleted, then made again.
+    RemoveTree(root);
+    RefreshAndWait(index);
+    EXPECT_EQ(index.Find(L"second", none), L"");
+    EXPECT_EQ(index.Count(), 0u);
+    MakeFolders(root + L"\\Back");
+    RefreshAndWait(index);
+    EXPECT_EQ(index.Find(L"back", none), root + L"\\Back");
+
+    // Deeper than MAX_PATH.
+    std::wstring deep = L"\\\\?\\" + root;
+    for (int i = 0; i < 12; ++i) {
+        deep += L"\\level " + std::to_wstring(i) + L" abcdefghijklmnopqrstuvwxyz";
+        ASSERT_TRUE(CreateDirectoryW(deep.c_str(), nullptr));
+    }
+    ui::THandleOwner file(CreateFileW((deep + L"\\Bottom.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    ASSERT_TRUE(static_cast<bool>(file));
+    file.Reset();
+    RefreshAndWait(index);
+    EXPECT_EQ(index.Find(L"bottom", none), deep.substr(4) + L"\\Bottom.txt");
+}
+
+TEST(EntryIndex, AWorkingFolderChangeOrTheEndWhileItListsStopsTheWalk) {
+    TTempDir dir;
+    const std::wstring first = dir / L"first", second = dir / L"second";
+    for (int i = 0; i < 300; ++i)
+        MakeFolders(first + L"\\Group " + std::to_wstring(i % 10) + L"\\Folder " + std::to_wstring(i));
+    MakeFolders(second + L"\\Other");
+    const std::vector<std::wstring> none;
+    for (int round = 0; round < 5; ++round) {
+        TEntryIndex index(first);
+        int changes = 0;
+        index.OnChanged = [&] { ++changes; };
+        index.Refresh();
+        Sleep(static_cast<DWORD>(round));
+        index.SetRoot(second);
+        index.Refresh();
+        ASSERT_TRUE(index.WaitIdle(30000));
+        EXPECT_EQ(index.Find(L"other", none), second + L"\\Other");
+        EXPECT_EQ(index.Find(L"folder", none), L"") << "nothing of the folder before";
+        EXPECT_EQ(index.Count(), 1u);
+        // Back, and gone while it lists: the end waits for the worker.
+        index.SetRoot(first);
+        index.Refresh();
+        PumpUntil([] { return false; }, static_cast<DWORD>(round));
+    }
+}
+
+TEST(EntryIndex, CaseAndWordsBeyondAscii) {
+    TTempDir dir;
+    const std::wstring root = dir / L"work";
+    MakeFolders(root);
+    for (const wchar_t* name : {L"\u00c9t\u00e9 Plan.txt", L"Stra\u00dfeMap.txt", L"amap.txt", L"na\u00efve\u00c9tude.txt",
+                                L"a\u00e9tude.txt"})
+        WriteFileBytes(root + L"\\" + name, "");
+    TEntryIndex index(root);
+    RefreshAndWait(index);
+    const std::vector<std::wstring> none;
+    EXPECT_EQ(index.Find(L"\u00e9T\u00c9", none), root + L"\\\u00c9t\u00e9 Plan.txt") << "case beyond ASCII";
+    EXPECT_EQ(index.Find(L"MAP", none), root + L"\\Stra\u00dfeMap.txt") << "a word after a small \u00df";
+    EXPECT_EQ(index.Find(L"\u00e9tude", none), root + L"\\na\u00efve\u00c9tude.txt") << "a capital beyond ASCII starts a word";
+}
+
 // Not a hard limit: prints how long building takes against a plain listing
 // of the same folders, and how long a keystroke's search takes.
 TEST(EntryIndex, TimingOnTenThousandEntries) {
