@@ -2,6 +2,7 @@
 // go of the folder while it moves, and the previous folder is removed only
 // once everything in it has verifiably arrived.
 #include "app/uTavrix.h"
+#include "util/EntryIndex.h"
 #include "settings/uOptionsDialog.h"
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
@@ -59,6 +60,11 @@ void TfrmMain::CheckWorkingFolderChange() {
 }
 
 void TfrmMain::BeforeFolderMove(const std::wstring& from) {
+    // The search's index lets go of the folder first: a listing still open
+    // inside it could stop the move. The next call-up makes it anew.
+    EndFind();
+    FEntryIndex.reset();
+    FEntryIndexRoot.clear();
     ShowWindow(ShellTreeView1->Handle(), SW_HIDE);
     // What has to arrive: every entry, however deep.
     FMovingEntries = FolderEntries(from);
