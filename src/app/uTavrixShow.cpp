@@ -38,6 +38,14 @@ void TfrmMain::ShowAppWindow(TShowReason reason) {
             }
         }
         Show();
+        // The frame and the buttons are painted at once, before anything
+        // else: the tree's first paint asks the shell for its rows' icons,
+        // which takes a while in a large folder, and the order in which the
+        // system hands out paint messages is not the same everywhere.
+        if (IsWindowVisible(Handle())) {
+            RedrawWindow(Handle(), nullptr, nullptr, RDW_UPDATENOW);
+            RedrawWindow(Panel1->Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        }
         SetForegroundWindow(Handle());
     } catch (const std::exception& e) {
         WriteLog(L"TfrmMain", L"ShowAppWindow", L"Exception", ui::ExceptionMessage(e));
