@@ -58,13 +58,8 @@ std::vector<std::wstring> Children(const std::wstring& folder) {
 
 TKesFolderSizeThread::TKesFolderSizeThread(std::vector<std::wstring> paths, TDone done)
     : FPaths(std::move(paths)), FDone(std::move(done)) {
-    FWindow = std::make_unique<ui::TMessageWindow>(
-        L"TKesFolderSizeThread", [this](UINT msg, WPARAM, LPARAM, LRESULT& result) {
-            if (msg != kTotalsReady) return false;
-            TotalsReady();
-            result = 0;
-            return true;
-        });
+    FWindow = std::make_unique<ui::TMessageWindow>(L"TKesFolderSizeThread", kTotalsReady,
+                                                   [this](WPARAM, LPARAM) { TotalsReady(); });
     FThread = std::thread([this, window = FWindow->Handle()] {
         // Nothing leaves a thread's entry: a count that fails is logged and
         // gives no totals.

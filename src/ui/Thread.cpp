@@ -35,16 +35,12 @@ std::atomic<HWND>& SyncTarget() {
 
 void InitSynchronize() {
     if (SyncTarget()) return;  // a window that could not be made is tried again
-    SyncWindow() = std::make_unique<TMessageWindow>(
-        L"TSynchronizeWindow", [](UINT msg, WPARAM, LPARAM lParam, LRESULT& result) {
-            if (msg != WM_SYNCHRONIZE) return false;
-            auto* request = reinterpret_cast<TSyncRequest*>(lParam);
-            // The waiting thread goes on whatever the call does.
-            TScopeExit done([request] { SetEvent(request->Done); });
-            (*request->Call)();
-            result = 0;
-            return true;
-        });
+    SyncWindow() = std::make_unique<TMessageWindow>(L"TSynchronizeWindow", WM_SYNCHRONIZE, [](WPARAM, LPARAM lParam) {
+        auto* request = reinterpret_cast<TSyncRequest*>(lParam);
+        // The waiting thread goes on whatever the call does.
+        TScopeExit done([request] { SetEvent(request->Done); });
+        (*request->Call)();
+    });
     SyncTarget() = SyncWindow()->Handle();
 }
 

@@ -22,12 +22,9 @@ UINT_PTR NextTimerId() {
 // The thread's one timer window; a WM_TIMER of a timer that is gone finds
 // nothing and is dropped.
 HWND TimerWindow() {
-    static TMessageWindow window(L"TTimerWindow", [](UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
-        if (msg != WM_TIMER) return false;
+    static TMessageWindow window(L"TTimerWindow", WM_TIMER, [](WPARAM wParam, LPARAM) {
         auto it = LiveTimers().find(static_cast<UINT_PTR>(wParam));
         if (it != LiveTimers().end()) it->second->Fire();
-        result = 0;
-        return true;
     });
     return window.Handle();
 }

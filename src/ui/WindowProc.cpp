@@ -33,6 +33,16 @@ TMessageWindow::TMessageWindow(const wchar_t* className, THandler handler) : FHa
     Create(className, 0, 0, HWND_MESSAGE);
 }
 
+TMessageWindow::TMessageWindow(const wchar_t* className, UINT message,
+                               std::function<void(WPARAM wParam, LPARAM lParam)> onMessage)
+    : TMessageWindow(className, [message, onMessage = std::move(onMessage)](UINT msg, WPARAM wParam, LPARAM lParam,
+                                                                           LRESULT& result) {
+          if (msg != message) return false;
+          onMessage(wParam, lParam);
+          result = 0;
+          return true;
+      }) {}
+
 TMessageWindow::TMessageWindow(const wchar_t* className, HWND owner, THandler handler)
     : FHandler(std::move(handler)) {
     Create(className, WS_EX_TOOLWINDOW, WS_POPUP, owner ? GetAncestor(owner, GA_ROOT) : nullptr);

@@ -60,6 +60,9 @@ public:
     using THandler = std::function<bool(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)>;
 
     TMessageWindow(const wchar_t* className, THandler handler);
+    // A window that hears one message, answered with 0; the rest get the
+    // default answer.
+    TMessageWindow(const wchar_t* className, UINT message, std::function<void(WPARAM wParam, LPARAM lParam)> onMessage);
     // A popup tool window owned by the root window of owner.
     TMessageWindow(const wchar_t* className, HWND owner, THandler handler);
     ~TMessageWindow();

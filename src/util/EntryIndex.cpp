@@ -196,13 +196,8 @@ struct TEntryIndex::TFolders {
 };
 
 TEntryIndex::TEntryIndex(std::wstring root) : FRoot(std::move(root)), FFolders(std::make_unique<TFolders>()) {
-    FWindow = std::make_unique<ui::TMessageWindow>(
-        L"TEntryIndexWindow", [this](UINT msg, WPARAM, LPARAM, LRESULT& result) {
-            if (msg != WM_INDEX_CHANGED) return false;
-            ChangedMessage();
-            result = 0;
-            return true;
-        });
+    FWindow = std::make_unique<ui::TMessageWindow>(L"TEntryIndexWindow", WM_INDEX_CHANGED,
+                                                   [this](WPARAM, LPARAM) { ChangedMessage(); });
 }
 
 TEntryIndex::~TEntryIndex() {
