@@ -20,6 +20,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "shell/ShellBrowser.h"
@@ -152,12 +153,15 @@ double TimeMs(const std::function<void()>& step) {
 }
 
 TPaired MeasureInTurns(const std::function<void()>& floor, const std::function<void()>& setup,
-                       const std::function<void()>& step, int repetitions = kRepetitions) {
+                       const std::function<void()>& step, int repetitions = kRepetitions,
+                       const std::function<void()>& afterFloor = nullptr) {
     TPaired result;
     for (int r = 0; r < repetitions; ++r) {
-        // The floor lists the folder as the subject finds it.
+        // The floor lists the folder as the subject finds it, unless what
+        // comes after the floor (untimed) changes it.
         if (setup) setup();
         result.Floor.push_back(TimeMs(floor));
+        if (afterFloor) afterFloor();
         ui::ResetProfileCounters();
         if (IconCounter) *IconCounter = 0;
         result.Subject.push_back(TimeMs(step));
@@ -284,12 +288,22 @@ std::map<std::string, double> RunSize(const std::wstring& base, int n, const std
     std::vector<TIDList> createdLists;  // as the shell would hand them over
     // Only the reports are measured: the directory watch stays out of it.
     tree->Notifier->SetEnabled(false);
+    // The floor lists the folder before the files come: reacting to them
+    // costs about what listing as many entries costs.
     TPaired react = MeasureInTurns(
         floor,
         [&] {
             for (const auto& path : created) DeleteFileW(path.c_str());
             created.clear();
             tree->RefreshNode(tree->Items.GetFirstNode(), true);
+        },
+        [&] {
+            for (const auto& list : createdLists)
+                tree->ShellChanged(tree->Notifier.get(), neFileCreate, list.Get(), nullptr);
+            ui::Application->ProcessMessages();  // deferred work, if any
+        },
+        kRepetitions,
+        [&] {
             ++round;
             for (int i = 0; i < reports; ++i) {
                 wchar_t name[64];
@@ -299,19 +313,13 @@ std::map<std::string, double> RunSize(const std::wstring& base, int n, const std
             }
             createdLists.clear();
             for (const auto& path : created) createdLists.push_back(PathToIDList(nullptr, path));
-        },
-        [&] {
-            for (const auto& list : createdLists)
-                tree->ShellChanged(tree->Notifier.get(), neFileCreate, list.Get(), nullptr);
-            ui::Application->ProcessMessages();  // deferred work, if any
         });
     int shown = 0;
     for (ui::TTreeNode* c = tree->Items.GetFirstNode()->GetFirstChild(); c; c = c->GetNextSibling())
         if (c->Text().rfind(L"made ", 0) == 0) ++shown;
-    PrintLine("react, 1000 created files", react, "");
-    std::printf("    (%d of %d new entries shown afterwards; the floor in turns lists the folder with them, "
-                "%d entries; against the floor of the %d before: %.2fx)\n",
-                shown, reports, n + reports, n, react.SubjectMedian() / alone.Median);
+    PrintLine("react, 1000 created files", react, "(goal: at most 1.5x)");
+    std::printf("    (%d of %d new entries shown afterwards; the floor in turns lists the %d entries before)\n", shown,
+                reports, n);
     IconCounter = nullptr;
     tree.reset();
     DestroyWindow(plain);
@@ -642,15 +650,28 @@ void FindSection(const std::wstring& base, const std::string& lnk) {
     std::printf("\n== find anywhere (%zu entries in %zu folders)\n", files.size() + folders.size(),
                 folders.size());
 
+    // The index lists on a worker thread of its own, so that it never holds
+    // up the tree; under Wine the same listing takes about twice as long
+    // on any thread but the first. Its floor is therefore that listing on
+    // a thread made for it, as the index makes one; the listing on the
+    // main thread is shown beside it.
     size_t listed = 0;
+    std::vector<double> onMain;
     std::unique_ptr<TEntryIndex> built;
     TPaired build = MeasureInTurns(
         [&] {
-            std::vector<std::wstring> names;
-            ListTree(root, names);
-            listed = names.size();
+            std::thread lister([&] {
+                std::vector<std::wstring> names;
+                ListTree(root, names);
+                listed = names.size();
+            });
+            lister.join();
         },
-        [&] { built.reset(); },  // letting the previous worker go is not measured
+        [&] {
+            built.reset();  // letting the previous worker go is not measured
+            std::vector<std::wstring> names;
+            onMain.push_back(TimeMs([&] { ListTree(root, names); }));
+        },
         [&] {
             built = std::make_unique<TEntryIndex>(root);
             built->Refresh();
@@ -658,10 +679,12 @@ void FindSection(const std::wstring& base, const std::string& lnk) {
         });
     size_t indexed = built->Count();
     built.reset();
-    std::printf("%-28s %10.1f ms  %6.2fx floor  (floor: FindFirstFileW over every folder, in turns, %.1f ms; "
-                "runs:%s; goal: at most 1.2x)\n",
+    std::printf("%-28s %10.1f ms  %6.2fx floor  (floor: FindFirstFileW over every folder on a thread of its own, "
+                "in turns, %.1f ms; runs:%s; goal: at most 1.2x)\n",
                 "build the index", build.SubjectMedian(), build.Ratio(), build.FloorMedian(),
                 RunsText(build.Subject).c_str());
+    std::printf("    (the same listing on the main thread: %.1f ms, %.2fx of it)\n", Median(onMain),
+                build.SubjectMedian() / Median(onMain));
     std::printf("    (%zu entries indexed, %zu listed)\n", indexed, listed);
 
     TEntryIndex index(root);

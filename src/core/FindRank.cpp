@@ -12,7 +12,7 @@ bool IsWordSeparator(wchar_t c) noexcept {
 // separator, or where a letter that folding changes (a capital) follows a
 // character that folding leaves alone (a small letter or a digit). The case
 // change needs the folded name to line up with the name.
-bool WordBeginsAt(const std::wstring& name, const std::wstring& folded, size_t i) noexcept {
+bool WordBeginsAt(std::wstring_view name, std::wstring_view folded, size_t i) noexcept {
     if (IsWordSeparator(folded[i])) return false;
     if (IsWordSeparator(folded[i - 1])) return true;
     return name.size() == folded.size() && name[i] != folded[i] && name[i - 1] == folded[i - 1];
@@ -20,15 +20,28 @@ bool WordBeginsAt(const std::wstring& name, const std::wstring& folded, size_t i
 
 }  // namespace
 
-TFindMatch MatchName(const std::wstring& name, const std::wstring& foldedName, const std::wstring& foldedText) {
+TFindMatch MatchName(std::wstring_view name, std::wstring_view foldedName, std::wstring_view foldedText) {
     if (foldedText.empty() || foldedText.size() > foldedName.size()) return TFindMatch::None;
     if (foldedName.compare(0, foldedText.size(), foldedText) == 0) return TFindMatch::Prefix;
     bool anywhere = false;
-    for (size_t i = foldedName.find(foldedText, 1); i != std::wstring::npos; i = foldedName.find(foldedText, i + 1)) {
+    for (size_t i = foldedName.find(foldedText, 1); i != std::wstring_view::npos; i = foldedName.find(foldedText, i + 1)) {
         if (WordBeginsAt(name, foldedName, i)) return TFindMatch::WordStart;
         anywhere = true;
     }
     return anywhere ? TFindMatch::Anywhere : TFindMatch::None;
+}
+
+std::wstring TFindEntry::RelativePath() const {
+    if (!Folder || Folder->Relative.empty()) return FileName;
+    std::wstring path;
+    path.reserve(Folder->Relative.size() + 1 + FileName.size());
+    return path.append(Folder->Relative).append(1, L'\\').append(FileName);
+}
+
+void TFindEntry::FoldedPath(std::wstring& out) const {
+    out.clear();
+    if (Folder && !Folder->Folded.empty()) out.append(Folder->Folded).append(1, L'\\');
+    out.append(FoldedFileName);
 }
 
 long BestMatch(const std::vector<TFindEntry>& entries, const std::wstring& foldedText,
@@ -38,9 +51,11 @@ long BestMatch(const std::vector<TFindEntry>& entries, const std::wstring& folde
     std::unordered_map<std::wstring, size_t> recentPlace;
     for (size_t i = 0; i < recentFolded.size(); ++i) recentPlace.emplace(recentFolded[i], i);
     const size_t notRecent = recentFolded.size();
+    std::wstring path, bestPath;  // folded paths, put together for candidates only
     auto placeOf = [&](const TFindEntry& e) {
         if (recentPlace.empty()) return notRecent;
-        auto it = recentPlace.find(e.FoldedPath);
+        e.FoldedPath(path);
+        auto it = recentPlace.find(path);
         return it == recentPlace.end() ? notRecent : it->second;
     };
 
@@ -49,18 +64,21 @@ long BestMatch(const std::vector<TFindEntry>& entries, const std::wstring& folde
     size_t bestPlace = notRecent;
     for (size_t i = 0; i < entries.size(); ++i) {
         const TFindEntry& e = entries[i];
-        const TFindMatch kind = MatchName(e.Name, e.FoldedName, foldedText);
+        const TFindMatch kind = MatchName(e.Name(), e.FoldedName(), foldedText);
         if (kind == TFindMatch::None || kind > bestKind) continue;
         const size_t place = placeOf(e);
         bool better = best < 0 || kind < bestKind;
         if (!better) {
             const TFindEntry& b = entries[static_cast<size_t>(best)];
-            if (place != bestPlace)
+            if (place != bestPlace) {
                 better = place < bestPlace;
-            else if (e.Depth != b.Depth)
-                better = e.Depth < b.Depth;
-            else
-                better = e.FoldedPath < b.FoldedPath;
+            } else if (e.Depth() != b.Depth()) {
+                better = e.Depth() < b.Depth();
+            } else {
+                e.FoldedPath(path);
+                b.FoldedPath(bestPath);
+                better = path < bestPath;
+            }
         }
         if (better) {
             best = static_cast<long>(i);

@@ -5,7 +5,9 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // How a name matches, best first.
@@ -20,21 +22,35 @@ enum class TFindMatch {
 // folding, tests may pass a simpler one.
 using TFoldFunc = std::function<std::wstring(const std::wstring&)>;
 
-// One entry the search may offer.
+// A folder that holds entries; its entries share it.
+struct TFindFolder {
+    std::wstring Relative;  // below the working folder, with backslashes; "" for the working folder
+    std::wstring Folded;    // Relative, folded
+    int Depth = 0;          // of its entries: 0 for those of the working folder itself
+};
+
+// One entry the search may offer. Its paths are put together only when
+// asked, so that an index of many entries holds two strings for each.
 struct TFindEntry {
-    std::wstring RelativePath;  // below the working folder, with backslashes
-    std::wstring FoldedPath;    // RelativePath, folded
-    std::wstring Name;          // as the tree shows it (no hidden ".lnk" or ".url")
-    std::wstring FoldedName;    // Name, folded
-    int Depth = 0;              // 0 for an entry of the working folder itself
+    std::shared_ptr<const TFindFolder> Folder;
+    std::wstring FileName;        // as listed
+    std::wstring FoldedFileName;  // FileName, folded
+    size_t NameLength = 0;        // of the name as the tree shows it (no hidden ".lnk" or ".url")
+
+    std::wstring_view Name() const noexcept { return std::wstring_view(FileName).substr(0, NameLength); }
+    std::wstring_view FoldedName() const noexcept { return std::wstring_view(FoldedFileName).substr(0, NameLength); }
+    int Depth() const noexcept { return Folder ? Folder->Depth : 0; }
+    std::wstring RelativePath() const;
+    // The folded relative path, into out, which keeps its storage.
+    void FoldedPath(std::wstring& out) const;
 };
 
 // How the name matches the folded text.
-TFindMatch MatchName(const std::wstring& name, const std::wstring& foldedName, const std::wstring& foldedText);
+TFindMatch MatchName(std::wstring_view name, std::wstring_view foldedName, std::wstring_view foldedText);
 
 // The best match among the entries, or -1: the better kind of match first;
 // within one kind the entry opened most recently (its place in recent,
-// newest first, compared with FoldedPath), then the shallower one, then
-// by FoldedPath.
+// newest first, compared with the folded path), then the shallower one,
+// then by the folded path.
 long BestMatch(const std::vector<TFindEntry>& entries, const std::wstring& foldedText,
                const std::vector<std::wstring>& recentFolded);

@@ -6,6 +6,7 @@
 #include "ui/ScopeExit.h"
 
 #include <algorithm>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -347,6 +348,13 @@ void TKesShellTree::CustomDrawItem(ui::TTreeNode* node, NMTVCUSTOMDRAW& draw) {
     ui::TCustomTreeView::CustomDrawItem(node, draw);
 }
 
+namespace {
+// An item's bytes, for matching an item listed again exactly as before.
+std::string_view ItemBytesOf(LPCITEMIDLIST item) noexcept {
+    return {reinterpret_cast<const char*>(item), IDListSize(item)};
+}
+}  // namespace
+
 void TKesShellTree::RefreshNode(ui::TTreeNode* node, bool recurse) {
     if (Loading() || !node) return;
     TKesShellTreeItem* item = ItemOf(node);
@@ -370,12 +378,26 @@ void TKesShellTree::RefreshNode(ui::TTreeNode* node, bool recurse) {
         Unfill(node);
         return;
     }
-    // Children by display text, so each object is matched in constant time.
+    // Children by the bytes of their item, so an object listed as it was
+    // is matched without asking the shell anything, and by display text
+    // for the rest; each in constant time. The bytes stay valid throughout:
+    // no child goes before the listing ends.
+    std::unordered_map<std::string_view, ui::TTreeNode*> byBytes;
     std::unordered_map<std::wstring, std::vector<ui::TTreeNode*>> byText;
-    for (ui::TTreeNode* c = node->GetFirstChild(); c; c = c->GetNextSibling()) byText[c->Text()].push_back(c);
+    for (ui::TTreeNode* c = node->GetFirstChild(); c; c = c->GetNextSibling()) {
+        byText[c->Text()].push_back(c);
+        if (TKesShellTreeItem* ci = ItemOf(c); ci && ci->RelativeIDList)
+            byBytes.emplace(ItemBytesOf(ci->RelativeIDList.Get()), c);
+    }
     bool added = false;
     while (Navigator->FindNextObject()) {
         if (!IncludeItem()) continue;
+        auto same = byBytes.find(ItemBytesOf(Navigator->ObjectIDList()));
+        if (same != byBytes.end() && ItemOf(same->second)->Present == 0) {
+            ItemOf(same->second)->Present = 1;
+            same->second->SetHasChildren(ObjectHasChildren());
+            continue;
+        }
         std::wstring text = FLocator->KnownText(node, Navigator->ObjectIDList());
         if (text.empty()) text = Navigator->GetDisplayName();
         ui::TTreeNode* found = nullptr;

@@ -20,9 +20,9 @@ std::wstring Fold(std::wstring text) {
 }
 
 // Whether a file's name ends in an extension the tree does not show.
-bool HasHiddenExtension(const std::wstring& foldedName) {
+bool HasHiddenExtension(std::wstring_view foldedName) {
     if (foldedName.size() <= 4) return false;
-    const std::wstring ext = foldedName.substr(foldedName.size() - 4);
+    const std::wstring_view ext = foldedName.substr(foldedName.size() - 4);
     return ext == L".lnk" || ext == L".url";
 }
 
@@ -67,26 +67,23 @@ struct TEntryIndex::TFolders {
                                                    nullptr, FIND_FIRST_EX_LARGE_FETCH));
         if (!find && GetLastError() == ERROR_INVALID_PARAMETER) find.Reset(FindFirstFileW(pattern.c_str(), &data));
         if (!find) return list;
-        const int depth = relative.empty() ? 0 : static_cast<int>(std::count(relative.begin(), relative.end(), L'\\')) + 1;
-        const std::wstring prefix = relative.empty() ? std::wstring() : relative + L"\\";
-        const std::wstring foldedPrefix = Fold(prefix);
+        auto folder = std::make_shared<TFindFolder>();
+        folder->Relative = relative;
+        folder->Folded = Fold(relative);
+        folder->Depth = relative.empty() ? 0 : static_cast<int>(std::count(relative.begin(), relative.end(), L'\\')) + 1;
         do {
             const wchar_t* name = data.cFileName;
             if (name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0))) continue;
             if (data.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) continue;
-            const bool folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+            const bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
             TFindEntry& e = list.Fresh.emplace_back();
-            e.RelativePath = prefix + name;
-            e.Name.assign(name);
-            e.FoldedName = Fold(e.Name);
-            e.FoldedPath = foldedPrefix + e.FoldedName;
-            if (!folder && HasHiddenExtension(e.FoldedName)) {
-                e.Name.resize(e.Name.size() - 4);
-                e.FoldedName.resize(e.FoldedName.size() - 4);
-            }
-            e.Depth = depth;
-            if (folder && !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-                list.SubFolders.push_back({e.RelativePath, data.ftLastWriteTime});
+            e.Folder = folder;
+            e.FileName.assign(name);
+            e.FoldedFileName = Fold(e.FileName);
+            e.NameLength = e.FileName.size();
+            if (!isFolder && HasHiddenExtension(e.FoldedFileName)) e.NameLength -= 4;
+            if (isFolder && !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+                list.SubFolders.push_back({e.RelativePath(), data.ftLastWriteTime});
         } while (FindNextFileW(find.Get(), &data));
         return list;
     }
@@ -148,7 +145,7 @@ struct TEntryIndex::TFolders {
         if (count == fresh.Fresh.size() && fresh.SubFolders.size() == old.SubFolders.size() &&
             std::all_of(fresh.SubFolders.begin(), fresh.SubFolders.end(), known) &&
             std::equal(fresh.Fresh.begin(), fresh.Fresh.end(), entries,
-                       [](const TFindEntry& a, const TFindEntry& b) { return a.RelativePath == b.RelativePath; })) {
+                       [](const TFindEntry& a, const TFindEntry& b) { return a.FileName == b.FileName; })) {
             old.LastWrite = lastWrite;  // same entries and the same folders below
             return 0;
         }
@@ -236,7 +233,7 @@ std::wstring TEntryIndex::Find(const std::wstring& text, const std::vector<std::
     for (const std::wstring& path : recent) recentFolded.push_back(Fold(path));
     const long best = BestMatch(snapshot->Entries, Fold(text), recentFolded);
     if (best < 0) return {};
-    return Join(snapshot->Root, snapshot->Entries[static_cast<size_t>(best)].RelativePath);
+    return Join(snapshot->Root, snapshot->Entries[static_cast<size_t>(best)].RelativePath());
 }
 
 size_t TEntryIndex::Count() const {

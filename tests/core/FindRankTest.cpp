@@ -14,12 +14,16 @@ std::wstring Fold(std::wstring s) {
 }
 
 TFindEntry Entry(const std::wstring& relativePath) {
+    const size_t slash = relativePath.find_last_of(L'\\');
+    auto folder = std::make_shared<TFindFolder>();
+    if (slash != std::wstring::npos) folder->Relative = relativePath.substr(0, slash);
+    folder->Folded = Fold(folder->Relative);
+    folder->Depth = static_cast<int>(std::count(relativePath.begin(), relativePath.end(), L'\\'));
     TFindEntry e;
-    e.RelativePath = relativePath;
-    e.FoldedPath = Fold(relativePath);
-    e.Name = relativePath.substr(relativePath.find_last_of(L'\\') + 1);
-    e.FoldedName = Fold(e.Name);
-    e.Depth = static_cast<int>(std::count(relativePath.begin(), relativePath.end(), L'\\'));
+    e.Folder = folder;
+    e.FileName = relativePath.substr(slash + 1);
+    e.FoldedFileName = Fold(e.FileName);
+    e.NameLength = e.FileName.size();
     return e;
 }
 

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <memory>
 
+#include "shell/ShellBrowser.h"
 #include "shelltree/ShellControls.h"
+#include "ui/Profile.h"
 #include "testutil/TestFiles.h"
 #include "ui/Application.h"
 #include "ui/Form.h"
@@ -151,6 +153,18 @@ TEST_F(ShellTree, RefreshKeepsWhatExistsAndReadsWhatChanged) {
     EXPECT_NE(Child(alpha, L"inner"), nullptr);
     EXPECT_EQ(beta->GetFirstChild(), nullptr);  // a collapsed node is emptied
     EXPECT_TRUE(beta->HasChildren());
+
+    // An entry listed exactly as before costs no question to the shell; one
+    // whose file changed is asked and keeps its node.
+    ui::TTreeNode* zeta = Child(root, L"zeta");
+    ui::ResetProfileCounters();
+    Tree->RefreshNode(root, false);
+    EXPECT_EQ(ShellCounters.DisplayNames.Calls, 0);
+    WriteFileBytes(Dir / L"zeta.lnk", "a longer body, so that its item differs");
+    Tree->RefreshNode(root, false);
+    EXPECT_EQ(ShellCounters.DisplayNames.Calls, 1);
+    EXPECT_EQ(Child(root, L"zeta"), zeta);
+    EXPECT_EQ(Stems(Children(root)), (std::vector<std::wstring>{L"alpha", L"Beta", L"Empty", L"middle", L"zeta"}));
 }
 
 TEST_F(ShellTree, ItemsWithTheSameTextStayTwoNodes) {
