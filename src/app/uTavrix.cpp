@@ -5,6 +5,7 @@
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
 #include "core/Exceptions.h"
+#include "core/PathText.h"
 #include "ui/Monitors.h"
 #include "ui/Profile.h"
 #include "ui/ScopeExit.h"
@@ -448,6 +449,8 @@ void TfrmMain::RestoreView(bool treeInLine) {
         if (!FFirstShowPending) {
             if (ui::TTreeNode* selected = tree->Selected()) s.SelectedNode = selected->AbsoluteIndex();
         }
+        // Screen readers announce the tree by the working folder's name.
+        SetWindowTextW(tree->Handle(), LastName(s.WorkingFolder).c_str());
         try {
             if (s.WorkingFolder.empty()) throw ui::Exception(L"Unable to create directory");
             ForceDirectories(s.WorkingFolder);

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 namespace ui {
 
 // ---------------------------------------------------------------------------
@@ -177,6 +179,25 @@ bool TSpeedButton::WndProc(TMessage& msg) {
             InvalidateRect(Handle(), nullptr, FALSE);
         }
         return false;
+    case WM_GETTEXTLENGTH:
+        msg.Result = static_cast<LRESULT>(AccessibleName().size());
+        return true;
+    case WM_GETTEXT: {
+        // The button draws its own face: its text is what screen readers
+        // announce, the caption or else the tool tip.
+        const std::wstring name = AccessibleName();
+        auto* buffer = reinterpret_cast<wchar_t*>(msg.LParam);
+        const size_t room = static_cast<size_t>(msg.WParam);
+        if (!buffer || room == 0) {
+            msg.Result = 0;
+            return true;
+        }
+        const size_t count = std::min(name.size(), room - 1);
+        name.copy(buffer, count);
+        buffer[count] = L'\0';
+        msg.Result = static_cast<LRESULT>(count);
+        return true;
+    }
     case WM_DESTROY:
         DropToolTip();
         return false;

@@ -38,6 +38,9 @@ public:
     const std::wstring& Hint() const noexcept { return FHint; }
     // Drawn beside the image when not empty.
     std::wstring Caption;
+    // What the window text reads, for screen readers: the caption, or
+    // else the tool tip.
+    const std::wstring& AccessibleName() const noexcept { return Caption.empty() ? FHint : Caption; }
     HWND ToolTipHandle() const noexcept { return FToolTip.Get(); }
 
     // Runs when the left button is released over the button.

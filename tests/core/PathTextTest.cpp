@@ -13,4 +13,14 @@ TEST(PathText, JoinPutsOneBackslashBetweenFolderAndName) {
     EXPECT_EQ(Join(Join(L"C:\\links", L""), L"*"), L"C:\\links\\*");
 }
 
+TEST(PathText, LastNameIsTheFolderOwnName) {
+    EXPECT_EQ(LastName(L"C:\\Users\\me\\Desktop\\quorb"), L"quorb");
+    EXPECT_EQ(LastName(L"C:\\Users\\me\\quorb\\"), L"quorb") << "a closing backslash";
+    EXPECT_EQ(LastName(L"D:\\"), L"D:") << "a drive's root";
+    EXPECT_EQ(LastName(L"\\\\server\\share\\"), L"share");
+    EXPECT_EQ(LastName(L"quorb"), L"quorb");
+    EXPECT_EQ(LastName(L""), L"");
+    EXPECT_EQ(LastName(L"\\"), L"");
+}
+
 }  // namespace

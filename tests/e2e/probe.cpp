@@ -9,6 +9,7 @@
 #include <shlobj.h>
 
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include "probe_drag.h"
 
@@ -359,6 +360,7 @@ int Usage() {
                  "       probe tooltip <ms>  (the text of a tooltip on the screen)\n"
                  "       probe trayicon <tip> <ms>  (the notification icon whose tip starts so: x y left top w h)\n"
                  "       probe msgbox <caption> <ms> [close]\n"
+                 "       probe accnames <class> <title>\n"
                  "       probe endsession <class> <title>\n"
                  "       probe close <class> <title>\n"
                  "       probe hold         (keeps the desktop up until killed)\n"
@@ -425,6 +427,35 @@ int wmain(int argc, wchar_t** argv) {
             0);
         return 0;
     }
+    if (cmd == L"accnames" && a.size() == 3) {
+        // What a screen reader announces for each visible control: its
+        // class and the accessibility interface's name, one per line.
+        HWND w = FindTopLevel(a[1], a[2]);
+        if (!w) return 1;
+        CoInitialize(nullptr);
+        EnumChildWindows(
+            w,
+            [](HWND c, LPARAM) WINAPI -> BOOL {
+                if (!IsWindowVisible(c)) return TRUE;
+                IAccessible* acc = nullptr;
+                std::wstring name = L"(none)";
+                if (SUCCEEDED(AccessibleObjectFromWindow(c, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                                         reinterpret_cast<void**>(&acc))) && acc) {
+                    VARIANT self{};
+                    self.vt = VT_I4;
+                    self.lVal = CHILDID_SELF;
+                    BSTR text = nullptr;
+                    if (acc->get_accName(self, &text) == S_OK && text) name = text;
+                    SysFreeString(text);
+                    acc->Release();
+                }
+                std::printf("%s\t%s\n", Narrow(ClassOf(c)).c_str(), Narrow(name).c_str());
+                return TRUE;
+            },
+            0);
+        CoUninitialize();
+        return 0;
+    }
     if (cmd == L"tooltip" && a.size() == 2) {
         // The tool a tooltip on the screen shows, read from its process.
         std::wstring text;
@@ -467,7 +498,15 @@ int wmain(int argc, wchar_t** argv) {
             return 1;
         }
         std::printf("%s\n", Narrow(DialogText(dlg)).c_str());
-        if (a.size() == 4 && a[3] == L"close") PostMessageW(dlg, WM_COMMAND, IDOK, 0);
+        if (a.size() == 4 && a[3] == L"close") {
+            // As a user's click on OK: done once the box is gone, so that
+            // the next key does not reach a box still on its way out.
+            PostMessageW(dlg, WM_COMMAND, IDOK, 0);
+            if (!WaitFor(10000, [&] { return !IsWindow(dlg); })) {
+                std::printf("still open\n");
+                return 1;
+            }
+        }
         return 0;
     }
     if (cmd == L"show" && a.size() == 1) {

@@ -62,6 +62,22 @@ for i in "${!buttons[@]}"; do
     e2e_check "button $((i + 1)) says \"${hints[$i]}\" (\"$tip\")" test "$tip" = "${hints[$i]}"
 done
 
+# A screen reader announces each button by its hint and the tree by the
+# working folder's name, here and in the options dialog the buttons open.
+names() { probe accnames TForm "$1" | awk -F'\t' -v c="$2" '$1 == c { print $2 }' | sort | paste -sd'|'; }
+expected=$(printf '%s\n' "${hints[@]}" | sort | paste -sd'|')
+e2e_check "the six buttons are announced by their hints ($(names tavrix TSpeedButton))" \
+    test "$(names tavrix TSpeedButton)" = "$expected"
+e2e_check "the tree by the working folder's name ($(names tavrix SysTreeView32))" \
+    test "$(names tavrix SysTreeView32)" = quorb
+read -r bx by _ <<<"${buttons[2]}"
+e2e_click $((wx + bx + 13)) $((wy + by + 13))
+e2e_check "the Options button opens the dialog" probe wait TForm Options visible 5000
+dialog_names() { [ "$(names Options TSpeedButton | tr '|' '\n' | grep -vx '\.\.\.' | paste -sd'|')" = "Cancel|OK" ]; }
+e2e_check "its OK and Cancel are announced by their captions ($(names Options TSpeedButton))" e2e_until 5 dialog_names
+e2e_key Escape
+e2e_check "Esc closes the dialog" probe wait TForm Options none 5000
+
 # The window's grey in the margin, a frame line on each edge.
 e2e_check "the margin shows the window's grey" test "$(e2e_pixel $((wx + 4)) $((wy + 200)))" = "#DDDDDD"
 for edge in "$wx $((wy + 200))" "$((wx + ww - 1)) $((wy + 200))" "$((wx + 120)) $wy" "$((wx + 120)) $((wy + wh - 1))"; do
