@@ -87,6 +87,7 @@ TfrmOptions::TfrmOptions() : ui::TForm(kStyle, kExStyle) {
     btnCancel->SetBounds(376, 216, 73, 26);
     btnCancel->Caption = L"Cancel";
     btnCancel->OnClick = [this] { btnCancelClick(); };
+    for (ui::TSpeedButton* b : {btnSelectFolder.get(), btnOK.get(), btnCancel.get()}) b->SetTabStop(true);
 
     KesBrowseForFolder1 = std::make_unique<TKesBrowseForFolder>(this);
     KesBrowseForFolder1->Title = L"Select Working Folder";
@@ -95,6 +96,7 @@ TfrmOptions::TfrmOptions() : ui::TForm(kStyle, kExStyle) {
 
     ActiveControl = chkShowAppWndOnLaunch.get();
     KeyPreview = true;
+    DialogNavigation = true;
     OnShow = [this] { FormShow(); };
     OnKeyDown = [this](WORD& key, ui::TShiftState shift) { FormKeyDown(key, shift); };
     OnKeyPress = [this](wchar_t& key) { FormKeyPress(key); };
@@ -160,10 +162,14 @@ void TfrmOptions::RefuseFolder(const std::wstring& path) {
 }
 
 void TfrmOptions::FormKeyDown(WORD& key, ui::TShiftState) {
-    if (key == VK_RETURN)
-        btnOK->Click();
-    else if (key == VK_ESCAPE)
+    if (key == VK_RETURN) {
+        // A button the keyboard has reached answers Enter itself.
+        if (!PressFocusedButton()) btnOK->Click();
+        key = 0;
+    } else if (key == VK_ESCAPE) {
         btnCancel->Click();
+        key = 0;
+    }
 }
 
 void TfrmOptions::FormKeyPress(wchar_t& key) {

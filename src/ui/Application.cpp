@@ -79,26 +79,21 @@ bool TApplication::PreviewKey(const MSG& msg) {
     if (!root || root == msg.hwnd) return false;  // the form's own keys reach it directly
     auto* form = dynamic_cast<TForm*>(TWinControl::FromHandle(root));
     if (!form) return false;
-    if (!form->KeyPreview) {
-        // Without a preview the form still answers Enter and Esc with its
-        // default and cancel buttons.
-        if (msg.message != WM_KEYDOWN) return false;
-        try {
-            return form->DialogKey(static_cast<WORD>(msg.wParam));
-        } catch (...) {
-            HandleException();
-            return true;
-        }
-    }
     try {
-        if (msg.message == WM_CHAR) {
-            auto key = static_cast<wchar_t>(msg.wParam);
-            form->DoKeyPress(key);
-            return key == 0;
-        }
         WORD key = static_cast<WORD>(msg.wParam);
-        form->DoKeyDown(key, KeyboardShiftState());
-        return key == 0 || (msg.message == WM_KEYDOWN && form->DialogKey(key));
+        if (form->KeyPreview) {
+            if (msg.message == WM_CHAR) {
+                auto ch = static_cast<wchar_t>(msg.wParam);
+                form->DoKeyPress(ch);
+                return ch == 0;
+            }
+            form->DoKeyDown(key, KeyboardShiftState());
+            if (key == 0) return true;
+        }
+        // Then the form answers Enter and Esc with its default and cancel
+        // buttons, and moves the focus on the keys of a dialog.
+        if (msg.message != WM_KEYDOWN) return false;
+        return form->DialogKey(key) || form->NavigationKey(msg.hwnd, key);
     } catch (...) {
         HandleException();
         return true;

@@ -4,6 +4,9 @@
 
 #include <algorithm>
 
+#include "ui/Dpi.h"
+#include "ui/Form.h"
+
 namespace ui {
 
 // ---------------------------------------------------------------------------
@@ -85,6 +88,11 @@ void TSpeedButton::Click() {
     if (OnClick) OnClick();
 }
 
+bool TSpeedButton::ShowsFocus() const {
+    // Hidden while the window says keyboard cues are not wanted yet.
+    return GetFocus() == Handle() && !(SendMessageW(Handle(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS);
+}
+
 void TSpeedButton::PaintButton(HDC dc) {
     SIZE size = ClientSize();
     RECT r{0, 0, size.cx, size.cy};
@@ -92,11 +100,12 @@ void TSpeedButton::PaintButton(HDC dc) {
     HDC target = mem.Get() ? mem.Get() : dc;
     TBrushOwner brush(CreateSolidBrush(Color));
     FillRect(target, &r, brush.Get());
-    if (FDown && FHot)
+    const bool pressed = (FDown && FHot) || FSpaceDown;
+    if (pressed)
         DrawEdge(target, &r, BDR_SUNKENOUTER, BF_RECT);
     else if (FHot || FDown)
         DrawEdge(target, &r, BDR_RAISEDINNER, BF_RECT);
-    const int offset = FDown && FHot ? 1 : 0;
+    const int offset = pressed ? 1 : 0;
     const bool enabled = IsWindowEnabled(Handle()) != FALSE;
     if (Caption.empty()) {
         if (FImages)
@@ -114,6 +123,11 @@ void TSpeedButton::PaintButton(HDC dc) {
         SetTextColor(target, GetSysColor(enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
         TextOutW(target, x + glyph, (size.cy - text.cy) / 2 + offset, Caption.c_str(), static_cast<int>(Caption.size()));
         SelectObject(target, oldFont);
+    }
+    if (ShowsFocus()) {
+        RECT focus = r;
+        InflateRect(&focus, -3, -3);
+        DrawFocusRect(target, &focus);
     }
     if (target != dc) BitBlt(dc, 0, 0, size.cx, size.cy, target, 0, 0, SRCCOPY);
 }
@@ -201,13 +215,43 @@ bool TSpeedButton::WndProc(TMessage& msg) {
     case WM_DESTROY:
         DropToolTip();
         return false;
+    // The keyboard, as a push button takes it.
+    case WM_GETDLGCODE:
+        msg.Result = DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
+        return true;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        FSpaceDown = false;
+        InvalidateRect(Handle(), nullptr, FALSE);
+        return false;
+    case WM_UPDATEUISTATE:
+        msg.Result = DefaultHandler(msg);
+        InvalidateRect(Handle(), nullptr, FALSE);
+        return true;
+    case WM_KEYDOWN:
+        if (msg.WParam != VK_SPACE) return TWinControl::WndProc(msg);
+        if (!(msg.LParam & (1 << 30))) {  // not the key's repeat
+            FSpaceDown = true;
+            InvalidateRect(Handle(), nullptr, FALSE);
+        }
+        return true;
+    case WM_KEYUP:
+        if (msg.WParam != VK_SPACE || !FSpaceDown) return TWinControl::WndProc(msg);
+        FSpaceDown = false;
+        InvalidateRect(Handle(), nullptr, FALSE);
+        Click();
+        return true;
+    case BM_CLICK:
+        if (IsWindowEnabled(Handle())) Click();
+        msg.Result = 0;
+        return true;
     default:
         return TWinControl::WndProc(msg);
     }
 }
 
 // ---------------------------------------------------------------------------
-// TGroupBox and TRadioButton
+// TGroupBox
 
 TGroupBox::TGroupBox(TWinControl* parent, const std::wstring& caption) : TWinControl(parent) {
     if (parent) Color = parent->Color;
@@ -227,8 +271,97 @@ bool TGroupBox::WndProc(TMessage& msg) {
     return TWinControl::WndProc(msg);
 }
 
-TRadioButton::TRadioButton(TWinControl* parent, const std::wstring& caption) : TWinControl(parent) {
-    CreateHandle({L"BUTTON", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTORADIOBUTTON, 0, nullptr, caption});
+// ---------------------------------------------------------------------------
+// TButtonControl
+
+TButtonControl::TButtonControl(TWinControl* parent, const std::wstring& caption, DWORD style)
+    : TWinControl(parent) {
+    CreateHandle({L"BUTTON", WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, 0, nullptr, caption});
+}
+
+bool TButtonControl::WndProc(TMessage& msg) {
+    if (msg.Msg == WM_SETFONT || msg.Msg == WM_SETTEXT) {
+        msg.Result = DefaultHandler(msg);
+        BoundsChanged();  // the caption's width changed with it
+        return true;
+    }
+    return TWinControl::WndProc(msg);
+}
+
+void TButtonControl::BoundsChanged() {
+    if (Width() != FFittedWidth) FDesignedWidth = Width();
+    FFittedWidth = FittedWidth(FDesignedWidth);
+    if (FFittedWidth != Width()) SetBoundsSilently(RECT{Left(), Top(), Left() + FFittedWidth, Top() + Height()});
+    TWinControl::BoundsChanged();
+}
+
+void TButtonControl::ChangeScale(int newDpi, int oldDpi) {
+    // The design scales; what it grew to is worked out again at the new
+    // size of the font.
+    FDesignedWidth = MulDiv(FDesignedWidth, newDpi, oldDpi);
+    FFittedWidth = MulDiv(Width(), newDpi, oldDpi);
+    TWinControl::ChangeScale(newDpi, oldDpi);
+}
+
+int TButtonControl::FittedWidth(int designed) const {
+    if (designed <= 0 || !HandleAllocated() || !Parent()) return designed;  // not laid out yet
+    const std::wstring caption = WindowText(Handle());
+    if (caption.empty()) return designed;
+    // The form's DPI, which its font is made for.
+    const TWinControl* top = this;
+    while (top->Parent()) top = top->Parent();
+    const auto* form = dynamic_cast<const TForm*>(top);
+    const int dpi = form ? form->Dpi() : WindowDpi(Handle());
+
+    TWindowDC dc(Handle());
+    auto font = reinterpret_cast<HGDIOBJ>(SendMessageW(Handle(), WM_GETFONT, 0, 0));
+    TSelectObject select(dc.Get(), font ? font : GetStockObject(SYSTEM_FONT));
+    RECT text{};
+    DrawTextW(dc.Get(), caption.c_str(), static_cast<int>(caption.size()), &text, DT_CALCRECT | DT_SINGLELINE);
+    INT zero = 0;
+    GetCharWidth32W(dc.Get(), L'0', L'0', &zero);
+    // The mark, the gap the system leaves after it (half a digit), and the
+    // text with a pixel each side for the focus rectangle around it.
+    const int needed = SystemMetricForDpi(SM_CXMENUCHECK, dpi) + zero / 2 + (text.right - text.left) + 2;
+    if (needed <= designed) return designed;
+    const int inner = dynamic_cast<const TGroupBox*>(Parent())
+                          ? Parent()->Width() - SystemMetricForDpi(SM_CXEDGE, dpi)  // inside the frame
+                          : Parent()->ClientSize().cx;
+    return std::max(designed, std::min(needed, inner - Left()));
+}
+
+// ---------------------------------------------------------------------------
+// TRadioButton
+
+TRadioButton::TRadioButton(TWinControl* parent, const std::wstring& caption)
+    : TButtonControl(parent, caption, BS_AUTORADIOBUTTON) {
+    UpdateTabStops();
+}
+
+std::vector<TRadioButton*> TRadioButton::Group() const {
+    if (!Parent()) return {const_cast<TRadioButton*>(this)};
+    std::vector<TRadioButton*> group;
+    for (TControl* c : Parent()->Controls())
+        if (auto* radio = dynamic_cast<TRadioButton*>(c)) group.push_back(radio);
+    return group;
+}
+
+void TRadioButton::UpdateTabStops() const {
+    const std::vector<TRadioButton*> group = Group();
+    auto stop = std::find_if(group.begin(), group.end(), [](TRadioButton* r) { return r->Checked(); });
+    if (stop == group.end()) stop = group.begin();
+    for (auto it = group.begin(); it != group.end(); ++it) (*it)->SetTabStop(it == stop);
+}
+
+TRadioButton* TRadioButton::NextInGroup(bool forward) const {
+    const std::vector<TRadioButton*> group = Group();
+    const auto n = static_cast<int>(group.size());
+    const auto at = static_cast<int>(std::find(group.begin(), group.end(), this) - group.begin());
+    for (int step = 1; step < n; ++step) {
+        TRadioButton* r = group[static_cast<size_t>(((forward ? at + step : at - step) % n + n) % n)];
+        if (IsWindowEnabled(r->Handle()) && (GetWindowLongW(r->Handle(), GWL_STYLE) & WS_VISIBLE)) return r;
+    }
+    return const_cast<TRadioButton*>(this);
 }
 
 bool TRadioButton::Checked() const {
@@ -244,16 +377,18 @@ void TRadioButton::SetChecked(bool value) {
                 SendMessageW(other->Handle(), BM_SETCHECK, BST_UNCHECKED, 0);
     }
     SendMessageW(Handle(), BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
+    UpdateTabStops();
     // Checked from code as a click would check it.
     if (value && !wasChecked && OnClick) OnClick();
 }
 
 bool TRadioButton::WndProc(TMessage& msg) {
     if (msg.Msg == CN_COMMAND && HIWORD(msg.WParam) == BN_CLICKED) {
+        UpdateTabStops();
         if (OnClick) OnClick();
         return true;
     }
-    return TWinControl::WndProc(msg);
+    return TButtonControl::WndProc(msg);
 }
 
 // ---------------------------------------------------------------------------
@@ -295,9 +430,8 @@ bool TButton::WndProc(TMessage& msg) {
 // ---------------------------------------------------------------------------
 // TCheckBox, TEdit
 
-TCheckBox::TCheckBox(TWinControl* parent, const std::wstring& caption) : TWinControl(parent) {
-    CreateHandle({L"BUTTON", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 0, nullptr, caption});
-}
+TCheckBox::TCheckBox(TWinControl* parent, const std::wstring& caption)
+    : TButtonControl(parent, caption, BS_AUTOCHECKBOX) {}
 
 bool TCheckBox::Checked() const { return SendMessageW(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED; }
 

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "ui/Handles.h"
 #include "ui/ImageList.h"
@@ -26,7 +27,8 @@ public:
 };
 
 // A flat button: no frame until the pointer is over it, a 16 by 16 image
-// in the middle and a tool tip.
+// in the middle and a tool tip. Made a tab stop, it takes the keyboard as
+// a push button does: a focus rectangle, Space presses it.
 class TSpeedButton : public TWinControl {
 public:
     explicit TSpeedButton(TWinControl* parent);
@@ -52,6 +54,7 @@ protected:
 
 private:
     void PaintButton(HDC dc);
+    bool ShowsFocus() const;
     void MakeToolTip(const MSG& firstMove);
     void DropToolTip();
 
@@ -61,6 +64,7 @@ private:
     TWindowOwner FToolTip;
     bool FHot = false;
     bool FDown = false;
+    bool FSpaceDown = false;  // pressed by the keyboard, clicked when Space goes up
 };
 
 // A framed group of controls with a caption.
@@ -72,21 +76,49 @@ protected:
     bool WndProc(TMessage& msg) override;
 };
 
-// A radio button; buttons of one parent form a group.
-class TRadioButton : public TWinControl {
+// Check boxes and radio buttons. One whose caption is wider than its
+// designed width grows to show it, up to the inner edge of its group box;
+// where the caption fits, the designed width stays.
+class TButtonControl : public TWinControl {
+protected:
+    TButtonControl(TWinControl* parent, const std::wstring& caption, DWORD style);
+    bool WndProc(TMessage& msg) override;
+    void BoundsChanged() override;
+    void ChangeScale(int newDpi, int oldDpi) override;
+
+private:
+    // The width the caption needs at the designed width, within the parent.
+    int FittedWidth(int designed) const;
+
+    int FDesignedWidth = 0;
+    // The width fitting gave last: bounds that keep it are no new design.
+    int FFittedWidth = -1;
+};
+
+// A radio button; buttons of one parent form a group. Tab stops at the
+// checked one; the arrow keys go round the group.
+class TRadioButton : public TButtonControl {
 public:
     TRadioButton(TWinControl* parent, const std::wstring& caption);
     bool Checked() const;
     void SetChecked(bool value);
     // A click, or a check from code of a button that was not checked.
     std::function<void()> OnClick;
+    // The next enabled, visible button of the group after this one, or
+    // before it; round the end; this one when it is alone.
+    TRadioButton* NextInGroup(bool forward) const;
 
 protected:
     bool WndProc(TMessage& msg) override;
+
+private:
+    std::vector<TRadioButton*> Group() const;
+    // The checked button of the group is its tab stop; the first when none is.
+    void UpdateTabStops() const;
 };
 
 // A check box with its caption.
-class TCheckBox : public TWinControl {
+class TCheckBox : public TButtonControl {
 public:
     TCheckBox(TWinControl* parent, const std::wstring& caption);
     bool Checked() const;

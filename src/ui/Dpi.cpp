@@ -34,6 +34,13 @@ int WindowDpi(HWND wnd) {
     return SystemDpi();
 }
 
+int SystemMetricForDpi(int index, int dpi) {
+    using TForDpi = int(WINAPI*)(int, UINT);
+    static const auto forDpi = User32Function<TForDpi>("GetSystemMetricsForDpi");
+    if (forDpi) return forDpi(index, static_cast<UINT>(dpi));
+    return MulDiv(GetSystemMetrics(index), dpi, SystemDpi());  // told at the system's DPI
+}
+
 int ImageSizeForDpi(int dpi) {
     const int wanted = ScaleForDpi(16, dpi);
     int best = 16;

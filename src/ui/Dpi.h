@@ -17,6 +17,8 @@ int SystemDpi();
 // The side of the small images drawn for a DPI: 16, 24 or 32 pixels, the
 // nearest to 16 scaled, so that images are never stretched.
 int ImageSizeForDpi(int dpi);
+// A system metric (a size in pixels) at the given DPI.
+int SystemMetricForDpi(int index, int dpi);
 // The system's icon-title font (the one folder views show names in), sized
 // for the DPI; false when the system tells none.
 bool IconTitleFontForDpi(int dpi, LOGFONTW& font);

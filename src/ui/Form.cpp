@@ -222,6 +222,7 @@ void TForm::DoCreate() {
 
 bool TForm::DialogKey(WORD key) {
     if (key != VK_RETURN && key != VK_ESCAPE) return false;
+    if (key == VK_RETURN && DialogNavigation && PressFocusedButton()) return true;
     std::vector<TWinControl*> pending{this};
     while (!pending.empty()) {
         TWinControl* control = pending.back();
@@ -237,6 +238,42 @@ bool TForm::DialogKey(WORD key) {
         }
     }
     return false;
+}
+
+bool TForm::PressFocusedButton() {
+    HWND focus = GetFocus();
+    if (!focus || !IsChild(Handle(), focus) || !IsWindowEnabled(focus)) return false;
+    if (!(SendMessageW(focus, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) return false;
+    SendMessageW(focus, BM_CLICK, 0, 0);
+    return true;
+}
+
+bool TForm::NavigationKey(HWND from, WORD key) {
+    if (!DialogNavigation) return false;
+    const bool tab = key == VK_TAB;
+    if (!tab && key != VK_LEFT && key != VK_RIGHT && key != VK_UP && key != VK_DOWN) return false;
+    if (GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0) return false;
+    // A control that wants the key keeps it: an edit its arrows, say.
+    MSG msg{from, WM_KEYDOWN, key, 0, static_cast<DWORD>(GetMessageTime()), {}};
+    const LRESULT code = from == Handle() ? 0 : SendMessageW(from, WM_GETDLGCODE, key, reinterpret_cast<LPARAM>(&msg));
+    if (code & (DLGC_WANTALLKEYS | DLGC_WANTMESSAGE | (tab ? DLGC_WANTTAB : DLGC_WANTARROWS))) return false;
+    if (tab) {
+        HWND next = GetNextDlgTabItem(Handle(), from == Handle() ? nullptr : from, GetKeyState(VK_SHIFT) < 0);
+        if (!next) return false;
+        // An edit reached by Tab shows its whole text selected.
+        if (SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageW(next, EM_SETSEL, 0, -1);
+        SetFocus(next);
+    } else {
+        // Of the other controls, only radio buttons go round their group.
+        auto* radio = dynamic_cast<TRadioButton*>(FromHandle(from));
+        if (!radio) return false;
+        TRadioButton* reached = radio->NextInGroup(key == VK_RIGHT || key == VK_DOWN);
+        SetFocus(reached->Handle());
+        reached->SetChecked(true);
+    }
+    // The keyboard is in use: focus rectangles show from now on.
+    SendMessageW(Handle(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+    return true;
 }
 
 void TForm::DoKeyDown(WORD& key, TShiftState shift) {
@@ -295,6 +332,9 @@ bool TForm::WndProc(TMessage& msg) {
         WORD key = static_cast<WORD>(msg.WParam);
         DoKeyDown(key, KeyboardShiftState());
         if (key == 0 || (msg.Msg == WM_KEYDOWN && DialogKey(key))) return true;
+        // With no control focused the keys come to the form itself, as
+        // system keys when Alt is up.
+        if (!(msg.LParam & (1 << 29)) && NavigationKey(Handle(), key)) return true;
         return false;
     }
     case WM_CHAR: {

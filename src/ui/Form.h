@@ -51,6 +51,11 @@ public:
 
     // The form sees every key before the focused control does.
     bool KeyPreview = false;
+    // The keys of a dialog: Tab and Shift+Tab go round the tab stops in the
+    // order the controls were made, the arrow keys round a group of radio
+    // buttons (checking the one they reach), and Enter presses a focused
+    // push button. Off where the form's own keys need them.
+    bool DialogNavigation = false;
 
     // The control that gets the keyboard when the form is activated or
     // receives the focus, unless another child had it when the form lost
@@ -80,8 +85,14 @@ public:
     // Called by the application once the form is fully built.
     void DoCreate();
     // Enter presses the default button, Esc the cancel button; true when
-    // a button took the key.
+    // a button took the key. With dialog navigation, Enter presses a
+    // focused push button first.
     bool DialogKey(WORD key);
+    // Presses the push button that has the focus; false when none has it.
+    bool PressFocusedButton();
+    // Tab or an arrow key pressed in the window from (a control of the form,
+    // or the form itself): moves the focus; true when it took the key.
+    bool NavigationKey(HWND from, WORD key);
     // Called for keys of the form and, with KeyPreview, of its controls.
     void DoKeyDown(WORD& key, TShiftState shift);
     void DoKeyPress(wchar_t& key);

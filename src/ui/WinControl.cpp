@@ -152,6 +152,12 @@ SIZE TWinControl::ClientSize() const {
     return {Width(), Height()};
 }
 
+void TWinControl::SetTabStop(bool value) {
+    if (!FHandle) return;
+    const LONG style = GetWindowLongW(FHandle, GWL_STYLE);
+    SetWindowLongW(FHandle, GWL_STYLE, value ? style | WS_TABSTOP : style & ~WS_TABSTOP);
+}
+
 void TWinControl::SetFont(HFONT font) {
     FFont = font;
     if (FHandle) SendMessageW(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);

@@ -108,6 +108,10 @@ public:
     // Client size: the window's when it exists, else the designed bounds.
     SIZE ClientSize() const;
 
+    // Whether Tab stops at the control on a form that moves the keyboard
+    // between its controls.
+    void SetTabStop(bool value);
+
     COLORREF Color = RGB(240, 240, 240);
     void SetFont(HFONT font);
     HFONT Font() const noexcept { return FFont; }

@@ -25,6 +25,7 @@ TfrmAbout::TfrmAbout() : ui::TForm(kStyle, kExStyle) {
     Button1->Cancel = true;
     Button1->OnClick = [this] { Button1Click(); };
     ActiveControl = Button1.get();
+    DialogNavigation = true;
     Layout(kClientWidth);
 }
 

@@ -52,6 +52,24 @@ HWND FindTopLevel(const std::wstring& cls, const std::wstring& title) {
     return ctx.Found;
 }
 
+// A control of the window, however deep, by its text; none without the window.
+HWND ControlByText(HWND top, const std::wstring& text) {
+    struct Ctx {
+        const std::wstring* Text;
+        HWND Found;
+    } ctx{&text, nullptr};
+    if (top)
+        EnumChildWindows(
+            top,
+            [](HWND c, LPARAM p) WINAPI -> BOOL {
+                auto* x = reinterpret_cast<Ctx*>(p);
+                if (WindowText(c) == *x->Text) x->Found = c;
+                return x->Found == nullptr;
+            },
+            reinterpret_cast<LPARAM>(&ctx));
+    return ctx.Found;
+}
+
 template <typename F>
 bool WaitFor(int timeoutMs, F&& cond) {
     DWORD start = GetTickCount();
@@ -368,6 +386,8 @@ int Usage() {
                  "       probe tree <class> <title>   (the items of the window's tree)\n"
                  "       probe holdkey      (holds Ctrl+Alt+Z until killed)\n"
                  "       probe handles <class> <title>  (handles the window's process holds)\n"
+                 "       probe focused <class> <title>  (the control with the keyboard: class x y w h text)\n"
+                 "       probe fit <class> <title> <control text>  (x y w h, and the size the control needs)\n"
                  "       probe trash <path>  (deletes through the shell, to the trash)\n"
                  "       probe menu open|gone <ms>  (a popup menu on the screen, or none)\n"
                  "       probe child <class> <title> <child class>  (a visible child of that class)\n"
@@ -578,6 +598,41 @@ int wmain(int argc, wchar_t** argv) {
                     fg == w ? "" : (" (in front: " + Narrow(ClassOf(fg)) + ")").c_str());
         return 0;
     }
+    if (cmd == L"focused" && a.size() == 3) {
+        // The control with the keyboard, in the form of a line of "controls".
+        HWND w = FindTopLevel(a[1], a[2]);
+        GUITHREADINFO info{};
+        info.cbSize = sizeof(info);
+        RECT r{};
+        if (!w || !GetGUIThreadInfo(GetWindowThreadProcessId(w, nullptr), &info) || !info.hwndFocus ||
+            !IsChild(w, info.hwndFocus) || !GetWindowRect(info.hwndFocus, &r)) {
+            std::printf("none\n");
+            return 1;
+        }
+        std::printf("%s %ld %ld %ld %ld %s\n", Narrow(ClassOf(info.hwndFocus)).c_str(), r.left, r.top, r.right - r.left,
+                    r.bottom - r.top, Narrow(WindowText(info.hwndFocus)).c_str());
+        return 0;
+    }
+    if (cmd == L"fit" && a.size() == 4) {
+        // A control's rectangle on the screen and the size the control
+        // itself says its content needs (BCM_GETIDEALSIZE, answered in its
+        // own process with its own font): x y w h ideal-w ideal-h.
+        HWND c = ControlByText(FindTopLevel(a[1], a[2]), a[3]);
+        RECT r{};
+        DWORD pid = 0;
+        if (c) GetWindowThreadProcessId(c, &pid);
+        TRemoteBlock block(pid, sizeof(SIZE));
+        SIZE ideal{};
+        if (!c || !GetWindowRect(c, &r) || !block.Ok() ||
+            !WriteProcessMemory(block.Process, block.Remote, &ideal, sizeof(ideal), nullptr) ||
+            !SendMessageW(c, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(block.Remote)) ||
+            !ReadProcessMemory(block.Process, block.Remote, &ideal, sizeof(ideal), nullptr)) {
+            std::printf("none\n");
+            return 1;
+        }
+        std::printf("%ld %ld %ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top, ideal.cx, ideal.cy);
+        return 0;
+    }
     if (cmd == L"handles" && a.size() == 3) {
         HWND w = FindTopLevel(a[1], a[2]);
         DWORD pid = 0;
@@ -685,23 +740,9 @@ int wmain(int argc, wchar_t** argv) {
         return 0;
     }
     if (cmd == L"where" && a.size() == 4) {
-        // Searches the window's controls, however deep, by their text.
-        HWND w = FindTopLevel(a[1], a[2]);
-        struct Ctx {
-            const std::wstring* Text;
-            HWND Found;
-        } ctx{&a[3], nullptr};
-        if (w)
-            EnumChildWindows(
-                w,
-                [](HWND c, LPARAM p) WINAPI -> BOOL {
-                    auto* x = reinterpret_cast<Ctx*>(p);
-                    if (WindowText(c) == *x->Text) x->Found = c;
-                    return x->Found == nullptr;
-                },
-                reinterpret_cast<LPARAM>(&ctx));
+        HWND c = ControlByText(FindTopLevel(a[1], a[2]), a[3]);
         RECT r{};
-        if (!ctx.Found || !GetWindowRect(ctx.Found, &r)) {
+        if (!c || !GetWindowRect(c, &r)) {
             std::printf("none\n");
             return 1;
         }

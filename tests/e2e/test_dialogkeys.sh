@@ -1,0 +1,122 @@
+# The options dialog and the About box from the keyboard alone, as any
+# dialog works: Tab and Shift+Tab round the controls, the arrow keys through
+# the folder choices, Space, Enter and Esc; and every caption whole, inside
+# its group box, at 96 and at 144 DPI.
+source "$(dirname "$0")/lib.sh" "$1" "$2" dialogkeys
+
+set_dpi() { wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1; }
+trap 'set_dpi 96; e2e_cleanup' EXIT
+switches=("Show app. window on launch" "Execute with double click" "Follow mouse position" "Autohide after execution"
+    "Show tray icon" "Block screen saver" "Timestamp temp files")
+radios=('Favorites\quorb' 'Desktop\quorb' 'Application folder\quorb' 'Other\quorb')
+flat=(folder OK Cancel)  # the flat buttons, in the dialog's order
+
+# What has the keyboard: a button by its caption, a flat one by its place.
+focused_name() {
+    local cls x y w h text n
+    read -r cls x y w h text <<<"$(probe focused TForm "$1")"
+    n=$(probe controls TForm "$1" | grep '^TSpeedButton' | grep -n "^$cls $x $y $w $h " | cut -d: -f1)
+    if [ -n "$n" ]; then echo "${flat[n - 1]}"; else echo "${text:-$cls}"; fi
+}
+focus_is() { local f; f=$(focused_name "$1"); [ "$f" = "$2" ] || { echo "the focus is on \"$f\", not \"$2\"" >&2; return 1; }; }
+keys_reach() {  # keys_reach <dialog> <key> <name>...: each press gives the next name the keyboard
+    local dialog=$1 key=$2 name
+    shift 2
+    for name in "$@"; do
+        e2e_key "$key"
+        e2e_until 3 focus_is "$dialog" "$name" || { echo "after $key, towards \"$name\"" >&2; return 1; }
+    done
+}
+# Whether flat button n alone shows a dotted focus rectangle, 3 pixels in.
+focus_drawn_on() {
+    local i x y w h colours
+    for i in 1 2 3; do
+        read -r _ x y w h _ <<<"$(probe controls TForm Options | grep '^TSpeedButton' | sed -n "${i}p")"
+        colours=$(e2e_colours $((x + 4)) $((y + 3)) $((w - 8)) 1)
+        if [ "$i" = "$1" ]; then [ "$colours" -gt 1 ]; else [ "$colours" = 1 ]; fi || return 1
+    done
+}
+open_options() {  # open_options [dpi]: a click on the Options button, where it lies at that DPI
+    local x y w h s=$((${1:-96} * 100 / 96))
+    read -r _ x y w h _ <<<"$(e2e_window tavrix)"
+    e2e_click $((x + (75 * s + 50) / 100)) $((y + h - (21 * s + 50) / 100))
+    e2e_check "the Options button opens the dialog" probe wait TForm Options visible 5000
+    xdotool mousemove 1200 900  # off the buttons, which light up under the pointer
+}
+ini_is() { [ "$(e2e_ini_value "$1")" = "$2" ]; }
+# Each switch and choice is as wide as the control says its caption needs,
+# or keeps its designed width; nothing reaches past its group box's frame.
+captions_fit() {  # captions_fit <designed width>
+    local name w ideal
+    for name in "${switches[@]}" "${radios[@]}"; do
+        read -r _ _ w _ ideal _ <<<"$(probe fit TForm Options "$name")"
+        [ "$w" -ge "$ideal" ] && { [ "$w" -le "$1" ] || [[ $name == *quorb ]] || [ "$w" = "$ideal" ]; } ||
+            { echo "\"$name\" is $w wide; its caption needs $ideal, the design is $1" >&2; return 1; }
+    done
+    probe controls TForm Options | awk '$6 == "General" || $6 == "Working" { n++; l[n] = $2; t[n] = $3; r[n] = $2 + $4 - 2; b[n] = $3 + $5 - 2; next }
+        { for (i = 1; i <= n; i++) if ($2 > l[i] && $2 < r[i] && $3 > t[i] && $3 < b[i] && ($2 + $4 > r[i] || $3 + $5 > b[i])) { print "past its group box: " $0; bad = 1 } }
+        END { exit bad }' >&2
+}
+
+# "Other" names the program's own folder, so every choice gives the same
+# working folder and OK asks nothing.
+e2e_launch visible "ShowAppWndOnLaunch=1" "ShowTrayIcon=0" "FollowMousePos=0" "Autohide=0" "TimestampTempFiles=0" \
+    "WorkingFolderOption=3" "WorkingFolderPath=$E2E_WIN"
+app=$E2E_LAST_PID
+open_options
+e2e_check "the first switch has the keyboard" e2e_until 3 focus_is Options "${switches[0]}"
+e2e_check "at 96 DPI every caption fits, inside its group" captions_fit 169
+order=("${switches[@]:1}" 'Other\quorb' Edit folder OK)
+e2e_check "Tab goes round the dialog in the order of its layout" keys_reach Options Tab "${order[@]}"
+e2e_check "the focused OK button alone shows a focus rectangle" e2e_until 3 focus_drawn_on 2
+e2e_check "Tab goes on to Cancel" keys_reach Options Tab Cancel
+e2e_check "which alone shows it then" e2e_until 3 focus_drawn_on 3
+back=()
+for ((i = ${#order[@]} - 1; i >= 0; i--)); do back+=("${order[i]}"); done
+e2e_check "Shift+Tab goes back the same way, and round to Cancel" keys_reach Options shift+Tab OK "${back[@]:1}" "${switches[0]}" Cancel
+e2e_check "Tab goes round to the first switch and on to the checked choice" keys_reach Options Tab "${switches[@]}" 'Other\quorb'
+e2e_check "Down goes round the choices, choosing each" keys_reach Options Down "${radios[@]:0:3}"
+e2e_check "Tab passes over the folder of Other, now off" keys_reach Options Tab OK
+e2e_check "Shift+Tab comes back to the choice" keys_reach Options shift+Tab "${radios[2]}" "${switches[6]}"
+e2e_key space Return
+e2e_check "Enter on a switch is OK" probe wait TForm Options none 5000
+e2e_check "Space switched it" e2e_until 5 ini_is TimestampTempFiles 1
+e2e_check "the arrow keys chose the folder" ini_is WorkingFolderOption 2
+
+open_options
+e2e_key space Escape
+e2e_check "Esc closes the dialog" probe wait TForm Options none 5000
+e2e_check "with nothing saved" e2e_stays 1 ini_is ShowAppWndOnLaunch 1
+open_options
+e2e_key space shift+Tab Return
+e2e_check "Enter presses the focused Cancel" probe wait TForm Options none 5000
+e2e_check "which saves nothing" e2e_stays 1 ini_is ShowAppWndOnLaunch 1
+open_options
+e2e_key space shift+Tab shift+Tab
+e2e_check "Shift+Tab twice reaches OK" e2e_until 3 focus_is Options OK
+e2e_key space
+e2e_check "Space presses it: the switch is saved" e2e_until 5 ini_is ShowAppWndOnLaunch 0
+
+for close in Return Escape; do
+    e2e_key F2
+    e2e_check "F2 opens the menu" probe menu open 5000
+    e2e_key Down Down Down Return
+    e2e_check "About opens" probe wait TForm About visible 5000
+    e2e_check "its OK button keeps the keyboard on Tab" keys_reach About Tab OK
+    e2e_check "and on Shift+Tab" keys_reach About shift+Tab OK
+    e2e_key $close
+    e2e_check "$close closes About" probe wait TForm About none 5000
+done
+probe close TForm tavrix >/dev/null
+e2e_check "the program ends" e2e_wait_exit "$app" 15
+
+set_dpi 144
+e2e_launch visible "ShowAppWndOnLaunch=1" "ShowTrayIcon=0" "FollowMousePos=0" "WorkingFolderOption=2"
+app=$E2E_LAST_PID
+open_options 144
+e2e_check "at 144 DPI every caption fits, inside its group" captions_fit $(((169 * 144 + 48) / 96))
+e2e_key Escape
+e2e_check "Esc closes the dialog" probe wait TForm Options none 5000
+probe close TForm tavrix >/dev/null
+e2e_check "the program ends" e2e_wait_exit "$app" 15
+echo "e2e dialogkeys: all checks passed"
