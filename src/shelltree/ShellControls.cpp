@@ -393,7 +393,7 @@ void TKesShellTree::RefreshNode(ui::TTreeNode* node, bool recurse) {
     bool added = false;
     while (Navigator->FindNextObject()) {
         if (!IncludeItem()) continue;
-        auto same = byBytes.find(ItemBytesOf(Navigator->ObjectIDList()));
+        auto same = RefreshAsksNames ? byBytes.end() : byBytes.find(ItemBytesOf(Navigator->ObjectIDList()));
         if (same != byBytes.end() && ItemOf(same->second)->Present == 0) {
             ItemOf(same->second)->Present = 1;
             same->second->SetHasChildren(ObjectHasChildren());

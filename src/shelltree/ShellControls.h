@@ -183,6 +183,11 @@ public:
     TKesSystemImageList& SystemImages();
     TPidlHistory History;
     bool AllowDeepExpand = true;
+    // While set, a refresh asks every entry's name instead of knowing one
+    // listed as before by its bytes: how a name is shown may change while
+    // its item stays the same (an extension the shell now hides), and a
+    // refresh the user asks for shows that.
+    bool RefreshAsksNames = false;
     std::wstring StoredSelectedFolder;
     TKesShellFolder StoredSpecialFolder = SF_DRIVES;
 
