@@ -99,8 +99,10 @@ void TfrmMain::RunFind(bool fresh) {
         SendMessageW(ShellTreeView1->Handle(), TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(shown->ItemId()));
         found = true;
     } else if (FEntryIndex) {
-        const std::wstring path = FEntryIndex->Find(FFindText, Options->Settings.Recent);
-        found = !path.empty() && SelectIndexedEntry(path);
+        // A match the tree cannot show gives way to the next one.
+        found = !FEntryIndex->Find(FFindText, Options->Settings.Recent, [this](const std::wstring& path) {
+                     return SelectIndexedEntry(path);
+                 }).empty();
         // Nothing yet: the index looks again, and the search runs again
         // when it finds something new.
         if (!found) FEntryIndex->Refresh();

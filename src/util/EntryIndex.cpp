@@ -12,6 +12,8 @@
 namespace {
 
 constexpr UINT WM_INDEX_CHANGED = WM_APP + 0x3B1;
+// The most matches Find offers to its caller for one text.
+constexpr size_t kMostOffered = 8;
 
 // Folded for comparing without case, as the rest of the program folds.
 std::wstring Fold(std::wstring text) {
@@ -221,7 +223,8 @@ bool TEntryIndex::WaitIdle(DWORD ms) {
     return FIdle.wait_for(lock, std::chrono::milliseconds(ms), [this] { return !FRequested && !FBusy; });
 }
 
-std::wstring TEntryIndex::Find(const std::wstring& text, const std::vector<std::wstring>& recent) const {
+std::wstring TEntryIndex::Find(const std::wstring& text, const std::vector<std::wstring>& recent,
+                               const std::function<bool(const std::wstring& path)>& take) const {
     std::shared_ptr<const TSnapshot> snapshot;
     {
         std::lock_guard<std::mutex> lock(FMutex);
@@ -231,9 +234,18 @@ std::wstring TEntryIndex::Find(const std::wstring& text, const std::vector<std::
     std::vector<std::wstring> recentFolded;
     recentFolded.reserve(recent.size());
     for (const std::wstring& path : recent) recentFolded.push_back(Fold(path));
-    const long best = BestMatch(snapshot->Entries, Fold(text), recentFolded);
-    if (best < 0) return {};
-    return Join(snapshot->Root, snapshot->Entries[static_cast<size_t>(best)].RelativePath());
+    const std::wstring folded = Fold(text);
+    // Each refusal may cost the caller a folder read: a keystroke tries a
+    // few. Only locals are used from the first offer on.
+    std::vector<size_t> passedOver;
+    while (passedOver.size() < kMostOffered) {
+        const long best = BestMatch(snapshot->Entries, folded, recentFolded, passedOver);
+        if (best < 0) break;
+        std::wstring path = Join(snapshot->Root, snapshot->Entries[static_cast<size_t>(best)].RelativePath());
+        if (!take || take(path)) return path;
+        passedOver.push_back(static_cast<size_t>(best));
+    }
+    return {};
 }
 
 size_t TEntryIndex::Count() const {
