@@ -51,7 +51,9 @@ struct TFolderList {
 };
 
 struct TEntryIndex::TFolders {
-    // Keyed by the folded relative path; "" is the working folder.
+    // Keyed by the relative path as listed, not folded: where the file
+    // system keeps cases apart, "Kit" and "kit" are two folders. "" is the
+    // working folder.
     std::map<std::wstring, TFolderList> Lists;
     std::shared_ptr<const TSnapshot> Published;
     unsigned Generation = 0;
@@ -123,7 +125,7 @@ struct TEntryIndex::TFolders {
             pending.pop_back();
             TFolderList list = List(root, next.Relative, next.LastWrite);
             pending.insert(pending.end(), list.SubFolders.begin(), list.SubFolders.end());
-            Lists[Fold(next.Relative)] = std::move(list);
+            Lists[next.Relative] = std::move(list);
         }
         return true;
     }
@@ -142,7 +144,7 @@ struct TEntryIndex::TFolders {
         // A name can stay while what it names changes: a file that became
         // a folder, or a folder that was let go of and is back.
         auto known = [&](const TFolderList::TSub& sub) {
-            return has(old.SubFolders, sub.Relative) && Lists.count(Fold(sub.Relative)) != 0;
+            return has(old.SubFolders, sub.Relative) && Lists.count(sub.Relative) != 0;
         };
         if (count == fresh.Fresh.size() && fresh.SubFolders.size() == old.SubFolders.size() &&
             std::all_of(fresh.SubFolders.begin(), fresh.SubFolders.end(), known) &&
@@ -153,16 +155,15 @@ struct TEntryIndex::TFolders {
         }
         for (const TFolderList::TSub& sub : old.SubFolders) {
             if (has(fresh.SubFolders, sub.Relative)) continue;
-            const std::wstring subKey = Fold(sub.Relative);
-            DropBelow(subKey);
-            Lists.erase(subKey);
+            DropBelow(sub.Relative);
+            Lists.erase(sub.Relative);
         }
         std::vector<TFolderList::TSub> added;
         for (const TFolderList::TSub& sub : fresh.SubFolders)
             if (!known(sub)) added.push_back(sub);
         Lists[key] = std::move(fresh);
         for (const TFolderList::TSub& sub : added) {
-            DropBelow(Fold(sub.Relative));  // what an earlier folder of that name held
+            DropBelow(sub.Relative);  // what an earlier folder of that name held
             if (!Scan(root, sub.Relative, sub.LastWrite, cancelled)) return -1;
         }
         return 1;
