@@ -77,6 +77,7 @@ void TKesShellTree::Delete(ui::TTreeNode* node) {
     FWatches->UnwatchFolder(node, false);
     FLocator->Forget(node);
     FDropTarget->Forget(node);  // a drag goes on over empty space
+    FAddsWaiting.erase(std::remove(FAddsWaiting.begin(), FAddsWaiting.end(), node), FAddsWaiting.end());
     node->SetData(nullptr);  // its folders go now, before the node
 }
 
@@ -417,7 +418,12 @@ void TKesShellTree::RefreshNode(ui::TTreeNode* node, bool recurse) {
             }
         }
         if (!found) {
-            if (!IsEditing()) AddChildItem(node, &text);
+            // While a name is edited nothing is added; the folder is read
+            // again once the edit ends.
+            if (!IsEditing())
+                AddChildItem(node, &text);
+            else if (std::find(FAddsWaiting.begin(), FAddsWaiting.end(), node) == FAddsWaiting.end())
+                FAddsWaiting.push_back(node);
             added = true;
         } else {
             TKesShellTreeItem* fi = ItemOf(found);

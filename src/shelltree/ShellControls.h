@@ -243,6 +243,9 @@ private:
     void NotifyLinkSelection(ui::TTreeNode* node);
     TKesShellLink* FShellLink = nullptr;
 
+    // Folders a refresh found new entries in while a name was edited.
+    std::vector<ui::TTreeNode*> FAddsWaiting;
+
     std::unique_ptr<TKesShellTreeDropTarget> FDropTarget;
     std::unique_ptr<TKesShellTreeLocator> FLocator;
     std::unique_ptr<TKesShellTreeWatches> FWatches;
