@@ -66,8 +66,14 @@ bool TfrmMain::FindKeyPress(wchar_t key) {
     if (fresh) FFindText.clear();
     FFindText += key;
     // Each new search has the index catch up with what changed while the
-    // window was up; what it finds then takes part in this search.
-    if (fresh && FEntryIndex) FEntryIndex->Refresh();
+    // window was up; what it finds then takes part in this search. An
+    // index let go of for a move of the working folder is made anew.
+    if (fresh) {
+        if (FEntryIndex)
+            FEntryIndex->Refresh();
+        else
+            RefreshEntryIndex();
+    }
     RunFind(fresh);
     return true;
 }
