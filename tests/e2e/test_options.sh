@@ -1,8 +1,8 @@
 # The options dialog as a user works it: a switch turned off and Enter
 # saves it and acts at once; another base folder and Yes moves every link
-# there, the tree shows it and the previous folder goes a few seconds
-# later; a move the user stops halfway keeps the previous folder and
-# every link.
+# there, the tree shows it, typing finds its entries and the previous
+# folder goes a few seconds later; a move the user stops halfway keeps the
+# previous folder and every link.
 source "$(dirname "$0")/lib.sh" "$1" "$2" options
 
 app_folder="$E2E_DIR/quorb"
