@@ -509,6 +509,8 @@ void TfrmMain::RestoreView(bool treeInLine) {
 }
 
 void TfrmMain::sbtnRefreshClick() {
+    // The user's refresh also shows names whose look changed.
+    ui::TRestoreOnExit<bool> names(ShellTreeView1->RefreshAsksNames, true);
     ShowWindow(ShellTreeView1->Handle(), SW_HIDE);
     // The pressed button is drawn released before a large folder is read.
     if (IsWindowVisible(Handle())) RedrawWindow(Panel1->Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);

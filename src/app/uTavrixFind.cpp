@@ -66,8 +66,14 @@ bool TfrmMain::FindKeyPress(wchar_t key) {
     if (fresh) FFindText.clear();
     FFindText += key;
     // Each new search has the index catch up with what changed while the
-    // window was up; what it finds then takes part in this search.
-    if (fresh && FEntryIndex) FEntryIndex->Refresh();
+    // window was up; what it finds then takes part in this search. An
+    // index let go of for a move of the working folder is made anew.
+    if (fresh) {
+        if (FEntryIndex)
+            FEntryIndex->Refresh();
+        else
+            RefreshEntryIndex();
+    }
     RunFind(fresh);
     return true;
 }
@@ -99,8 +105,10 @@ void TfrmMain::RunFind(bool fresh) {
         SendMessageW(ShellTreeView1->Handle(), TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(shown->ItemId()));
         found = true;
     } else if (FEntryIndex) {
-        const std::wstring path = FEntryIndex->Find(FFindText, Options->Settings.Recent);
-        found = !path.empty() && SelectIndexedEntry(path);
+        // A match the tree cannot show gives way to the next one.
+        found = !FEntryIndex->Find(FFindText, Options->Settings.Recent, [this](const std::wstring& path) {
+                     return SelectIndexedEntry(path);
+                 }).empty();
         // Nothing yet: the index looks again, and the search runs again
         // when it finds something new.
         if (!found) FEntryIndex->Refresh();

@@ -61,7 +61,8 @@ void TfrmMain::CheckWorkingFolderChange() {
 
 void TfrmMain::BeforeFolderMove(const std::wstring& from) {
     // The search's index lets go of the folder first: a listing still open
-    // inside it could stop the move. The next call-up makes it anew.
+    // inside it could stop the move. The next call-up or search makes it
+    // anew.
     EndFind();
     FEntryIndex.reset();
     FEntryIndexRoot.clear();

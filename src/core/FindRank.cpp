@@ -1,5 +1,6 @@
 #include "core/FindRank.h"
 
+#include <algorithm>
 #include <unordered_map>
 
 namespace {
@@ -45,7 +46,7 @@ void TFindEntry::FoldedPath(std::wstring& out) const {
 }
 
 long BestMatch(const std::vector<TFindEntry>& entries, const std::wstring& foldedText,
-               const std::vector<std::wstring>& recentFolded) {
+               const std::vector<std::wstring>& recentFolded, const std::vector<size_t>& passedOver) {
     if (foldedText.empty()) return -1;
     // Place in the recent list, newest first; the first of equal paths counts.
     std::unordered_map<std::wstring, size_t> recentPlace;
@@ -66,6 +67,7 @@ long BestMatch(const std::vector<TFindEntry>& entries, const std::wstring& folde
         const TFindEntry& e = entries[i];
         const TFindMatch kind = MatchName(e.Name(), e.FoldedName(), foldedText);
         if (kind == TFindMatch::None || kind > bestKind) continue;
+        if (std::find(passedOver.begin(), passedOver.end(), i) != passedOver.end()) continue;
         const size_t place = placeOf(e);
         bool better = best < 0 || kind < bestKind;
         if (!better) {

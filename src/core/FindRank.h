@@ -51,6 +51,7 @@ TFindMatch MatchName(std::wstring_view name, std::wstring_view foldedName, std::
 // The best match among the entries, or -1: the better kind of match first;
 // within one kind the entry opened most recently (its place in recent,
 // newest first, compared with the folded path), then the shallower one,
-// then by the folded path.
+// then by the folded path. Entries whose places are in passedOver (a few)
+// are left out.
 long BestMatch(const std::vector<TFindEntry>& entries, const std::wstring& foldedText,
-               const std::vector<std::wstring>& recentFolded);
+               const std::vector<std::wstring>& recentFolded, const std::vector<size_t>& passedOver = {});

@@ -5,6 +5,9 @@
 
 #include "shell/ShellClipboard.h"
 #include "ui/Application.h"
+#include "ui/ScopeExit.h"
+
+#include <utility>
 
 namespace {
 
@@ -227,6 +230,15 @@ bool TKesShellTree::CanEdit(ui::TTreeNode* node) {
 }
 
 void TKesShellTree::EndEdit(ui::TTreeNode* node, const wchar_t* text) {
+    // Folders whose new entries waited for the edit are read again, however
+    // the rename ends.
+    ui::TScopeExit readWaiting([this] {
+        try {
+            for (ui::TTreeNode* folder : std::exchange(FAddsWaiting, {})) FLocator->QueueRefresh(folder);
+        } catch (...) {
+            // Out of memory: they show with their folder's next change.
+        }
+    });
     if (!text || !ItemOf(node)) {
         ui::TCustomTreeView::EndEdit(node, text);
         return;

@@ -77,6 +77,7 @@ void TKesShellTree::Delete(ui::TTreeNode* node) {
     FWatches->UnwatchFolder(node, false);
     FLocator->Forget(node);
     FDropTarget->Forget(node);  // a drag goes on over empty space
+    FAddsWaiting.erase(std::remove(FAddsWaiting.begin(), FAddsWaiting.end(), node), FAddsWaiting.end());
     node->SetData(nullptr);  // its folders go now, before the node
 }
 
@@ -381,7 +382,8 @@ void TKesShellTree::RefreshNode(ui::TTreeNode* node, bool recurse) {
     // Children by the bytes of their item, so an object listed as it was
     // is matched without asking the shell anything, and by display text
     // for the rest; each in constant time. The bytes stay valid throughout:
-    // no child goes before the listing ends.
+    // no child goes before the listing ends, and a child whose item is
+    // renewed takes its old bytes out of the map first.
     std::unordered_map<std::string_view, ui::TTreeNode*> byBytes;
     std::unordered_map<std::wstring, std::vector<ui::TTreeNode*>> byText;
     for (ui::TTreeNode* c = node->GetFirstChild(); c; c = c->GetNextSibling()) {
@@ -392,7 +394,7 @@ void TKesShellTree::RefreshNode(ui::TTreeNode* node, bool recurse) {
     bool added = false;
     while (Navigator->FindNextObject()) {
         if (!IncludeItem()) continue;
-        auto same = byBytes.find(ItemBytesOf(Navigator->ObjectIDList()));
+        auto same = RefreshAsksNames ? byBytes.end() : byBytes.find(ItemBytesOf(Navigator->ObjectIDList()));
         if (same != byBytes.end() && ItemOf(same->second)->Present == 0) {
             ItemOf(same->second)->Present = 1;
             same->second->SetHasChildren(ObjectHasChildren());
@@ -416,11 +418,28 @@ void TKesShellTree::RefreshNode(ui::TTreeNode* node, bool recurse) {
             }
         }
         if (!found) {
-            if (!IsEditing()) AddChildItem(node, &text);
+            // While a name is edited nothing is added; the folder is read
+            // again once the edit ends.
+            if (!IsEditing())
+                AddChildItem(node, &text);
+            else if (std::find(FAddsWaiting.begin(), FAddsWaiting.end(), node) == FAddsWaiting.end())
+                FAddsWaiting.push_back(node);
             added = true;
         } else {
-            ItemOf(found)->Present = 1;
+            TKesShellTreeItem* fi = ItemOf(found);
+            fi->Present = 1;
             found->SetHasChildren(ObjectHasChildren());
+            // The same item with other bytes (written since, or a folder
+            // whose entries changed): the node takes the item as listed now,
+            // so that the next reading knows it by its bytes. Its old bytes
+            // leave the map before they are freed.
+            const std::string_view oldBytes = ItemBytesOf(fi->RelativeIDList.Get());
+            if (oldBytes != ItemBytesOf(Navigator->ObjectIDList())) {
+                if (auto mine = byBytes.find(oldBytes); mine != byBytes.end() && mine->second == found)
+                    byBytes.erase(mine);
+                fi->RelativeIDList = ToRelativeIDList(Navigator->CopyObjectIDList());
+                fi->AbsoluteIDList = CopyAbsoluteIDList(Navigator->GetAbsoluteObjectIDList());
+            }
         }
     }
     IShellFolder* folder = Navigator->ShellFolder();

@@ -183,6 +183,11 @@ public:
     TKesSystemImageList& SystemImages();
     TPidlHistory History;
     bool AllowDeepExpand = true;
+    // While set, a refresh asks every entry's name instead of knowing one
+    // listed as before by its bytes: how a name is shown may change while
+    // its item stays the same (an extension the shell now hides), and a
+    // refresh the user asks for shows that.
+    bool RefreshAsksNames = false;
     std::wstring StoredSelectedFolder;
     TKesShellFolder StoredSpecialFolder = SF_DRIVES;
 
@@ -237,6 +242,9 @@ private:
     // Tells the hub about the selected node.
     void NotifyLinkSelection(ui::TTreeNode* node);
     TKesShellLink* FShellLink = nullptr;
+
+    // Folders a refresh found new entries in while a name was edited.
+    std::vector<ui::TTreeNode*> FAddsWaiting;
 
     std::unique_ptr<TKesShellTreeDropTarget> FDropTarget;
     std::unique_ptr<TKesShellTreeLocator> FLocator;

@@ -492,6 +492,12 @@ bool TCustomTreeView::HandleNotify(NMHDR* hdr, LRESULT& result) {
         TTreeNode* node = owned.get();
         if (!node) return true;
         if (FPendingChange == node) FPendingChange = nullptr;
+        // The editor closes, cancelled, while its node is still there: left
+        // open, it would end on a node that is gone.
+        if (FEditNode == node) {
+            SendMessageW(Handle(), TVM_ENDEDITLABELNOW, TRUE, 0);
+            FEditNode = nullptr;
+        }
         // The control clears its parent's children flag when the last child goes.
         if (TTreeNode* parent = node->Parent()) parent->FHasChildren = -1;
         try {
@@ -516,8 +522,8 @@ bool TCustomTreeView::HandleNotify(NMHDR* hdr, LRESULT& result) {
     case TVN_BEGINLABELEDITW: {
         auto* di = reinterpret_cast<NMTVDISPINFOW*>(hdr);
         auto* node = reinterpret_cast<TTreeNode*>(di->item.lParam);
-        FEditOpen = node && CanEdit(node);
-        result = FEditOpen ? FALSE : TRUE;
+        FEditNode = node && CanEdit(node) ? node : nullptr;
+        result = FEditNode ? FALSE : TRUE;
         return true;
     }
     case TVN_ENDLABELEDITW: {
@@ -525,7 +531,10 @@ bool TCustomTreeView::HandleNotify(NMHDR* hdr, LRESULT& result) {
         auto* node = reinterpret_cast<TTreeNode*>(di->item.lParam);
         // An editor that loses the focus while it closes may report its end
         // a second time: only the first report of an edit counts.
-        if (node && std::exchange(FEditOpen, false)) EndEdit(node, di->item.pszText);
+        if (node && node == FEditNode) {
+            FEditNode = nullptr;
+            EndEdit(node, di->item.pszText);
+        }
         result = FALSE;
         return true;
     }

@@ -236,7 +236,7 @@ private:
     // it tracked the right button.
     bool FRightClicked = false;
     bool FContextMenuAsked = false;
-    bool FEditOpen = false;
+    TTreeNode* FEditNode = nullptr;  // whose label the open editor holds
     bool FDragBegan = false;  // while the button that went down is tracked
     int FSilent = 0;  // notifications caused by our own TVM_EXPAND are not steps
     TTimer FChangeTimer;

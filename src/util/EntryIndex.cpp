@@ -12,6 +12,8 @@
 namespace {
 
 constexpr UINT WM_INDEX_CHANGED = WM_APP + 0x3B1;
+// The most matches Find offers to its caller for one text.
+constexpr size_t kMostOffered = 8;
 
 // Folded for comparing without case, as the rest of the program folds.
 std::wstring Fold(std::wstring text) {
@@ -49,7 +51,9 @@ struct TFolderList {
 };
 
 struct TEntryIndex::TFolders {
-    // Keyed by the folded relative path; "" is the working folder.
+    // Keyed by the relative path as listed, not folded: where the file
+    // system keeps cases apart, "Kit" and "kit" are two folders. "" is the
+    // working folder.
     std::map<std::wstring, TFolderList> Lists;
     std::shared_ptr<const TSnapshot> Published;
     unsigned Generation = 0;
@@ -121,7 +125,7 @@ struct TEntryIndex::TFolders {
             pending.pop_back();
             TFolderList list = List(root, next.Relative, next.LastWrite);
             pending.insert(pending.end(), list.SubFolders.begin(), list.SubFolders.end());
-            Lists[Fold(next.Relative)] = std::move(list);
+            Lists[next.Relative] = std::move(list);
         }
         return true;
     }
@@ -140,7 +144,7 @@ struct TEntryIndex::TFolders {
         // A name can stay while what it names changes: a file that became
         // a folder, or a folder that was let go of and is back.
         auto known = [&](const TFolderList::TSub& sub) {
-            return has(old.SubFolders, sub.Relative) && Lists.count(Fold(sub.Relative)) != 0;
+            return has(old.SubFolders, sub.Relative) && Lists.count(sub.Relative) != 0;
         };
         if (count == fresh.Fresh.size() && fresh.SubFolders.size() == old.SubFolders.size() &&
             std::all_of(fresh.SubFolders.begin(), fresh.SubFolders.end(), known) &&
@@ -151,16 +155,15 @@ struct TEntryIndex::TFolders {
         }
         for (const TFolderList::TSub& sub : old.SubFolders) {
             if (has(fresh.SubFolders, sub.Relative)) continue;
-            const std::wstring subKey = Fold(sub.Relative);
-            DropBelow(subKey);
-            Lists.erase(subKey);
+            DropBelow(sub.Relative);
+            Lists.erase(sub.Relative);
         }
         std::vector<TFolderList::TSub> added;
         for (const TFolderList::TSub& sub : fresh.SubFolders)
             if (!known(sub)) added.push_back(sub);
         Lists[key] = std::move(fresh);
         for (const TFolderList::TSub& sub : added) {
-            DropBelow(Fold(sub.Relative));  // what an earlier folder of that name held
+            DropBelow(sub.Relative);  // what an earlier folder of that name held
             if (!Scan(root, sub.Relative, sub.LastWrite, cancelled)) return -1;
         }
         return 1;
@@ -221,7 +224,8 @@ bool TEntryIndex::WaitIdle(DWORD ms) {
     return FIdle.wait_for(lock, std::chrono::milliseconds(ms), [this] { return !FRequested && !FBusy; });
 }
 
-std::wstring TEntryIndex::Find(const std::wstring& text, const std::vector<std::wstring>& recent) const {
+std::wstring TEntryIndex::Find(const std::wstring& text, const std::vector<std::wstring>& recent,
+                               const std::function<bool(const std::wstring& path)>& take) const {
     std::shared_ptr<const TSnapshot> snapshot;
     {
         std::lock_guard<std::mutex> lock(FMutex);
@@ -231,9 +235,18 @@ std::wstring TEntryIndex::Find(const std::wstring& text, const std::vector<std::
     std::vector<std::wstring> recentFolded;
     recentFolded.reserve(recent.size());
     for (const std::wstring& path : recent) recentFolded.push_back(Fold(path));
-    const long best = BestMatch(snapshot->Entries, Fold(text), recentFolded);
-    if (best < 0) return {};
-    return Join(snapshot->Root, snapshot->Entries[static_cast<size_t>(best)].RelativePath());
+    const std::wstring folded = Fold(text);
+    // Each refusal may cost the caller a folder read: a keystroke tries a
+    // few. Only locals are used from the first offer on.
+    std::vector<size_t> passedOver;
+    while (passedOver.size() < kMostOffered) {
+        const long best = BestMatch(snapshot->Entries, folded, recentFolded, passedOver);
+        if (best < 0) break;
+        std::wstring path = Join(snapshot->Root, snapshot->Entries[static_cast<size_t>(best)].RelativePath());
+        if (!take || take(path)) return path;
+        passedOver.push_back(static_cast<size_t>(best));
+    }
+    return {};
 }
 
 size_t TEntryIndex::Count() const {

@@ -41,8 +41,12 @@ public:
     std::function<void()> OnChanged;
 
     // The best match for the text, as a full path, or empty; recent holds
-    // relative paths, newest first.
-    std::wstring Find(const std::wstring& text, const std::vector<std::wstring>& recent) const;
+    // relative paths, newest first. With take, the best few matches are
+    // offered to it in turn, and the first it takes is the answer: an entry
+    // the index still knows may be one the caller cannot use (hidden since,
+    // or too deep for the shell).
+    std::wstring Find(const std::wstring& text, const std::vector<std::wstring>& recent,
+                      const std::function<bool(const std::wstring& path)>& take = {}) const;
     // How many entries Find chooses from.
     size_t Count() const;
     // The working folder changed: nothing of the previous one is offered

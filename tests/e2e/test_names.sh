@@ -1,5 +1,6 @@
 # Folder names outside the ANSI code page survive a restart: folders opened
-# in the tree are open again after Exit and a new start.
+# in the tree are open again after Exit and a new start. F5 shows a name as
+# the shell gives it now.
 source "$(dirname "$0")/lib.sh" "$1" "$2" names
 
 work="$E2E_DIR/quorb"
@@ -15,12 +16,31 @@ all_open() {
     done
 }
 wait_all_open() { e2e_until 5 all_open; }
+# A file of a type of its own, whose extension the shell shows until the
+# type says otherwise.
+echo x >"$work/plan.tvxnm"
+forget_type() {
+    wine reg delete 'HKCR\.tvxnm' /f >/dev/null 2>&1
+    wine reg delete 'HKCR\tvxnmfile' /f >/dev/null 2>&1
+}
+forget_type
+trap 'forget_type; e2e_cleanup' EXIT
 
 e2e_launch visible "ShowAppWndOnLaunch=1" "ShowTrayIcon=0" "Autohide=0" "WorkingFolderOption=2"
 app=$E2E_LAST_PID
 # Each folder opened with the arrow keys; each holds one entry.
 e2e_key Home Down Right Down Down Right Down Down Right
 e2e_check "the three folders are open" wait_all_open
+
+# Another program registers the type so that its extension is never shown:
+# F5 shows the entry as the shell names it now, and the folders stay open.
+e2e_check "the entry shows its extension" e2e_entry_within present plan.tvxnm 5000
+wine reg add 'HKCR\.tvxnm' /ve /d tvxnmfile /f >/dev/null 2>&1
+wine reg add 'HKCR\tvxnmfile' /v NeverShowExt /d "" /f >/dev/null 2>&1
+e2e_key F5
+e2e_check "F5 shows the entry without its extension" e2e_entry_within present plan 5000
+e2e_check "and no longer with it" e2e_entry_is absent plan.tvxnm
+e2e_check "the three folders are still open" wait_all_open
 probe close TForm tavrix >/dev/null
 e2e_check "the program ends" e2e_wait_exit "$app" 15
 

@@ -1,8 +1,8 @@
 # The options dialog as a user works it: a switch turned off and Enter
 # saves it and acts at once; another base folder and Yes moves every link
-# there, the tree shows it and the previous folder goes a few seconds
-# later; a move the user stops halfway keeps the previous folder and
-# every link.
+# there, the tree shows it, typing finds its entries and the previous
+# folder goes a few seconds later; a move the user stops halfway keeps the
+# previous folder and every link.
 source "$(dirname "$0")/lib.sh" "$1" "$2" options
 
 app_folder="$E2E_DIR/quorb"
@@ -32,6 +32,9 @@ icon_gone() { e2e_until 5 plain_square; }
 plain_square() { [ "$(e2e_colours $E2E_ICON_SQUARE)" = 1 ]; }
 ini_is() { [ "$(e2e_ini_value "$1")" = "$2" ]; }
 ini_becomes() { e2e_until 5 ini_is "$1" "$2"; }
+# The text of the selected entry.
+selected() { probe tree TForm tavrix | awk '$2 ~ /S/ { sub(/^[^ ]+ [^ ]+ [^ ]+ [^ ]+ [^ ]+ /, ""); print; exit }'; }
+selected_is() { local s; s=$(selected); [ "$s" = "$1" ] || { echo "selected: $s" >&2; return 1; }; }
 box_says() { wine "$PROBE_EXE" msgbox "$1" 5000 2>/dev/null | tr -d '\r' | grep -qF -- "$2"; }
 
 e2e_launch visible "ShowAppWndOnLaunch=1" "ShowTrayIcon=1" "Autohide=0" "WorkingFolderOption=2"
@@ -57,6 +60,11 @@ e2e_check "all of them" test -f "$desktop/quorb/one.txt"
 e2e_check "the choice is saved" ini_becomes WorkingFolderOption 1
 e2e_check "the tree shows the moved folder" e2e_entry_within present one.txt 5000
 e2e_check "the previous folder goes a few seconds later" e2e_wait_gone "$app_folder" 10
+# Typing finds an entry of the moved folder that no open folder shows,
+# without calling the window up again.
+e2e_key t w o
+e2e_check "typing finds an entry in a closed folder of the moved folder" e2e_until 10 selected_is two.txt
+e2e_key Escape
 
 # Back again, into a folder that holds a file of the same name: that file
 # is not replaced, so the move stops short. Nothing is lost.

@@ -169,4 +169,41 @@ TEST_F(Commands, RenamingInPlaceGoesThroughTheShell) {
     EXPECT_EQ(Reports.size(), 1u);
 }
 
+TEST_F(Commands, ChangesWhileANameIsEditedNeitherEndTheProgramNorLoseAnEntry) {
+    int cancelled = 0;
+    Tree->OnEditCanceled = [&](ui::TTreeNode*) { ++cancelled; };
+    ui::TTreeNode* root = Tree->Items.GetFirstNode();
+    auto editing = [&] { return SendMessageW(Tree->Handle(), TVM_GETEDITCONTROL, 0, 0) != 0; };
+
+    // Another program removes the entry being edited and makes a new one.
+    Select(L"zeta");
+    Tree->StartRenameSelected();
+    ASSERT_TRUE(editing());
+    SetWindowTextW(reinterpret_cast<HWND>(SendMessageW(Tree->Handle(), TVM_GETEDITCONTROL, 0, 0)), L"omega.txt");
+    DeleteFileW((Dir / L"zeta.txt").c_str());
+    WriteFileBytes(Dir / L"new.txt", "n");
+    Tree->RefreshNode(root, false);
+    EXPECT_EQ(Entry(L"zeta"), nullptr);
+    EXPECT_FALSE(editing()) << "the editor closed with its entry";
+    EXPECT_EQ(cancelled, 1);
+    SendMessageW(Tree->Handle(), TVM_ENDEDITLABELNOW, FALSE, 0);  // the user's Enter comes too late
+    EXPECT_TRUE(Reports.empty());
+    EXPECT_EQ(Entry(L"new"), nullptr) << "nothing is added while a name is edited";
+    ui::Application->ProcessMessages();
+    EXPECT_NE(Entry(L"new"), nullptr) << "once the editing ended, what came meanwhile shows";
+
+    // An entry made while a name is edited shows once the edit is cancelled.
+    Select(L"apple");
+    Tree->StartRenameSelected();
+    ASSERT_TRUE(editing());
+    WriteFileBytes(Dir / L"later.txt", "l");
+    Tree->RefreshNode(root, false);
+    EXPECT_EQ(Entry(L"later"), nullptr);
+    SendMessageW(Tree->Handle(), TVM_ENDEDITLABELNOW, TRUE, 0);
+    ui::Application->ProcessMessages();
+    EXPECT_NE(Entry(L"later"), nullptr);
+    EXPECT_EQ(cancelled, 2);
+    EXPECT_TRUE(Reports.empty()) << "nothing was renamed";
+}
+
 }  // namespace

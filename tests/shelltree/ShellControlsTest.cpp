@@ -9,6 +9,7 @@
 #include "testutil/TestFiles.h"
 #include "ui/Application.h"
 #include "ui/Form.h"
+#include "ui/Handles.h"
 
 using namespace testutil;
 
@@ -165,6 +166,31 @@ TEST_F(ShellTree, RefreshKeepsWhatExistsAndReadsWhatChanged) {
     EXPECT_EQ(ShellCounters.DisplayNames.Calls, 1);
     EXPECT_EQ(Child(root, L"zeta"), zeta);
     EXPECT_EQ(Stems(Children(root)), (std::vector<std::wstring>{L"alpha", L"Beta", L"Empty", L"middle", L"zeta"}));
+}
+
+TEST_F(ShellTree, AnEntryThatChangedIsAskedItsNameOnceNotAtEveryRefresh) {
+    Root();
+    ui::TTreeNode* root = RootNode();
+    ui::TTreeNode* alpha = Child(root, L"alpha");
+    alpha->Expand(false);
+    // A file written anew, and a folder whose write time moved (as when an
+    // entry comes into it): each item's bytes differ from its node's now.
+    WriteFileBytes(Dir / L"zeta.lnk", "a longer body, so that its item differs");
+    {
+        ui::THandleOwner beta(CreateFileW((Dir / L"Beta").c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        const FILETIME earlier{0, 0x01D00000};  // in 2014
+        ASSERT_TRUE(beta && SetFileTime(beta.Get(), nullptr, nullptr, &earlier));
+    }
+    for (int round = 0; round < 3; ++round) {
+        ui::ResetProfileCounters();
+        Tree->RefreshNode(root, true);
+        EXPECT_EQ(ShellCounters.DisplayNames.Calls, round == 0 ? 2 : 0) << "refresh " << round;
+    }
+    EXPECT_EQ(Child(root, L"alpha"), alpha);
+    EXPECT_TRUE(alpha->Expanded());
+    EXPECT_EQ(Tree->GetNodePath(Child(root, L"zeta")), Dir / L"zeta.lnk");
+    EXPECT_EQ(Stems(Children(root)), (std::vector<std::wstring>{L"alpha", L"Beta", L"Empty", L"apple", L"zeta"}));
 }
 
 TEST_F(ShellTree, ItemsWithTheSameTextStayTwoNodes) {

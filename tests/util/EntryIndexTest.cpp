@@ -326,6 +326,48 @@ TEST(EntryIndex, CaseAndWordsBeyondAscii) {
     EXPECT_EQ(index.Find(L"\u00e9tude", none), root + L"\\na\u00efve\u00c9tude.txt") << "a capital beyond ASCII starts a word";
 }
 
+// How many entries a folder lists, "." and ".." aside.
+size_t ListedCount(const std::wstring& folder) {
+    WIN32_FIND_DATAW data;
+    ui::TFindHandleOwner find(FindFirstFileW((folder + L"\\*").c_str(), &data));
+    size_t count = 0;
+    if (find) do {
+            if (std::wcscmp(data.cFileName, L".") != 0 && std::wcscmp(data.cFileName, L"..") != 0) ++count;
+        } while (FindNextFileW(find.Get(), &data));
+    return count;
+}
+
+TEST(EntryIndex, FoldersWhoseNamesDifferOnlyInCaseKeepTheirOwnEntries) {
+    TTempDir dir;
+    const std::wstring root = dir / L"work";
+    const std::wstring upper = root + L"\\Kit", lower = root + L"\\kit";
+    MakeFolders(upper);
+    WriteFileBytes(upper + L"\\one.txt", "");
+    // A file system that keeps cases apart (Wine's, or a folder so marked
+    // on Windows) holds both; the other is made from the Unix side.
+    const std::wstring unixLower = WineUnixPath(root) + L"/kit";
+    if (unixLower == L"/kit" ||
+        !RunUnix(L"Z:\\bin\\mkdir", L"mkdir \"" + unixLower + L"\"", [&] { return ListedCount(root) == 2; })) {
+        std::printf("no two folders that differ only in case here: skipped\n");
+        return;
+    }
+    WriteFileBytes(lower + L"\\two.txt", "");  // a name as listed opens that folder
+    TEntryIndex index(root);
+    RefreshAndWait(index);
+    const std::vector<std::wstring> none;
+    EXPECT_EQ(index.Find(L"one", none), upper + L"\\one.txt");
+    EXPECT_EQ(index.Find(L"two", none), lower + L"\\two.txt");
+    EXPECT_EQ(index.Count(), 4u);
+    // What comes into either is found, and the other keeps its own.
+    WriteFileBytes(upper + L"\\three.txt", "");
+    WriteFileBytes(lower + L"\\four.txt", "");
+    RefreshAndWait(index);
+    EXPECT_EQ(index.Find(L"three", none), upper + L"\\three.txt");
+    EXPECT_EQ(index.Find(L"four", none), lower + L"\\four.txt");
+    EXPECT_EQ(index.Find(L"one", none), upper + L"\\one.txt");
+    EXPECT_EQ(index.Find(L"two", none), lower + L"\\two.txt");
+}
+
 // Not a hard limit: prints how long building takes against a plain listing
 // of the same folders, and how long a keystroke's search takes.
 TEST(EntryIndex, TimingOnTenThousandEntries) {
