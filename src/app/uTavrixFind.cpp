@@ -4,6 +4,7 @@
 // the tree's own type-ahead over, so both are one search.
 #include "app/uTavrix.h"
 #include "shell/Shell_Win32.h"
+#include "core/Exceptions.h"
 #include "ui/Application.h"
 #include "ui/Dpi.h"
 #include "ui/ScopeExit.h"
@@ -179,15 +180,21 @@ void TfrmMain::RefreshEntryIndex() {
     if (!Options) return;
     const std::wstring& root = Options->Settings.WorkingFolder;
     if (root.empty()) return;
-    if (!FEntryIndex) {
-        FEntryIndex = std::make_unique<TEntryIndex>(root);
-        FEntryIndex->OnChanged = [this] { EntryIndexChanged(); };
-        FEntryIndexRoot = root;
-    } else if (!SameText(FEntryIndexRoot, root)) {
-        FEntryIndex->SetRoot(root);
-        FEntryIndexRoot = root;
+    // The search is a help, never a condition: an index that cannot be made
+    // (no thread, no window left) is logged, and the window still comes up.
+    try {
+        if (!FEntryIndex) {
+            FEntryIndex = std::make_unique<TEntryIndex>(root);
+            FEntryIndex->OnChanged = [this] { EntryIndexChanged(); };
+            FEntryIndexRoot = root;
+        } else if (!SameText(FEntryIndexRoot, root)) {
+            FEntryIndex->SetRoot(root);
+            FEntryIndexRoot = root;
+        }
+        FEntryIndex->Refresh();
+    } catch (const std::exception& e) {
+        WriteLog(L"TfrmMain", L"RefreshEntryIndex", L"Exception", ui::ExceptionMessage(e));
     }
-    FEntryIndex->Refresh();
 }
 
 void TfrmMain::EntryIndexChanged() {
