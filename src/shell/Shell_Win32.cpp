@@ -20,6 +20,8 @@ USHORT EmptyListBytes = 0;
 // Shell32 exports its change-notification calls by ordinal only.
 constexpr WORD kChangeNotifyRegisterOrdinal = 2;
 constexpr WORD kChangeNotifyDeregisterOrdinal = 4;
+// The zero count that ends every item-ID list, as the UINT sizes are kept in.
+constexpr UINT kTerminatorBytes = sizeof(USHORT);
 }  // namespace
 
 PIDLIST_ABSOLUTE EmptyIDList = reinterpret_cast<PIDLIST_ABSOLUTE>(&EmptyListBytes);
@@ -99,7 +101,7 @@ UINT IDListSize(LPCITEMIDLIST list) noexcept {
     if (!list) return 0;
     UINT size = 0;
     for (const SHITEMID* item = &list->mkid; item->cb; item = NextItem(item)) size += item->cb;
-    return size + sizeof(USHORT);
+    return size + kTerminatorBytes;
 }
 
 UINT IDListCount(LPCITEMIDLIST list) noexcept {
@@ -120,7 +122,7 @@ TIDList CopyIDList(LPCITEMIDLIST list) {
 TIDList ConcatIDLists(LPCITEMIDLIST first, LPCITEMIDLIST second) {
     if (!first) return CopyIDList(second);
     if (!second) return CopyIDList(first);
-    UINT size1 = IDListSize(first) - sizeof(USHORT);
+    UINT size1 = IDListSize(first) - kTerminatorBytes;
     UINT size2 = IDListSize(second);
     TIDList result = AllocIDList(size1 + size2);
     if (result) {
@@ -134,10 +136,10 @@ TIDList CopyIDListItem(LPCITEMIDLIST list, UINT index) {
     if (!list) return TIDList();
     UINT count = IDListCount(list);
     if (index > count) return TIDList();
-    if (index == count) return AllocIDList(sizeof(USHORT));
+    if (index == count) return AllocIDList(kTerminatorBytes);
     const SHITEMID* item = &list->mkid;
     for (UINT i = 0; i < index; ++i) item = NextItem(item);
-    TIDList result = AllocIDList(item->cb + sizeof(USHORT));
+    TIDList result = AllocIDList(item->cb + kTerminatorBytes);
     if (result) std::memcpy(result.Get(), item, item->cb);
     return result;
 }
@@ -153,7 +155,7 @@ TIDList CopyIDListHead(LPCITEMIDLIST list, UINT count) {
         bytes += item->cb;
         item = NextItem(item);
     }
-    TIDList result = AllocIDList(bytes + sizeof(USHORT));
+    TIDList result = AllocIDList(bytes + kTerminatorBytes);
     if (result) std::memcpy(result.Get(), list, bytes);
     return result;
 }

@@ -317,9 +317,10 @@ LRESULT TKesShellChangeNotifier::ShellNotify(WPARAM wParam, LPARAM lParam) {
     TNotificationEvent event = EventOfCode(code);
     std::wstring path1, path2;
     if (event == neImageListChange) {
-        // The number's meaning depends on the platform's format of the report.
+        // The number's meaning depends on the platform's format of the report;
+        // it is taken whole, in the pointer's own width.
         LPCITEMIDLIST value = IsNTPlatform ? item2 : item1;
-        path1 = std::to_wstring(static_cast<int32_t>(reinterpret_cast<intptr_t>(value)));
+        path1 = std::to_wstring(reinterpret_cast<intptr_t>(value));
     } else if (event != neAssociationChange) {
         if (code == FLastEventCode && IDListCount(item1) > 0 && FLastIDList && item1 && DesktopFolder &&
             HRESULT_CODE(DesktopFolder->CompareIDs(0, reinterpret_cast<PCUIDLIST_RELATIVE>(item1),

@@ -6,6 +6,7 @@
 #include "shell/ShellClipboard.h"
 #include "ui/Application.h"
 #include "ui/ScopeExit.h"
+#include "ui/WinControl.h"
 
 #include <utility>
 
@@ -144,8 +145,9 @@ POINT TKesShellTree::SelectedTextCorner() const {
 bool TKesShellTree::ContextMenu(ui::TMessage& msg) {
     if (!Selected() || !ShellContextMenu) return false;
     // The keyboard's menu key and Shift+F10 send no position.
-    POINT at = msg.LParam == -1 ? SelectedTextCorner()
-                                : POINT{static_cast<short>(LOWORD(msg.LParam)), static_cast<short>(HIWORD(msg.LParam))};
+    POINT at = ui::ContextMenuFromKeyboard(msg.LParam)
+                   ? SelectedTextCorner()
+                   : POINT{static_cast<short>(LOWORD(msg.LParam)), static_cast<short>(HIWORD(msg.LParam))};
     std::wstring verb;
     ShowShellContextMenu(at, verb);
     msg.Result = 0;

@@ -31,6 +31,8 @@ TMouseButton ButtonOf(UINT msg) {
 }
 }  // namespace
 
+bool ContextMenuFromKeyboard(LPARAM lParam) noexcept { return MouseX(lParam) == -1 && MouseY(lParam) == -1; }
+
 std::wstring WindowText(HWND wnd) {
     int n = GetWindowTextLengthW(wnd);
     std::wstring text(static_cast<size_t>(n) + 1, L'\0');
@@ -322,7 +324,7 @@ bool TWinControl::HandleCommonMessage(TMessage& msg) {
     case WM_CONTEXTMENU: {
         if (!PopupMenu) return false;
         POINT p{MouseX(msg.LParam), MouseY(msg.LParam)};
-        if (msg.LParam == -1) {  // the keyboard's menu: at the control's corner
+        if (ContextMenuFromKeyboard(msg.LParam)) {  // the keyboard's menu: at the control's corner
             p = POINT{0, 0};
             ClientToScreen(FHandle, &p);
         }

@@ -184,4 +184,10 @@ constexpr UINT CN_COMMAND = 0xBC00 + WM_COMMAND;
 LRESULT CALLBACK ControlWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK ControlSubclassProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
+// Whether a WM_CONTEXTMENU comes from the keyboard (the menu key,
+// Shift+F10), which gives no position: both coordinates are -1. Only the
+// coordinates tell, since a 64-bit program may get them as 0xFFFFFFFF,
+// which as a 64-bit LPARAM is no -1.
+bool ContextMenuFromKeyboard(LPARAM lParam) noexcept;
+
 }  // namespace ui

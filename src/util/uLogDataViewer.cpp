@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <climits>
 #include <optional>
 #include <string>
 
@@ -110,6 +111,12 @@ std::wstring TLogDataViewer::ConvertText(const std::wstring& text, int kind) { r
 
 std::optional<std::string> ViewerFileBytes(const std::wstring& text, unsigned codePage) {
     if (text.empty()) return std::string();
+    // The conversions count characters in an int: a longer text (only a
+    // 64-bit program can hold one) is refused whole, never cut short.
+    if (text.size() > static_cast<size_t>(INT_MAX)) {
+        SetLastError(ERROR_ARITHMETIC_OVERFLOW);
+        return std::nullopt;
+    }
     const int size = static_cast<int>(text.size());
     // The system's code page, as text files have always been written here.
     // (A UTF-8 one takes no such flag and is written below, as itself.)

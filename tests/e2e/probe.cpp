@@ -140,7 +140,8 @@ struct TRemoteTree {
         if (!Tree) return;
         DWORD pid = 0;
         GetWindowThreadProcessId(Tree, &pid);
-        Process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+        Process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE |
+                                  PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
         if (Process)
             Remote = static_cast<BYTE*>(VirtualAllocEx(Process, nullptr, 4096, MEM_COMMIT, PAGE_READWRITE));
     }
@@ -149,6 +150,14 @@ struct TRemoteTree {
         if (Process) CloseHandle(Process);
     }
     bool Ok() const { return Remote != nullptr; }
+    // Whether the tree's process runs 64-bit code while this probe runs
+    // 32-bit: its items and their handles do not fit this probe's width.
+    bool Wider() const {
+        BOOL self = FALSE, other = FALSE;
+        IsWow64Process(GetCurrentProcess(), &self);
+        IsWow64Process(Process, &other);
+        return self && !other;
+    }
 
     HTREEITEM Next(HTREEITEM item, UINT how) const {
         return reinterpret_cast<HTREEITEM>(SendMessageW(Tree, TVM_GETNEXTITEM, how, reinterpret_cast<LPARAM>(item)));
@@ -196,6 +205,10 @@ struct TRemoteTree {
 int PrintTree(HWND top) {
     TRemoteTree tree(top);
     if (!tree.Ok()) return 1;
+    if (tree.Wider()) {
+        std::fprintf(stderr, "probe: the tree is a 64-bit program's: read it with the 64-bit probe\n");
+        return 2;
+    }
     // Whether the items of each level can show: every folder above is open.
     std::vector<bool> open{true};
     HTREEITEM item = tree.Next(nullptr, TVGN_ROOT);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 
 #include "shell/ShellBrowser.h"
@@ -7,6 +8,7 @@
 #include "testutil/TestFiles.h"
 #include "ui/Application.h"
 #include "ui/Clock.h"
+#include "ui/ScopeExit.h"
 
 using namespace testutil;
 
@@ -181,6 +183,32 @@ TEST_F(Notifier, ImageListAndAssociationReportsCarryNoPaths) {
     EXPECT_EQ(changes[1].Path1,
               std::to_wstring(static_cast<int32_t>(reinterpret_cast<intptr_t>(IsNTPlatform ? value2 : value1))));
     EXPECT_EQ(changes[1].Path2, L"");
+}
+
+TEST_F(Notifier, AnImageReportsNumberComesWhole) {
+    // The report's lists placed as high as memory goes: beyond 4 GB in a
+    // 64-bit program, where a number cut to 32 bits would name another one.
+    std::vector<TReport> changes;
+    N.OnChange = [&](TKesShellChangeNotifier*, TNotificationEvent e, const std::wstring& p1, const std::wstring& p2) {
+        changes.push_back({e, p1, p2});
+    };
+    auto* high =
+        static_cast<BYTE*>(VirtualAlloc(nullptr, 4096, MEM_RESERVE | MEM_COMMIT | MEM_TOP_DOWN, PAGE_READWRITE));
+    ASSERT_NE(high, nullptr);
+    ui::TScopeExit release([&] { VirtualFree(high, 0, MEM_RELEASE); });
+#ifdef _WIN64
+    ASSERT_GT(reinterpret_cast<uintptr_t>(high), uintptr_t{0xFFFFFFFF}) << "no memory above 4 GB to test with";
+#endif
+    // A DWORD report's list: cb 10, two numbers, the terminator.
+    const BYTE list[12] = {10, 0, 42, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    std::memcpy(high, list, sizeof(list));
+    std::memcpy(high + 16, list, sizeof(list));
+    auto* value1 = reinterpret_cast<LPCITEMIDLIST>(high);
+    auto* value2 = reinterpret_cast<LPCITEMIDLIST>(high + 16);
+    Report(N, SHCNE_UPDATEIMAGE, value1, value2);
+    ASSERT_TRUE(PumpUntil([&] { return changes.size() == 1; }));
+    EXPECT_EQ(changes[0].Event, neImageListChange);
+    EXPECT_EQ(changes[0].Path1, std::to_wstring(reinterpret_cast<intptr_t>(IsNTPlatform ? value2 : value1)));
 }
 
 TEST_F(Notifier, DisabledNotifiersIgnoreReports) {

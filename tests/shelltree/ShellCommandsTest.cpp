@@ -66,6 +66,28 @@ protected:
         SetKeyboardState(state);
     }
 
+    // Where the shell's menu opens for a WM_CONTEXTMENU with this lParam: the
+    // top-left corner of the menu's window, read while it is open (a thread
+    // timer runs inside the menu's loop), which is then closed.
+    static POINT MenuOpensAt(HWND tree, LPARAM lParam) {
+        static POINT seen;
+        seen = POINT{-1000, -1000};
+        const UINT_PTR timer = SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR, DWORD) WINAPI {
+            for (HWND w = FindWindowW(L"#32768", nullptr); w; w = FindWindowExW(nullptr, w, L"#32768", nullptr)) {
+                RECT r{};
+                if (IsWindowVisible(w) && GetWindowThreadProcessId(w, nullptr) == GetCurrentThreadId() &&
+                    GetWindowRect(w, &r)) {
+                    seen = POINT{r.left, r.top};
+                    EndMenu();
+                    return;
+                }
+            }
+        });
+        SendMessageW(tree, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(tree), lParam);
+        KillTimer(nullptr, timer);
+        return seen;
+    }
+
     TTempDir Dir;
     ui::TForm Form;
     std::unique_ptr<TKesShellTree> Tree;
@@ -139,6 +161,28 @@ TEST_F(Commands, DeletingIsReportedOnlyWhenTheFileWent) {
     ASSERT_EQ(Reports.size(), 1u);
     EXPECT_EQ(Reports[0].Operation, ShellOp(sopDelete) | ShellOp(sopRemove));
     EXPECT_EQ(Reports[0].Files, std::vector<std::wstring>{Dir / L"zeta.txt"});
+}
+
+TEST_F(Commands, TheMenuKeysMenuOpensAtTheSelectedEntry) {
+    // The menu key gives no position: both coordinates -1, which a 64-bit
+    // program may get sign-extended or as 0xFFFFFFFF. Either way the menu
+    // opens at the corner of the selected entry's text; a click's menu
+    // opens where it was clicked.
+    Form.SetBounds(200, 150, 300, 400);
+    Select(L"zeta");
+    RECT text = Entry(L"zeta")->DisplayRect(true);
+    POINT corner{text.right, text.bottom};
+    ClientToScreen(Tree->Handle(), &corner);
+    for (LPARAM keyboard : {LPARAM{-1}, static_cast<LPARAM>(0xFFFFFFFFu)}) {
+        const POINT at = MenuOpensAt(Tree->Handle(), keyboard);
+        EXPECT_EQ(at.x, corner.x) << std::hex << keyboard;
+        EXPECT_EQ(at.y, corner.y) << std::hex << keyboard;
+    }
+    const POINT clicked = MenuOpensAt(Tree->Handle(), MAKELPARAM(260, 210));
+    EXPECT_EQ(clicked.x, 260);
+    EXPECT_EQ(clicked.y, 210);
+    EXPECT_TRUE(Exists(Dir / L"zeta.txt"));
+    EXPECT_TRUE(Reports.empty()) << "a closed menu does nothing";
 }
 
 TEST_F(Commands, RenamingInPlaceGoesThroughTheShell) {
