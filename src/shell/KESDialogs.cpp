@@ -62,21 +62,69 @@ HWND TKesBrowseForFolder::OwnerWindow() const {
     return GetApplicationWindow();
 }
 
-int CALLBACK TKesBrowseForFolder::Callback(HWND dialog, UINT message, LPARAM, LPARAM data) {
-    if (message != BFFM_INITIALIZED) return 0;
+namespace {
+
+// The dialog's link back to its TKesBrowseForFolder, for the timer.
+constexpr wchar_t kBrowseOwnerProp[] = L"tavrix.BrowseForFolder";
+constexpr UINT_PTR kSelectionTimer = 0x7A01;
+constexpr UINT kSelectionRetryMs = 200;
+constexpr int kSelectionTries = 10;
+
+}  // namespace
+
+int CALLBACK TKesBrowseForFolder::Callback(HWND dialog, UINT message, LPARAM param, LPARAM data) {
     return ui::Guarded(0, [&] {
         auto* self = reinterpret_cast<TKesBrowseForFolder*>(data);
+        if (message == BFFM_SELCHANGED) {
+            self->SelectionChanged(reinterpret_cast<PCIDLIST_ABSOLUTE>(param));
+            return 0;
+        }
+        if (message != BFFM_INITIALIZED) return 0;
         self->FDialog = dialog;
         self->Place();
         // Selected by its list: the path form fails for some folders. Asked
         // again once the dialog has finished its own start, since a request
-        // made while its tree is still being filled can be lost.
+        // made while its tree is still being filled can be lost; and then,
+        // with the list made anew, every little while until the tree shows
+        // it: under some shells a request fails every time once a folder on
+        // the way has changed since its list was made.
         self->FSelection = PathToAbsoluteIDList(self->Path);
+        self->FSelectionShown = self->FSelectionLeft = false;
         if (self->FSelection) {
             const auto list = reinterpret_cast<LPARAM>(self->FSelection.Get());
             SendMessageW(dialog, BFFM_SETSELECTIONW, FALSE, list);
             PostMessageW(dialog, BFFM_SETSELECTIONW, FALSE, list);
+            self->FSelectionTries = kSelectionTries;
+            if (SetPropW(dialog, kBrowseOwnerProp, self))
+                SetTimer(dialog, kSelectionTimer, kSelectionRetryMs, &TKesBrowseForFolder::RetrySelection);
         }
+        return 0;
+    });
+}
+
+void TKesBrowseForFolder::SelectionChanged(PCIDLIST_ABSOLUTE shown) {
+    if (!FSelection || !shown || FSelectionShown) return;
+    if (ILIsEqual(shown, FSelection.Get()))
+        FSelectionShown = true;
+    else if (!ILIsParent(shown, FSelection.Get(), FALSE))
+        FSelectionLeft = true;  // not a step on the way there: the user's choice
+}
+
+void CALLBACK TKesBrowseForFolder::RetrySelection(HWND dialog, UINT, UINT_PTR timer, DWORD) {
+    ui::Guarded(0, [&] {
+        auto* self = static_cast<TKesBrowseForFolder*>(GetPropW(dialog, kBrowseOwnerProp));
+        if (!self || self->FDialog != dialog || !self->FSelection || self->FSelectionShown || self->FSelectionLeft ||
+            self->FSelectionTries-- <= 0) {
+            KillTimer(dialog, timer);
+            RemovePropW(dialog, kBrowseOwnerProp);
+            return 0;
+        }
+        TAbsoluteIDList fresh = PathToAbsoluteIDList(self->Path);
+        if (!fresh) return 0;
+        // The list asked for before stays alive: a request may still be queued.
+        self->FSelectionsAsked.push_back(std::move(self->FSelection));
+        self->FSelection = std::move(fresh);
+        SendMessageW(dialog, BFFM_SETSELECTIONW, FALSE, reinterpret_cast<LPARAM>(self->FSelection.Get()));
         return 0;
     });
 }
@@ -99,6 +147,7 @@ bool TKesBrowseForFolder::Execute() {
     ui::TScopeExit closed([this] {
         FDialog = nullptr;
         FSelection.Reset();
+        FSelectionsAsked.clear();
         if (OnClose) OnClose();
     });
     if (OnShow) OnShow();

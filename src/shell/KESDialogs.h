@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "shell/ShellBrowser.h"
 #include "ui/WinControl.h"
@@ -48,6 +49,8 @@ public:
 
 private:
     static int CALLBACK Callback(HWND dialog, UINT message, LPARAM param, LPARAM data);
+    static void CALLBACK RetrySelection(HWND dialog, UINT, UINT_PTR timer, DWORD);
+    void SelectionChanged(PCIDLIST_ABSOLUTE shown);
     void Place();
     HWND OwnerWindow() const;
 
@@ -59,4 +62,10 @@ private:
     HWND FDialog = nullptr;
     // The folder the dialog opens on, for as long as it is open.
     TAbsoluteIDList FSelection;
+    // Whether the dialog's tree got there, or the user went elsewhere
+    // before it did; the request is repeated a few times until either.
+    bool FSelectionShown = false;
+    bool FSelectionLeft = false;
+    int FSelectionTries = 0;
+    std::vector<TAbsoluteIDList> FSelectionsAsked;
 };

@@ -261,10 +261,7 @@ TGroupBox::TGroupBox(TWinControl* parent, const std::wstring& caption) : TWinCon
 bool TGroupBox::WndProc(TMessage& msg) {
     if (msg.Msg == WM_ERASEBKGND) {
         // The system's group box leaves its inside unpainted.
-        RECT r{};
-        GetClientRect(Handle(), &r);
-        TBrushOwner brush(CreateSolidBrush(Color));
-        FillRect(reinterpret_cast<HDC>(msg.WParam), &r, brush.Get());
+        FillBackground(reinterpret_cast<HDC>(msg.WParam));
         msg.Result = 1;
         return true;
     }

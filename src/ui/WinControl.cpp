@@ -249,6 +249,13 @@ void TWinControl::PaintWindow(HDC dc, const RECT& area) {
     }
 }
 
+void TWinControl::FillBackground(HDC dc) const {
+    RECT r{};
+    GetClientRect(FHandle, &r);
+    TBrushOwner brush(CreateSolidBrush(Color));
+    FillRect(dc, &r, brush.Get());
+}
+
 LRESULT TWinControl::DefaultHandler(TMessage& msg) {
     if (FControlProc) return CallWindowProcW(FControlProc, FHandle, msg.Msg, msg.WParam, msg.LParam);
     return DefWindowProcW(FHandle, msg.Msg, msg.WParam, msg.LParam);
@@ -273,6 +280,10 @@ bool TWinControl::HandleCommonMessage(TMessage& msg) {
         return false;
     case WM_ERASEBKGND:
         if (!FControlProc) {
+            // The background now, as a window class brush would: a window
+            // that is being shown is erased at once, its paint comes later,
+            // and until then the screen would show what lay beneath.
+            FillBackground(reinterpret_cast<HDC>(msg.WParam));
             msg.Result = 1;
             return true;
         }

@@ -142,6 +142,8 @@ protected:
 
     // Paints the background and the graphic children; double-buffered when set.
     void PaintWindow(HDC dc, const RECT& area);
+    // Fills the whole client area with the control's colour.
+    void FillBackground(HDC dc) const;
     bool DoubleBuffered = false;
 
     void BoundsChanged() override;

@@ -33,7 +33,10 @@ for ((i = 0; i < 150 && frames < 4; i++)); do
     [ -n "$tree" ] || continue
     awk -v t="$tree" 'BEGIN { exit !(t > 0.8) }' || continue  # the window is not there yet
     frames=$((frames + 1))
-    awk -v p="$panel" 'BEGIN { exit !(p > 0.5) }' || e2e_fail "the buttons were not drawn with the tree (panel mean $panel)"
+    awk -v p="$panel" 'BEGIN { exit !(p > 0.5) }' || {
+        cp "$E2E_DIR/frame.png" "$E2E_ARTIFACTS/$E2E_NAME-frame.png"
+        e2e_fail "the buttons were not drawn with the tree (panel mean $panel; frame: $E2E_NAME-frame.png)"
+    }
 done
 e2e_check "the window came up" test "$frames" -gt 0
 echo "ok: the buttons were drawn in each of the first $frames frames"
