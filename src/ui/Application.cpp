@@ -168,6 +168,10 @@ HWND TApplication::ModalWindow(HWND except) const {
 bool TApplication::BringModalToFront(HWND except) const {
     if (FModalLevel <= 0) return false;
     if (HWND modal = ModalWindow(except)) {
+        // Still reported in front, it may have lost the keyboard to another
+        // program's window without being told (under some systems a click
+        // on the taskbar does that): it is brought in front anew.
+        if (GetForegroundWindow() == modal) SetForegroundWindow(GetDesktopWindow());
         SetForegroundWindow(modal);
         BringWindowToTop(modal);
     }

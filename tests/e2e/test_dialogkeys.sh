@@ -1,7 +1,8 @@
 # The options dialog and the About box from the keyboard alone, as any
 # dialog works: Tab and Shift+Tab round the controls, the arrow keys through
 # the folder choices, Space, Enter and Esc; and every caption whole, inside
-# its group box, at 96 and at 144 DPI.
+# its group box, at 96 and at 144 DPI. The hot key gives the dialog the
+# keyboard back after a click elsewhere.
 source "$(dirname "$0")/lib.sh" "$1" "$2" dialogkeys
 
 set_dpi() { wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1; }
@@ -94,6 +95,10 @@ e2e_check "which saves nothing" e2e_stays 1 ini_is ShowAppWndOnLaunch 1
 open_options
 e2e_key space shift+Tab shift+Tab
 e2e_check "Shift+Tab twice reaches OK" e2e_until 3 focus_is Options OK
+# A click on the taskbar takes the keyboard away; the hot key gives it back.
+e2e_click 640 1014
+e2e_key ctrl+alt+z
+e2e_check "the hot key brings the dialog back with OK focused" e2e_until 5 focus_is Options OK
 e2e_key space
 e2e_check "Space presses it: the switch is saved" e2e_until 5 ini_is ShowAppWndOnLaunch 0
 
