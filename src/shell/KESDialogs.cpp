@@ -70,6 +70,24 @@ constexpr UINT_PTR kSelectionTimer = 0x7A01;
 constexpr UINT kSelectionRetryMs = 200;
 constexpr int kSelectionTries = 10;
 
+// A press that is the user at work in a window; moves of the pointer and
+// releases (the one of the key that opened the dialog) are not.
+bool IsUserAction(UINT message) {
+    switch (message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_NCLBUTTONDOWN:
+    case WM_MOUSEWHEEL:
+        return true;
+    default:
+        return false;
+    }
+}
+
 }  // namespace
 
 int CALLBACK TKesBrowseForFolder::Callback(HWND dialog, UINT message, LPARAM param, LPARAM data) {
@@ -95,8 +113,14 @@ int CALLBACK TKesBrowseForFolder::Callback(HWND dialog, UINT message, LPARAM par
             SendMessageW(dialog, BFFM_SETSELECTIONW, FALSE, list);
             PostMessageW(dialog, BFFM_SETSELECTIONW, FALSE, list);
             self->FSelectionTries = kSelectionTries;
-            if (SetPropW(dialog, kBrowseOwnerProp, self))
+            if (SetPropW(dialog, kBrowseOwnerProp, self)) {
                 SetTimer(dialog, kSelectionTimer, kSelectionRetryMs, &TKesBrowseForFolder::RetrySelection);
+                // Every request also opens the folders on the way: once the
+                // user works in the dialog, a folder they closed would open
+                // again under their hands.
+                self->FUserInputHook.Reset(
+                    SetWindowsHookExW(WH_GETMESSAGE, &TKesBrowseForFolder::WatchUserInput, nullptr, GetCurrentThreadId()));
+            }
         }
         return 0;
     });
@@ -117,6 +141,7 @@ void CALLBACK TKesBrowseForFolder::RetrySelection(HWND dialog, UINT, UINT_PTR ti
             self->FSelectionTries-- <= 0) {
             KillTimer(dialog, timer);
             RemovePropW(dialog, kBrowseOwnerProp);
+            if (self) self->FUserInputHook.Reset();
             return 0;
         }
         TAbsoluteIDList fresh = PathToAbsoluteIDList(self->Path);
@@ -127,6 +152,18 @@ void CALLBACK TKesBrowseForFolder::RetrySelection(HWND dialog, UINT, UINT_PTR ti
         SendMessageW(dialog, BFFM_SETSELECTIONW, FALSE, reinterpret_cast<LPARAM>(self->FSelection.Get()));
         return 0;
     });
+}
+
+LRESULT CALLBACK TKesBrowseForFolder::WatchUserInput(int code, WPARAM removed, LPARAM param) {
+    ui::Guarded(0, [&] {
+        const auto* msg = reinterpret_cast<const MSG*>(param);
+        if (code != HC_ACTION || removed != PM_REMOVE || !msg || !msg->hwnd || !IsUserAction(msg->message)) return 0;
+        HWND dialog = GetAncestor(msg->hwnd, GA_ROOT);
+        auto* self = static_cast<TKesBrowseForFolder*>(GetPropW(dialog, kBrowseOwnerProp));
+        if (self && self->FDialog == dialog) self->FSelectionLeft = true;  // the dialog is the user's now
+        return 0;
+    });
+    return CallNextHookEx(nullptr, code, removed, param);
 }
 
 bool TKesBrowseForFolder::Execute() {
@@ -148,6 +185,7 @@ bool TKesBrowseForFolder::Execute() {
         FDialog = nullptr;
         FSelection.Reset();
         FSelectionsAsked.clear();
+        FUserInputHook.Reset();
         if (OnClose) OnClose();
     });
     if (OnShow) OnShow();

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "shell/ShellBrowser.h"
+#include "ui/Handles.h"
 #include "ui/WinControl.h"
 
 enum TKesBrowseFlag { bfNewDialogStyle, bfFileSystemOnly, bfBrowseIncludeFiles, bfEditBox };
@@ -50,6 +51,7 @@ public:
 private:
     static int CALLBACK Callback(HWND dialog, UINT message, LPARAM param, LPARAM data);
     static void CALLBACK RetrySelection(HWND dialog, UINT, UINT_PTR timer, DWORD);
+    static LRESULT CALLBACK WatchUserInput(int code, WPARAM removed, LPARAM param);
     void SelectionChanged(PCIDLIST_ABSOLUTE shown);
     void Place();
     HWND OwnerWindow() const;
@@ -68,4 +70,6 @@ private:
     bool FSelectionLeft = false;
     int FSelectionTries = 0;
     std::vector<TAbsoluteIDList> FSelectionsAsked;
+    // Ends the repeats at the user's first key or button press in the dialog.
+    ui::THookOwner FUserInputHook;
 };

@@ -26,6 +26,7 @@ app=$E2E_LAST_PID
 desk=$(xdotool search --name 'Wine desktop' | head -1)
 e2e_key ctrl+alt+z
 frames=0
+fewest=
 for ((i = 0; i < 150 && frames < 4; i++)); do
     import -window "$desk" -crop 249x397+100+50 +repage "$E2E_DIR/frame.png" 2>/dev/null || continue
     tree=$(convert "$E2E_DIR/frame.png" -crop 150x150+40+100 +repage -format '%[fx:mean]' info: 2>/dev/null)
@@ -37,9 +38,17 @@ for ((i = 0; i < 150 && frames < 4; i++)); do
         cp "$E2E_DIR/frame.png" "$E2E_ARTIFACTS/$E2E_NAME-frame.png"
         e2e_fail "the buttons were not drawn with the tree (panel mean $panel; frame: $E2E_NAME-frame.png)"
     }
+    # An erased panel that is not painted yet shows its plain colour, no
+    # longer black: the glyphs must be there.
+    glyphs=$(convert "$E2E_DIR/frame.png" -crop 161x26+8+363 +repage -format '%k' info: 2>/dev/null)
+    [ "${glyphs:-0}" -gt 8 ] || {
+        cp "$E2E_DIR/frame.png" "$E2E_ARTIFACTS/$E2E_NAME-frame.png"
+        e2e_fail "the button panel showed no glyphs with the tree ($glyphs colours; frame: $E2E_NAME-frame.png)"
+    }
+    [ -n "$fewest" ] && [ "$fewest" -le "$glyphs" ] || fewest=$glyphs
 done
 e2e_check "the window came up" test "$frames" -gt 0
-echo "ok: the buttons were drawn in each of the first $frames frames"
+echo "ok: the buttons were drawn in each of the first $frames frames (at least $fewest colours in their panel)"
 
 selected() { [[ "$(e2e_tree_flags "$1")" == *S* ]]; }
 open_both() {
