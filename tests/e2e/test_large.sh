@@ -22,12 +22,14 @@ e2e_launch hidden "ShowAppWndOnLaunch=0" "ShowTrayIcon=0" "FollowMousePos=0" "Au
 app=$E2E_LAST_PID
 
 # Every frame a user sees from the call-up on: once the tree's area is
-# there, the button panel (client 8,363 161x26) is drawn, never black.
+# there, the button panel (client 8,363 161x26) is there too, never what
+# lay beneath; once the tree shows its rows, the panel shows its glyphs.
 desk=$(xdotool search --name 'Wine desktop' | head -1)
 e2e_key ctrl+alt+z
 frames=0
+painted=0
 fewest=
-for ((i = 0; i < 150 && frames < 4; i++)); do
+for ((i = 0; i < 150 && painted < 4; i++)); do
     import -window "$desk" -crop 249x397+100+50 +repage "$E2E_DIR/frame.png" 2>/dev/null || continue
     tree=$(convert "$E2E_DIR/frame.png" -crop 150x150+40+100 +repage -format '%[fx:mean]' info: 2>/dev/null)
     panel=$(convert "$E2E_DIR/frame.png" -crop 161x26+8+363 +repage -format '%[fx:mean]' info: 2>/dev/null)
@@ -38,8 +40,11 @@ for ((i = 0; i < 150 && frames < 4; i++)); do
         cp "$E2E_DIR/frame.png" "$E2E_ARTIFACTS/$E2E_NAME-frame.png"
         e2e_fail "the buttons were not drawn with the tree (panel mean $panel; frame: $E2E_NAME-frame.png)"
     }
-    # An erased panel that is not painted yet shows its plain colour, no
-    # longer black: the glyphs must be there.
+    # Once the tree shows its rows (the paint that asks for icons), the
+    # panel shows its glyphs, not only its erased plain colour.
+    rows=$(convert "$E2E_DIR/frame.png" -crop 150x150+40+100 +repage -format '%k' info: 2>/dev/null)
+    [ "${rows:-1}" -gt 2 ] || continue
+    painted=$((painted + 1))
     glyphs=$(convert "$E2E_DIR/frame.png" -crop 161x26+8+363 +repage -format '%k' info: 2>/dev/null)
     [ "${glyphs:-0}" -gt 8 ] || {
         cp "$E2E_DIR/frame.png" "$E2E_ARTIFACTS/$E2E_NAME-frame.png"
@@ -48,7 +53,8 @@ for ((i = 0; i < 150 && frames < 4; i++)); do
     [ -n "$fewest" ] && [ "$fewest" -le "$glyphs" ] || fewest=$glyphs
 done
 e2e_check "the window came up" test "$frames" -gt 0
-echo "ok: the buttons were drawn in each of the first $frames frames (at least $fewest colours in their panel)"
+e2e_check "the tree showed its rows" test "$painted" -gt 0
+echo "ok: the buttons were there in each of the first $frames frames, with their glyphs once the rows showed (at least $fewest colours)"
 
 selected() { [[ "$(e2e_tree_flags "$1")" == *S* ]]; }
 open_both() {
