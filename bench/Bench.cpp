@@ -266,6 +266,12 @@ std::map<std::string, double> RunSize(const std::wstring& base, int n, const std
     TPaired same = MeasureInTurns(floor, nullptr, [&] { tree->RefreshNode(tree->Items.GetFirstNode(), true); });
     PrintLine("refresh, nothing changed", same, "(goal: at most 1.5x)");
 
+    // F5 also asks every name, to show one whose look changed.
+    tree->RefreshAsksNames = true;
+    TPaired named = MeasureInTurns(floor, nullptr, [&] { tree->RefreshNode(tree->Items.GetFirstNode(), true); });
+    tree->RefreshAsksNames = false;
+    PrintLine("refresh, names asked (F5)", named, "(goal: at most 1.2x)");
+
     int round = 0;
     int churn = std::max(1, n / 100);
     TPaired changed = MeasureInTurns(
@@ -412,17 +418,24 @@ double TimeSpinningMs(const std::function<void()>& step) {
     return ms;
 }
 
+std::vector<TShare> ReadShares(const std::wstring& profile);
+
 // The real program, started in a folder beside its INI, driven as the
 // system drives it: posted hot keys and keys.
 class TProgram {
 public:
-    TProgram(const std::wstring& exe, const std::wstring& folder) {
+    // With a profile file, the program writes its counters there whenever
+    // it goes idle after work.
+    TProgram(const std::wstring& exe, const std::wstring& folder, const std::wstring& profile = {})
+        : FProfile(profile) {
         STARTUPINFOW si{};
         si.cb = sizeof(si);
         std::wstring cmd = L"\"" + exe + L"\"";
-        if (!CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si,
-                            &FInfo))
-            return;
+        SetEnvironmentVariableW(L"TAVRIX_PROFILE", profile.empty() ? nullptr : profile.c_str());
+        const BOOL started = CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                           folder.c_str(), &si, &FInfo);
+        SetEnvironmentVariableW(L"TAVRIX_PROFILE", nullptr);
+        if (!started) return;
         WaitForInputIdle(FInfo.hProcess, 60000);
         SpinUntil([&] { return (FForm = FindProgramWindow(FInfo.dwProcessId)) != nullptr; }, 10000);
         FTree = FForm ? FindWindowExW(FForm, nullptr, L"SysTreeView32", nullptr) : nullptr;
@@ -475,24 +488,44 @@ public:
         return SpinUntil([&] { return Ready(); }, 20000) ? NowMs() - t0 : -1;
     }
 
-    // Until the program has used no processor time for 200 ms.
+    // The program's processor time so far, in 100 ns units.
+    ULONGLONG Cpu() const {
+        FILETIME created, exited, kernel, user;
+        GetProcessTimes(FInfo.hProcess, &created, &exited, &kernel, &user);
+        return (static_cast<ULONGLONG>(kernel.dwHighDateTime) << 32 | kernel.dwLowDateTime) +
+               (static_cast<ULONGLONG>(user.dwHighDateTime) << 32 | user.dwLowDateTime);
+    }
+
+    // Until the program has used no processor time for 200 ms and, with a
+    // profile, has gone idle since it last did: a program that waits on
+    // something in the middle of its work (the display, another process)
+    // uses no processor time either, and its work would go on while the
+    // bench measures a floor.
     void Settle() {
-        auto cpu = [&] {
-            FILETIME created, exited, kernel, user;
-            GetProcessTimes(FInfo.hProcess, &created, &exited, &kernel, &user);
-            return (static_cast<ULONGLONG>(kernel.dwHighDateTime) << 32 | kernel.dwLowDateTime) +
-                   (static_cast<ULONGLONG>(user.dwHighDateTime) << 32 | user.dwLowDateTime);
-        };
-        const DWORD start = GetTickCount();
-        for (ULONGLONG before = cpu(); GetTickCount() - start < 5000;) {
-            Sleep(200);
-            const ULONGLONG now = cpu();
-            if (now == before) return;
-            before = now;
+        const double start = NowMs();
+        ULONGLONG before = Cpu();
+        double changed = start;
+        while (NowMs() - start < 5000) {
+            Sleep(10);
+            if (const ULONGLONG now = Cpu(); now != before) {
+                before = now;
+                changed = NowMs();
+                continue;
+            }
+            if (NowMs() - changed >= 200 && (FProfile.empty() || LastIdleMs() >= changed - 20)) return;
         }
     }
 
+    // When the program's message loop last went to wait, by the
+    // performance counter; 0 when it has not told.
+    double LastIdleMs() const {
+        for (const TShare& share : ReadShares(FProfile))
+            if (share.Name == "idle at") return share.Ms;
+        return 0;
+    }
+
 private:
+    std::wstring FProfile;
     PROCESS_INFORMATION FInfo{};
     HWND FForm = nullptr;
     HWND FTree = nullptr;
@@ -530,6 +563,28 @@ std::vector<TShare> ReadShares(const std::wstring& profile) {
                           std::atof(line.substr(tab2 + 1).c_str())});
     }
     return shares;
+}
+
+// What the program counted between two readings of its profile.
+std::vector<TShare> SharesSince(const std::vector<TShare>& before, const std::vector<TShare>& after) {
+    std::vector<TShare> since;
+    for (const TShare& a : after) {
+        if (a.Name == "since start" || a.Name == "idle at") continue;
+        TShare d = a;
+        for (const TShare& b : before)
+            if (b.Name == a.Name) {
+                d.Calls -= b.Calls;
+                d.Ms -= b.Ms;
+            }
+        if (d.Calls > 0) since.push_back(d);
+    }
+    return since;
+}
+
+void PrintShares(const char* what, const std::vector<TShare>& shares) {
+    std::printf("    where the last %s went, as the program counted it (until it settled):\n", what);
+    for (const TShare& share : shares)
+        std::printf("      %-44s %7ld calls %9.1f ms\n", share.Name.c_str(), share.Calls, share.Ms);
 }
 
 std::wstring Folder(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\')); }
@@ -597,24 +652,34 @@ void ViewSection(const std::wstring& base, const std::string& lnk) {
         // the stored view by itself, so its floor follows it.
         TPaired first, refresh;
         std::vector<double> alone;
+        std::vector<TShare> firstShares, refreshShares;
+        const std::wstring profile = base + L"\\viewprofile.txt";
         bool failed = false;
         for (int r = 0; r < kRepetitions && !failed; ++r) {
             std::wstring run = PrepareRun(base, work, "Expanded=" + expanded + "\r\n");
             alone.push_back(TimeSpinningMs(floor));
-            TProgram program(run + L"\\tavrix.exe", run);
+            DeleteFileW(profile.c_str());
+            TProgram program(run + L"\\tavrix.exe", run, profile);
             if (!program.Started()) {
                 failed = true;
                 break;
             }
+            // The program writes its counters when its message loop first
+            // waits, which may come a moment after it first looked for input.
+            SpinUntil([&] { return GetFileAttributesW(profile.c_str()) != INVALID_FILE_ATTRIBUTES; }, 2000);
+            const std::vector<TShare> started = ReadShares(profile);
             // Each floor waits until the program's work after the key
             // (icons of the shown rows, the entry index) is done, so that
             // the two do not share the processors.
             double firstMs = program.CallUp();
             program.Settle();
             double floorMs = TimeSpinningMs(floor);
+            const std::vector<TShare> calledUp = ReadShares(profile);
             double refreshMs = program.Refresh();
             program.Settle();
             double floorAgain = TimeSpinningMs(floor);
+            firstShares = SharesSince(started, calledUp);
+            refreshShares = SharesSince(calledUp, ReadShares(profile));
             if (firstMs < 0 || refreshMs < 0) failed = true;
             first.Floor.push_back(floorMs);
             first.Subject.push_back(firstMs);
@@ -632,6 +697,9 @@ void ViewSection(const std::wstring& base, const std::string& lnk) {
             std::printf("%-28s %10.1f ms  %6.2fx floor  (floor in turns %.1f ms; runs:%s; goal: at most 1.2x)\n",
                         name.c_str(), r->SubjectMedian(), r->Ratio(), r->FloorMedian(),
                         RunsText(r->Subject).c_str());
+        PrintShares("first call-up", firstShares);
+        PrintShares("F5", refreshShares);
+        DeleteFileW(profile.c_str());
     }
     DestroyWindow(plain);
     testutil::RemoveTree(work);
@@ -772,6 +840,7 @@ void StartUpSection(const std::wstring& base, const std::string& lnk) {
     std::printf("%-28s %10.1f ms  (runs:%s)\n", "tavrix.exe", Median(own), RunsText(own).c_str());
     // Where the last run's time went, as the program counted it.
     for (const auto& share : shares) {
+        if (share.Name == "idle at") continue;
         if (share.Name == "since start")
             std::printf("    %-48s %17.1f ms\n", "idle at last, since process creation", share.Ms);
         else

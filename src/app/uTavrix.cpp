@@ -509,8 +509,9 @@ void TfrmMain::RestoreView(bool treeInLine) {
 }
 
 void TfrmMain::sbtnRefreshClick() {
-    // The user's refresh also shows names whose look changed.
-    ui::TRestoreOnExit<bool> names(ShellTreeView1->RefreshAsksNames, true);
+    // The user's refresh also shows names whose look changed; the first
+    // call-up's takes the names read at start.
+    ui::TRestoreOnExit<bool> names(ShellTreeView1->RefreshAsksNames, !FFirstShowPending);
     ShowWindow(ShellTreeView1->Handle(), SW_HIDE);
     // The pressed button is drawn released before a large folder is read.
     if (IsWindowVisible(Handle())) RedrawWindow(Panel1->Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);

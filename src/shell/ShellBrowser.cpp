@@ -118,6 +118,7 @@ TKesShellFolder FindSpecialFolder(LPCITEMIDLIST list) {
 
 std::wstring IDListToPath(LPCITEMIDLIST list) {
     if (!list) return {};
+    ui::TProfileScope profile(ShellCounters.Paths);
     try {
         if (IDListCount(list) == 1) {
             // Virtual top-level items (My Computer, the Recycle Bin) get no
@@ -206,21 +207,20 @@ HWND TShellBrowser::GetParentWindow() const {
     return ui::Application ? ui::Application->Handle() : nullptr;
 }
 
+const std::wstring& TShellBrowser::Folder() const {
+    if (!FFolder) FFolder = FFolderIDList ? AddTrailingBackslash(IDListToPath(FFolderIDList.Get())) : std::wstring();
+    return *FFolder;
+}
+
 void TShellBrowser::SetFolder(const std::wstring& path) {
-    if (!path.empty() && SameText(path, FFolder)) return;
-    std::wstring old = FFolder;
-    FFolder = path;
+    if (!path.empty() && SameText(path, Folder())) return;
     TAbsoluteIDList list;
     if (!path.empty()) {
         list = PathToAbsoluteIDList(path);
     } else {
         list = SpecialFolderLocation(CSIDL_DRIVES, GetParentWindow());
     }
-    if (!list) {
-        FFolder = old;
-        throw EShellBrowserError(L"Cannot Find Folder: " + path);
-    }
-    FFolder = AddTrailingBackslash(FFolder);
+    if (!list) throw EShellBrowserError(L"Cannot Find Folder: " + path);
     SetFolderIDList(list.Get());
 }
 
@@ -248,7 +248,7 @@ void TShellBrowser::SetFolderIDList(PCIDLIST_ABSOLUTE list) {
     SetShellFolder(std::move(folder));
     FFolderIDList = CopyAbsoluteIDList(list);
     SetObjectIDList(nullptr);
-    FFolder = AddTrailingBackslash(IDListToPath(FFolderIDList.Get()));
+    FFolder.reset();  // asked when wanted
 }
 
 bool TShellBrowser::SetSpecialFolder(TKesShellFolder special) {
@@ -346,7 +346,7 @@ void TShellBrowser::SetObjectName(const std::wstring& value) {
                 return;
             }
         }
-        throw EShellBrowserError(L"Error! Cannot find Object \"" + name + L"\" in Folder \"" + FFolder + L"\"");
+        throw EShellBrowserError(L"Error! Cannot find Object \"" + name + L"\" in Folder \"" + Folder() + L"\"");
     }
     if (name.size() < 4) {
         SetFolder(name);

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -83,6 +84,8 @@ struct TShellCounters {
     ui::TProfileCounter Comparisons{"shell: compare"};
     ui::TProfileCounter Binds{"shell: bind folder"};
     ui::TProfileCounter SpecialFolders{"shell: special folder"};
+    ui::TProfileCounter Icons{"shell: icon"};
+    ui::TProfileCounter Paths{"shell: path of a list"};
 };
 extern TShellCounters ShellCounters;
 
@@ -102,7 +105,9 @@ public:
     HWND GetParentWindow() const;
 
     // The current folder.
-    const std::wstring& Folder() const noexcept { return FFolder; }
+    // The folder's path with a trailing backslash, "" for a virtual one;
+    // asked from the shell only when wanted, since that takes long.
+    const std::wstring& Folder() const;
     void SetFolder(const std::wstring& path);
     void SetFolderIDList(PCIDLIST_ABSOLUTE list);
     bool SetSpecialFolder(TKesShellFolder folder);
@@ -187,7 +192,7 @@ private:
 
     ui::TWinControl* FOwner;
     bool FLoaded = false;
-    std::wstring FFolder;
+    mutable std::optional<std::wstring> FFolder;
     TAbsoluteIDList FFolderIDList;
     ui::TComPtr<IShellFolder> FShellFolder;
     TChildIDList FObjectIDList;

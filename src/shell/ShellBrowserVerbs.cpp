@@ -148,7 +148,7 @@ bool TShellBrowser::ExecuteVerb(const std::wstring& verbText) {
     ui::TWaitCursor wait;
     const std::wstring path = single ? IDListToPath(GetAbsoluteObjectIDList()) : std::wstring();
     // A paste into a file goes into the file's folder.
-    const std::wstring pasteTarget = single && !IsFolder() ? FFolder : path;
+    const std::wstring pasteTarget = single && !IsFolder() ? Folder() : path;
     std::vector<TChildIDList> lists = GetObjectIDLists();
     if (lists.empty()) return false;
     std::vector<PCUITEMID_CHILD> raw;

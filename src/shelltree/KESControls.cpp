@@ -51,20 +51,31 @@ bool TNotifierDirectories::Add(const std::wstring& path) {
 }
 
 void TNotifierDirectories::Delete(int index) {
+    if (ULONG handle = Handle(index)) FDropped.push_back(handle);
     FItems.erase(FItems.begin() + index);
     Changed();
 }
 
 void TNotifierDirectories::Assign(const std::vector<std::wstring>& paths) {
-    // Registration handles belong to the notifier, which ends them before
-    // the list changes under it (DirectoriesChanged re-registers).
+    // Registration handles belong to the notifier: those of paths that
+    // stay are kept, the others are handed back (TakeDropped).
     std::vector<TEntry> kept;
     std::swap(kept, FItems);
     for (const auto& p : paths)
         if (IndexOf(p) < 0) FItems.push_back({p, 0});
-    for (const auto& old : kept)
-        if (int i = IndexOf(old.Path); i >= 0) FItems[static_cast<size_t>(i)].Handle = old.Handle;
+    for (const auto& old : kept) {
+        if (int i = IndexOf(old.Path); i >= 0)
+            FItems[static_cast<size_t>(i)].Handle = old.Handle;
+        else if (old.Handle)
+            FDropped.push_back(old.Handle);
+    }
     Changed();
+}
+
+std::vector<ULONG> TNotifierDirectories::TakeDropped() {
+    std::vector<ULONG> dropped;
+    std::swap(dropped, FDropped);
+    return dropped;
 }
 
 std::vector<std::wstring> TNotifierDirectories::Paths() const {
@@ -296,17 +307,19 @@ void TKesShellChangeNotifier::ReportFolderUpdate(LPCITEMIDLIST list, const std::
 }
 
 void TKesShellChangeNotifier::DirectoriesChanged() {
+    // Paths that left the list end their registrations, and only paths
+    // that came are registered: each registration parses its path, and
+    // registering every open folder again at each new one took seconds
+    // once forty folders were open.
+    for (ULONG handle : FDirectories.TakeDropped())
+        if (ChangeNotifyDeregister) ChangeNotifyDeregister(handle);
     if (!FRegistered) return;
     if (FDirectories.Count() > 1 && FDirectories[0].empty()) {
-        // The placeholder's own registration goes with it: once deleted,
-        // nothing would remove it.
-        if (FDirectories.Handle(0) && ChangeNotifyDeregister) ChangeNotifyDeregister(FDirectories.Handle(0));
-        FDirectories.SetHandle(0, 0);
-        FDirectories.Delete(0);  // runs this step again
+        FDirectories.Delete(0);  // the placeholder and its registration go; runs this step again
         return;
     }
-    UnregisterAll();
-    RegisterAll();
+    for (int i = 0; i < FDirectories.Count(); ++i)
+        if (!FDirectories.Handle(i)) FDirectories.SetHandle(i, RegisterPath(FDirectories[i]));
 }
 
 LRESULT TKesShellChangeNotifier::ShellNotify(WPARAM wParam, LPARAM lParam) {

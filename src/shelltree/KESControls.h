@@ -58,6 +58,9 @@ public:
     void Delete(int index);
     void Assign(const std::vector<std::wstring>& paths);
     std::vector<std::wstring> Paths() const;
+    // The registrations of paths that left the list since the last call,
+    // for the notifier to end.
+    std::vector<ULONG> TakeDropped();
 
     // Runs after every change of the list.
     std::function<void()> OnChange;
@@ -69,6 +72,7 @@ private:
     };
     void Changed();
     std::vector<TEntry> FItems;
+    std::vector<ULONG> FDropped;
 };
 
 // Hands one report to an OnChange handler: a short-lived worker that has

@@ -259,7 +259,7 @@ void TKesShellTree::RenameNode(ui::TTreeNode* node) {
     node->SetText(Navigator->GetDisplayName());
     FLocator->IndexChild(node->Parent(), node);
     item->RelativeIDList = ToRelativeIDList(Navigator->CopyObjectIDList());
-    item->AbsoluteIDList = CombineIDLists(Navigator->FolderIDList(), item->RelativeIDList.Get());
+    item->SetAbsoluteIDList(CombineIDLists(Navigator->FolderIDList(), item->RelativeIDList.Get()));
     // Its entries and its watch carry the old path: read it anew.
     const bool expanded = node->Expanded();
     FWatches->UnwatchFolder(node, false);

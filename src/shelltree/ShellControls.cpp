@@ -19,6 +19,12 @@ TKesShellTree::TKesShellTree(ui::TWinControl* parent)
       FLocator(std::make_unique<TKesShellTreeLocator>(*this)),
       FWatches(std::make_unique<TKesShellTreeWatches>(*this)),
       FCheckBoxes(std::make_unique<TKesShellTreeCheckBoxes>(*this)),
+      FNames(std::make_unique<TKesShellTreeNames>(*this,
+                                                  [this](ui::TTreeNode* folder) {
+                                                      // Its entries' parent folder is the folder itself.
+                                                      TKesShellTreeItem* first = ItemOf(folder->GetFirstChild());
+                                                      if (first) SortNode(folder, first->ParentFolder.Get());
+                                                  })),
       FShowOptions(ShowOption(soShowNethood) | ShowOption(soShowRecycleBin) | ShowOption(soShowErrorMessages)) {
     SetBounds(Left(), Top(), 200, 300);
     ChangeDelay = 100;
@@ -83,7 +89,29 @@ void TKesShellTree::Delete(ui::TTreeNode* node) {
 
 std::wstring TKesShellTree::GetNodePath(const ui::TTreeNode* node) const {
     TKesShellTreeItem* item = ItemOf(node);
-    return item ? IDListToPath(item->AbsoluteIDList.Get()) : std::wstring();
+    if (!item) return {};
+    if (!item->Path) item->Path = ItemPath(node, *item);
+    return *item->Path;
+}
+
+std::wstring TKesShellTree::ItemPath(const ui::TTreeNode* node, const TKesShellTreeItem& item) const {
+    // The shell takes about a millisecond under Wine to tell a path. An
+    // entry of a directory is that directory's path and the file name its
+    // item holds, which the shell reads from the item's bytes. Other
+    // parents (a compressed folder, a virtual one) leave it to the shell.
+    if (const ui::TTreeNode* parent = node->Parent();
+        parent && item.ParentFolder && item.RelativeIDList && IDListCount(item.RelativeIDList.Get()) == 1) {
+        // One item below its parent's folder: a child list.
+        const auto child = reinterpret_cast<PCUITEMID_CHILD>(item.RelativeIDList.Get());
+        const std::wstring folder = GetNodePath(parent);
+        const DWORD attributes = folder.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(folder.c_str());
+        WIN32_FIND_DATAW data{};
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            SUCCEEDED(SHGetDataFromIDListW(item.ParentFolder.Get(), child, SHGDFIL_FINDDATA, &data, sizeof(data))) &&
+            data.cFileName[0])
+            return folder + (folder.back() == L'\\' ? L"" : L"\\") + data.cFileName;
+    }
+    return IDListToPath(item.AbsoluteIDList.Get());
 }
 
 void TKesShellTree::SetRootedAt(TKesShellFolder value) {
@@ -97,7 +125,7 @@ void TKesShellTree::SetRootedAt(TKesShellFolder value) {
         auto* item = NewItem(root);
         if (value == SF_DESKTOP) {
             item->RelativeIDList.Reset(EmptyIDList);
-            item->AbsoluteIDList.Reset(EmptyIDList);
+            item->SetAbsoluteIDList(TAbsoluteIDList(EmptyIDList));
             item->ItemIsFolder = true;
             item->OwnFolder = ui::TComPtr<IShellFolder>::Share(DesktopFolder);
             item->ParentFolder = ui::TComPtr<IShellFolder>::Share(DesktopFolder);
@@ -109,7 +137,7 @@ void TKesShellTree::SetRootedAt(TKesShellFolder value) {
             else
                 Navigator->SetSpecialFolder(value);
             item->RelativeIDList = ToRelativeIDList(Navigator->CopyFolderIDList());
-            item->AbsoluteIDList = Navigator->CopyFolderIDList();
+            item->SetAbsoluteIDList(Navigator->CopyFolderIDList());
             item->ItemIsFolder = true;
             item->OwnFolder = ui::TComPtr<IShellFolder>::Share(Navigator->ShellFolder());
             Navigator->SelectFolderInParent();
@@ -190,7 +218,7 @@ ui::TTreeNode* TKesShellTree::AddChildItem(ui::TTreeNode* parent, const std::wst
     if (!node) return nullptr;
     TKesShellTreeItem* item = NewItem(node);
     item->RelativeIDList = ToRelativeIDList(Navigator->CopyObjectIDList());
-    item->AbsoluteIDList = CopyAbsoluteIDList(Navigator->GetAbsoluteObjectIDList());
+    item->SetAbsoluteIDList(CopyAbsoluteIDList(Navigator->GetAbsoluteObjectIDList()));
     item->ParentFolder = ui::TComPtr<IShellFolder>::Share(Navigator->ShellFolder());
     item->ItemIsFolder = Navigator->IsFolder();
     FLocator->IndexChild(parent, node);
@@ -234,6 +262,7 @@ void TKesShellTree::GetImageIndex(ui::TTreeNode* node) {
     }
     auto lookup = [&](UINT extra) {
         ++IconLookups;
+        ui::TProfileScope profile(ShellCounters.Icons);
         SHFILEINFOW info{};
         SHGetFileInfoW(reinterpret_cast<LPCWSTR>(item->AbsoluteIDList.Get()), 0, &info, sizeof(info),
                        SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON | extra);
@@ -394,10 +423,12 @@ void TKesShellTree::RefreshNode(ui::TTreeNode* node, bool recurse) {
     bool added = false;
     while (Navigator->FindNextObject()) {
         if (!IncludeItem()) continue;
-        auto same = RefreshAsksNames ? byBytes.end() : byBytes.find(ItemBytesOf(Navigator->ObjectIDList()));
+        auto same = byBytes.find(ItemBytesOf(Navigator->ObjectIDList()));
         if (same != byBytes.end() && ItemOf(same->second)->Present == 0) {
             ItemOf(same->second)->Present = 1;
             same->second->SetHasChildren(ObjectHasChildren());
+            // The same item; only how its name is shown may differ.
+            if (RefreshAsksNames) FNames->Mark(same->second);
             continue;
         }
         std::wstring text = FLocator->KnownText(node, Navigator->ObjectIDList());
@@ -438,7 +469,7 @@ void TKesShellTree::RefreshNode(ui::TTreeNode* node, bool recurse) {
                 if (auto mine = byBytes.find(oldBytes); mine != byBytes.end() && mine->second == found)
                     byBytes.erase(mine);
                 fi->RelativeIDList = ToRelativeIDList(Navigator->CopyObjectIDList());
-                fi->AbsoluteIDList = CopyAbsoluteIDList(Navigator->GetAbsoluteObjectIDList());
+                fi->SetAbsoluteIDList(CopyAbsoluteIDList(Navigator->GetAbsoluteObjectIDList()));
             }
         }
     }

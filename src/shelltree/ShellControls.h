@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@
 #include "shelltree/ShellTreeCheckBoxes.h"
 #include "shelltree/ShellTreeDropTarget.h"
 #include "shelltree/ShellTreeLocator.h"
+#include "shelltree/ShellTreeNames.h"
 #include "shelltree/ShellTreeWatches.h"
 #include "ui/Handles.h"
 #include "ui/TreeView.h"
@@ -42,7 +44,7 @@ using TFileList = std::unique_ptr<std::vector<std::wstring>>;
 struct TKesShellTreeItem final : ui::TNodeData {
     // Below the parent's folder: one item, or the root's whole list below the desktop.
     TIDList RelativeIDList;
-    TAbsoluteIDList AbsoluteIDList;
+    TAbsoluteIDList AbsoluteIDList;  // given through SetAbsoluteIDList
     int Present = 1;
     ui::TComPtr<IShellFolder> ParentFolder;
     bool ItemIsFolder = false;
@@ -52,6 +54,21 @@ struct TKesShellTreeItem final : ui::TNodeData {
     bool Filled = false;  // its folder was read, even if it held nothing
     // Its folder's write time when it closed and its watch went; 0 when open.
     ULONGLONG ClosedWriteTime = 0;
+    // The path of AbsoluteIDList once asked: the shell takes long to tell,
+    // and the view asks every open folder's path at each refresh.
+    mutable std::optional<std::wstring> Path;
+    // Its name is to be asked again while idle.
+    bool NameToCheck = false;
+    // Records that went, ever: a walk that keeps a node knows when to start
+    // again.
+    inline static unsigned long RecordsGone = 0;
+
+    ~TKesShellTreeItem() override { ++RecordsGone; }
+
+    void SetAbsoluteIDList(TAbsoluteIDList list) noexcept {
+        AbsoluteIDList = std::move(list);
+        Path.reset();
+    }
 };
 
 // The tree keeps the nodes and what they show; collaborators it owns take
@@ -183,11 +200,13 @@ public:
     TKesSystemImageList& SystemImages();
     TPidlHistory History;
     bool AllowDeepExpand = true;
-    // While set, a refresh asks every entry's name instead of knowing one
-    // listed as before by its bytes: how a name is shown may change while
-    // its item stays the same (an extension the shell now hides), and a
-    // refresh the user asks for shows that.
+    // While set, a refresh also asks the name of every entry it knows by
+    // its bytes, soon after, while idle: how a name is shown may change
+    // while its item stays the same (an extension the shell now hides), and
+    // a refresh the user asks for shows that.
     bool RefreshAsksNames = false;
+    // Names a refresh left to ask while idle.
+    bool NamesPending() const noexcept { return FNames->Pending(); }
     std::wstring StoredSelectedFolder;
     TKesShellFolder StoredSpecialFolder = SF_DRIVES;
 
@@ -233,6 +252,8 @@ private:
     // Gives a new node its (empty) record.
     static TKesShellTreeItem* NewItem(ui::TTreeNode* node);
     std::unique_ptr<TKesSystemImageList> FSystemImages;
+    // The file-system path of a node's item, or "" for a virtual one.
+    std::wstring ItemPath(const ui::TTreeNode* node, const TKesShellTreeItem& item) const;
     void FillNode(ui::TTreeNode* node);
     // Opens the root without asking anyone: keeping it open is the
     // control's own job, not a user's request.
@@ -250,6 +271,7 @@ private:
     std::unique_ptr<TKesShellTreeLocator> FLocator;
     std::unique_ptr<TKesShellTreeWatches> FWatches;
     std::unique_ptr<TKesShellTreeCheckBoxes> FCheckBoxes;
+    std::unique_ptr<TKesShellTreeNames> FNames;
 
     TKesShellFolder FRootedAt = SF_DESKTOP;
     std::wstring FRootedAtFileSystemFolder;

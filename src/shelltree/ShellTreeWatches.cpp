@@ -2,6 +2,11 @@
 #include "shelltree/ShellTreeWatches.h"
 
 #include "shelltree/ShellControls.h"
+#include "ui/Profile.h"
+
+namespace {
+ui::TProfileCounter RearmCounter("directory watch: check");
+}  // namespace
 
 namespace {
 
@@ -32,6 +37,7 @@ void TKesShellTreeWatches::FollowFiles() {
 }
 
 void TKesShellTreeWatches::Rearm(ui::TTreeNode* node) {
+    ui::TProfileScope profile(RearmCounter);
     if (!node->Parent()) {
         FTree.Notifier->RearmRootWatch();
     } else if (auto watched = FWatchedFolders.find(node);

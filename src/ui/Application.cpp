@@ -122,10 +122,9 @@ void TApplication::ProcessMessages() {
 void TApplication::HandleMessage() {
     MSG msg;
     if (ProcessMessage(msg)) return;
-    if (!FIdleBefore) {
-        FIdleBefore = true;
-        WriteProfileIfAsked();  // start-up ends here
-    }
+    // The first idle ends the start-up; later ones give what a call-up or
+    // a refresh cost.
+    WriteProfileIfAsked();
     WaitMessage();
 }
 

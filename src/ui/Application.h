@@ -85,7 +85,6 @@ private:
     std::vector<std::unique_ptr<TForm>> FForms;
     TForm* FMainForm = nullptr;
     bool FTerminated = false;
-    bool FIdleBefore = false;
     int FModalLevel = 0;
 };
 

@@ -50,21 +50,33 @@ void ResetProfileCounters() {
 }
 
 void WriteProfileIfAsked() {
-    wchar_t path[MAX_PATH] = {};
-    DWORD n = GetEnvironmentVariableW(L"TAVRIX_PROFILE", path, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return;
+    // The environment is read once; without the variable nothing is done.
+    static const std::wstring path = [] {
+        wchar_t value[MAX_PATH] = {};
+        DWORD n = GetEnvironmentVariableW(L"TAVRIX_PROFILE", value, MAX_PATH);
+        return n == 0 || n >= MAX_PATH ? std::wstring() : std::wstring(value);
+    }();
+    if (path.empty()) return;
     FILETIME created, exited, kernel, user, now;
     if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) return;
     GetSystemTimeAsFileTime(&now);
     auto ticks = [](const FILETIME& t) {
         return (static_cast<int64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
     };
-    FILE* out = _wfopen(path, L"w");
+    LARGE_INTEGER frequency, counter;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&counter);
+    // Written beside and then put in place, so that a reader never sees
+    // half a file.
+    const std::wstring part = path + L".part";
+    FILE* out = _wfopen(part.c_str(), L"w");
     if (!out) return;
     std::fprintf(out, "since start\t\t%.1f\n", static_cast<double>(ticks(now) - ticks(created)) / 10000.0);
+    std::fprintf(out, "idle at\t\t%.1f\n",
+                 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart));
     for (const TProfileCounter* c : Registry())
         if (c->Calls) std::fprintf(out, "%s\t%ld\t%.1f\n", c->Name, c->Calls, c->Milliseconds());
-    std::fclose(out);
+    if (std::fclose(out) == 0) MoveFileExW(part.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
 }
 
 }  // namespace ui

@@ -45,10 +45,12 @@ const std::vector<TProfileCounter*>& ProfileCounters();
 void ResetProfileCounters();
 
 // When the environment names a file in TAVRIX_PROFILE, writes every counter
-// that ran to it, one "name<TAB>calls<TAB>milliseconds" line each, after a
-// first line "since start<TAB><TAB>milliseconds" with the time since the
-// process was created. For measurements from outside the process; the
-// application calls it when its message loop first has nothing to do.
+// that ran to it, one "name<TAB>calls<TAB>milliseconds" line each (totals
+// since start), after a line "since start<TAB><TAB>milliseconds" with the
+// time since the process was created and a line "idle at<TAB><TAB>ms" with
+// the performance counter now, in milliseconds. For measurements from
+// outside the process; the application calls it whenever its message loop
+// is about to wait, so the file also tells when the program last did.
 void WriteProfileIfAsked();
 
 }  // namespace ui

@@ -2,8 +2,13 @@
 
 #include "ui/Application.h"
 #include "ui/Handles.h"
+#include "ui/Profile.h"
 
 namespace ui {
+
+namespace {
+TProfileCounter PaintCounter("windows: paint and erase");
+}  // namespace
 
 void HandleCallbackException() noexcept {
     // Without the application object (before it exists, after it has gone)
@@ -14,6 +19,10 @@ void HandleCallbackException() noexcept {
 LRESULT GuardedDispatch(IWindowTarget* target, HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam,
                         LRESULT fallback) noexcept {
     if (!target) return DefWindowProcW(wnd, msg, wParam, lParam);
+    if (msg == WM_PAINT || msg == WM_ERASEBKGND || msg == WM_NCPAINT) {
+        TProfileScope profile(PaintCounter);
+        return Guarded(fallback, [&] { return target->WindowMessage(wnd, msg, wParam, lParam); });
+    }
     return Guarded(fallback, [&] { return target->WindowMessage(wnd, msg, wParam, lParam); });
 }
 

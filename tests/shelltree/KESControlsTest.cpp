@@ -79,6 +79,18 @@ TEST_F(Notifier, DesktopPlaceholderAndRegistrations) {
     EXPECT_FALSE(N.Directories().Add(upper));
     EXPECT_EQ(N.Directories().Handle(0), handle);
 
+    // A path that comes is registered alone; one that goes ends its own
+    // registration and leaves the others'.
+    CreateDirectoryW((Dir / L"second").c_str(), nullptr);
+    N.Directories().Add(Dir / L"second");
+    ASSERT_EQ(N.Directories().Count(), 2);
+    EXPECT_EQ(N.Directories().Handle(0), handle);
+    const ULONG second = N.Directories().Handle(1);
+    EXPECT_NE(second, 0u);
+    N.SetDirectories({Dir.Path()});
+    EXPECT_FALSE(ChangeNotifyDeregister(second)) << "the registration went with its path";
+    EXPECT_EQ(N.Directories().Handle(0), handle);
+
     N.WatchRoot(A.Get());
     ULONG root = N.RootRegistration();
     EXPECT_NE(root, 0u);

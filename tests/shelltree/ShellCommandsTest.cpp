@@ -187,6 +187,7 @@ TEST_F(Commands, TheMenuKeysMenuOpensAtTheSelectedEntry) {
 
 TEST_F(Commands, RenamingInPlaceGoesThroughTheShell) {
     Select(L"zeta");
+    EXPECT_EQ(Tree->GetNodePath(Entry(L"zeta")), Dir / L"zeta.txt");  // known before, renewed after
     Tree->StartRenameSelected();
     HWND edit = reinterpret_cast<HWND>(SendMessageW(Tree->Handle(), TVM_GETEDITCONTROL, 0, 0));
     ASSERT_TRUE(edit) << "the editor opens";

@@ -193,6 +193,97 @@ TEST_F(ShellTree, AnEntryThatChangedIsAskedItsNameOnceNotAtEveryRefresh) {
     EXPECT_EQ(Stems(Children(root)), (std::vector<std::wstring>{L"alpha", L"Beta", L"Empty", L"apple", L"zeta"}));
 }
 
+// A file type registered for the test, whose extension the shell never shows.
+class TNeverShownType {
+public:
+    explicit TNeverShownType(const std::wstring& extension) : FExtension(extension) {
+        HKEY key = nullptr;
+        if (RegCreateKeyExW(HKEY_CLASSES_ROOT, FExtension.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) ==
+            ERROR_SUCCESS) {
+            const std::wstring type = L"tavrixtest" + FExtension.substr(1);
+            RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(type.c_str()),
+                           static_cast<DWORD>((type.size() + 1) * sizeof(wchar_t)));
+            RegCloseKey(key);
+            if (RegCreateKeyExW(HKEY_CLASSES_ROOT, type.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) ==
+                ERROR_SUCCESS) {
+                RegSetValueExW(key, L"NeverShowExt", 0, REG_SZ, reinterpret_cast<const BYTE*>(L""), sizeof(wchar_t));
+                RegCloseKey(key);
+            }
+        }
+    }
+    ~TNeverShownType() {
+        RegDeleteKeyW(HKEY_CLASSES_ROOT, (L"tavrixtest" + FExtension.substr(1)).c_str());
+        RegDeleteKeyW(HKEY_CLASSES_ROOT, FExtension.c_str());
+    }
+    TNeverShownType(const TNeverShownType&) = delete;
+    TNeverShownType& operator=(const TNeverShownType&) = delete;
+
+private:
+    std::wstring FExtension;
+};
+
+template <typename F>
+bool PumpUntil(F&& done, DWORD ms = 5000) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        ui::Application->ProcessMessages();
+        if (done()) return true;
+        if (GetTickCount() - start > ms) return false;
+        Sleep(5);
+    }
+}
+
+TEST_F(ShellTree, TheUsersRefreshShowsANameWhoseLookChangedOnceIdle) {
+    CreateDirectoryW((Dir / L"alpha\\deep").c_str(), nullptr);
+    WriteFileBytes(Dir / L"alpha\\deep\\plan.tvxut", "p");
+    WriteFileBytes(Dir / L"aaa.tvxut", "a");
+    Root();
+    ui::TTreeNode* root = RootNode();
+    ui::TTreeNode* alpha = Child(root, L"alpha");
+    alpha->Expand(false);
+    ui::TTreeNode* deep = Child(alpha, L"deep");
+    deep->Expand(false);
+    ui::TTreeNode* plan = Child(deep, L"plan.tvxut");
+    ui::TTreeNode* aaa = Child(root, L"aaa.tvxut");
+    ASSERT_TRUE(plan && aaa);
+    const std::wstring planPath = Tree->GetNodePath(plan);
+
+    // Another program registers the type: the refresh the user asks for
+    // shows the entries as the shell names them now. The refresh itself
+    // asks no name; the names follow while idle, and an entry that goes
+    // meanwhile is passed over.
+    TNeverShownType type(L".tvxut");
+    ui::ResetProfileCounters();
+    Tree->RefreshAsksNames = true;
+    Tree->RefreshNode(root, true);
+    Tree->RefreshAsksNames = false;
+    EXPECT_EQ(ShellCounters.DisplayNames.Calls, 0);
+    ASSERT_TRUE(Tree->NamesPending());
+    Child(root, L"Empty")->Delete();
+    ASSERT_TRUE(PumpUntil([&] { return !Tree->NamesPending(); }));
+    EXPECT_EQ(Child(deep, L"plan"), plan);  // the same node, named anew
+    EXPECT_EQ(Child(root, L"aaa"), aaa);
+    EXPECT_EQ(Tree->GetNodePath(plan), planPath);
+    EXPECT_EQ(Stems(Children(root)), (std::vector<std::wstring>{L"alpha", L"Beta", L"aaa", L"apple", L"zeta"}));
+
+    // A refresh of the tree's own (a change report) asks nothing later.
+    Tree->RefreshNode(root, true);
+    EXPECT_FALSE(Tree->NamesPending());
+}
+
+TEST_F(ShellTree, NodePathsAreTheShellsOwn) {
+    Root();
+    ui::TTreeNode* alpha = Child(RootNode(), L"alpha");
+    alpha->Expand(false);
+    ui::TTreeNode* inner = Child(alpha, L"inner");
+    ASSERT_NE(inner, nullptr);
+    for (ui::TTreeNode* n = RootNode(); n; n = n->GetNext()) {
+        const TKesShellTreeItem* item = TKesShellTree::ItemOf(n);
+        EXPECT_EQ(Tree->GetNodePath(n), IDListToPath(item->AbsoluteIDList.Get())) << n->Text();
+    }
+    EXPECT_EQ(Tree->GetNodePath(Child(RootNode(), L"zeta")), Dir / L"zeta.lnk");  // the extension the name hides
+}
+
 TEST_F(ShellTree, ItemsWithTheSameTextStayTwoNodes) {
     // A shortcut's extension is never shown, so "same.lnk" reads like the
     // folder "same".

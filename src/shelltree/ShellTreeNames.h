@@ -1,0 +1,37 @@
+// Names asked again while the program is idle. The user's refresh knows
+// the entries listed exactly as before by their bytes and shows them at
+// once; whether the shell now shows such an entry's name otherwise (an
+// extension it hides from now on) is asked afterwards, a few entries at a
+// time on a timer, so that neither the refresh nor the paint after it
+// waits for every name of the tree.
+#pragma once
+
+#include <functional>
+
+#include "ui/Timer.h"
+#include "ui/TreeView.h"
+
+class TKesShellTree;
+
+class TKesShellTreeNames {
+public:
+    // sortChildren puts a folder's entries in order again after a name changed.
+    TKesShellTreeNames(TKesShellTree& tree, std::function<void(ui::TTreeNode*)> sortChildren);
+    TKesShellTreeNames(const TKesShellTreeNames&) = delete;
+    TKesShellTreeNames& operator=(const TKesShellTreeNames&) = delete;
+
+    // The entry's name is asked again soon.
+    void Mark(ui::TTreeNode* node);
+    bool Pending() const noexcept { return FTimer.Enabled(); }
+
+private:
+    // Asks up to `most` marked names, walking on from where the last call
+    // stopped, or from the top when entries went since.
+    void Check(int most);
+
+    TKesShellTree& FTree;
+    std::function<void(ui::TTreeNode*)> FSortChildren;
+    ui::TTimer FTimer;
+    ui::TTreeNode* FNext = nullptr;
+    unsigned long FRecordsGoneSeen = 0;
+};
