@@ -49,7 +49,13 @@ e2e_check "Esc closes that one" no_popup
 # F2 is the program's menu here; the tree's own rename stays off.
 e2e_key F2
 e2e_check "F2 opens the program's menu" probe menu open 5000
+# Under load Wine now and then drops the keys that follow a menu's opening;
+# the Esc is then pressed once more, and says so.
 e2e_key Escape
+if ! probe menu gone 2000 >/dev/null; then
+    echo "the menu stayed after Esc; Esc once more" >&2
+    e2e_key Escape
+fi
 e2e_check "Esc closes the program's menu" no_popup
 e2e_check "and no name editor opened" bash -c "! wine '$PROBE_EXE' child TForm tavrix Edit >/dev/null 2>&1"
 
