@@ -245,6 +245,10 @@ void TShellBrowser::SetFolderIDList(PCIDLIST_ABSOLUTE list) {
             !folder)
             throw EShellBrowserError(L"ShellBrowser.SetFolderIDList: Desktop.BindToObject: Could not get Folder");
     }
+    AdoptFolder(std::move(folder), list);
+}
+
+void TShellBrowser::AdoptFolder(ui::TComPtr<IShellFolder> folder, PCIDLIST_ABSOLUTE list) {
     SetShellFolder(std::move(folder));
     FFolderIDList = CopyAbsoluteIDList(list);
     SetObjectIDList(nullptr);
@@ -278,7 +282,7 @@ PCIDLIST_ABSOLUTE TShellBrowser::GetAbsoluteObjectIDList() {
     return FAbsoluteObjectIDList.Get();
 }
 
-void TShellBrowser::SetAbsoluteIDList(PCIDLIST_ABSOLUTE list) {
+void TShellBrowser::SetAbsoluteIDList(PCIDLIST_ABSOLUTE list, IShellFolder* boundParent) {
     if (!list) return;
     UINT n = IDListCount(list);
     if (n == 0) {
@@ -292,6 +296,8 @@ void TShellBrowser::SetAbsoluteIDList(PCIDLIST_ABSOLUTE list) {
         std::memcmp(FFolderIDList.Get(), parent.Get(), size) == 0) {
         // Already in that folder: binding it again would only cost time.
         FEnumerator.Reset();
+    } else if (boundParent) {
+        AdoptFolder(ui::TComPtr<IShellFolder>::Share(boundParent), parent.Get());
     } else {
         SetFolderIDList(parent.Get());
     }

@@ -118,7 +118,9 @@ public:
     // The list is one item of the current folder.
     void SetObjectIDList(LPCITEMIDLIST list);
     PCUITEMID_CHILD ObjectIDList() const noexcept { return FObjectIDList.Get(); }
-    void SetAbsoluteIDList(PCIDLIST_ABSOLUTE list);
+    // The object the list names, in its parent folder; a caller that holds
+    // that folder bound already passes it, which saves binding it again.
+    void SetAbsoluteIDList(PCIDLIST_ABSOLUTE list, IShellFolder* boundParent = nullptr);
     bool SelectFolderInParent();
     bool EnterObject();
     std::wstring ObjectName();
@@ -188,6 +190,8 @@ private:
     UINT FShellCount = 0;
 
     void SetShellFolder(ui::TComPtr<IShellFolder> folder);
+    // Makes the bound folder, named by list, the current one.
+    void AdoptFolder(ui::TComPtr<IShellFolder> folder, PCIDLIST_ABSOLUTE list);
     int IconIndex(LPCITEMIDLIST absolute, UINT extraFlags);
 
     ui::TWinControl* FOwner;

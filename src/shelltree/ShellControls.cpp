@@ -270,9 +270,7 @@ void TKesShellTree::GetImageIndex(ui::TTreeNode* node) {
     };
     int image = lookup(0);
     int open = item->ItemIsFolder ? lookup(SHGFI_OPENICON) : image;
-    // Stored without asking the control again.
-    node->SetImageIndex(image);
-    node->SetSelectedIndex(open);
+    node->AnswerImages(image, open);
 }
 
 int TKesShellTree::CompareItems(ui::TTreeNode* a, ui::TTreeNode* b, IShellFolder* folder) const {
@@ -391,7 +389,7 @@ void TKesShellTree::RefreshNode(ui::TTreeNode* node, bool recurse) {
     if (!item || !item->ItemIsFolder) return;
     for (ui::TTreeNode* c = node->GetFirstChild(); c; c = c->GetNextSibling())
         if (TKesShellTreeItem* ci = ItemOf(c)) ci->Present = 0;
-    Navigator->SetAbsoluteIDList(item->AbsoluteIDList.Get());
+    Navigator->SetAbsoluteIDList(item->AbsoluteIDList.Get(), item->ParentFolder.Get());
     UpdateNodeAttributes(node);
     // A folder never read stays unread; one read empty is read again, so
     // that what comes into it shows. The root is never emptied: it is

@@ -70,6 +70,7 @@ void TTreeNode::SetSelectedIndex(int index) {
 }
 
 void TTreeNode::ResetImages() {
+    if (FImageIndex == -2 && FSelectedIndex == -2) return;  // not asked since the last reset
     FImageIndex = FSelectedIndex = -2;
     TVITEMW item{};
     item.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE;

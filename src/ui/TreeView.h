@@ -46,6 +46,14 @@ public:
     // Forgets the icons: they are asked again when the row is next drawn.
     void ResetImages();
     bool ImagesKnown() const noexcept { return FImageIndex != -2; }
+    // The answer of a GetImageIndex override: kept here only, since the
+    // control holds the callback until it asks for the icons and then keeps
+    // what it is told. Setting them in the control as well cost a repaint
+    // of the row each, in the middle of the paint that asked.
+    void AnswerImages(int image, int selected) noexcept {
+        FImageIndex = image;
+        FSelectedIndex = selected;
+    }
     int StateIndex() const;
     void SetStateIndex(int index);
     // The node's own record, or none; it goes with the node.
