@@ -25,8 +25,11 @@ void TKesShellTreeNames::Mark(ui::TTreeNode* node) {
 }
 
 void TKesShellTreeNames::Check(int most) {
-    // A name being edited is left alone until the edit ends.
-    if (FTree.IsEditing()) return;
+    // A name being edited is left alone until the edit ends, which is
+    // looked for now and then only.
+    const bool editing = FTree.IsEditing();
+    FTimer.SetInterval(editing ? 200 : USER_TIMER_MINIMUM);
+    if (editing) return;
     if (!FNext || TKesShellTreeItem::RecordsGone != FRecordsGoneSeen) {
         FNext = FTree.Items.GetFirstNode();
         FRecordsGoneSeen = TKesShellTreeItem::RecordsGone;
