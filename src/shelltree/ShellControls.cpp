@@ -19,12 +19,19 @@ TKesShellTree::TKesShellTree(ui::TWinControl* parent)
       FLocator(std::make_unique<TKesShellTreeLocator>(*this)),
       FWatches(std::make_unique<TKesShellTreeWatches>(*this)),
       FCheckBoxes(std::make_unique<TKesShellTreeCheckBoxes>(*this)),
-      FNames(std::make_unique<TKesShellTreeNames>(*this,
-                                                  [this](ui::TTreeNode* folder) {
-                                                      // Its entries' parent folder is the folder itself.
-                                                      TKesShellTreeItem* first = ItemOf(folder->GetFirstChild());
-                                                      if (first) SortNode(folder, first->ParentFolder.Get());
-                                                  })),
+      FNames(std::make_unique<TKesShellTreeNames>(
+          *this,
+          [this](ui::TTreeNode* node, const std::wstring& text) {
+              // The walk to an item finds a child by its text.
+              FLocator->UnindexChild(node);
+              node->SetText(text);
+              FLocator->IndexChild(node->Parent(), node);
+          },
+          [this](ui::TTreeNode* folder) {
+              // Its entries' parent folder is the folder itself.
+              TKesShellTreeItem* first = ItemOf(folder->GetFirstChild());
+              if (first) SortNode(folder, first->ParentFolder.Get());
+          })),
       FShowOptions(ShowOption(soShowNethood) | ShowOption(soShowRecycleBin) | ShowOption(soShowErrorMessages)) {
     SetBounds(Left(), Top(), 200, 300);
     ChangeDelay = 100;
