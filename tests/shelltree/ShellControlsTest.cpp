@@ -320,6 +320,28 @@ TEST_F(ShellTree, NodePathsAreTheShellsOwn) {
     EXPECT_EQ(Tree->GetNodePath(Child(RootNode(), L"zeta")), Dir / L"zeta.lnk");  // the extension the name hides
 }
 
+TEST_F(ShellTree, NodePathsKeepNamesOutsideTheAnsiCodePage) {
+    // Letters the ANSI code page lacks (they would read "?"), and some it
+    // only approximates ("\u03a9" would read "O").
+    const std::wstring folders[] = {L"\u041f\u0430\u043f\u043a\u0430 \u03a9", L"\u6587\u4ef6\u5939", L"\U0001F600dir",
+                                    L"\u03a9mega"};
+    const std::wstring file = L"caf\u00e9 \u4e2d.txt";
+    for (const auto& folder : folders) {
+        CreateDirectoryW((Dir / folder).c_str(), nullptr);
+        WriteFileBytes(Dir / folder + L"\\" + file, "x");
+    }
+    Root();
+    for (const auto& folder : folders) {
+        ui::TTreeNode* node = Child(RootNode(), folder);
+        ASSERT_NE(node, nullptr) << ui::WideToUtf8(folder);
+        EXPECT_EQ(Tree->GetNodePath(node), Dir / folder);
+        node->Expand(false);
+        ui::TTreeNode* inside = Child(node, file);
+        ASSERT_NE(inside, nullptr);
+        EXPECT_EQ(Tree->GetNodePath(inside), Dir / folder + L"\\" + file);
+    }
+}
+
 TEST_F(ShellTree, ItemsWithTheSameTextStayTwoNodes) {
     // A shortcut's extension is never shown, so "same.lnk" reads like the
     // folder "same".
