@@ -10,6 +10,7 @@
 #include "core/Masks.h"
 #include "ui/Application.h"
 #include "ui/Form.h"
+#include "ui/ScopeExit.h"
 
 TShellCounters ShellCounters;
 
@@ -68,6 +69,23 @@ std::wstring DisplayNameOf(IShellFolder* folder, LPCITEMIDLIST item) {
     if (FAILED(folder->GetDisplayNameOf(static_cast<PCUITEMID_CHILD>(item), SHGDN_NORMAL, &str))) return {};
     std::wstring name = StrRetToString(item, str);
     FreeStrRet(str);
+    return name;
+}
+
+std::wstring FileNameInFolder(IShellFolder* folder, PCUITEMID_CHILD item) {
+    if (!folder || !item) return {};
+    ui::TProfileScope profile(ShellCounters.ObjectNames);
+    // Find data come only for a file-system item; their name, though, is
+    // the ANSI one under Wine ("???" for a name outside that code page),
+    // so the name is the item's parsing name in its folder.
+    WIN32_FIND_DATAW fd{};
+    if (FAILED(SHGetDataFromIDListW(folder, item, SHGDFIL_FINDDATA, &fd, sizeof(fd)))) return {};
+    STRRET str{};
+    if (FAILED(folder->GetDisplayNameOf(item, SHGDN_INFOLDER | SHGDN_FORPARSING, &str))) return {};
+    ui::TScopeExit free([&str] { FreeStrRet(str); });
+    std::wstring name = StrRetToString(item, str);
+    // A name in a folder, never a path or a parsing name such as "::{...}".
+    if (name.find_first_of(L"\\/:") != std::wstring::npos) return {};
     return name;
 }
 

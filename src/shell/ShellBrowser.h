@@ -60,6 +60,9 @@ std::wstring Upper(std::wstring s);
 bool SameIDs(IShellFolder* folder, LPCITEMIDLIST a, LPCITEMIDLIST b);
 // The normal display name of an item relative to a folder; empty on failure.
 std::wstring DisplayNameOf(IShellFolder* folder, LPCITEMIDLIST item);
+// The file name of a file-system item in its folder, extension and all;
+// empty for an item that is no file or folder on a disk.
+std::wstring FileNameInFolder(IShellFolder* folder, PCUITEMID_CHILD item);
 
 // Sets the process error mode for its lifetime, so that unready drives
 // bring up no system boxes while the shell is asked about them.

@@ -19,12 +19,19 @@ TKesShellTree::TKesShellTree(ui::TWinControl* parent)
       FLocator(std::make_unique<TKesShellTreeLocator>(*this)),
       FWatches(std::make_unique<TKesShellTreeWatches>(*this)),
       FCheckBoxes(std::make_unique<TKesShellTreeCheckBoxes>(*this)),
-      FNames(std::make_unique<TKesShellTreeNames>(*this,
-                                                  [this](ui::TTreeNode* folder) {
-                                                      // Its entries' parent folder is the folder itself.
-                                                      TKesShellTreeItem* first = ItemOf(folder->GetFirstChild());
-                                                      if (first) SortNode(folder, first->ParentFolder.Get());
-                                                  })),
+      FNames(std::make_unique<TKesShellTreeNames>(
+          *this,
+          [this](ui::TTreeNode* node, const std::wstring& text) {
+              // The walk to an item finds a child by its text.
+              FLocator->UnindexChild(node);
+              node->SetText(text);
+              FLocator->IndexChild(node->Parent(), node);
+          },
+          [this](ui::TTreeNode* folder) {
+              // Its entries' parent folder is the folder itself.
+              TKesShellTreeItem* first = ItemOf(folder->GetFirstChild());
+              if (first) SortNode(folder, first->ParentFolder.Get());
+          })),
       FShowOptions(ShowOption(soShowNethood) | ShowOption(soShowRecycleBin) | ShowOption(soShowErrorMessages)) {
     SetBounds(Left(), Top(), 200, 300);
     ChangeDelay = 100;
@@ -97,7 +104,7 @@ std::wstring TKesShellTree::GetNodePath(const ui::TTreeNode* node) const {
 std::wstring TKesShellTree::ItemPath(const ui::TTreeNode* node, const TKesShellTreeItem& item) const {
     // The shell takes about a millisecond under Wine to tell a path. An
     // entry of a directory is that directory's path and the file name its
-    // item holds, which the shell reads from the item's bytes. Other
+    // item holds, which the folder reads from the item's bytes. Other
     // parents (a compressed folder, a virtual one) leave it to the shell.
     if (const ui::TTreeNode* parent = node->Parent();
         parent && item.ParentFolder && item.RelativeIDList && IDListCount(item.RelativeIDList.Get()) == 1) {
@@ -105,11 +112,10 @@ std::wstring TKesShellTree::ItemPath(const ui::TTreeNode* node, const TKesShellT
         const auto child = reinterpret_cast<PCUITEMID_CHILD>(item.RelativeIDList.Get());
         const std::wstring folder = GetNodePath(parent);
         const DWORD attributes = folder.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(folder.c_str());
-        WIN32_FIND_DATAW data{};
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-            SUCCEEDED(SHGetDataFromIDListW(item.ParentFolder.Get(), child, SHGDFIL_FINDDATA, &data, sizeof(data))) &&
-            data.cFileName[0])
-            return folder + (folder.back() == L'\\' ? L"" : L"\\") + data.cFileName;
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            const std::wstring name = FileNameInFolder(item.ParentFolder.Get(), child);
+            if (!name.empty()) return folder + (folder.back() == L'\\' ? L"" : L"\\") + name;
+        }
     }
     return IDListToPath(item.AbsoluteIDList.Get());
 }

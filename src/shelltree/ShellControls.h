@@ -59,6 +59,8 @@ struct TKesShellTreeItem final : ui::TNodeData {
     mutable std::optional<std::wstring> Path;
     // Its name is to be asked again while idle.
     bool NameToCheck = false;
+    // Names of its entries changed while idle: it is to be put in order.
+    bool ChildNamesChanged = false;
     // Records that went, ever: a walk that keeps a node knows when to start
     // again.
     inline static unsigned long RecordsGone = 0;

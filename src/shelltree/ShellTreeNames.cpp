@@ -1,8 +1,5 @@
 #include "shelltree/ShellTreeNames.h"
 
-#include <algorithm>
-#include <vector>
-
 #include "shelltree/ShellControls.h"
 
 namespace {
@@ -10,10 +7,17 @@ namespace {
 constexpr int kNamesPerTick = 40;
 }  // namespace
 
-TKesShellTreeNames::TKesShellTreeNames(TKesShellTree& tree, std::function<void(ui::TTreeNode*)> sortChildren)
-    : FTree(tree), FSortChildren(std::move(sortChildren)) {
+TKesShellTreeNames::TKesShellTreeNames(TKesShellTree& tree,
+                                       std::function<void(ui::TTreeNode*, const std::wstring&)> showName,
+                                       std::function<void(ui::TTreeNode*)> sortChildren)
+    : FTree(tree), FShowName(std::move(showName)), FSortChildren(std::move(sortChildren)) {
     FTimer.SetInterval(USER_TIMER_MINIMUM);
-    FTimer.OnTimer = [this] { Check(kNamesPerTick); };
+    FTimer.OnTimer = [this] {
+        // Stopped while it runs: a tick that fails is not repeated every
+        // few milliseconds, each with its own message.
+        FTimer.SetEnabled(false);
+        Check(kNamesPerTick);
+    };
 }
 
 void TKesShellTreeNames::Mark(ui::TTreeNode* node) {
@@ -29,12 +33,14 @@ void TKesShellTreeNames::Check(int most) {
     // looked for now and then only.
     const bool editing = FTree.IsEditing();
     FTimer.SetInterval(editing ? 200 : USER_TIMER_MINIMUM);
-    if (editing) return;
+    if (editing) {
+        FTimer.SetEnabled(true);
+        return;
+    }
     if (!FNext || TKesShellTreeItem::RecordsGone != FRecordsGoneSeen) {
         FNext = FTree.Items.GetFirstNode();
         FRecordsGoneSeen = TKesShellTreeItem::RecordsGone;
     }
-    std::vector<ui::TTreeNode*> renamedIn;
     ui::TTreeNode* node = FNext;
     for (int asked = 0; node && asked < most; node = node->GetNext()) {
         TKesShellTreeItem* item = TKesShellTree::ItemOf(node);
@@ -43,16 +49,29 @@ void TKesShellTreeNames::Check(int most) {
         ++asked;
         const std::wstring text = DisplayNameOf(item->ParentFolder.Get(), item->RelativeIDList.Get());
         if (text.empty() || text == node->Text()) continue;
-        node->SetText(text);
-        if (std::find(renamedIn.begin(), renamedIn.end(), node->Parent()) == renamedIn.end())
-            renamedIn.push_back(node->Parent());
+        FShowName(node, text);
+        // Its folder is put in order when the walk is over: sorting it at
+        // every tick would cost a sort of the whole folder for every few
+        // names, and would move entries the walk has yet to reach.
+        if (TKesShellTreeItem* folder = TKesShellTree::ItemOf(node->Parent())) {
+            folder->ChildNamesChanged = true;
+            FRenamed = true;
+        }
     }
     FNext = node;
-    if (!renamedIn.empty()) {
-        for (ui::TTreeNode* parent : renamedIn)
-            if (parent) FSortChildren(parent);
-        FNext = nullptr;  // the order changed: the rest is sought from the top
+    if (node) {
+        FTimer.SetEnabled(true);
         return;
     }
-    if (!node) FTimer.SetEnabled(false);
+    if (FRenamed) SortRenamed();
+}
+
+void TKesShellTreeNames::SortRenamed() {
+    FRenamed = false;
+    for (ui::TTreeNode* node = FTree.Items.GetFirstNode(); node; node = node->GetNext()) {
+        TKesShellTreeItem* item = TKesShellTree::ItemOf(node);
+        if (!item || !item->ChildNamesChanged) continue;
+        item->ChildNamesChanged = false;
+        FSortChildren(node);
+    }
 }

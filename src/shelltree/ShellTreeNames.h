@@ -7,6 +7,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 #include "ui/Timer.h"
 #include "ui/TreeView.h"
@@ -15,8 +16,11 @@ class TKesShellTree;
 
 class TKesShellTreeNames {
 public:
-    // sortChildren puts a folder's entries in order again after a name changed.
-    TKesShellTreeNames(TKesShellTree& tree, std::function<void(ui::TTreeNode*)> sortChildren);
+    // showName gives a node its new text, wherever the tree keeps it;
+    // sortChildren puts a folder's entries in order again after names
+    // changed.
+    TKesShellTreeNames(TKesShellTree& tree, std::function<void(ui::TTreeNode*, const std::wstring&)> showName,
+                       std::function<void(ui::TTreeNode*)> sortChildren);
     TKesShellTreeNames(const TKesShellTreeNames&) = delete;
     TKesShellTreeNames& operator=(const TKesShellTreeNames&) = delete;
 
@@ -28,10 +32,15 @@ private:
     // Asks up to `most` marked names, walking on from where the last call
     // stopped, or from the top when entries went since.
     void Check(int most);
+    // Once every name is in: each folder whose names changed is put in
+    // order, once.
+    void SortRenamed();
 
     TKesShellTree& FTree;
+    std::function<void(ui::TTreeNode*, const std::wstring&)> FShowName;
     std::function<void(ui::TTreeNode*)> FSortChildren;
     ui::TTimer FTimer;
     ui::TTreeNode* FNext = nullptr;
     unsigned long FRecordsGoneSeen = 0;
+    bool FRenamed = false;
 };

@@ -1,6 +1,7 @@
-# Folder names outside the ANSI code page survive a restart: folders opened
+# Names outside the ANSI code page: Enter opens such an entry, a file
+# another program puts into such an open folder shows, and folders opened
 # in the tree are open again after Exit and a new start. F5 shows a name as
-# the shell gives it now.
+# the shell gives it now, and typing a word of the name still finds it.
 source "$(dirname "$0")/lib.sh" "$1" "$2" names
 
 work="$E2E_DIR/quorb"
@@ -19,6 +20,8 @@ wait_all_open() { e2e_until 5 all_open; }
 # A file of a type of its own, whose extension the shell shows until the
 # type says otherwise.
 echo x >"$work/plan.tvxnm"
+echo x >"$work/Quarterly budget.tvxnm"
+printf '@echo off\r\necho ran > "C:\\e2e\\names\\ran.txt"\r\n' >"$work/run Ω 文件.bat"
 forget_type() {
     wine reg delete 'HKCR\.tvxnm' /f >/dev/null 2>&1
     wine reg delete 'HKCR\tvxnmfile' /f >/dev/null 2>&1
@@ -32,6 +35,23 @@ app=$E2E_LAST_PID
 e2e_key Home Down Right Down Down Right Down Down Right
 e2e_check "the three folders are open" wait_all_open
 
+# The text of the selected entry, and the search line as the window shows it.
+selected() { probe tree TForm tavrix | awk '$2 ~ /S/ { sub(/^[^ ]+ [^ ]+ [^ ]+ [^ ]+ [^ ]+ /, ""); print; exit }'; }
+selected_is() { local s; s=$(selected); [ "$s" = "$1" ] || { echo "selected: $s" >&2; return 1; }; }
+find_line() { probe controls TForm tavrix | awk 'tolower($1) == "static" { sub(/^[^ ]+ [^ ]+ [^ ]+ [^ ]+ [^ ]+ /, ""); print }'; }
+find_line_is() { local s; s=$(find_line); [ "$s" = "$1" ] || { echo "search line: '$s'" >&2; return 1; }; }
+# A word inside the name: no shown name starts with it, so the search
+# walks to the entry from the working folder.
+find_budget() {  # find_budget <entry as shown>
+    sleep 1.5  # a user's pause: the letters start a new search
+    e2e_key Home b u d g e t
+    e2e_check "typing a word of its name selects $1" e2e_until 10 selected_is "$1"
+    e2e_check "and the search says it found it" find_line_is "Find: budget"
+    e2e_key Escape
+    e2e_check "Esc ends the search" e2e_until 5 find_line_is ""
+}
+find_budget "Quarterly budget.tvxnm"
+
 # Another program registers the type so that its extension is never shown:
 # F5 shows the entry as the shell names it now, and the folders stay open.
 e2e_check "the entry shows its extension" e2e_entry_within present plan.tvxnm 5000
@@ -40,9 +60,37 @@ wine reg add 'HKCR\tvxnmfile' /v NeverShowExt /d "" /f >/dev/null 2>&1
 e2e_key F5
 e2e_check "F5 shows the entry without its extension" e2e_entry_within present plan 5000
 e2e_check "and no longer with it" e2e_entry_is absent plan.tvxnm
+e2e_check "F5 shows the other entry of the type anew" e2e_entry_within present "Quarterly budget" 5000
+find_budget "Quarterly budget"
 e2e_check "the three folders are still open" wait_all_open
+
+# An entry whose name holds letters outside the ANSI code page opens with
+# Enter (the program it starts may take the keyboard: this comes last).
+echo x >"$work/文件夹/arrived.txt"
+e2e_check "a file made in such an open folder shows" e2e_entry_within present arrived.txt 3000
+sleep 1.5  # a user's pause: the letters start a new search
+e2e_key Home r u n
+e2e_check "typing selects the entry whose name holds such letters" e2e_until 10 selected_is "run Ω 文件.bat"
+e2e_key Return
+e2e_check "Enter runs it" e2e_wait_file_has "$E2E_DIR/ran.txt" ran 15
 probe close TForm tavrix >/dev/null
 e2e_check "the program ends" e2e_wait_exit "$app" 15
+# The INI names the open folders as they are called.
+ini_text() {
+    if [ "$(head -c 2 "$E2E_DIR/tavrix.ini" | od -An -tx1 | tr -d ' ')" = fffe ]; then
+        iconv -f UTF-16 -t UTF-8 "$E2E_DIR/tavrix.ini"
+    else
+        cat "$E2E_DIR/tavrix.ini"
+    fi | tr -d '\r'
+}
+all_recorded() {
+    local stored name
+    stored=$(ini_text | sed -n 's/^Expanded=//p')
+    for name in "${names[@]}"; do
+        [[ "$stored" == *"\\$name*"* ]] || { echo "not recorded: $name (Expanded=$stored)" >&2; return 1; }
+    done
+}
+e2e_check "the INI records the open folders by their names" all_recorded
 
 e2e_start
 app=$E2E_LAST_PID

@@ -271,6 +271,42 @@ TEST_F(ShellTree, TheUsersRefreshShowsANameWhoseLookChangedOnceIdle) {
     EXPECT_FALSE(Tree->NamesPending());
 }
 
+TEST_F(ShellTree, NamesAskedWhileIdleKeepEntriesFoundAndSortEachFolderOnce) {
+    // A folder of many entries whose look changes at once, as when another
+    // program has the shell hide their extension.
+    TTempDir big;
+    constexpr int kEntries = 400;
+    for (int i = 0; i < kEntries; ++i) WriteFileBytes(big / (L"entry " + std::to_wstring(i) + L".tvxsrt"), "x");
+    Tree->SetShowOptions(kDesigned);
+    ui::ResetProfileCounters();
+    Tree->SetRootedAtFileSystemFolder(big.Path());
+    const long filled = ShellCounters.Comparisons.Calls;
+    ui::TTreeNode* root = RootNode();
+    ASSERT_EQ(static_cast<int>(Children(root).size()), kEntries);
+    // The walk to an entry by its list (a search, a change report) knows
+    // the folder's entries by their names from now on.
+    TAbsoluteIDList last = PathToAbsoluteIDList(big / L"entry 399.tvxsrt");
+    ASSERT_TRUE(Tree->LocateNode(last.Get(), lmSelect));
+
+    TNeverShownType type(L".tvxsrt");
+    ui::ResetProfileCounters();
+    Tree->RefreshAsksNames = true;
+    Tree->RefreshNode(root, true);
+    Tree->RefreshAsksNames = false;
+    ASSERT_TRUE(PumpUntil([&] { return !Tree->NamesPending(); }, 30000));
+    ui::TTreeNode* renamed = Child(root, L"entry 399");
+    ASSERT_NE(renamed, nullptr) << "the names are shown anew";
+    EXPECT_EQ(Child(root, L"entry 399.tvxsrt"), nullptr);
+    // Putting the folder in order once costs what reading it did; once for
+    // every few names asked it cost many times that.
+    EXPECT_LE(ShellCounters.Comparisons.Calls, filled);
+
+    // An entry renamed so is still found by its list, and selected.
+    Tree->SetSelected(root);
+    EXPECT_TRUE(Tree->LocateNode(last.Get(), lmSelect));
+    EXPECT_EQ(Tree->Selected(), renamed);
+}
+
 TEST_F(ShellTree, NodePathsAreTheShellsOwn) {
     Root();
     ui::TTreeNode* alpha = Child(RootNode(), L"alpha");
@@ -282,6 +318,28 @@ TEST_F(ShellTree, NodePathsAreTheShellsOwn) {
         EXPECT_EQ(Tree->GetNodePath(n), IDListToPath(item->AbsoluteIDList.Get())) << n->Text();
     }
     EXPECT_EQ(Tree->GetNodePath(Child(RootNode(), L"zeta")), Dir / L"zeta.lnk");  // the extension the name hides
+}
+
+TEST_F(ShellTree, NodePathsKeepNamesOutsideTheAnsiCodePage) {
+    // Letters the ANSI code page lacks (they would read "?"), and some it
+    // only approximates ("\u03a9" would read "O").
+    const std::wstring folders[] = {L"\u041f\u0430\u043f\u043a\u0430 \u03a9", L"\u6587\u4ef6\u5939", L"\U0001F600dir",
+                                    L"\u03a9mega"};
+    const std::wstring file = L"caf\u00e9 \u4e2d.txt";
+    for (const auto& folder : folders) {
+        CreateDirectoryW((Dir / folder).c_str(), nullptr);
+        WriteFileBytes(Dir / folder + L"\\" + file, "x");
+    }
+    Root();
+    for (const auto& folder : folders) {
+        ui::TTreeNode* node = Child(RootNode(), folder);
+        ASSERT_NE(node, nullptr) << ui::WideToUtf8(folder);
+        EXPECT_EQ(Tree->GetNodePath(node), Dir / folder);
+        node->Expand(false);
+        ui::TTreeNode* inside = Child(node, file);
+        ASSERT_NE(inside, nullptr);
+        EXPECT_EQ(Tree->GetNodePath(inside), Dir / folder + L"\\" + file);
+    }
 }
 
 TEST_F(ShellTree, ItemsWithTheSameTextStayTwoNodes) {
