@@ -402,6 +402,50 @@ TEST_F(ShellTree, IconsAreAskedOnlyForRowsThatAreShown) {
     Form.Hide();
 }
 
+// Each open folder refreshed after its siblings lists its own entries, and
+// the rows drawn before and after show the icons the shell gives.
+TEST_F(ShellTree, OpenFoldersRefreshedInTurnEachListTheirOwnEntries) {
+    WriteFileBytes(Dir / L"alpha\\inner\\deep.txt", "d");
+    WriteFileBytes(Dir / L"Beta\\side.txt", "s");
+    Root();
+    ui::TTreeNode* alpha = Child(RootNode(), L"alpha");
+    alpha->Expand(false);
+    ui::TTreeNode* inner = Child(alpha, L"inner");
+    ASSERT_NE(inner, nullptr);
+    inner->Expand(false);
+    ui::TTreeNode* beta = Child(RootNode(), L"Beta");
+    beta->Expand(false);
+    ASSERT_TRUE(inner->Expanded() && beta->Expanded());
+    WriteFileBytes(Dir / L"alpha\\inner\\late.txt", "l");
+    WriteFileBytes(Dir / L"alpha\\mid.txt", "m");
+    CreateDirectoryW((Dir / L"Beta\\sub").c_str(), nullptr);
+    Form.Show();
+    UpdateWindow(Tree->Handle());
+    ui::Application->ProcessMessages();
+
+    for (int pass = 0; pass < 2; ++pass) {
+        Tree->RefreshNode(RootNode(), true);
+        EXPECT_EQ(Stems(Children(inner)), (std::vector<std::wstring>{L"deep", L"late"}));
+        EXPECT_EQ(Stems(Children(alpha)), (std::vector<std::wstring>{L"inner", L"mid"}));
+        EXPECT_EQ(Stems(Children(beta)), (std::vector<std::wstring>{L"sub", L"side"}));
+        InvalidateRect(Tree->Handle(), nullptr, TRUE);
+        UpdateWindow(Tree->Handle());
+        ui::Application->ProcessMessages();
+        for (ui::TTreeNode* node : {Child(beta, L"sub"), inner->GetFirstChild(), alpha}) {
+            ASSERT_NE(node, nullptr);
+            SHFILEINFOW info{};
+            SHGetFileInfoW(reinterpret_cast<LPCWSTR>(TKesShellTree::ItemOf(node)->AbsoluteIDList.Get()), 0, &info,
+                           sizeof(info), SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+            TVITEMW row{};
+            row.mask = TVIF_IMAGE;
+            row.hItem = node->ItemId();
+            SendMessageW(Tree->Handle(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&row));
+            EXPECT_EQ(row.iImage, info.iIcon) << node->Text() << " at pass " << pass;
+        }
+    }
+    Form.Hide();
+}
+
 TEST_F(ShellTree, ADesktopRootAndAnUnknownPath) {
     Tree->SetShowOptions(kDesigned);
     Tree->SetRootedAt(SF_DESKTOP);
