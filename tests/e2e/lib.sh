@@ -268,3 +268,17 @@ e2e_tray_icon() {
 e2e_ini_value() {  # e2e_ini_value <key>: the value stored in tavrix.ini
     tr -d '\r' <"$E2E_DIR/tavrix.ini" | sed -n "s/^$1=//p"
 }
+
+# What has the keyboard in dialog $1: a button by its caption, a flat one by
+# its place, named by the caller's array `flat` in the dialog's order.
+e2e_focused_name() {
+    local cls x y w h text n
+    read -r cls x y w h text <<<"$(probe focused TForm "$1")"
+    n=$(probe controls TForm "$1" | grep '^TSpeedButton' | grep -n "^$cls $x $y $w $h " | cut -d: -f1)
+    if [ -n "$n" ]; then echo "${flat[n - 1]}"; else echo "${text:-$cls}"; fi
+}
+e2e_focus_is() {  # e2e_focus_is <dialog> <name>
+    local f
+    f=$(e2e_focused_name "$1")
+    [ "$f" = "$2" ] || { echo "the focus is on \"$f\", not \"$2\"" >&2; return 1; }
+}

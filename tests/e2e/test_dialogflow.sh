@@ -8,13 +8,6 @@ source "$(dirname "$0")/lib.sh" "$1" "$2" dialogflow
 mkdir -p "$E2E_DIR/Plain/quorb"
 flat=(folder OK Cancel)
 
-focused_name() {
-    local cls x y w h text n
-    read -r cls x y w h text <<<"$(probe focused TForm "$1")"
-    n=$(probe controls TForm "$1" | grep '^TSpeedButton' | grep -n "^$cls $x $y $w $h " | cut -d: -f1)
-    if [ -n "$n" ]; then echo "${flat[n - 1]}"; else echo "${text:-$cls}"; fi
-}
-focus_is() { local f; f=$(focused_name "$1"); [ "$f" = "$2" ] || { echo "the focus is on \"$f\", not \"$2\"" >&2; return 1; }; }
 browse_open() { probe wait '#32770' 'Browse for Folder' visible 0 >/dev/null; }
 options_open() { probe wait TForm Options visible 0 >/dev/null; }
 ini_is() { [ "$(e2e_ini_value "$1")" = "$2" ]; }
@@ -29,10 +22,10 @@ read -r _ x y w h _ <<<"$(e2e_window tavrix)"
 e2e_click $((x + 75)) $((y + h - 21))
 e2e_check "the Options button opens the dialog" probe wait TForm Options visible 5000
 xdotool mousemove 1200 900
-e2e_check "the first switch has the keyboard" e2e_until 3 focus_is Options "Show app. window on launch"
+e2e_check "the first switch has the keyboard" e2e_until 3 e2e_focus_is Options "Show app. window on launch"
 for name in Cancel OK folder; do
     e2e_key shift+Tab
-    e2e_check "Shift+Tab reaches $name" e2e_until 3 focus_is Options "$name"
+    e2e_check "Shift+Tab reaches $name" e2e_until 3 e2e_focus_is Options "$name"
 done
 
 e2e_key Return
@@ -48,7 +41,7 @@ e2e_check "the program still runs" e2e_not e2e_ended "$app"
 e2e_key Escape
 e2e_check "Esc closes the folder dialog" probe wait '#32770' 'Browse for Folder' none 5000
 e2e_check "the options stay open" e2e_stays 1 options_open
-e2e_check "with the keyboard back on \"...\"" e2e_until 3 focus_is Options folder
+e2e_check "with the keyboard back on \"...\"" e2e_until 3 e2e_focus_is Options folder
 
 e2e_key space
 e2e_check "Space on \"...\" opens the folder dialog" e2e_until 5 browse_open

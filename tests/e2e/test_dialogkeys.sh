@@ -12,20 +12,12 @@ switches=("Show app. window on launch" "Execute with double click" "Follow mouse
 radios=('Favorites\quorb' 'Desktop\quorb' 'Application folder\quorb' 'Other\quorb')
 flat=(folder OK Cancel)  # the flat buttons, in the dialog's order
 
-# What has the keyboard: a button by its caption, a flat one by its place.
-focused_name() {
-    local cls x y w h text n
-    read -r cls x y w h text <<<"$(probe focused TForm "$1")"
-    n=$(probe controls TForm "$1" | grep '^TSpeedButton' | grep -n "^$cls $x $y $w $h " | cut -d: -f1)
-    if [ -n "$n" ]; then echo "${flat[n - 1]}"; else echo "${text:-$cls}"; fi
-}
-focus_is() { local f; f=$(focused_name "$1"); [ "$f" = "$2" ] || { echo "the focus is on \"$f\", not \"$2\"" >&2; return 1; }; }
 keys_reach() {  # keys_reach <dialog> <key> <name>...: each press gives the next name the keyboard
     local dialog=$1 key=$2 name
     shift 2
     for name in "$@"; do
         e2e_key "$key"
-        e2e_until 3 focus_is "$dialog" "$name" || { echo "after $key, towards \"$name\"" >&2; return 1; }
+        e2e_until 3 e2e_focus_is "$dialog" "$name" || { echo "after $key, towards \"$name\"" >&2; return 1; }
     done
 }
 # Whether flat button n alone shows a dotted focus rectangle, 3 pixels in.
@@ -65,7 +57,7 @@ e2e_launch visible "ShowAppWndOnLaunch=1" "ShowTrayIcon=0" "FollowMousePos=0" "A
     "WorkingFolderOption=3" "WorkingFolderPath=$E2E_WIN"
 app=$E2E_LAST_PID
 open_options
-e2e_check "the first switch has the keyboard" e2e_until 3 focus_is Options "${switches[0]}"
+e2e_check "the first switch has the keyboard" e2e_until 3 e2e_focus_is Options "${switches[0]}"
 e2e_check "at 96 DPI every caption fits, inside its group" captions_fit 169
 order=("${switches[@]:1}" 'Other\quorb' Edit folder OK)
 e2e_check "Tab goes round the dialog in the order of its layout" keys_reach Options Tab "${order[@]}"
@@ -94,11 +86,11 @@ e2e_check "Enter presses the focused Cancel" probe wait TForm Options none 5000
 e2e_check "which saves nothing" e2e_stays 1 ini_is ShowAppWndOnLaunch 1
 open_options
 e2e_key space shift+Tab shift+Tab
-e2e_check "Shift+Tab twice reaches OK" e2e_until 3 focus_is Options OK
+e2e_check "Shift+Tab twice reaches OK" e2e_until 3 e2e_focus_is Options OK
 # A click on the taskbar takes the keyboard away; the hot key gives it back.
 e2e_click 640 1014
 e2e_key ctrl+alt+z
-e2e_check "the hot key brings the dialog back with OK focused" e2e_until 5 focus_is Options OK
+e2e_check "the hot key brings the dialog back with OK focused" e2e_until 5 e2e_focus_is Options OK
 e2e_key space
 e2e_check "Space presses it: the switch is saved" e2e_until 5 ini_is ShowAppWndOnLaunch 0
 
