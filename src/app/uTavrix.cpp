@@ -63,6 +63,7 @@ TfrmMain::TfrmMain() {
 TfrmMain::~TfrmMain() {
     // The index's worker stops before the window its reports go to.
     FEntryIndex.reset();
+    FImageListWarmUp.reset();
     // Children go with the window; the components after it.
     DestroyHandle();
     while (!FComponents.empty()) FComponents.pop_back();  // children before parents
@@ -280,6 +281,9 @@ void TfrmMain::FormCreate() {
     }
     ui::TProfileScope profile(ViewStart);
     RestoreView();
+    // Started last, so that it takes nothing from the start-up: the
+    // shell's image list is a slow part of a call-up that comes at once.
+    if (!ShellTreeView1->HasSystemImages()) FImageListWarmUp = std::make_unique<TSystemImageListWarmUp>();
     tmrFirstView->SetEnabled(true);
 }
 
@@ -289,16 +293,10 @@ void TfrmMain::tmrFirstViewTimer() {
     if (!FFirstShowPending || FFirstViewRead || IsWindowVisible(Handle()) || !FRootProblem.empty()) return;
     sbtnRefreshClick();  // still pending: takes the stored view
     FFirstViewRead = true;
-    // The rows the call-up draws first get their icons now: the shell is
-    // slow to give them.
-    HWND tree = ShellTreeView1->Handle();
-    const LRESULT rows = SendMessageW(tree, TVM_GETVISIBLECOUNT, 0, 0);
-    auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0));
-    for (LRESULT row = 0; item && row <= rows; ++row) {
-        if (ui::TTreeNode* node = ShellTreeView1->NodeFromItem(item)) node->ImageIndex();
-        item = reinterpret_cast<HTREEITEM>(
-            SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXTVISIBLE, reinterpret_cast<LPARAM>(item)));
-    }
+    // The rows the call-up draws first get their icons now, and the tree
+    // its image list: the shell is slow to give them.
+    ShellTreeView1->SystemImages();
+    for (ui::TTreeNode* node : ShellTreeView1->RowsInView()) node->ImageIndex();
 }
 
 void TfrmMain::FormShow() {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "settings/uOptions.h"
+#include "shell/SystemImageList.h"
 #include "shelltree/ShellControls.h"
 #include "ui/Controls.h"
 #include "ui/Form.h"
@@ -229,6 +230,7 @@ private:
     ULONGLONG FFindLastKey = 0;
     bool FFindNoMatch = false;
     std::unique_ptr<TEntryIndex> FEntryIndex;
+    std::unique_ptr<TSystemImageListWarmUp> FImageListWarmUp;
     std::wstring FEntryIndexRoot;
 
     // The images of the buttons and the menu items.

@@ -5,7 +5,15 @@
 #include "ui/Application.h"
 #include "core/Exceptions.h"
 #include "ui/Monitors.h"
+#include "ui/Profile.h"
 #include "util/uUtils.h"
+
+namespace {
+ui::TProfileCounter CallUpIndex("call-up: entry index");
+ui::TProfileCounter CallUpShow("call-up: window shown");
+ui::TProfileCounter CallUpPaint("call-up: frame and buttons painted");
+ui::TProfileCounter CallUpForeground("call-up: brought to the foreground");
+}  // namespace
 
 void TfrmMain::ShowAppWindow(TShowReason reason) {
     try {
@@ -17,7 +25,10 @@ void TfrmMain::ShowAppWindow(TShowReason reason) {
         // Each call-up starts without a search, and the index catches up
         // with what changed while the window was away.
         EndFind();
-        RefreshEntryIndex();
+        {
+            ui::TProfileScope profile(CallUpIndex);
+            RefreshEntryIndex();
+        }
         if (Options->Settings.FollowMousePos) {
             POINT p{};
             RECT taskbar{};
@@ -37,15 +48,20 @@ void TfrmMain::ShowAppWindow(TShowReason reason) {
                 SetWindowPos(Handle(), nullptr, at.X, at.Y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
             }
         }
-        Show();
+        {
+            ui::TProfileScope profile(CallUpShow);
+            Show();
+        }
         // The frame and the buttons are painted at once, before anything
         // else: the tree's first paint asks the shell for its rows' icons,
         // which takes a while in a large folder, and the order in which the
         // system hands out paint messages is not the same everywhere.
         if (IsWindowVisible(Handle())) {
+            ui::TProfileScope profile(CallUpPaint);
             RedrawWindow(Handle(), nullptr, nullptr, RDW_UPDATENOW);
             RedrawWindow(Panel1->Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
         }
+        ui::TProfileScope profile(CallUpForeground);
         SetForegroundWindow(Handle());
     } catch (const std::exception& e) {
         WriteLog(L"TfrmMain", L"ShowAppWindow", L"Exception", ui::ExceptionMessage(e));

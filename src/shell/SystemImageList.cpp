@@ -1,7 +1,10 @@
 #include "shell/SystemImageList.h"
 
 #include <windows.h>
+#include <objbase.h>
 #include <shellapi.h>
+
+#include <system_error>
 
 #include "ui/Profile.h"
 
@@ -38,4 +41,23 @@ void TKesSystemImageList::RefreshImages() {
         // A copy of our own, which we may change and must destroy.
         SetHandle(system ? ImageList_Duplicate(system) : nullptr, false);
     }
+}
+
+TSystemImageListWarmUp::TSystemImageListWarmUp() {
+    try {
+        FThread = std::thread([this] {
+            // The shell's objects want an apartment on every thread that uses them.
+            const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+            SHFILEINFOW info{};
+            // Asked as the tree asks for it.
+            SHGetFileInfoW(L"C:\\", 0, &info, sizeof(info), SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+            if (SUCCEEDED(com)) CoUninitialize();
+        });
+    } catch (const std::system_error&) {
+        // A help only: the first paint asks for the list itself.
+    }
+}
+
+TSystemImageListWarmUp::~TSystemImageListWarmUp() {
+    if (FThread.joinable()) FThread.join();
 }

@@ -200,6 +200,7 @@ public:
     // the shell builds the list on first request, which is a good part of
     // a start-up that shows nothing yet.
     TKesSystemImageList& SystemImages();
+    bool HasSystemImages() const noexcept { return FSystemImages != nullptr; }
     TPidlHistory History;
     bool AllowDeepExpand = true;
     // While set, a refresh also asks the name of every entry it knows by

@@ -276,6 +276,19 @@ TCustomTreeView::~TCustomTreeView() {
     DestroyHandle();
 }
 
+std::vector<TTreeNode*> TCustomTreeView::RowsInView() const {
+    std::vector<TTreeNode*> rows;
+    // The count is of whole rows: one more may show in part.
+    const LRESULT count = SendMessageW(Handle(), TVM_GETVISIBLECOUNT, 0, 0);
+    auto item = reinterpret_cast<HTREEITEM>(SendMessageW(Handle(), TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0));
+    for (LRESULT row = 0; item && row <= count; ++row) {
+        if (TTreeNode* node = NodeFromItem(item)) rows.push_back(node);
+        item = reinterpret_cast<HTREEITEM>(
+            SendMessageW(Handle(), TVM_GETNEXTITEM, TVGN_NEXTVISIBLE, reinterpret_cast<LPARAM>(item)));
+    }
+    return rows;
+}
+
 TTreeNode* TCustomTreeView::NodeFromItem(HTREEITEM item) const {
     if (!item) return nullptr;
     TVITEMW tv{};

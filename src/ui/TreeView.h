@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ui/Timer.h"
 #include "ui/WinControl.h"
@@ -155,6 +156,8 @@ public:
     void SetSelected(TTreeNode* node);
     // The node of a native item (its lParam).
     TTreeNode* NodeFromItem(HTREEITEM item) const;
+    // The rows the control shows, or would show were it visible, top first.
+    std::vector<TTreeNode*> RowsInView() const;
     TTreeNode* GetNodeAt(int x, int y) const;
     UINT GetHitTestInfoAt(int x, int y) const;
     bool IsEditing() const;

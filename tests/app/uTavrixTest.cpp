@@ -200,6 +200,8 @@ TEST_F(TreeState, TheStoredViewIsReadSoonAfterStartAndTheFirstCallUpOnlyShowsIt)
     EXPECT_EQ(SelectedIndex(), 3);
     const long icons = Tree()->IconLookups;
     EXPECT_GT(icons, 0) << "the rows to be drawn first have their icons";
+    EXPECT_TRUE(Tree()->HasSystemImages()) << "and the tree the shell's image list";
+    EXPECT_NE(SendMessageW(Tree()->Handle(), TVM_GETIMAGELIST, TVSIL_NORMAL, 0), 0);
 
     ui::ResetProfileCounters();
     SendMessageW(Form->Handle(), WM_HOTKEY, 4, 0);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -83,6 +84,33 @@ TEST(Form, AnchorsKeepTheDesignedMarginsWhenTheFormResizes) {
     }
     EXPECT_EQ(form.Left(), 50);
     EXPECT_EQ(form.Width(), 250);
+}
+
+TEST(TreeView, RowsInViewAreTheShownRowsTopFirstAlsoWhileTheFormIsHidden) {
+    TDesignedForm designed;  // never shown, as the main window after start-up
+    TCustomTreeView& tree = designed.tree;
+    std::vector<TTreeNode*> rows;
+    for (int i = 0; i < 60; ++i) rows.push_back(tree.Items.AddChild(nullptr, L"row " + std::to_wstring(i)));
+    TTreeNode* closed = tree.Items.AddChild(rows[1], L"inside a closed row");
+    const auto whole = static_cast<size_t>(SendMessageW(tree.Handle(), TVM_GETVISIBLECOUNT, 0, 0));
+    ASSERT_GT(whole, 5u);
+
+    std::vector<TTreeNode*> inView = tree.RowsInView();
+    ASSERT_GE(inView.size(), whole);
+    ASSERT_LE(inView.size(), whole + 1);  // a row cut by the bottom edge counts too
+    for (size_t i = 0; i < inView.size(); ++i) EXPECT_EQ(inView[i], rows[i]) << i;
+
+    rows[1]->Expand(false);
+    inView = tree.RowsInView();
+    ASSERT_GE(inView.size(), 3u);
+    EXPECT_EQ(inView[2], closed) << "an opened row's child follows it";
+
+    // Selecting a row far down scrolls it into view: the rows follow.
+    rows[50]->SetSelected(true);
+    inView = tree.RowsInView();
+    ASSERT_FALSE(inView.empty());
+    EXPECT_NE(inView.front(), rows[0]);
+    EXPECT_NE(std::find(inView.begin(), inView.end(), rows[50]), inView.end());
 }
 
 TEST(Form, AChangeOfDpiScalesLayoutAndFontAndTakesTheSuggestedRectangle) {
