@@ -337,12 +337,9 @@ bool TShellBrowser::EnterObject() {
 
 std::wstring TShellBrowser::ObjectName() {
     if (!FFolderIDList || !FObjectIDList) return {};
-    ui::TProfileScope profile(ShellCounters.ObjectNames);
-    WIN32_FIND_DATAW fd{};
-    std::wstring name;
-    if (FShellFolder && SUCCEEDED(SHGetDataFromIDListW(FShellFolder.Get(), FObjectIDList.Get(),
-                                                        SHGDFIL_FINDDATA, &fd, sizeof(fd))))
-        name.assign(fd.cFileName, wcsnlen(fd.cFileName, MAX_PATH));
+    // A file-system item's name as the folder spells it: the name of its
+    // find data is the ANSI one under Wine.
+    std::wstring name = FileNameInFolder(FShellFolder.Get(), FObjectIDList.Get());
     if (!name.empty() || IDListCount(GetAbsoluteObjectIDList()) < 2) return name;
     std::wstring path = IDListToPath(GetAbsoluteObjectIDList());
     if (!path.empty() && ExtractFileDrive(path) == path.substr(0, path.size() - 1)) return path;

@@ -405,7 +405,20 @@ void TKesShellTree::RefreshNode(ui::TTreeNode* node, bool recurse) {
     FWatches->Rearm(node);
     bool readEmpty = item->Filled && !node->GetFirstChild();
     if (!node->GetFirstChild() && !readEmpty) return;
-    Navigator->EnterObject();
+    if (!Navigator->EnterObject()) {
+        // No longer a folder (replaced by a file of its name): the navigator
+        // still stands in the parent, whose entries must never be listed as
+        // this node's. What it held goes, and with it the button and the
+        // watch: the node stands for a file now, as a new one would.
+        if (!isRoot) {
+            node->DeleteChildren();
+            FWatches->UnwatchFolder(node, false);
+            item->Filled = false;
+            item->ItemIsFolder = false;
+            node->SetHasChildren(false);
+        }
+        return;
+    }
     // Texts the walk of change reports asked serve this reading only.
     ui::TScopeExit forgetTexts([this, node] { FLocator->ForgetKnownTexts(node); });
     if (!node->Expanded() && !readEmpty && !isRoot) {

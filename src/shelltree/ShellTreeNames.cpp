@@ -47,6 +47,9 @@ void TKesShellTreeNames::Check(int most) {
         if (!item || !item->NameToCheck) continue;
         item->NameToCheck = false;
         ++asked;
+        // Its icon may have changed as well (a program registered for its
+        // type since): a row drawn already asks it again when next drawn.
+        node->ResetImages();
         const std::wstring text = DisplayNameOf(item->ParentFolder.Get(), item->RelativeIDList.Get());
         if (text.empty() || text == node->Text()) continue;
         FShowName(node, text);

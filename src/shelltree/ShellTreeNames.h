@@ -3,7 +3,8 @@
 // once; whether the shell now shows such an entry's name otherwise (an
 // extension it hides from now on) is asked afterwards, a few entries at a
 // time on a timer, so that neither the refresh nor the paint after it
-// waits for every name of the tree.
+// waits for every name of the tree. Each entry asked forgets its icon too,
+// which a drawn row then asks again.
 #pragma once
 
 #include <functional>

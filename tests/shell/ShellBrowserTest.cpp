@@ -68,6 +68,25 @@ TEST_F(Navigator, FilterPassesFoldersAndMatchingFiles) {
     }
 }
 
+TEST_F(Navigator, NamesOutsideTheAnsiCodePageAreReadAsTheyAre) {
+    // Greek and Cyrillic: "?" in the ANSI code page of the test prefix.
+    const std::wstring file = L"\u03a9 \u0444\u0430\u0439\u043b.txt";
+    const std::wstring zip = L"\u0430\u0440\u0445\u0438\u0432.zip";
+    WriteFileBytes(Dir / file, "w");
+    WriteFileBytes(Dir / zip, std::string("PK\x05\x06", 4) + std::string(18, '\0'));
+    auto names = Enumerate();
+    EXPECT_NE(std::find(names.begin(), names.end(), file), names.end()) << "its name came back otherwise";
+    // A mask of its own letters takes it, and only it.
+    Browser.SetFilter(L"*\u0444\u0430\u0439\u043b*");
+    EXPECT_EQ(Enumerate(), (std::vector<std::wstring>{L"Empty", L"Tools", file}));
+    Browser.SetFilter(L"*");
+    // Found by its own name, and a compressed folder known by its extension.
+    Browser.SetObjectName(file);
+    EXPECT_EQ(Browser.ObjectName(), file);
+    Browser.SetObjectName(zip);
+    EXPECT_EQ(Browser.ObjectName(), zip);
+}
+
 TEST_F(Navigator, FolderChangesIgnoreCaseAndTakeTheShellsSpelling) {
     std::wstring upper = Dir.Path();
     std::transform(upper.begin(), upper.end(), upper.begin(), ::towupper);

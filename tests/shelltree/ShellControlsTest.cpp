@@ -37,8 +37,24 @@ protected:
     void TearDown() override { Tree.reset(); }
 
     void Root(TKesShellShowOptions options = kDesigned) {
+        // The first reading of a folder changed since its last reading moves
+        // its access time (relatime), which the shell's items carry: every
+        // folder is read once now, so that opening one in the tree does not
+        // make its entry in its parent look changed to the next refresh.
+        ReadEveryFolder(Dir.Path());
         Tree->SetShowOptions(options);
         Tree->SetRootedAtFileSystemFolder(Dir.Path());
+    }
+    static void ReadEveryFolder(const std::wstring& dir) {
+        WIN32_FIND_DATAW data{};
+        HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &data);
+        if (find == INVALID_HANDLE_VALUE) return;
+        do {
+            const std::wstring name = data.cFileName;
+            if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != L"." && name != L"..")
+                ReadEveryFolder(dir + L"\\" + name);
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
     }
     static std::vector<std::wstring> Children(ui::TTreeNode* node) {
         std::vector<std::wstring> names;
@@ -194,32 +210,45 @@ TEST_F(ShellTree, AnEntryThatChangedIsAskedItsNameOnceNotAtEveryRefresh) {
 }
 
 // A file type registered for the test, whose extension the shell never shows.
-class TNeverShownType {
+// A file type another program registers, under a class of its own; gone
+// with the object.
+class TRegisteredType {
 public:
-    explicit TNeverShownType(const std::wstring& extension) : FExtension(extension) {
-        HKEY key = nullptr;
-        if (RegCreateKeyExW(HKEY_CLASSES_ROOT, FExtension.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) ==
-            ERROR_SUCCESS) {
-            const std::wstring type = L"tavrixtest" + FExtension.substr(1);
-            RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(type.c_str()),
-                           static_cast<DWORD>((type.size() + 1) * sizeof(wchar_t)));
-            RegCloseKey(key);
-            if (RegCreateKeyExW(HKEY_CLASSES_ROOT, type.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) ==
-                ERROR_SUCCESS) {
-                RegSetValueExW(key, L"NeverShowExt", 0, REG_SZ, reinterpret_cast<const BYTE*>(L""), sizeof(wchar_t));
-                RegCloseKey(key);
-            }
-        }
+    explicit TRegisteredType(const std::wstring& extension)
+        : FExtension(extension), FClass(L"tavrixtest" + extension.substr(1)) {
+        Set(FExtension, nullptr, FClass);
     }
-    ~TNeverShownType() {
-        RegDeleteKeyW(HKEY_CLASSES_ROOT, (L"tavrixtest" + FExtension.substr(1)).c_str());
+    ~TRegisteredType() {
+        RegDeleteKeyW(HKEY_CLASSES_ROOT, (FClass + L"\\DefaultIcon").c_str());
+        RegDeleteKeyW(HKEY_CLASSES_ROOT, FClass.c_str());
         RegDeleteKeyW(HKEY_CLASSES_ROOT, FExtension.c_str());
     }
-    TNeverShownType(const TNeverShownType&) = delete;
-    TNeverShownType& operator=(const TNeverShownType&) = delete;
+    TRegisteredType(const TRegisteredType&) = delete;
+    TRegisteredType& operator=(const TRegisteredType&) = delete;
+
+    // A value of the class's key, or of a key below it.
+    void SetClassValue(const std::wstring& subkey, const wchar_t* name, const std::wstring& value) {
+        Set(subkey.empty() ? FClass : FClass + L"\\" + subkey, name, value);
+    }
 
 private:
-    std::wstring FExtension;
+    static void Set(const std::wstring& key, const wchar_t* name, const std::wstring& value) {
+        HKEY handle = nullptr;
+        if (RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &handle, nullptr) !=
+            ERROR_SUCCESS)
+            return;
+        RegSetValueExW(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                       static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+        RegCloseKey(handle);
+    }
+    std::wstring FExtension, FClass;
+};
+
+// A type whose extension the shell never shows.
+struct TNeverShownType : TRegisteredType {
+    explicit TNeverShownType(const std::wstring& extension) : TRegisteredType(extension) {
+        SetClassValue(L"", L"NeverShowExt", L"");
+    }
 };
 
 template <typename F>
@@ -269,6 +298,45 @@ TEST_F(ShellTree, TheUsersRefreshShowsANameWhoseLookChangedOnceIdle) {
     // A refresh of the tree's own (a change report) asks nothing later.
     Tree->RefreshNode(root, true);
     EXPECT_FALSE(Tree->NamesPending());
+}
+
+TEST_F(ShellTree, TheUsersRefreshShowsAnIconThatChangedOnceIdle) {
+    WriteFileBytes(Dir / L"aaa.tvxic", "a");
+    Root();
+    Form.Show();
+    UpdateWindow(Tree->Handle());
+    ui::Application->ProcessMessages();
+    ui::TTreeNode* aaa = Child(RootNode(), L"aaa.tvxic");
+    ASSERT_NE(aaa, nullptr);
+    const int before = aaa->ImageIndex();
+    auto shellsIcon = [&] {
+        SHFILEINFOW info{};
+        SHGetFileInfoW(reinterpret_cast<LPCWSTR>(TKesShellTree::ItemOf(aaa)->AbsoluteIDList.Get()), 0, &info,
+                       sizeof(info), SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+        return info.iIcon;
+    };
+    ASSERT_EQ(before, shellsIcon());
+
+    // Another program gives the type an icon: the file itself is as it was,
+    // so only the user's refresh shows it, once idle, when the row is drawn.
+    TRegisteredType type(L".tvxic");
+    type.SetClassValue(L"DefaultIcon", nullptr, L"shell32.dll,3");
+    ASSERT_NE(shellsIcon(), before) << "the shell gives the type no icon of its own";
+    Tree->RefreshAsksNames = true;
+    Tree->RefreshNode(RootNode(), true);
+    Tree->RefreshAsksNames = false;
+    ASSERT_TRUE(PumpUntil([&] { return !Tree->NamesPending(); }));
+    UpdateWindow(Tree->Handle());
+    ui::Application->ProcessMessages();
+    EXPECT_EQ(Child(RootNode(), L"aaa.tvxic"), aaa);
+    // What the control drew, not only what the node would answer if asked.
+    TVITEMW drawn{};
+    drawn.mask = TVIF_IMAGE;
+    drawn.hItem = aaa->ItemId();
+    ASSERT_TRUE(SendMessageW(Tree->Handle(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&drawn)));
+    EXPECT_EQ(drawn.iImage, shellsIcon());
+    EXPECT_EQ(aaa->ImageIndex(), shellsIcon());
+    Form.Hide();
 }
 
 TEST_F(ShellTree, NamesAskedWhileIdleKeepEntriesFoundAndSortEachFolderOnce) {
@@ -340,6 +408,34 @@ TEST_F(ShellTree, NodePathsKeepNamesOutsideTheAnsiCodePage) {
         ASSERT_NE(inside, nullptr);
         EXPECT_EQ(Tree->GetNodePath(inside), Dir / folder + L"\\" + file);
     }
+}
+
+TEST_F(ShellTree, AFolderReplacedByAFileNeverListsItsParentsEntries) {
+    Root();
+    ui::TTreeNode* alpha = Child(RootNode(), L"alpha");
+    ASSERT_NE(alpha, nullptr);
+    alpha->Expand(false);
+    ASSERT_EQ(Children(alpha), (std::vector<std::wstring>{L"inner"}));
+    // Another program puts a file where the folder was, and the node takes
+    // the item as listed now, as a reading of its parent does when the
+    // shell finds the two the same.
+    ASSERT_TRUE(MoveFileW((Dir / L"alpha").c_str(), (Dir / L"alpha moved").c_str()));
+    WriteFileBytes(Dir / L"alpha", "now a file");
+    TAbsoluteIDList now = PathToAbsoluteIDList(Dir / L"alpha");
+    ASSERT_TRUE(now);
+    TKesShellTreeItem* item = TKesShellTree::ItemOf(alpha);
+    item->RelativeIDList = CopyIDListItem(now.Get(), IDListCount(now.Get()) - 1);
+    item->SetAbsoluteIDList(std::move(now));
+
+    Tree->RefreshNode(alpha, false);
+    EXPECT_TRUE(Children(alpha).empty()) << "the root's entries were listed as the file's";
+    EXPECT_FALSE(alpha->HasChildren()) << "a file offers no button";
+    // A click where the button was reads nothing and tells of no error.
+    alpha->Collapse(false);
+    EXPECT_NO_THROW(alpha->Expand(false));
+    EXPECT_TRUE(Children(alpha).empty());
+    EXPECT_EQ(Stems(Children(RootNode())), (std::vector<std::wstring>{L"alpha", L"Beta", L"Empty", L"apple", L"zeta"}))
+        << "the root keeps its own entries";
 }
 
 TEST_F(ShellTree, ItemsWithTheSameTextStayTwoNodes) {
