@@ -24,8 +24,7 @@ e2e_check "the Options button opens the dialog" probe wait TForm Options visible
 xdotool mousemove 1200 900
 e2e_check "the first switch has the keyboard" e2e_until 3 e2e_focus_is Options "Show app. window on launch"
 for name in Cancel OK folder; do
-    e2e_key shift+Tab
-    e2e_check "Shift+Tab reaches $name" e2e_until 3 e2e_focus_is Options "$name"
+    e2e_check "Shift+Tab reaches $name" e2e_key_focus Options shift+Tab "$name"
 done
 
 e2e_key Return

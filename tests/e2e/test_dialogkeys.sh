@@ -16,8 +16,7 @@ keys_reach() {  # keys_reach <dialog> <key> <name>...: each press gives the next
     local dialog=$1 key=$2 name
     shift 2
     for name in "$@"; do
-        e2e_key "$key"
-        e2e_until 3 e2e_focus_is "$dialog" "$name" || { echo "after $key, towards \"$name\"" >&2; return 1; }
+        e2e_key_focus "$dialog" "$key" "$name" || { echo "after $key, towards \"$name\"" >&2; return 1; }
     done
 }
 # Whether flat button n alone shows a dotted focus rectangle, 3 pixels in.
