@@ -547,12 +547,13 @@ TCallUps MeasureCallUps(const std::wstring& exe, const std::wstring& folder, int
     TProgram program(exe, folder, profile);
     Sleep(afterLaunchMs);
     for (int i = 0; program.Started() && i <= count; ++i) {
-        const std::vector<TShare> before = profile.empty() ? std::vector<TShare>{} : ReadShares(profile);
+        const bool profiled = i == 0 && !profile.empty();
+        const std::vector<TShare> before = profiled ? ReadShares(profile) : std::vector<TShare>{};
         double elapsed = program.CallUp();
         if (elapsed < 0) break;
         if (i == 0) {
             result.First = elapsed;
-            if (!profile.empty()) {
+            if (profiled) {
                 program.Settle();
                 result.FirstShares = SharesSince(before, ReadShares(profile));
             }

@@ -283,7 +283,7 @@ void TfrmMain::FormCreate() {
     RestoreView();
     // Started last, so that it takes nothing from the start-up: the
     // shell's image list is a slow part of a call-up that comes at once.
-    if (!ShellTreeView1->HasSystemImages()) FImageListWarmUp = std::make_unique<TSystemImageListWarmUp>();
+    FImageListWarmUp = std::make_unique<TSystemImageListWarmUp>();
     tmrFirstView->SetEnabled(true);
 }
 
