@@ -487,6 +487,9 @@ void TKesShellTree::RefreshNode(ui::TTreeNode* node, bool recurse) {
                     byBytes.erase(mine);
                 fi->RelativeIDList = ToRelativeIDList(Navigator->CopyObjectIDList());
                 fi->SetAbsoluteIDList(CopyAbsoluteIDList(Navigator->GetAbsoluteObjectIDList()));
+                // Its icon may have changed with it: a drawn row asks it
+                // again when next drawn.
+                found->ResetImages();
             }
         }
     }

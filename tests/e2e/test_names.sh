@@ -22,6 +22,20 @@ wait_all_open() { e2e_until 5 all_open; }
 echo x >"$work/plan.tvxnm"
 echo x >"$work/Quarterly budget.tvxnm"
 printf '@echo off\r\necho ran > "C:\\e2e\\names\\ran.txt"\r\n' >"$work/run Ω 文件.bat"
+# What a user sees of an entry's icon: the 16-pixel square left of its text.
+icon_of() {
+    local x y left desk
+    read -r x y left <<<"$(e2e_tree_item "$1")"
+    [ -n "$left" ] || return 1
+    desk=$(xdotool search --name 'Wine desktop' | head -1)
+    import -window "$desk" -crop "16x16+$((left - 19))+$((y - 8))" -depth 8 rgb:- 2>/dev/null | md5sum | cut -c1-12
+}
+# The entry's icon is no longer the one it had, and is that of the other
+# entry of its type.
+icon_renewed() {
+    local now other
+    now=$(icon_of plan) && other=$(icon_of "Quarterly budget") && [ "$now" != "$icon_before" ] && [ "$now" = "$other" ]
+}
 forget_type() {
     wine reg delete 'HKCR\.tvxnm' /f >/dev/null 2>&1
     wine reg delete 'HKCR\tvxnmfile' /f >/dev/null 2>&1
@@ -55,10 +69,14 @@ find_budget "Quarterly budget.tvxnm"
 # Another program registers the type so that its extension is never shown:
 # F5 shows the entry as the shell names it now, and the folders stay open.
 e2e_check "the entry shows its extension" e2e_entry_within present plan.tvxnm 5000
+icon_before=$(icon_of plan.tvxnm)
+e2e_check "and an icon" test -n "$icon_before"
 wine reg add 'HKCR\.tvxnm' /ve /d tvxnmfile /f >/dev/null 2>&1
 wine reg add 'HKCR\tvxnmfile' /v NeverShowExt /d "" /f >/dev/null 2>&1
+wine reg add 'HKCR\tvxnmfile\DefaultIcon' /ve /d 'shell32.dll,-4' /f >/dev/null 2>&1
 e2e_key F5
 e2e_check "F5 shows the entry without its extension" e2e_entry_within present plan 5000
+e2e_check "and with the icon the type has now" e2e_until 5 icon_renewed
 e2e_check "and no longer with it" e2e_entry_is absent plan.tvxnm
 e2e_check "F5 shows the other entry of the type anew" e2e_entry_within present "Quarterly budget" 5000
 find_budget "Quarterly budget"

@@ -189,22 +189,25 @@ TEST_F(ShellTree, AnEntryThatChangedIsAskedItsNameOnceNotAtEveryRefresh) {
     ui::TTreeNode* root = RootNode();
     ui::TTreeNode* alpha = Child(root, L"alpha");
     alpha->Expand(false);
-    // A file written anew, and a folder whose write time moved (as when an
-    // entry comes into it): each item's bytes differ from its node's now.
+    // A file written anew, and folders whose write time moved (as when an
+    // entry comes into one), one of them open: each item's bytes differ
+    // from its node's now.
     WriteFileBytes(Dir / L"zeta.lnk", "a longer body, so that its item differs");
-    {
-        ui::THandleOwner beta(CreateFileW((Dir / L"Beta").c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    for (const wchar_t* folder : {L"Beta", L"alpha"}) {
+        ui::THandleOwner handle(CreateFileW((Dir / folder).c_str(), FILE_WRITE_ATTRIBUTES,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                            FILE_FLAG_BACKUP_SEMANTICS, nullptr));
         const FILETIME earlier{0, 0x01D00000};  // in 2014
-        ASSERT_TRUE(beta && SetFileTime(beta.Get(), nullptr, nullptr, &earlier));
+        ASSERT_TRUE(handle && SetFileTime(handle.Get(), nullptr, nullptr, &earlier));
     }
     for (int round = 0; round < 3; ++round) {
         ui::ResetProfileCounters();
         Tree->RefreshNode(root, true);
-        EXPECT_EQ(ShellCounters.DisplayNames.Calls, round == 0 ? 2 : 0) << "refresh " << round;
+        EXPECT_EQ(ShellCounters.DisplayNames.Calls, round == 0 ? 3 : 0) << "refresh " << round;
     }
     EXPECT_EQ(Child(root, L"alpha"), alpha);
     EXPECT_TRUE(alpha->Expanded());
+    EXPECT_EQ(Children(alpha), (std::vector<std::wstring>{L"inner"}));
     EXPECT_EQ(Tree->GetNodePath(Child(root, L"zeta")), Dir / L"zeta.lnk");
     EXPECT_EQ(Stems(Children(root)), (std::vector<std::wstring>{L"alpha", L"Beta", L"Empty", L"apple", L"zeta"}));
 }
@@ -302,6 +305,7 @@ TEST_F(ShellTree, TheUsersRefreshShowsANameWhoseLookChangedOnceIdle) {
 
 TEST_F(ShellTree, TheUsersRefreshShowsAnIconThatChangedOnceIdle) {
     WriteFileBytes(Dir / L"aaa.tvxic", "a");
+    WriteFileBytes(Dir / L"bbb.tvxic", "b");
     Root();
     Form.Show();
     UpdateWindow(Tree->Handle());
@@ -322,6 +326,19 @@ TEST_F(ShellTree, TheUsersRefreshShowsAnIconThatChangedOnceIdle) {
     TRegisteredType type(L".tvxic");
     type.SetClassValue(L"DefaultIcon", nullptr, L"shell32.dll,3");
     ASSERT_NE(shellsIcon(), before) << "the shell gives the type no icon of its own";
+    // The other file is written anew as well: its item changed, and the
+    // refresh itself gives its drawn row the icon the shell gives now.
+    ui::TTreeNode* bbb = Child(RootNode(), L"bbb.tvxic");
+    ASSERT_NE(bbb, nullptr);
+    ASSERT_EQ(bbb->ImageIndex(), before);
+    WriteFileBytes(Dir / L"bbb.tvxic", "a longer body, so that its item differs");
+    Tree->RefreshNode(RootNode(), true);
+    UpdateWindow(Tree->Handle());
+    TVITEMW drawnB{};
+    drawnB.mask = TVIF_IMAGE;
+    drawnB.hItem = bbb->ItemId();
+    ASSERT_TRUE(SendMessageW(Tree->Handle(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&drawnB)));
+    EXPECT_EQ(drawnB.iImage, shellsIcon()) << "a changed file kept its old icon";
     Tree->RefreshAsksNames = true;
     Tree->RefreshNode(RootNode(), true);
     Tree->RefreshAsksNames = false;
