@@ -400,6 +400,7 @@ int Usage() {
                  "       probe holdkey      (holds Ctrl+Alt+Z until killed)\n"
                  "       probe handles <class> <title>  (handles the window's process holds)\n"
                  "       probe focused <class> <title>  (the control with the keyboard: class x y w h text)\n"
+                 "       probe keystate     (the window in front, and the modifiers held down)\n"
                  "       probe fit <class> <title> <control text>  (x y w h, and the size the control needs)\n"
                  "       probe trash <path>  (deletes through the shell, to the trash)\n"
                  "       probe menu open|gone <ms>  (a popup menu on the screen, or none)\n"
@@ -609,6 +610,18 @@ int wmain(int argc, wchar_t** argv) {
         HWND fg = GetForegroundWindow();
         std::printf("%s%s\n", Narrow(ClassOf(info.hwndFocus)).c_str(),
                     fg == w ? "" : (" (in front: " + Narrow(ClassOf(fg)) + ")").c_str());
+        return 0;
+    }
+    if (cmd == L"keystate" && a.size() == 1) {
+        // What decides where a key goes and what it means: the window in
+        // front, and the modifiers the desktop holds down.
+        HWND fg = GetForegroundWindow();
+        std::string held;
+        for (auto [vk, name] : {std::pair{VK_CONTROL, "ctrl"}, {VK_MENU, "alt"}, {VK_SHIFT, "shift"},
+                                {VK_LWIN, "lwin"}, {VK_RWIN, "rwin"}})
+            if (GetAsyncKeyState(vk) < 0) held += std::string(" ") + name;
+        std::printf("front: %s \"%s\"; held:%s\n", fg ? Narrow(ClassOf(fg)).c_str() : "none",
+                    fg ? Narrow(WindowText(fg)).c_str() : "", held.empty() ? " none" : held.c_str());
         return 0;
     }
     if (cmd == L"focused" && a.size() == 3) {
