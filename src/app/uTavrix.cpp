@@ -433,7 +433,14 @@ void TfrmMain::RestoreView(bool treeInLine) {
     FExpandGateArmed = false;
     // An empty tree (the folder could not be shown before) is rooted anew.
     ui::TTreeNode* oldRoot = tree->Items.GetFirstNode();
-    if (oldRoot && !treeInLine) tree->RefreshNode(oldRoot, true);
+    // Until the first call-up the tree has followed the file system through
+    // its watches since it was read: only what they saw is read again.
+    if (oldRoot && !treeInLine) {
+        if (FFirstShowPending)
+            tree->RefreshReported(oldRoot);
+        else
+            tree->RefreshNode(oldRoot, true);
+    }
     // A tree already rooted at the working folder is, once refreshed, what
     // rooting it anew would build: the refresh drops what is gone, reads
     // what came, and empties every closed folder. Only the stored folders

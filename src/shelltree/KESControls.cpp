@@ -225,6 +225,21 @@ bool TKesShellChangeNotifier::RearmRootWatch() {
     return alive;
 }
 
+namespace {
+bool Signalled(HANDLE handle) { return WaitForSingleObject(handle, 0) != WAIT_TIMEOUT; }
+}  // namespace
+
+bool TKesShellChangeNotifier::WatchQuiet(const std::wstring& path) {
+    auto it = FindWatch(path);
+    return it != FWatches.end() && it->Handle && !Signalled(it->Handle.Get());
+}
+
+bool TKesShellChangeNotifier::RootWatchQuiet() {
+    ui::TFileIdentity now;
+    return FRootWatch.Handle && FRootWatch.HasIdentity && ui::FileIdentityOf(FRootWatch.Path, now) &&
+           now == FRootWatch.Identity && !Signalled(FRootWatch.Handle.Get());
+}
+
 std::vector<std::wstring> TKesShellChangeNotifier::WatchedFolders() const {
     std::vector<std::wstring> paths;
     for (const auto& w : FWatches)

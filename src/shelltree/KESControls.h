@@ -127,6 +127,12 @@ public:
     // has no watch (any more) or cannot be watched now.
     bool RearmWatch(const std::wstring& path);
     bool RearmRootWatch();
+    // True when the folder's watch is alive and has seen nothing since it
+    // was last looked at: what was read of the folder is still what it
+    // holds, names and attributes alike. The root's watch is also checked
+    // for its folder's identity, since nothing above it is watched.
+    bool WatchQuiet(const std::wstring& path);
+    bool RootWatchQuiet();
     // The folders watched now (with a live handle), the root's apart.
     std::vector<std::wstring> WatchedFolders() const;
     bool RootWatched() const noexcept { return static_cast<bool>(FRootWatch.Handle); }

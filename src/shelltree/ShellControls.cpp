@@ -515,6 +515,23 @@ void TKesShellTree::RefreshNode(ui::TTreeNode* node, bool recurse) {
     }
 }
 
+void TKesShellTree::RefreshReported(ui::TTreeNode* node) {
+    if (Loading() || !node) return;
+    TKesShellTreeItem* item = ItemOf(node);
+    if (!item || !item->ItemIsFolder) return;
+    // Below a folder read again everything is read again: a sub-folder
+    // deleted and made anew there keeps a watch that never fires.
+    if (!item->Filled || !FWatches->Quiet(node)) {
+        RefreshNode(node, true);
+        return;
+    }
+    for (ui::TTreeNode* c = node->GetFirstChild(); c;) {
+        ui::TTreeNode* next = c->GetNextSibling();
+        RefreshReported(c);
+        c = next;
+    }
+}
+
 void TKesShellTree::RefreshTree() {
     ui::TWaitCursor wait;
     if (ui::Application) ui::Application->ProcessMessages();

@@ -168,6 +168,11 @@ public:
     static TKesShellTreeItem* ItemOf(const ui::TTreeNode* node);
     std::wstring GetNodePath(const ui::TTreeNode* node) const;
     void RefreshNode(ui::TTreeNode* node, bool recurse);
+    // Catches up with the file system where the watches saw a change: a
+    // folder whose watch stayed quiet keeps what was read of it, and only
+    // its sub-folders are looked at; any other is read again with all it
+    // holds, as RefreshNode does.
+    void RefreshReported(ui::TTreeNode* node);
     void RefreshTree();
     // Adds the navigator's current object below the parent, when it is
     // shown at all; its display text may be passed when already known.

@@ -47,6 +47,13 @@ void TKesShellTreeWatches::Rearm(ui::TTreeNode* node) {
     }
 }
 
+bool TKesShellTreeWatches::Quiet(ui::TTreeNode* node) {
+    ui::TProfileScope profile(RearmCounter);
+    if (!node->Parent()) return FTree.Notifier->RootWatchQuiet();
+    auto watched = FWatchedFolders.find(node);
+    return watched != FWatchedFolders.end() && FTree.Notifier->WatchQuiet(watched->second);
+}
+
 namespace {
 ULONGLONG FolderWriteTime(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};

@@ -28,6 +28,9 @@ public:
     // The node's folder is read again: a watch that died (its folder deleted
     // and made again, or the system gave up on it) is made anew.
     void Rearm(ui::TTreeNode* node);
+    // The node's folder is watched and nothing changed in it since it was
+    // read (or since its last report, which the tree has followed).
+    bool Quiet(ui::TTreeNode* node);
 
 private:
     TKesShellTree& FTree;

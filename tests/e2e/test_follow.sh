@@ -98,4 +98,31 @@ e2e_check "which is followed again" e2e_entry_within present y.txt 1500
 
 probe close TForm tavrix >/dev/null
 e2e_check "the program ends" e2e_wait_exit "$app" 15
+
+# Changed by another program while the window was still hidden, before its
+# first call-up: the hot key shows what the folders hold now, with the
+# stored folder open and the other one closed.
+rm -rf "$work"
+mkdir -p "$work/Open" "$work/Shut" "$work/Gone"
+for f in top.txt Open/one.txt Shut/s.txt; do printf 'x' >"$work/$f"; done
+e2e_launch hidden "ShowAppWndOnLaunch=0" "ShowTrayIcon=0" "FollowMousePos=0" "WorkingFolderOption=2" \
+    "Expanded=$q*$q\Open*$q\Gone*"
+app=$E2E_LAST_PID
+sleep 1  # the hidden window reads the stored view while idle
+printf 'x' >"$work/Open/two.txt"
+rm "$work/top.txt"
+rmdir "$work/Gone"
+mkdir "$work/New"
+printf 'x' >"$work/Shut/t.txt"
+listing_matches() {
+    local want got
+    want=$( (cd "$work" && ls -1 && ls -1 Open) | sort | tr '\n' ' ')
+    got=$(probe tree TForm tavrix | awk '$1 > 0 { n = $0; sub(/^[^ ]+ [^ ]+ [^ ]+ [^ ]+ [^ ]+ /, "", n); print n }' | sort | tr '\n' ' ')
+    [ "$got" = "$want" ] || { echo "tree: $got; folders: $want" >&2; return 1; }
+}
+e2e_key ctrl+alt+z
+e2e_check "the hot key calls the window up" probe wait TForm tavrix visible 5000
+e2e_check "it shows what the folders hold now" e2e_until 1 listing_matches
+probe close TForm tavrix >/dev/null
+e2e_check "the program ends" e2e_wait_exit "$app" 15
 echo "e2e follow: all checks passed"

@@ -328,3 +328,47 @@ TEST_F(Locate, WatchesFollowTheOpenFoldersThroughEmptyRefillCollapseDeleteAndRem
 }
 
 }  // namespace
+
+namespace {
+
+// The first call-up's refresh trusts the watches: a folder whose watch saw
+// nothing is not read again, one whose watch fired is, even before the
+// watch's own turn comes.
+TEST_F(Locate, CatchingUpReadsOnlyWhatTheWatchesSaw) {
+    Find(Dir / L"A")->Expand(false);
+    Find(Dir / L"A\\Deep")->Expand(false);
+    Find(Dir / L"B")->Expand(false);
+    ui::TTreeNode* root = Tree->Items.GetFirstNode();
+    // The watch's handle is signalled a moment after the change; nothing
+    // here lets the tree's own look at the watches run.
+    auto seen = [&](const std::wstring& path) {
+        const DWORD start = GetTickCount();
+        while (Tree->Notifier->WatchQuiet(path) && GetTickCount() - start < 2000) Sleep(5);
+        return !Tree->Notifier->WatchQuiet(path);
+    };
+    ASSERT_TRUE(Tree->Notifier->RootWatchQuiet());
+
+    ui::ResetProfileCounters();
+    Tree->RefreshReported(root);
+    EXPECT_EQ(ShellCounters.Enumerated.Calls, 0) << "nothing changed: no folder is read";
+
+    WriteFileBytes(Dir / L"A\\Deep\\new.txt", "n");
+    ASSERT_TRUE(seen(Dir / L"A\\Deep"));
+    ui::ResetProfileCounters();
+    Tree->RefreshReported(root);
+    EXPECT_EQ(Children(Dir / L"A\\Deep"), (std::vector<std::wstring>{L"d.txt", L"new.txt"}));
+    EXPECT_LE(ShellCounters.Enumerated.Calls, 3) << "only the folder that changed was read";
+
+    // A folder made in the root: the root is read again, and what stays
+    // open stays so, with what it holds.
+    CreateDirectoryW((Dir / L"E").c_str(), nullptr);
+    const DWORD start = GetTickCount();
+    while (Tree->Notifier->RootWatchQuiet() && GetTickCount() - start < 2000) Sleep(5);
+    ASSERT_FALSE(Tree->Notifier->RootWatchQuiet());
+    Tree->RefreshReported(root);
+    EXPECT_EQ(Children(Dir.Path()), (std::vector<std::wstring>{L"A", L"B", L"C", L"E", L"m.txt"}));
+    EXPECT_TRUE(Find(Dir / L"A\\Deep")->Expanded());
+    EXPECT_EQ(Children(Dir / L"A\\Deep"), (std::vector<std::wstring>{L"d.txt", L"new.txt"}));
+}
+
+}  // namespace
