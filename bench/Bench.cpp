@@ -697,12 +697,9 @@ void ViewSection(const std::wstring& base, const std::string& lnk) {
             // (icons of the shown rows, the entry index) is done, so that
             // the two do not share the processors.
             double firstMs = program.CallUp();
-            Sleep(40);
-            const std::vector<TShare> atReady = ReadShares(profile);
             program.Settle();
             double floorMs = TimeSpinningMs(floor);
             const std::vector<TShare> calledUp = ReadShares(profile);
-            if (getenv("ATREADY")) { std::printf("first %.1f\n", firstMs); PrintShares("at ready", SharesSince(started, atReady)); }
             double refreshMs = program.Refresh();
             program.Settle();
             double floorAgain = TimeSpinningMs(floor);

@@ -229,15 +229,29 @@ namespace {
 bool Signalled(HANDLE handle) { return WaitForSingleObject(handle, 0) != WAIT_TIMEOUT; }
 }  // namespace
 
+// A folder moved away, or deleted and made anew, under the watched path
+// keeps a handle that sees nothing of the folder there now: its identity
+// tells.
+bool TKesShellChangeNotifier::Replaced(const TDirectoryWatch& watch) {
+    ui::TFileIdentity now;
+    return watch.HasIdentity && ui::FileIdentityOf(watch.Path, now) && now != watch.Identity;
+}
+
 bool TKesShellChangeNotifier::WatchQuiet(const std::wstring& path) {
     auto it = FindWatch(path);
     return it != FWatches.end() && it->Handle && !Signalled(it->Handle.Get());
 }
 
 bool TKesShellChangeNotifier::RootWatchQuiet() {
+    // Nothing above the root is watched: its identity is checked here.
     ui::TFileIdentity now;
     return FRootWatch.Handle && FRootWatch.HasIdentity && ui::FileIdentityOf(FRootWatch.Path, now) &&
-           now == FRootWatch.Identity && !Signalled(FRootWatch.Handle.Get());
+           now == FRootWatch.Identity && !Signalled(FRootWatch.Handle.Get()) && !ui::IsRemotePath(FRootWatch.Path);
+}
+
+bool TKesShellChangeNotifier::WatchReplaced(const std::wstring& path) {
+    auto it = FindWatch(path);
+    return it != FWatches.end() && Replaced(*it);
 }
 
 std::vector<std::wstring> TKesShellChangeNotifier::WatchedFolders() const {

@@ -129,10 +129,15 @@ public:
     bool RearmRootWatch();
     // True when the folder's watch is alive and has seen nothing since it
     // was last looked at: what was read of the folder is still what it
-    // holds, names and attributes alike. The root's watch is also checked
-    // for its folder's identity, since nothing above it is watched.
+    // holds, names and attributes alike. A folder moved away, or deleted
+    // and made anew, under the path keeps a quiet handle: its parent's
+    // watch sees that. Nothing watches the root's parent, so the root's
+    // folder is checked to be the one watched; a network folder, whose
+    // watch may never fire, is never quiet.
     bool WatchQuiet(const std::wstring& path);
     bool RootWatchQuiet();
+    // The folder at the path is another than the one its watch holds.
+    bool WatchReplaced(const std::wstring& path);
     // The folders watched now (with a live handle), the root's apart.
     std::vector<std::wstring> WatchedFolders() const;
     bool RootWatched() const noexcept { return static_cast<bool>(FRootWatch.Handle); }
@@ -170,6 +175,7 @@ private:
         bool HasIdentity = false;
     };
     static bool Rearm(TDirectoryWatch& watch);
+    static bool Replaced(const TDirectoryWatch& watch);
     static TDirectoryWatch MakeWatch(const std::wstring& path, TIDList list);
     void UpdateWatchTimer();
     void ReportFolderUpdate(LPCITEMIDLIST list, const std::wstring& path);

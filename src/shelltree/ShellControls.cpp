@@ -151,6 +151,9 @@ void TKesShellTree::SetRootedAt(TKesShellFolder value) {
             root->SetText(Navigator->GetDisplayName());
             root->SetHasChildren(Navigator->HasSubFolders() || HasOption(soShowFiles));
         }
+        // Watched before it is read: what changes while it is read shows
+        // in the watch.
+        Notifier->WatchRootFolder(item->AbsoluteIDList.Get());
         if (!Loading()) {
             ExpandRoot();
             root->SetSelected(true);
@@ -161,7 +164,6 @@ void TKesShellTree::SetRootedAt(TKesShellFolder value) {
             Notifier->WatchRoot(EmptyIDList);
         else
             Notifier->WatchRoot(Navigator->FolderIDList());
-        Notifier->WatchRootFolder(item->AbsoluteIDList.Get());
     }
     if (value != SF_FILESYSTEMFOLDER) FRootedAtFileSystemFolder.clear();
 }
@@ -301,12 +303,14 @@ void TKesShellTree::FillNode(ui::TTreeNode* node) {
     ui::TWaitCursor wait;
     {
         ui::TUpdateScope update(Items);
+        // Its watch comes once it is open, after the reading: the folder's
+        // write time now tells the watch what changed meanwhile.
+        FWatches->NoteReading(node);
         Navigator->SetFolderIDList(item->AbsoluteIDList.Get());
         while (Navigator->FindNextObject()) AddChildItem(node);
         SortNode(node, Navigator->ShellFolder());
         node->SetHasChildren(node->GetFirstChild() != nullptr);
         item->Filled = true;
-        item->ClosedWriteTime = 0;  // just read
     }
     if (node->Parent()) {
         Notifier->Directories().Add(Navigator->Folder());
@@ -500,7 +504,10 @@ void TKesShellTree::RefreshNode(ui::TTreeNode* node, bool recurse) {
         TKesShellTreeItem* ci = ItemOf(c);
         if (ci && ci->Present == 0)
             c->Delete();
-        else if (recurse)
+        else if (recurse || FWatches->Replaced(c))
+            // An open folder moved away and made anew under its name holds
+            // what the old one held, and its watch follows the old one:
+            // both are renewed.
             RefreshNode(c, true);
         c = next;
     }
@@ -519,6 +526,9 @@ void TKesShellTree::RefreshReported(ui::TTreeNode* node) {
     if (Loading() || !node) return;
     TKesShellTreeItem* item = ItemOf(node);
     if (!item || !item->ItemIsFolder) return;
+    // A folder never read, in a folder that did not change, is the same
+    // item as before, with nothing of it shown to catch up with.
+    if (!item->Filled && node->Parent()) return;
     // Below a folder read again everything is read again: a sub-folder
     // deleted and made anew there keeps a watch that never fires.
     if (!item->Filled || !FWatches->Quiet(node)) {

@@ -52,7 +52,7 @@ struct TKesShellTreeItem final : ui::TNodeData {
     bool Compressed = false;
     bool Encrypted = false;
     bool Filled = false;  // its folder was read, even if it held nothing
-    // Its folder's write time when it closed and its watch went; 0 when open.
+    // Its folder's write time when it was read or closed, unwatched; 0 once watched.
     ULONGLONG ClosedWriteTime = 0;
     // The path of AbsoluteIDList once asked: the shell takes long to tell,
     // and the view asks every open folder's path at each refresh.

@@ -54,6 +54,12 @@ bool TKesShellTreeWatches::Quiet(ui::TTreeNode* node) {
     return watched != FWatchedFolders.end() && FTree.Notifier->WatchQuiet(watched->second);
 }
 
+bool TKesShellTreeWatches::Replaced(ui::TTreeNode* node) {
+    ui::TProfileScope profile(RearmCounter);
+    auto watched = FWatchedFolders.find(node);
+    return watched != FWatchedFolders.end() && FTree.Notifier->WatchReplaced(watched->second);
+}
+
 namespace {
 ULONGLONG FolderWriteTime(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
@@ -61,6 +67,12 @@ ULONGLONG FolderWriteTime(const std::wstring& path) {
     return (static_cast<ULONGLONG>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
 }
 }  // namespace
+
+void TKesShellTreeWatches::NoteReading(ui::TTreeNode* node) {
+    TKesShellTreeItem* item = TKesShellTree::ItemOf(node);
+    if (!item || !node->Parent() || FWatchedFolders.count(node)) return;
+    item->ClosedWriteTime = FolderWriteTime(FTree.GetNodePath(node));
+}
 
 void TKesShellTreeWatches::WatchOpenFolder(ui::TTreeNode* node) {
     // The root's folder has a watch of its own for as long as it is the root.
@@ -71,7 +83,8 @@ void TKesShellTreeWatches::WatchOpenFolder(ui::TTreeNode* node) {
     std::wstring path = FTree.GetNodePath(node);
     if (!FTree.Notifier->WatchFolder(path, item->AbsoluteIDList.Get())) return;
     FWatchedFolders.emplace(node, path);
-    // Closed, it kept its entries unwatched: what changed meanwhile is read now.
+    // Read before its watch came, or closed with its entries kept unwatched:
+    // what changed meanwhile is read now.
     if (item->ClosedWriteTime && FolderWriteTime(path) != item->ClosedWriteTime) FTree.RefreshNode(node, false);
     item->ClosedWriteTime = 0;
 }

@@ -21,6 +21,9 @@ public:
     // Files shown: reports about files count too.
     void FollowFiles();
 
+    // The node's folder is about to be read: its write time now, for the
+    // watch made after the reading.
+    void NoteReading(ui::TTreeNode* node);
     // Watches a node's folder while it is open, or read empty.
     void WatchOpenFolder(ui::TTreeNode* node);
     // Lets the watch go; a closing folder remembers its write time.
@@ -31,6 +34,9 @@ public:
     // The node's folder is watched and nothing changed in it since it was
     // read (or since its last report, which the tree has followed).
     bool Quiet(ui::TTreeNode* node);
+    // The node's folder is watched, but the folder at its path now is
+    // another one (moved away, or deleted and made anew).
+    bool Replaced(ui::TTreeNode* node);
 
 private:
     TKesShellTree& FTree;

@@ -14,4 +14,11 @@ bool FileIdentityOf(const std::wstring& path, TFileIdentity& id) {
     return true;
 }
 
+bool IsRemotePath(const std::wstring& path) {
+    if (path.size() >= 2 && path[0] == L'\\' && path[1] == L'\\') return true;
+    if (path.size() < 2 || path[1] != L':') return false;
+    const std::wstring drive = path.substr(0, 2) + L"\\";
+    return GetDriveTypeW(drive.c_str()) == DRIVE_REMOTE;
+}
+
 }  // namespace ui

@@ -19,4 +19,8 @@ struct TFileIdentity {
 // The identity of an existing file or folder; false when it cannot be had.
 bool FileIdentityOf(const std::wstring& path, TFileIdentity& id);
 
+// A path on another machine: a share ("\\server\share\...") or a drive
+// mapped to one.
+bool IsRemotePath(const std::wstring& path);
+
 }  // namespace ui
