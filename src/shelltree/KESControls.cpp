@@ -245,8 +245,10 @@ bool TKesShellChangeNotifier::WatchQuiet(const std::wstring& path) {
 bool TKesShellChangeNotifier::RootWatchQuiet() {
     // Nothing above the root is watched: its identity is checked here.
     ui::TFileIdentity now;
-    return FRootWatch.Handle && FRootWatch.HasIdentity && ui::FileIdentityOf(FRootWatch.Path, now) &&
-           now == FRootWatch.Identity && !Signalled(FRootWatch.Handle.Get()) && !ui::IsRemotePath(FRootWatch.Path);
+    // A share is not opened at all: one that is offline may hold the call
+    // until the network gives up.
+    return FRootWatch.Handle && FRootWatch.HasIdentity && !ui::IsRemotePath(FRootWatch.Path) &&
+           ui::FileIdentityOf(FRootWatch.Path, now) && now == FRootWatch.Identity && !Signalled(FRootWatch.Handle.Get());
 }
 
 bool TKesShellChangeNotifier::WatchReplaced(const std::wstring& path) {

@@ -1,6 +1,8 @@
 // The shell tree's folder watches and its notifier's hook-up.
 #include "shelltree/ShellTreeWatches.h"
 
+#include <utility>
+
 #include "shelltree/ShellControls.h"
 #include "ui/Profile.h"
 
@@ -85,8 +87,10 @@ void TKesShellTreeWatches::WatchOpenFolder(ui::TTreeNode* node) {
     FWatchedFolders.emplace(node, path);
     // Read before its watch came, or closed with its entries kept unwatched:
     // what changed meanwhile is read now.
-    if (item->ClosedWriteTime && FolderWriteTime(path) != item->ClosedWriteTime) FTree.RefreshNode(node, false);
-    item->ClosedWriteTime = 0;
+    // Taken first: a reading that finds entries in a folder read empty may
+    // close it again, and that stores the time its next opening compares.
+    const ULONGLONG noted = std::exchange(item->ClosedWriteTime, 0);
+    if (noted && FolderWriteTime(path) != noted) FTree.RefreshNode(node, false);
 }
 
 void TKesShellTreeWatches::UnwatchFolder(ui::TTreeNode* node, bool closing) {

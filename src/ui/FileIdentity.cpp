@@ -15,6 +15,8 @@ bool FileIdentityOf(const std::wstring& path, TFileIdentity& id) {
 }
 
 bool IsRemotePath(const std::wstring& path) {
+    // "\\?\C:\..." is a local path in its long form; "\\?\UNC\..." a share.
+    if (path.rfind(L"\\\\?\\", 0) == 0 && path.size() >= 6 && path[5] == L':') return IsRemotePath(path.substr(4));
     if (path.size() >= 2 && path[0] == L'\\' && path[1] == L'\\') return true;
     if (path.size() < 2 || path[1] != L':') return false;
     const std::wstring drive = path.substr(0, 2) + L"\\";

@@ -72,6 +72,7 @@ e2e_fail() {
     local shot="$E2E_ARTIFACTS/$E2E_NAME-failure.png"
     import -window root "$shot" 2>/dev/null || true
     echo "FAIL: $*" >&2
+    echo "      $(probe keystate 2>/dev/null); X focus: $(xdotool getwindowfocus getwindowname 2>/dev/null)" >&2
     echo "      screenshot: $shot" >&2
     exit 1
 }

@@ -11,6 +11,18 @@ flat=(folder OK Cancel)
 browse_open() { probe wait '#32770' 'Browse for Folder' visible 0 >/dev/null; }
 options_open() { probe wait TForm Options visible 0 >/dev/null; }
 ini_is() { [ "$(e2e_ini_value "$1")" = "$2" ]; }
+# The key on "...", then the folder dialog. Wine under Xvfb now and then
+# drops a key: when the options still stand as they were, with "..." holding
+# the keyboard, the key is pressed once more, and that is said. A folder
+# dialog that came late takes that second key and closes, which fails.
+key_opens_browse() {
+    e2e_key "$1"
+    e2e_until 5 browse_open && return 0
+    options_open && [ "$(e2e_focused_name Options)" = folder ] || return 1
+    echo "$1 opened nothing; $(probe keystate); $1 once more" >&2
+    e2e_key "$1"
+    e2e_until 5 browse_open
+}
 ini_before=
 
 e2e_launch visible "ShowAppWndOnLaunch=1" "ShowTrayIcon=1" "Autohide=0" "FollowMousePos=0" "WorkingFolderOption=3" \
@@ -27,8 +39,7 @@ for name in Cancel OK folder; do
     e2e_check "Shift+Tab reaches $name" e2e_key_focus Options shift+Tab "$name"
 done
 
-e2e_key Return
-e2e_check "Enter on \"...\" opens the folder dialog" e2e_until 5 browse_open
+e2e_check "Enter on \"...\" opens the folder dialog" key_opens_browse Return
 e2e_check "and leaves the options open" options_open
 # Under Wine a press on the icon leaves the keyboard with the taskbar; the
 # hot key gives it back to the dialog in front.
@@ -42,8 +53,7 @@ e2e_check "Esc closes the folder dialog" probe wait '#32770' 'Browse for Folder'
 e2e_check "the options stay open" e2e_stays 1 options_open
 e2e_check "with the keyboard back on \"...\"" e2e_until 3 e2e_focus_is Options folder
 
-e2e_key space
-e2e_check "Space on \"...\" opens the folder dialog" e2e_until 5 browse_open
+e2e_check "Space on \"...\" opens the folder dialog" key_opens_browse space
 e2e_key Escape
 e2e_check "Esc closes it" probe wait '#32770' 'Browse for Folder' none 5000
 e2e_check "and it does not open a second time" e2e_stays 1.5 e2e_not browse_open

@@ -108,6 +108,8 @@ for f in top.txt Open/one.txt Shut/s.txt; do printf 'x' >"$work/$f"; done
 e2e_launch hidden "ShowAppWndOnLaunch=0" "ShowTrayIcon=0" "FollowMousePos=0" "WorkingFolderOption=2" \
     "Expanded=$q*$q\Open*$q\Gone*"
 app=$E2E_LAST_PID
+stored_view_read() { probe tree TForm tavrix | grep -q ' one\.txt$'; }
+e2e_check "the hidden window opened the stored folder" e2e_until 5 stored_view_read
 # At once: the hidden window catches up with its watches half a second
 # after start, or the watches report first; either way nothing is missed.
 printf 'x' >"$work/Open/two.txt"

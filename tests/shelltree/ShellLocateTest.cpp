@@ -62,8 +62,9 @@ protected:
     // Waits until a folder's watch (the root's for an empty path) saw a
     // change: its handle is signalled a moment after it. Nothing here lets
     // the tree's own look at the watches run.
-    bool WatchSaw(const std::wstring& path = L"") {
-        auto quiet = [&] { return path.empty() ? Tree->Notifier->RootWatchQuiet() : Tree->Notifier->WatchQuiet(path); };
+    bool WatchSaw(const std::wstring& path = L"") { return WatchSaw(*Tree, path); }
+    static bool WatchSaw(TKesShellTree& tree, const std::wstring& path) {
+        auto quiet = [&] { return path.empty() ? tree.Notifier->RootWatchQuiet() : tree.Notifier->WatchQuiet(path); };
         const DWORD start = GetTickCount();
         while (quiet() && GetTickCount() - start < 2000) Sleep(5);
         return !quiet();
@@ -383,6 +384,7 @@ TEST_F(Locate, CatchingUpReadsWhatCameWhileTheRootWasRead) {
     };
     fresh.SetRootedAtFileSystemFolder(Dir.Path());
     ASSERT_TRUE(made);
+    ASSERT_TRUE(WatchSaw(fresh, L"")) << "the root was watched before it was read";
     fresh.RefreshReported(fresh.Items.GetFirstNode());
     std::vector<std::wstring> top;
     for (ui::TTreeNode* c = fresh.Items.GetFirstNode()->GetFirstChild(); c; c = c->GetNextSibling())
