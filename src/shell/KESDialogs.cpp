@@ -68,7 +68,10 @@ namespace {
 constexpr wchar_t kBrowseOwnerProp[] = L"tavrix.BrowseForFolder";
 constexpr UINT_PTR kSelectionTimer = 0x7A01;
 constexpr UINT kSelectionRetryMs = 200;
-constexpr int kSelectionTries = 10;
+// Ten seconds: a shell that starts for the first time (a new 64-bit
+// prefix, under load) fills the dialog's tree slowly, and two seconds of
+// tries once ran out before the folder could show.
+constexpr int kSelectionTries = 50;
 
 // A press that is the user at work in a window; moves of the pointer and
 // releases (the one of the key that opened the dialog) are not.
