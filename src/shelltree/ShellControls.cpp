@@ -526,12 +526,16 @@ void TKesShellTree::RefreshReported(ui::TTreeNode* node) {
     if (Loading() || !node) return;
     TKesShellTreeItem* item = ItemOf(node);
     if (!item || !item->ItemIsFolder) return;
-    // A folder never read, in a folder that did not change, is the same
-    // item as before, with nothing of it shown to catch up with.
-    if (!item->Filled && node->Parent()) return;
     // Below a folder read again everything is read again: a sub-folder
-    // deleted and made anew there keeps a watch that never fires.
-    if (!item->Filled || !FWatches->Quiet(node)) {
+    // deleted and made anew there keeps a watch that never fires. A folder
+    // never read, in a folder that did not change, is the same item as
+    // before, with nothing of it shown to catch up with; a root never read
+    // is read.
+    if (!item->Filled) {
+        if (!node->Parent()) RefreshNode(node, true);
+        return;
+    }
+    if (!FWatches->Quiet(node)) {
         RefreshNode(node, true);
         return;
     }
