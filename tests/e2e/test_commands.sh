@@ -17,6 +17,16 @@ mkdir -p "$XDG_DATA_HOME"
 select_entry() { e2e_key "$@"; }
 selected() { [ "$(e2e_tree_flags "$1" | grep -c S)" = 1 ]; }
 no_popup() { probe menu gone 5000 >/dev/null; }
+# Under load Wine now and then drops the keys that follow a menu's opening:
+# when the menu is still up after a while, Esc is pressed once more, and
+# that is said.
+esc_closes_menu() {
+    e2e_key Escape
+    probe menu gone 2000 >/dev/null && return 0
+    echo "the menu stayed after Esc; Esc once more" >&2
+    e2e_key Escape
+    no_popup
+}
 
 e2e_launch visible "ShowAppWndOnLaunch=1" "ShowTrayIcon=0" "Autohide=1" "WorkingFolderOption=2"
 app=$E2E_LAST_PID
@@ -39,24 +49,15 @@ e2e_check "typing picks keep.txt" e2e_until 5 selected keep.txt
 e2e_key shift+F10
 e2e_check "Shift+F10 opens the shell's menu" probe menu open 5000
 import -window root "$E2E_ARTIFACTS/commands-menu.png" 2>/dev/null || true
-e2e_key Escape
-e2e_check "Esc closes it" no_popup
+e2e_check "Esc closes it" esc_closes_menu
 e2e_key Menu
 e2e_check "the menu key opens it too" probe menu open 5000
-e2e_key Escape
-e2e_check "Esc closes that one" no_popup
+e2e_check "Esc closes that one" esc_closes_menu
 
 # F2 is the program's menu here; the tree's own rename stays off.
 e2e_key F2
 e2e_check "F2 opens the program's menu" probe menu open 5000
-# Under load Wine now and then drops the keys that follow a menu's opening;
-# the Esc is then pressed once more, and says so.
-e2e_key Escape
-if ! probe menu gone 2000 >/dev/null; then
-    echo "the menu stayed after Esc; Esc once more" >&2
-    e2e_key Escape
-fi
-e2e_check "Esc closes the program's menu" no_popup
+e2e_check "Esc closes the program's menu" esc_closes_menu
 e2e_check "and no name editor opened" bash -c "! wine '$PROBE_EXE' child TForm tavrix Edit >/dev/null 2>&1"
 
 # A right click selects the entry under the pointer and opens its menu there.
@@ -64,8 +65,7 @@ read -r x y _ <<<"$(e2e_tree_item props.txt)"
 e2e_click "$x" "$y" 3
 e2e_check "a right click opens the shell's menu" probe menu open 5000
 e2e_check "for the entry that was clicked" e2e_until 5 selected props.txt
-e2e_key Escape
-e2e_check "Esc closes the menu" no_popup
+e2e_check "Esc closes the menu" esc_closes_menu
 
 # Alt+Enter: the shell's properties of the entry.
 e2e_key alt+Return
