@@ -224,17 +224,32 @@ e2e_drag() {  # e2e_drag <x1> <y1> <x2> <y2>
     xdotool mouseup 1
 }
 
+# The X window Wine shows a window in front in: the desktop's child of the
+# same place and size that is on the screen. Prints its id.
+e2e_front_x_window() {  # e2e_front_x_window <desktop X window>
+    local x y w h child
+    read -r x y w h <<<"$(probe front 2>/dev/null)" || return 1
+    [ -n "$h" ] || return 1
+    for child in $(xwininfo -children -id "$1" 2>/dev/null | awk -v g="${w}x${h}+${x}+${y}" 'NF > 2 && $(NF - 1) == g { print $1 }'); do
+        xwininfo -id "$child" 2>/dev/null | grep -q 'IsViewable' && { echo "$child"; return 0; }
+    done
+    return 1
+}
+
 e2e_key() {
-    local desk focus
+    local desk focus front
     desk=$(xdotool search --name 'Wine desktop' | head -1)
     [ -n "$desk" ] || e2e_fail "no Wine desktop window for keys"
     # Keys go where the X focus is. A Wine window that has it (a child of
-    # the desktop's X window) keeps it, as it would for a user; taking it
-    # away to the desktop itself can leave the keys with no window.
+    # the desktop's X window) keeps it, as it would for a user. On the
+    # desktop's own X window Wine drops every key (measured): a click
+    # leaves it there (e2e_click) when no window of Wine's takes it after,
+    # so it goes to the X window of the window in front.
     focus=$(xdotool getwindowfocus 2>/dev/null) || focus=
-    if [ "$focus" != "$desk" ] && ! { [[ $focus =~ ^[0-9]+$ ]] &&
+    if [ "$focus" = "$desk" ] || ! { [[ $focus =~ ^[0-9]+$ ]] &&
         xwininfo -children -id "$desk" 2>/dev/null | grep -q "^ *$(printf '0x%x' "$focus") "; }; then
-        xdotool windowfocus --sync "$desk" 2>/dev/null || true
+        front=$(e2e_front_x_window "$desk") || front=$desk
+        [ "$front" = "$focus" ] || xdotool windowfocus --sync "$front" 2>/dev/null || true
     fi
     # Real (XTEST) key events: Wine ignores events sent to a window directly.
     xdotool key "$@"

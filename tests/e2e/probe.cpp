@@ -401,6 +401,7 @@ int Usage() {
                  "       probe handles <class> <title>  (handles the window's process holds)\n"
                  "       probe focused <class> <title>  (the control with the keyboard: class x y w h text)\n"
                  "       probe keystate     (the window in front, and the modifiers held down)\n"
+                 "       probe front        (x y w h of the window in front)\n"
                  "       probe fit <class> <title> <control text>  (x y w h, and the size the control needs)\n"
                  "       probe trash <path>  (deletes through the shell, to the trash)\n"
                  "       probe menu open|gone <ms>  (a popup menu on the screen, or none)\n"
@@ -622,6 +623,13 @@ int wmain(int argc, wchar_t** argv) {
             if (GetAsyncKeyState(vk) < 0) held += std::string(" ") + name;
         std::printf("front: %s \"%s\"; held:%s\n", fg ? Narrow(ClassOf(fg)).c_str() : "none",
                     fg ? Narrow(WindowText(fg)).c_str() : "", held.empty() ? " none" : held.c_str());
+        return 0;
+    }
+    if (cmd == L"front" && a.size() == 1) {
+        HWND fg = GetForegroundWindow();
+        RECT r{};
+        if (!fg || !GetWindowRect(fg, &r)) return 1;
+        std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
         return 0;
     }
     if (cmd == L"focused" && a.size() == 3) {

@@ -43,7 +43,11 @@ e2e_check "the file is in the trash" test -e "$XDG_DATA_HOME/Trash/files/doomed.
 e2e_check "its entry leaves the tree" e2e_entry_within absent doomed.txt 5000
 e2e_check "the window stays up" probe wait TForm tavrix visible 2000
 
-# Shift+F10: the shell's menu at the selected entry; Esc closes it.
+# Shift+F10: the shell's menu at the selected entry; Esc closes it. The
+# deleted entry's neighbour holds the selection: Home moves it away first,
+# and ends the search of "do".
+select_entry Home
+e2e_check "Home picks another entry" e2e_until 5 e2e_not selected keep.txt
 select_entry k e
 e2e_check "typing picks keep.txt" e2e_until 5 selected keep.txt
 e2e_key shift+F10
