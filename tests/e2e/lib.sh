@@ -231,13 +231,13 @@ e2e_front_x_window() {  # e2e_front_x_window <desktop X window>
     read -r x y w h <<<"$(probe front 2>/dev/null)" || return 1
     [ -n "$h" ] || return 1
     for child in $(xwininfo -children -id "$1" 2>/dev/null | awk -v g="${w}x${h}+${x}+${y}" 'NF > 2 && $(NF - 1) == g { print $1 }'); do
-        xwininfo -id "$child" 2>/dev/null | grep -q 'IsViewable' && { echo "$child"; return 0; }
+        [[ $(xwininfo -id "$child" 2>/dev/null) == *IsViewable* ]] && { echo "$child"; return 0; }
     done
     return 1
 }
 
 e2e_key() {
-    local desk focus front
+    local desk focus front children
     desk=$(xdotool search --name 'Wine desktop' | head -1)
     [ -n "$desk" ] || e2e_fail "no Wine desktop window for keys"
     # Keys go where the X focus is. A Wine window that has it (a child of
@@ -246,8 +246,11 @@ e2e_key() {
     # leaves it there (e2e_click) when no window of Wine's takes it after,
     # so it goes to the X window of the window in front.
     focus=$(xdotool getwindowfocus 2>/dev/null) || focus=
+    # The list is read whole: grep -q in a pipe would end xwininfo early,
+    # and pipefail would take a good focus for a bad one.
+    children=$(xwininfo -children -id "$desk" 2>/dev/null) || children=
     if [ "$focus" = "$desk" ] || ! { [[ $focus =~ ^[0-9]+$ ]] &&
-        xwininfo -children -id "$desk" 2>/dev/null | grep -q "^ *$(printf '0x%x' "$focus") "; }; then
+        grep -q "^ *$(printf '0x%x' "$focus") " <<<"$children"; }; then
         front=$(e2e_front_x_window "$desk") || front=$desk
         [ "$front" = "$focus" ] || xdotool windowfocus --sync "$front" 2>/dev/null || true
     fi
@@ -317,7 +320,7 @@ e2e_key_focus() {  # e2e_key_focus <dialog> <key> <name>
     for mod in ctrl shift; do
         if [[ $state == *"held:"*" $mod"* ]]; then
             echo "tapping $mod, which Wine held down" >&2
-            xdotool keydown "$mod" keyup "$mod"
+            e2e_key "$mod"
         fi
     done
     [ "$E2E_KEY_RETRIES" -gt 0 ] || { echo "\"$before\" kept the keyboard after $2 again: swallowed, not dropped" >&2; return 1; }

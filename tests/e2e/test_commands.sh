@@ -47,7 +47,7 @@ e2e_check "the window stays up" probe wait TForm tavrix visible 2000
 # deleted entry's neighbour holds the selection: Home moves it away first,
 # and ends the search of "do".
 select_entry Home
-e2e_check "Home picks another entry" e2e_until 5 e2e_not selected keep.txt
+e2e_check "Home picks the working folder" e2e_until 5 selected quorb
 select_entry k e
 e2e_check "typing picks keep.txt" e2e_until 5 selected keep.txt
 e2e_key shift+F10
