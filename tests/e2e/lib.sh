@@ -252,7 +252,10 @@ e2e_key() {
     if [ "$focus" = "$desk" ] || ! { [[ $focus =~ ^[0-9]+$ ]] &&
         grep -q "^ *$(printf '0x%x' "$focus") " <<<"$children"; }; then
         front=$(e2e_front_x_window "$desk") || front=$desk
-        [ "$front" = "$focus" ] || xdotool windowfocus --sync "$front" 2>/dev/null || true
+        if [ "$front" != "$focus" ]; then
+            [ "$front" = "$desk" ] || echo "e2e: the X focus was on $(xdotool getwindowname "${focus:-0}" 2>/dev/null || echo none); keys go to the window in front" >&2
+            xdotool windowfocus --sync "$front" 2>/dev/null || true
+        fi
     fi
     # Real (XTEST) key events: Wine ignores events sent to a window directly.
     xdotool key "$@"
