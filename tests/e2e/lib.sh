@@ -224,13 +224,14 @@ e2e_drag() {  # e2e_drag <x1> <y1> <x2> <y2>
     xdotool mouseup 1
 }
 
-# The X window Wine shows a window in front in: the desktop's child of the
-# same place and size that is on the screen. Prints its id.
-e2e_front_x_window() {  # e2e_front_x_window <desktop X window>
+# The X window Wine shows a window in front in: of the desktop's children
+# (as xwininfo -children lists them), the one of the same place and size
+# that is on the screen. Prints its id.
+e2e_front_x_window() {  # e2e_front_x_window <children list>
     local x y w h child
     read -r x y w h <<<"$(probe front 2>/dev/null)" || return 1
     [ -n "$h" ] || return 1
-    for child in $(xwininfo -children -id "$1" 2>/dev/null | awk -v g="${w}x${h}+${x}+${y}" 'NF > 2 && $(NF - 1) == g { print $1 }'); do
+    for child in $(awk -v g="${w}x${h}+${x}+${y}" 'NF > 2 && $(NF - 1) == g { print $1 }' <<<"$1"); do
         [[ $(xwininfo -id "$child" 2>/dev/null) == *IsViewable* ]] && { echo "$child"; return 0; }
     done
     return 1
@@ -251,7 +252,7 @@ e2e_key() {
     children=$(xwininfo -children -id "$desk" 2>/dev/null) || children=
     if [ "$focus" = "$desk" ] || ! { [[ $focus =~ ^[0-9]+$ ]] &&
         grep -q "^ *$(printf '0x%x' "$focus") " <<<"$children"; }; then
-        front=$(e2e_front_x_window "$desk") || front=$desk
+        front=$(e2e_front_x_window "$children") || front=$desk
         if [ "$front" != "$focus" ]; then
             [ "$front" = "$desk" ] || echo "e2e: the X focus was on $(xdotool getwindowname "${focus:-0}" 2>/dev/null || echo none); keys go to the window in front" >&2
             xdotool windowfocus --sync "$front" 2>/dev/null || true
