@@ -25,7 +25,9 @@ esc_closes_menu() {
     probe menu gone 2000 >/dev/null && return 0
     echo "the menu stayed after Esc; Esc once more" >&2
     e2e_key Escape
-    no_popup
+    # A menu that only closed late leaves that Esc to the window, which
+    # must not hide.
+    no_popup && probe wait TForm tavrix visible 2000 >/dev/null
 }
 
 e2e_launch visible "ShowAppWndOnLaunch=1" "ShowTrayIcon=0" "Autohide=1" "WorkingFolderOption=2"
