@@ -111,8 +111,10 @@ void TfrmMain::RunFind(bool fresh) {
                      return SelectIndexedEntry(path);
                  }).empty();
         // Nothing yet: the index looks again, and the search runs again
-        // when it finds something new.
-        if (!found) FEntryIndex->Refresh();
+        // when it finds something new. The offers may have shown a box of
+        // the shell, and in its loop the options may have let go of the
+        // index (a move of the working folder) or Exit may have closed it.
+        if (!found && FEntryIndex) FEntryIndex->Refresh();
     }
     ShowFindLine(!found);
 }

@@ -192,7 +192,8 @@ void TfrmMain::ExecuteItem(const std::wstring& path) {
     EndFind();
     // Quoted: Explorer reads a comma as the end of the path, so an entry
     // whose name holds one would not open.
-    INT_PTR code = ShellExecuteFunc()(nullptr, L"open", L"explorer.exe", L"\"" + path + L"\"", L"", SW_SHOWNORMAL);
+    INT_PTR code = ShellExecuteFunc()(nullptr, L"open", WindowsProgramPath(L"explorer.exe"), L"\"" + path + L"\"", L"",
+                                      SW_SHOWNORMAL);
     if (code > kShellExecLastError) RememberOpened(path);
     HandleExecResult(path, static_cast<int>(code), false);
 }

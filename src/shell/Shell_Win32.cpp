@@ -282,3 +282,37 @@ TShellExecuteFunc& ShellExecuteFunc() {
     };
     return func;
 }
+
+std::wstring WindowsProgramPath(const wchar_t* name) {
+    std::wstring folder(MAX_PATH, L'\0');
+    UINT n = GetWindowsDirectoryW(folder.data(), static_cast<UINT>(folder.size()));
+    if (n >= folder.size()) {
+        folder.resize(n);
+        n = GetWindowsDirectoryW(folder.data(), static_cast<UINT>(folder.size()));
+    }
+    if (n == 0 || n >= folder.size()) return {};
+    folder.resize(n);
+    if (folder.back() != L'\\') folder.push_back(L'\\');
+    return folder + name;
+}
+
+std::wstring RegisteredProgramPath(const wchar_t* name) {
+    // Only the machine's part: what a user's own key names could be put
+    // there by any program the user ran.
+    const std::wstring key = std::wstring(L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\") + name;
+    DWORD size = 0;
+    // An expandable string comes expanded, as a plain one.
+    constexpr DWORD kFlags = RRF_RT_REG_SZ;
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), nullptr, kFlags, nullptr, nullptr, &size) != ERROR_SUCCESS ||
+        size < sizeof(wchar_t))
+        return {};
+    std::wstring path(size / sizeof(wchar_t), L'\0');
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), nullptr, kFlags, nullptr, path.data(), &size) != ERROR_SUCCESS)
+        return {};
+    path.resize(wcsnlen(path.c_str(), path.size()));
+    // Some installers store the path in quotes.
+    if (path.size() >= 2 && path.front() == L'"' && path.back() == L'"') path = path.substr(1, path.size() - 2);
+    // Only a full path: a bare name would be looked up again.
+    const bool full = path.size() > 2 && ((path[1] == L':' && path[2] == L'\\') || path.compare(0, 2, L"\\\\") == 0);
+    return full ? path : std::wstring();
+}

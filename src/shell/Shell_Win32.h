@@ -127,5 +127,14 @@ using TShellExecuteFunc = std::function<INT_PTR(HWND owner, const std::wstring& 
                                                 int show)>;
 TShellExecuteFunc& ShellExecuteFunc();
 
+// A program is never started by its bare name: that is looked up like a
+// new process, the running program's own folder first, where a download
+// may have left a program of the same name.
+// The full path of a program in the Windows folder ("explorer.exe").
+std::wstring WindowsProgramPath(const wchar_t* name);
+// The full path the system registers for a program (its App Paths entry in
+// the machine's part of the registry), or empty when none is registered.
+std::wstring RegisteredProgramPath(const wchar_t* name);
+
 // The system's text for an error code.
 std::wstring SysErrorText(DWORD code);

@@ -1,6 +1,7 @@
 #include "util/uLogDataViewer.h"
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <climits>
 #include <optional>
@@ -171,7 +172,10 @@ int TLogDataViewer::ShowText(const std::wstring& text, int kind) {
         if (PathExists(text)) {
             target = text;
         } else {
-            target = L"iexplore.exe";
+            // The browser by the path the system registers for it; with
+            // none registered nothing starts, and the caller says so.
+            target = RegisteredProgramPath(L"iexplore.exe");
+            if (target.empty()) return SE_ERR_NOASSOC;
             parameters = text;
         }
     } else {

@@ -107,7 +107,9 @@ TEST_F(CoreLoop, EntriesOpenThroughExplorer) {
     Form->ExecuteItem(L"");
     ASSERT_EQ(shell.Calls.size(), 1u);
     EXPECT_EQ(shell.Calls[0].Operation, L"open");
-    EXPECT_EQ(shell.Calls[0].File, L"explorer.exe");
+    wchar_t windows[MAX_PATH] = {};
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    EXPECT_EQ(shell.Calls[0].File, std::wstring(windows) + L"\\explorer.exe") << "never a bare name";
     EXPECT_EQ(shell.Calls[0].Parameters, L"\"" + Work + L"\\my notes.txt\"");
     EXPECT_EQ(shell.Calls[0].Show, SW_SHOWNORMAL);
 }

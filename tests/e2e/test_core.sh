@@ -10,6 +10,9 @@ marker ran-link.txt >"$E2E_DIR/target one.bat"
 marker ran-comma.txt >"$work/Odd, name folder/run, me.bat"
 marker ran-space.txt >"$work/Tools/with space.bat"
 probe mklnk "$E2E_WIN\\quorb\\Run me.lnk" "$E2E_WIN\\target one.bat" >/dev/null
+# A stranger's explorer.exe beside the program (as a download could leave
+# one): entries open through the system's Explorer, never through it.
+cp "$PROBE_EXE" "$E2E_DIR/explorer.exe"
 
 e2e_ini "ShowAppWndOnLaunch=0" "ShowTrayIcon=0" "Autohide=1" "WorkingFolderOption=2" \
     "Left=10" "Top=10" "Right=260" "Bottom=390"
@@ -83,6 +86,7 @@ read -r sx sy _ <<<"$(e2e_tree_item "with space.bat")"
 e2e_check "the sub-folder opened" test -n "$sx"
 e2e_click "$sx" "$sy"
 e2e_check "an entry with spaces in its path runs" e2e_wait_file_has "$E2E_DIR/ran-space.txt" ran 15
+e2e_check "the explorer.exe beside the program never ran" test ! -e "$E2E_DIR/explorer.exe.ran"
 
 # The frameless window moves by its margin and resizes by its edges.
 e2e_key ctrl+alt+z

@@ -221,6 +221,39 @@ TEST(Paths, SmallHelpers) {
     EXPECT_FALSE(SysErrorText(ERROR_FILE_NOT_FOUND).empty());
 }
 
+// Programs are started by full paths only: the Windows folder's own, or
+// what the machine's App Paths key registers (a bare or relative name
+// there counts as none).
+TEST(Paths, ProgramsHaveFullPaths) {
+    wchar_t windows[MAX_PATH] = {};
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    EXPECT_EQ(WindowsProgramPath(L"explorer.exe"), std::wstring(windows) + L"\\explorer.exe");
+    const std::wstring key = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\tavrix-test.exe";
+    struct TRow {
+        DWORD Type;
+        const wchar_t* Stored;
+        const wchar_t* Expected;
+    } rows[] = {{REG_SZ, L"C:\\Tools\\b.exe", L"C:\\Tools\\b.exe"},
+                {REG_SZ, L"\"C:\\Program Files\\b.exe\"", L"C:\\Program Files\\b.exe"},
+                {REG_EXPAND_SZ, L"%SystemRoot%\\b.exe", nullptr},
+                {REG_SZ, L"\\\\server\\share\\b.exe", L"\\\\server\\share\\b.exe"},
+                {REG_SZ, L"b.exe", L""},
+                {REG_SZ, L"Tools\\b.exe", L""},
+                {REG_SZ, L"", L""},
+                {REG_DWORD, nullptr, L""}};
+    for (const TRow& row : rows) {
+        const DWORD number = 1;
+        const std::wstring text = row.Stored ? row.Stored : L"";
+        const BYTE* data = row.Stored ? reinterpret_cast<const BYTE*>(text.c_str()) : reinterpret_cast<const BYTE*>(&number);
+        const DWORD size = row.Stored ? static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)) : sizeof(number);
+        ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), nullptr, row.Type, data, size), ERROR_SUCCESS);
+        const std::wstring expected = row.Expected ? row.Expected : std::wstring(windows) + L"\\b.exe";
+        EXPECT_EQ(RegisteredProgramPath(L"tavrix-test.exe"), expected) << text;
+    }
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, key.c_str());
+    EXPECT_EQ(RegisteredProgramPath(L"tavrix-test.exe"), L"") << "nothing registered";
+}
+
 TEST(Drops, FileNamesComeFromTheDropAndTheDataObject) {
     EXPECT_EQ(FileNamesFromDrop(nullptr), nullptr);
     EXPECT_EQ(FileNamesFromDataObject(nullptr), nullptr);

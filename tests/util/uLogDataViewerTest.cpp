@@ -69,7 +69,10 @@ TEST(LogDataViewer, TemporaryFilesComeAndGo) {
         viewer.ShowText(L"example.com/find?q=1", vkExecute);
         ASSERT_EQ(starts.Calls.size(), 3u);
         EXPECT_EQ(starts.Calls[0].File, dir.Path());
-        EXPECT_EQ(starts.Calls[1].File, L"iexplore.exe") << "a path with a line break is no path";
+        const std::wstring browser = starts.Calls[1].File;
+        EXPECT_EQ(starts.Calls[1].Parameters, dir.Path() + L"\r\n") << "a path with a line break is no path";
+        ASSERT_TRUE(browser.size() > 16 && browser[1] == L':' && browser[2] == L'\\') << "a full path: " << browser;
+        EXPECT_EQ(CompareStringOrdinal(browser.c_str() + browser.size() - 13, 13, L"\\iexplore.exe", 13, TRUE), CSTR_EQUAL);
         EXPECT_EQ(starts.Calls[2].Parameters, L"example.com/find?q=1");
         EXPECT_EQ(viewer.ShowText(L"", vkPlainText), -1);
     }
