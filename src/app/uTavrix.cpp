@@ -220,12 +220,7 @@ void TfrmMain::CreateTree() {
     tree->OnExpanded = [this](ui::TTreeNode* n) { ShellTreeView1Expanded(n); };
     tree->OnCollapsed = [this](ui::TTreeNode* n) { ShellTreeView1Collapsed(n); };
     tree->OnEditing = [this](ui::TTreeNode* n, bool& allowEdit) { ShellTreeView1Editing(n, allowEdit); };
-    // A remembered entry that goes away must not be expanded later.
     tree->OnLogInfo = [](const std::wstring& text) { WriteLog(L"TKesShellTree", L"Drop", L"Info", text); };
-    tree->OnDeletion = [this](ui::TTreeNode* n) {
-        if (FPendingExpandNode == n) FPendingExpandNode = nullptr;
-        if (FPendingCollapseNode == n) FPendingCollapseNode = nullptr;
-    };
     // What the tree changes below the working folder, the index reads again.
     tree->OnOperation = [this](TKesShellTree&, TKesShellOperations, const std::vector<std::wstring>&,
                                const std::wstring&) { RefreshEntryIndex(); };

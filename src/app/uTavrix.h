@@ -56,7 +56,7 @@ public:
     // Cleared as by the first call-up, for code that starts from there.
     void SetFirstShowPending(bool value) noexcept { FFirstShowPending = value; }
     bool ExpandGateArmed() const noexcept { return FExpandGateArmed; }
-    ui::TTreeNode* PendingExpandNode() const noexcept { return FPendingExpandNode; }
+    ui::TTreeNode* PendingExpandNode() const noexcept { return FPendingExpandNode.Get(); }
     bool NodeExpanded() const noexcept { return FNodeExpanded; }
 
     void ApplyOptions();
@@ -131,7 +131,7 @@ private:
     void ShellTreeView1Collapsing(ui::TTreeNode* node, bool& allow);
     void ShellTreeView1Expanded(ui::TTreeNode* node);
     void ShellTreeView1Collapsed(ui::TTreeNode* node);
-    void AllowExpandCollapse(ui::TTreeNode* node, bool& allow, ui::TTreeNode*& pending);
+    void AllowExpandCollapse(ui::TTreeNode* node, bool& allow, ui::TNodeWatch& pending);
     UINT HitTestAtMouse();
 
     // Finding entries by name (uTavrixFind.cpp).
@@ -211,8 +211,10 @@ private:
     NOTIFYICONDATAW FTrayIconData{};
     bool FExpandGateArmed = false;
     bool FExpandPermitted = false;
-    ui::TTreeNode* FPendingExpandNode = nullptr;
-    ui::TTreeNode* FPendingCollapseNode = nullptr;
+    // A refused expand or collapse, until the press that answers it; an
+    // entry that goes meanwhile is forgotten.
+    ui::TNodeWatch FPendingExpandNode;
+    ui::TNodeWatch FPendingCollapseNode;
     bool FNodeCollapsed = false;
     bool FNodeExpanded = false;
     // Set while a hot key calls the window up (see GetMousePoint).

@@ -120,7 +120,7 @@ void TfrmMain::ShellTreeView1KeyPress(wchar_t& key) {
     if (key == VK_RETURN) key = 0;
 }
 
-void TfrmMain::AllowExpandCollapse(ui::TTreeNode* node, bool& allow, ui::TTreeNode*& pending) {
+void TfrmMain::AllowExpandCollapse(ui::TTreeNode* node, bool& allow, ui::TNodeWatch& pending) {
     if (!FExpandGateArmed || FExpandPermitted) {
         FExpandPermitted = false;
         allow = true;
@@ -160,10 +160,10 @@ void TfrmMain::ShellTreeView1MouseDown(ui::TMouseButton button, ui::TShiftState,
     ui::TTreeNode* pressed = ShellTreeView1->GetNodeAt(x, y);
     FExpandPermitted = false;
     if (!pressed) return;
-    if (pressed == FPendingExpandNode) {
+    if (pressed == FPendingExpandNode.Get()) {
         FExpandPermitted = true;
         pressed->Expand(false);
-    } else if (pressed == FPendingCollapseNode) {
+    } else if (pressed == FPendingCollapseNode.Get()) {
         FExpandPermitted = true;
         pressed->Collapse(false);
     }

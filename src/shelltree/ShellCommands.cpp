@@ -4,7 +4,6 @@
 #include "shelltree/ShellControls.h"
 
 #include "shell/ShellClipboard.h"
-#include "ui/Application.h"
 #include "ui/ScopeExit.h"
 #include "ui/WinControl.h"
 
@@ -37,7 +36,7 @@ void TKesShellTree::DoOperation(TKesShellOperations operation, TFileList files, 
 }
 
 void TKesShellTree::ReportPaste(TFileList files) {
-    if (ui::Application) ui::Application->ProcessMessages();
+    ProcessMessages();
     RefreshAfterPaste();
     // A moved file is no longer where the clipboard said it was; a copied
     // folder still is.
@@ -58,8 +57,10 @@ bool TKesShellTree::DoShellVerb(const std::wstring& verb) {
     bool result = true;
     if (TKesShellTreeItem* item = ItemOf(node)) {
         Navigator->SetAbsoluteIDList(item->AbsoluteIDList.Get());
-        TKesShellTreeLocator::THold hold(*FLocator);  // a confirmation box runs its own loop
+        // A confirmation box or a property sheet runs its own loop.
+        const auto held = HoldNode(node);
         result = Navigator->ExecuteVerb(verb);
+        node = held.Node();
     }
     if (!result) return false;
     if (IsVerb(verb, L"delete")) {
@@ -67,9 +68,8 @@ bool TKesShellTree::DoShellVerb(const std::wstring& verb) {
         DoOperation(ShellOp(sopDelete) | ShellOp(sopRemove), std::move(files), L"");
     } else if (paste) {
         ReportPaste(std::move(files));
-    } else if (IsVerb(verb, L"cut")) {
-        // A confirmation box may have let reports remove the node meanwhile.
-        if (ui::TTreeNode* selected = Selected()) selected->SetCut(true);
+    } else if (IsVerb(verb, L"cut") && node) {
+        node->SetCut(true);
     }
     return true;
 }
@@ -92,14 +92,16 @@ void TKesShellTree::ShowShellContextMenu(POINT at, std::wstring& verb) {
     Navigator->ReadOnly = ReadOnly;
     Navigator->ShowContextMenuOnTop = HasOption(soShowContextMenuOnTop);
     {
-        TKesShellTreeLocator::THold hold(*FLocator);
+        // The menu, and the verb chosen in it, run their own loops.
+        const auto held = HoldNode(node);
         Navigator->ShowContextMenu(at, PopupMenu, verb);
+        node = held.Node();
     }
     if (IsVerb(verb, L"delete")) {
         ChangeDelay = 0;
         DoOperation(ShellOp(sopDelete) | ShellOp(sopRemove), std::move(selection), L"");
     } else if (IsVerb(verb, L"cut")) {
-        if (ui::TTreeNode* selected = Selected()) selected->SetCut(true);
+        if (node) node->SetCut(true);
     } else if (IsVerb(verb, L"paste")) {
         ReportPaste(std::move(clipboard));
     }
@@ -111,7 +113,7 @@ void TKesShellTree::StartRenameSelected() {
 
 void TKesShellTree::RefreshAfterPaste() {
     if (!Selected()) return;
-    if (ui::Application) ui::Application->ProcessMessages();
+    ProcessMessages();
     ui::TTreeNode* node = Selected();
     if (!node) return;
     ui::TUpdateScope update(Items);

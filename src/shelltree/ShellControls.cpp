@@ -89,7 +89,6 @@ void TKesShellTree::Delete(ui::TTreeNode* node) {
     ui::TCustomTreeView::Delete(node);
     FWatches->UnwatchFolder(node, false);
     FLocator->Forget(node);
-    FDropTarget->Forget(node);  // a drag goes on over empty space
     FAddsWaiting.erase(std::remove(FAddsWaiting.begin(), FAddsWaiting.end(), node), FAddsWaiting.end());
     node->SetData(nullptr);  // its folders go now, before the node
 }
@@ -546,9 +545,13 @@ void TKesShellTree::RefreshReported(ui::TTreeNode* node) {
     }
 }
 
+void TKesShellTree::ProcessMessages() {
+    if (ui::Application) ui::Application->ProcessMessages();
+}
+
 void TKesShellTree::RefreshTree() {
     ui::TWaitCursor wait;
-    if (ui::Application) ui::Application->ProcessMessages();
+    ProcessMessages();
     ui::TUpdateScope update(Items);
     if (!Items.GetFirstNode())
         SetRootedAt(FRootedAt);

@@ -61,11 +61,6 @@ struct TKesShellTreeItem final : ui::TNodeData {
     bool NameToCheck = false;
     // Names of its entries changed while idle: it is to be put in order.
     bool ChildNamesChanged = false;
-    // Records that went, ever: a walk that keeps a node knows when to start
-    // again.
-    inline static unsigned long RecordsGone = 0;
-
-    ~TKesShellTreeItem() override { ++RecordsGone; }
 
     void SetAbsoluteIDList(TAbsoluteIDList list) noexcept {
         AbsoluteIDList = std::move(list);
@@ -139,6 +134,12 @@ public:
         OnBeforeShellDrop;
     // A line worth keeping in the program's log.
     std::function<void(const std::wstring& text)> OnLogInfo;
+
+    // Keeps a node across a loop that dispatches messages: the one way any
+    // code here holds a node over a box, a menu, a drag or a wait.
+    TKesShellTreeLocator::TNodeHold HoldNode(ui::TTreeNode* node) { return {*FLocator, node}; }
+    // Handles the messages waiting; every wait of the tree goes through here.
+    virtual void ProcessMessages();
 
     // Drags a node out of the tree with a mouse button (0 left, 1 right,
     // 2 middle).

@@ -3,8 +3,6 @@
 // dropped on a node to the shell's drop target of that node's item.
 #include "shelltree/ShellControls.h"
 
-#include "ui/Application.h"
-
 namespace {
 
 constexpr int kHorizontalZone = 25;
@@ -66,13 +64,13 @@ void TKesShellTree::BeginShellDrag(ui::TTreeNode* node, int kind) {
     TKesShellTreeItem* item = ItemOf(node);
     if (!item || !node->Parent()) return;  // the root stays where it is
     // The node's folder is refreshed after the drag loop: nothing it holds
-    // goes meanwhile.
-    TKesShellTreeLocator::THold hold(*FLocator);
+    // goes meanwhile, and the folder itself only if a key or a timer
+    // deletes it.
+    const auto folderHeld = HoldNode(node->Parent());
     Navigator->SetAbsoluteIDList(item->AbsoluteIDList.Get());
     const DWORD allowed = Navigator->GetAttributes(SFGAO_CANCOPY | SFGAO_CANMOVE | SFGAO_CANLINK) &
                           (DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK);
     const DWORD button = kind == 1 ? MK_RBUTTON : kind == 2 ? MK_MBUTTON : MK_LBUTTON;
-    ui::TTreeNode* refresh = node->Parent();
     ui::TComPtr<IDataObject> data;
     // The node's own item in its parent's folder, where the navigator now stands.
     PCUITEMID_CHILD child = Navigator->ObjectIDList();
@@ -80,8 +78,8 @@ void TKesShellTree::BeginShellDrag(ui::TTreeNode* node, int kind) {
     if (child && folder && FAILED(folder->GetUIObjectOf(Handle(), 1, &child, IID_IDataObject, nullptr, data.PutVoid())))
         data.Reset();
     const DWORD effect = data ? FDropTarget->DragOut(data.Get(), allowed, button) : DROPEFFECT_NONE;
-    if (ui::Application) ui::Application->ProcessMessages();
-    RefreshNode(refresh, true);
+    ProcessMessages();
+    RefreshNode(folderHeld.Node(), true);
     if (!data || effect == DROPEFFECT_NONE) return;
     TKesShellOperations operation = ShellOp(sopDrag);
     if (effect == DROPEFFECT_COPY) operation |= ShellOp(sopCopy);

@@ -125,13 +125,14 @@ HRESULT TKesShellTreeDropTarget::Over(DWORD keys, POINTL at, DWORD* effect) {
     // Empty space below the entries is the working folder itself when drops
     // make links; otherwise nothing takes the drop there.
     if (!node && FTree.CreateLinkOnDrop) node = FTree.Items.GetFirstNode();
-    if (node != FDropNode) SetDropNode(node, keys, at, effect);
+    if (node != FDropNode.Get()) SetDropNode(node, keys, at, effect);
     const DWORD now = ui::TickCount();
     if (now - FLastScrollTick > kScrollEveryMs) {
         FTree.AutoScrollAt(client);
         FLastScrollTick = now;
     }
-    if (FDropNode && now - FHoverStartTick > kExpandAfterMs && !FDropNode->Expanded()) FDropNode->Expand(false);
+    ui::TTreeNode* hovered = FDropNode.Get();
+    if (hovered && now - FHoverStartTick > kExpandAfterMs && !hovered->Expanded()) hovered->Expand(false);
     HRESULT result = E_FAIL;
     if (FDropFolderTarget)
         result = FDropFolderTarget->DragOver(keys, at, effect);
@@ -155,25 +156,27 @@ HRESULT TKesShellTreeDropTarget::Leave() {
 HRESULT TKesShellTreeDropTarget::DropOn(IDataObject* data, DWORD keys, POINTL at, DWORD* effect) {
     if (FTree.CreateLinkOnDrop) keys |= MK_ALT;
     TFileList files = FileNamesFromDataObject(data);
-    ui::TTreeNode* node = FDropNode;
     if (!FDropFolderTarget || FTree.ReadOnly) {
         // Nothing under the pointer takes it.
         if (effect) *effect = DROPEFFECT_NONE;
         Leave();
         return S_OK;
     }
+    // The handler, the shell's drop and the wait for its shortcuts all
+    // dispatch messages: the node is held throughout, and its path taken
+    // before, since a key or a timer may delete it all the same.
+    const auto held = FTree.HoldNode(FDropNode.Get());
+    const std::wstring destination = FTree.GetNodePath(held.Node());
     bool execute = true;
     if (FTree.OnBeforeShellDrop)
-        FTree.OnBeforeShellDrop(FTree, node, files ? *files : std::vector<std::wstring>(), execute);
+        FTree.OnBeforeShellDrop(FTree, held.Node(), files ? *files : std::vector<std::wstring>(), execute);
     // Links to what is dropped on a folder: the files there beforehand, to
     // tell what the shell makes apart.
-    TKesShellTreeItem* item = TKesShellTree::ItemOf(node);
-    const std::wstring folder =
-        FTree.CreateLinkOnDrop && item && item->ItemIsFolder ? FTree.GetNodePath(node) : std::wstring();
+    TKesShellTreeItem* item = TKesShellTree::ItemOf(held.Node());
+    const std::wstring folder = FTree.CreateLinkOnDrop && item && item->ItemIsFolder ? destination : std::wstring();
     const std::vector<std::wstring> before = folder.empty() ? std::vector<std::wstring>() : FolderFiles(folder);
     HRESULT result = execute ? FDropFolderTarget->Drop(data, keys, at, effect) : E_UNEXPECTED;
-    if (ui::Application) ui::Application->ProcessMessages();
-    node = FDropNode;  // reports read meanwhile may have removed it
+    FTree.ProcessMessages();
     if (SUCCEEDED(result)) {
         if (!folder.empty() && files && !files->empty() && CompleteDroppedLinks(folder, before, *files) && effect)
             *effect = DROPEFFECT_LINK;
@@ -182,15 +185,14 @@ HRESULT TKesShellTreeDropTarget::DropOn(IDataObject* data, DWORD keys, POINTL at
             TKesShellOperations operation = ShellOp(sopDrop);
             if (done == DROPEFFECT_MOVE) operation |= ShellOp(sopMove);
             if (done == DROPEFFECT_COPY) operation |= ShellOp(sopCopy);
-            FTree.DoOperation(operation, FileNamesFromDataObject(data), FTree.GetNodePath(node));
+            FTree.DoOperation(operation, FileNamesFromDataObject(data), destination);
         } else if (IsNTPlatform && files && !files->empty() && !FileOrFolderExists(files->front())) {
             // Moved without saying so.
             if (effect) *effect = DROPEFFECT_MOVE;
-            FTree.DoOperation(ShellOp(sopDrop) | ShellOp(sopMove), FileNamesFromDataObject(data),
-                              FTree.GetNodePath(node));
+            FTree.DoOperation(ShellOp(sopDrop) | ShellOp(sopMove), FileNamesFromDataObject(data), destination);
         }
     }
-    if (node && node->GetFirstChild()) FTree.RefreshNode(node, true);
+    if (ui::TTreeNode* node = held.Node(); node && node->GetFirstChild()) FTree.RefreshNode(node, true);
     Leave();
     return result;
 }
@@ -232,7 +234,7 @@ bool TKesShellTreeDropTarget::CompleteDroppedLinks(const std::wstring& folder, c
         claim(missing, fresh, pointsAt);
         if (missing.empty() || GetTickCount() - start >= kShellLinkWaitMs) break;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-        if (ui::Application) ui::Application->ProcessMessages();
+        FTree.ProcessMessages();
     }
     // What the shell left undone is done as it does it: a shortcut file is
     // copied, anything else gets a shortcut.

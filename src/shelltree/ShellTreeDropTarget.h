@@ -39,12 +39,8 @@ public:
     // (MK_LBUTTON, MK_RBUTTON or MK_MBUTTON); what was done with it.
     DWORD DragOut(IDataObject* data, DWORD allowed, DWORD button);
 
-    ui::TTreeNode* DropNode() const noexcept { return FDropNode; }
+    ui::TTreeNode* DropNode() const noexcept { return FDropNode.Get(); }
     IDataObject* DragData() const noexcept { return FDragData.Get(); }
-    // A node leaves the tree: a drag goes on over empty space.
-    void Forget(ui::TTreeNode* node) noexcept {
-        if (FDropNode == node) FDropNode = nullptr;
-    }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
     ULONG STDMETHODCALLTYPE AddRef() override { return ++FRefs; }
@@ -74,7 +70,9 @@ private:
     bool FRegistered = false;
     DWORD FDragButton = 0;
     ui::TComPtr<IDataObject> FDragData;
-    ui::TTreeNode* FDropNode = nullptr;
+    // Between OLE's calls: a node that goes meanwhile leaves the drag over
+    // empty space.
+    ui::TNodeWatch FDropNode;
     ui::TComPtr<IDropTarget> FDropFolderTarget;
     DWORD FLastDropEffect = 0;
     DWORD FLastScrollTick = 0;

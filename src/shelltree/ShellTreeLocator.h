@@ -78,6 +78,20 @@ public:
         TKesShellTreeLocator& FLocator;
     };
 
+    // A node kept across a loop that dispatches messages (a box, a menu, a
+    // drag, a wait for the shell): reports delete nothing meanwhile, and
+    // Node() afterwards is the node, or none when something else (a key,
+    // a timer) deleted it all the same.
+    class TNodeHold {
+    public:
+        TNodeHold(TKesShellTreeLocator& locator, ui::TTreeNode* node) : FHold(locator), FNode(node) {}
+        ui::TTreeNode* Node() const noexcept { return FNode.Get(); }
+
+    private:
+        THold FHold;
+        ui::TNodeWatch FNode;
+    };
+
 private:
     // Whether an absolute list of n items lies below a root of k items.
     bool StartsWithRoot(LPCITEMIDLIST list, const TKesShellTreeItem& root, UINT k, UINT n) const;

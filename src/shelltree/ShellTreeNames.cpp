@@ -37,11 +37,7 @@ void TKesShellTreeNames::Check(int most) {
         FTimer.SetEnabled(true);
         return;
     }
-    if (!FNext || TKesShellTreeItem::RecordsGone != FRecordsGoneSeen) {
-        FNext = FTree.Items.GetFirstNode();
-        FRecordsGoneSeen = TKesShellTreeItem::RecordsGone;
-    }
-    ui::TTreeNode* node = FNext;
+    ui::TTreeNode* node = FNext.Get() ? FNext.Get() : FTree.Items.GetFirstNode();
     for (int asked = 0; node && asked < most; node = node->GetNext()) {
         TKesShellTreeItem* item = TKesShellTree::ItemOf(node);
         if (!item || !item->NameToCheck) continue;

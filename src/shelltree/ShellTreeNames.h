@@ -31,7 +31,7 @@ public:
 
 private:
     // Asks up to `most` marked names, walking on from where the last call
-    // stopped, or from the top when entries went since.
+    // stopped, or from the top when that entry went since.
     void Check(int most);
     // Once every name is in: each folder whose names changed is put in
     // order, once.
@@ -41,7 +41,7 @@ private:
     std::function<void(ui::TTreeNode*, const std::wstring&)> FShowName;
     std::function<void(ui::TTreeNode*)> FSortChildren;
     ui::TTimer FTimer;
-    ui::TTreeNode* FNext = nullptr;
-    unsigned long FRecordsGoneSeen = 0;
+    // Where the walk goes on at the next tick; none once it went.
+    ui::TNodeWatch FNext;
     bool FRenamed = false;
 };

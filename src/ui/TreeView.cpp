@@ -4,6 +4,7 @@
 #include "ui/Profile.h"
 #include "ui/WindowProc.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -274,6 +275,42 @@ TCustomTreeView::~TCustomTreeView() {
     // Nodes are freed through the deletion step while this object still lives.
     if (HandleAllocated()) Items.Clear();
     DestroyHandle();
+    // A watch that outlives the tree must not reach back into it.
+    for (TNodeWatch* watch : FNodeWatches) {
+        watch->FNode = nullptr;
+        watch->FTree = nullptr;
+    }
+}
+
+void TCustomTreeView::ClearWatches(TTreeNode* node) noexcept {
+    auto gone = std::remove_if(FNodeWatches.begin(), FNodeWatches.end(), [node](TNodeWatch* watch) {
+        if (watch->FNode != node) return false;
+        watch->FNode = nullptr;
+        watch->FTree = nullptr;
+        return true;
+    });
+    FNodeWatches.erase(gone, FNodeWatches.end());
+}
+
+// ---------------------------------------------------------------------------
+// TNodeWatch
+
+void TNodeWatch::Reset(TTreeNode* node) {
+    if (node == FNode) return;
+    Detach();
+    if (!node || !node->TreeView()) return;
+    node->TreeView()->FNodeWatches.push_back(this);
+    FNode = node;
+    FTree = node->TreeView();
+}
+
+void TNodeWatch::Detach() noexcept {
+    if (FTree) {
+        auto& watches = FTree->FNodeWatches;
+        watches.erase(std::remove(watches.begin(), watches.end(), this), watches.end());
+    }
+    FNode = nullptr;
+    FTree = nullptr;
 }
 
 std::vector<TTreeNode*> TCustomTreeView::RowsInView() const {
@@ -506,6 +543,7 @@ bool TCustomTreeView::HandleNotify(NMHDR* hdr, LRESULT& result) {
         TTreeNode* node = owned.get();
         if (!node) return true;
         if (FPendingChange == node) FPendingChange = nullptr;
+        ClearWatches(node);
         // The editor closes, cancelled, while its node is still there: left
         // open, it would end on a node that is gone.
         if (FEditNode == node) {

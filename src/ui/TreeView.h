@@ -102,6 +102,33 @@ private:
     std::unique_ptr<TNodeData> FData;
 };
 
+// A node kept while messages are dispatched (a box, a menu, a drag, a
+// wait): whatever deletes the node meanwhile, the tree clears the watch
+// first, so Get() afterwards is the node or none. Never a bare pointer
+// across a message loop.
+class TNodeWatch {
+public:
+    TNodeWatch() noexcept = default;
+    explicit TNodeWatch(TTreeNode* node) { Reset(node); }
+    ~TNodeWatch() { Detach(); }
+    TNodeWatch(const TNodeWatch&) = delete;
+    TNodeWatch& operator=(const TNodeWatch&) = delete;
+    TNodeWatch& operator=(TTreeNode* node) {
+        Reset(node);
+        return *this;
+    }
+
+    TTreeNode* Get() const noexcept { return FNode; }
+    void Reset(TTreeNode* node);
+
+private:
+    friend class TCustomTreeView;
+    void Detach() noexcept;
+
+    TTreeNode* FNode = nullptr;
+    TCustomTreeView* FTree = nullptr;
+};
+
 // The node collection with its update bracket.
 class TTreeNodes {
 public:
@@ -238,6 +265,9 @@ protected:
 private:
     friend class TTreeNode;
     friend class TTreeNodes;
+    friend class TNodeWatch;
+    // The node goes: every watch on it lets go of it.
+    void ClearWatches(TTreeNode* node) noexcept;
     bool HandleNotify(NMHDR* hdr, LRESULT& result);
     void ExpandNode(TTreeNode* node, UINT action);
     void ChangeTimerFired();
@@ -252,6 +282,7 @@ private:
     int FSilent = 0;  // notifications caused by our own TVM_EXPAND are not steps
     TTimer FChangeTimer;
     TTreeNode* FPendingChange = nullptr;
+    std::vector<TNodeWatch*> FNodeWatches;
 };
 
 }  // namespace ui

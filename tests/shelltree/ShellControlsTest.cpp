@@ -609,4 +609,16 @@ TEST(TreeNodes, ANodesRecordLastsThroughItsDeletionStepAndGoesWithIt) {
     EXPECT_EQ(view.Items.Count(), 0);
 }
 
+TEST(TreeNodes, AWatchLetsGoOfItsNodeWhenTheNodeOrTheTreeGoes) {
+    ui::TForm form;
+    auto view = std::make_unique<ui::TCustomTreeView>(&form);
+    ui::TTreeNode* parent = view->Items.AddChild(nullptr, L"parent");
+    ui::TNodeWatch child(view->Items.AddChild(parent, L"child")), kept(view->Items.AddChild(nullptr, L"kept"));
+    parent->Delete();
+    EXPECT_EQ(child.Get(), nullptr) << "gone with its parent";
+    EXPECT_NE(kept.Get(), nullptr);
+    view.reset();
+    EXPECT_EQ(kept.Get(), nullptr);
+}
+
 }  // namespace

@@ -6,6 +6,7 @@
 #include "shell/ShellLinks.h"
 #include "shelltree/ShellControls.h"
 #include "testutil/TestFiles.h"
+#include "ui/Application.h"
 #include "ui/Clock.h"
 #include "ui/Form.h"
 
@@ -92,6 +93,13 @@ class TRecordingTree : public TKesShellTree {
 public:
     using TKesShellTree::TKesShellTree;
     TTargetLog Log;
+    // Runs inside the tree's WaitsLeft-th wait for messages from now on.
+    int WaitsLeft = 0;
+    std::function<void()> InWait;
+    void ProcessMessages() override {
+        TKesShellTree::ProcessMessages();
+        if (InWait && --WaitsLeft == 0) std::exchange(InWait, nullptr)();
+    }
 
 protected:
     ui::TComPtr<IDropTarget> NodeDropTarget(ui::TTreeNode* node) override {
@@ -350,6 +358,32 @@ TEST_F(DragDrop, DroppedShortcutFilesAreCopiedNotLinked) {
         EXPECT_TRUE(Exists(Src / L"Tool.lnk") && Exists(Src / L"Site.url")) << "the originals stay";
     }
     EXPECT_EQ(Tree->Log.Alive, 0);
+}
+
+TEST_F(DragDrop, AFolderThatGoesWhileTheDropWaitsIsNeitherUsedNorLost) {
+    // Another program removes the folder dropped on; its report, or the
+    // user's F5, comes in the drop's first wait (after the shell's drop) or
+    // its second (for the shortcuts).
+    const struct { int Wait; bool Key; } cases[] = {{1, false}, {2, false}, {2, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << (c.Key ? "F5" : "report") << " in wait " << c.Wait);
+        const std::wstring name = L"Gone" + std::to_wstring(c.Wait) + (c.Key ? L"k" : L""), path = Dir / name;
+        CreateDirectoryW(path.c_str(), nullptr);
+        Tree->RefreshAll();
+        const TIDList list = PathToIDList(nullptr, path);
+        LPCITEMIDLIST items[2] = {list.Get(), nullptr};
+        Tree->WaitsLeft = c.Wait;
+        Tree->InWait = [&] {
+            RemoveTree(path);
+            if (c.Key) SendMessageW(Tree->Handle(), WM_KEYDOWN, VK_F5, 0);
+            else SendMessageW(Tree->Notifier->NotifyWindow(), TKesShellChangeNotifier::WM_SHELLNOTIFY,
+                              reinterpret_cast<WPARAM>(items), SHCNE_RMDIR);
+        };
+        ASSERT_EQ(DropOn(name), S_OK);
+        EXPECT_EQ(Destination, path) << "the drop is reported where it went";
+        ui::Application->ProcessMessages();
+        EXPECT_EQ(Entry(name), nullptr) << "the entry goes, at the latest once the drop is over";
+    }
 }
 
 TEST_F(DragDrop, AVetoKeepsTheDropFromTheFolder) {
