@@ -30,11 +30,17 @@ bool ReadAll(const std::wstring& path, std::string& bytes) {
 
 [[noreturn]] void ThrowWriteError(const std::wstring& path, DWORD code) { ThrowWriteError(path, SysErrorText(code)); }
 
-// Whether the file is there. Only "not found" means no file: one whose
-// attributes cannot be read (access denied, a network error) must never be
-// taken for a missing one and written over.
+// Whether the file is there, before a write to it. Only "not found" means
+// no file: one whose attributes cannot be read (access denied, a network
+// error) must never be taken for a missing one and written over. A
+// read-only file is refused, as Windows refuses it; Wine lets root write
+// it.
 bool IniExists(const std::wstring& path) {
-    if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        if (attributes & FILE_ATTRIBUTE_READONLY) ThrowWriteError(path, ERROR_ACCESS_DENIED);
+        return true;
+    }
     const DWORD code = GetLastError();
     if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return false;
     ThrowWriteError(path, code);
