@@ -36,6 +36,7 @@ void TfrmMain::sbtnOptionsClick() {
     dialog.Settings = Options->Settings;
     dialog.OnBeforeFolderMove = [this](const std::wstring& from, const std::wstring&) { BeforeFolderMove(from); };
     dialog.OnAfterFolderMove = [this](const std::wstring& from, const std::wstring& to) { AfterFolderMove(from, to); };
+    dialog.OnSaveFolderChoice = [](const TOptionsRec& choice) { Options->SaveWorkingFolderChoice(choice); };
     if (dialog.ShowModal() != ui::mrOk) return;
     // The choice is live from here even when it cannot be saved: the links
     // may have moved already. The snapshot goes however this ends.

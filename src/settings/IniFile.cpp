@@ -24,16 +24,23 @@ bool ReadAll(const std::wstring& path, std::string& bytes) {
            (ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) && read == bytes.size());
 }
 
-[[noreturn]] void ThrowWriteError(const std::wstring& path, DWORD code) {
-    const std::wstring reason = SysErrorText(code);
+[[noreturn]] void ThrowWriteError(const std::wstring& path, const std::wstring& reason) {
     throw ui::Exception(L"Unable to write to " + path + (reason.empty() ? L"" : L" (" + reason + L")"));
 }
 
-// Whether the file is there. Only "not found" means no file: one whose
-// attributes cannot be read (access denied, a network error) must never be
-// taken for a missing one and written over.
+[[noreturn]] void ThrowWriteError(const std::wstring& path, DWORD code) { ThrowWriteError(path, SysErrorText(code)); }
+
+// Whether the file is there, before a write to it. Only "not found" means
+// no file: one whose attributes cannot be read (access denied, a network
+// error) must never be taken for a missing one and written over. A
+// read-only file is refused, as Windows refuses it; Wine lets root write
+// it.
 bool IniExists(const std::wstring& path) {
-    if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        if (attributes & FILE_ATTRIBUTE_READONLY) ThrowWriteError(path, ERROR_ACCESS_DENIED);
+        return true;
+    }
     const DWORD code = GetLastError();
     if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return false;
     ThrowWriteError(path, code);
@@ -124,10 +131,42 @@ void ConvertExisting(const std::wstring& path, const std::string& bytes) {
     DeleteFileW(backup);
 }
 
+// The file's text as the profile functions read it: UTF-16 by either
+// mark, UTF-8 by its mark, the ANSI code page otherwise. False for bytes
+// that cannot be such text, so that no guess is written over them:
+// UTF-16 that ends in half a character, or "ANSI" text with a zero byte
+// (UTF-16 without a mark, which some readers know by its look).
+bool DecodeProfileText(const std::string& bytes, std::wstring& text) {
+    const auto startsWith = [&](const char* mark, size_t n) { return bytes.size() >= n && bytes.compare(0, n, mark, n) == 0; };
+    if (startsWith("\xFF\xFE", 2) || startsWith("\xFE\xFF", 2)) {
+        if (bytes.size() % 2) return false;
+        const bool bigEndian = bytes[0] == '\xFE';
+        text.resize(bytes.size() / 2 - 1);
+        for (size_t i = 0; i < text.size(); ++i) {
+            const auto first = static_cast<unsigned char>(bytes[2 + 2 * i]);
+            const auto second = static_cast<unsigned char>(bytes[3 + 2 * i]);
+            text[i] = static_cast<wchar_t>(bigEndian ? (first << 8) | second : (second << 8) | first);
+        }
+        return true;
+    }
+    // The UTF-8 mark is no part of the first section's name.
+    const bool utf8 = startsWith("\xEF\xBB\xBF", 3);
+    const size_t from = utf8 ? 3 : 0;
+    if (!utf8 && bytes.find('\0') != std::string::npos) return false;
+    const int size = static_cast<int>(bytes.size() - from);
+    const UINT codePage = utf8 ? CP_UTF8 : CP_ACP;
+    const int n = size ? MultiByteToWideChar(codePage, 0, bytes.data() + from, size, nullptr, 0) : 0;
+    if (size && n == 0) return false;
+    text.assign(static_cast<size_t>(n), L'\0');
+    return n == 0 || MultiByteToWideChar(codePage, 0, bytes.data() + from, size, text.data(), n) == n;
+}
+
 // The profile functions write Unicode into a file that starts with the
-// UTF-16 mark: a new file starts so; an ANSI one is converted only when a
-// value needs characters its code page lacks, and is read as before
-// otherwise.
+// UTF-16 mark: a new file starts so; any other file is converted to it,
+// keeping what it reads as, only when a value needs characters the ANSI
+// code page lacks, and is read as before otherwise. Little-endian is the
+// one form every version of the profile functions reads and writes, so a
+// big-endian file is turned round too.
 void PrepareForValue(const std::wstring& path, const std::wstring& value) {
     if (!IniExists(path)) {
         ReplaceWith(path, std::string(kUtf16Mark, 2), false, path);
@@ -139,17 +178,9 @@ void PrepareForValue(const std::wstring& path, const std::wstring& value) {
     // Written as it is, the value would lose its characters.
     if (!ReadAll(path, bytes)) ThrowWriteError(path, GetLastError());
     if (bytes.size() >= 2 && bytes.compare(0, 2, kUtf16Mark, 2) == 0) return;
-    // A file that starts with the UTF-8 mark is UTF-8 text, the mark no part
-    // of its first section's name.
-    const char kUtf8Mark[] = "\xEF\xBB\xBF";
-    const bool utf8 = bytes.size() >= 3 && bytes.compare(0, 3, kUtf8Mark, 3) == 0;
-    if (utf8) bytes.erase(0, 3);
-    const UINT codePage = utf8 ? CP_UTF8 : CP_ACP;
-    const int size = static_cast<int>(bytes.size());
-    const int n = size ? MultiByteToWideChar(codePage, 0, bytes.data(), size, nullptr, 0) : 0;
-    if (size && n == 0) ThrowWriteError(path, GetLastError());
-    std::wstring text(static_cast<size_t>(n), L'\0');
-    if (n) MultiByteToWideChar(codePage, 0, bytes.data(), size, text.data(), n);
+    std::wstring text;
+    if (!DecodeProfileText(bytes, text))
+        ThrowWriteError(path, L"its text is damaged or in an unknown encoding; the file was left as it was");
     std::string converted(kUtf16Mark, 2);
     converted.append(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
     ConvertExisting(path, converted);

@@ -1,6 +1,7 @@
 #include "settings/uOptions.h"
 
 #include <algorithm>
+#include <exception>
 
 #include <windows.h>
 #include <shlobj.h>
@@ -140,6 +141,21 @@ void TOptions::LoadGeneralOptions() {
 
 void TOptions::SaveWindowState() {
     if (!FIniFile) return;
+    // The choices go first: a window rectangle can be lost, a working
+    // folder the file does not name strands its links.
+    std::exception_ptr refused;
+    if (FGeneralPending) {
+        try {
+            SaveGeneralOptions();
+        } catch (...) {
+            refused = std::current_exception();
+        }
+    }
+    WriteWindowState();
+    if (refused) std::rethrow_exception(refused);
+}
+
+void TOptions::WriteWindowState() {
     const TOptionsRec& s = Settings;
     FIniFile->WriteInteger(kSection, L"Left", s.Left);
     FIniFile->WriteInteger(kSection, L"Top", s.Top);
@@ -158,6 +174,7 @@ void TOptions::SaveWindowState() {
 
 void TOptions::SaveGeneralOptions() {
     if (!FIniFile) return;
+    FGeneralPending = true;
     const TOptionsRec& s = Settings;
     FIniFile->WriteBool(kSection, L"ShowAppWndOnLaunch", s.ShowAppWndOnLaunch);
     FIniFile->WriteBool(kSection, L"ExecWithDblClick", s.ExecWithDblClick);
@@ -168,6 +185,23 @@ void TOptions::SaveGeneralOptions() {
     FIniFile->WriteBool(kSection, L"TimestampTempFiles", s.TimestampTempFiles);
     FIniFile->WriteInteger(kSection, L"WorkingFolderOption", s.WorkingFolderOption);
     FIniFile->WriteString(kSection, L"WorkingFolderPath", s.WorkingFolderPath);
+    FGeneralPending = false;
+}
+
+void TOptions::SaveWorkingFolderChoice(const TOptionsRec& chosen) {
+    if (!FIniFile) return;
+    try {
+        FIniFile->WriteString(kSection, L"WorkingFolderPath", chosen.WorkingFolderPath);
+        FIniFile->WriteInteger(kSection, L"WorkingFolderOption", chosen.WorkingFolderOption);
+    } catch (...) {
+        // Half a choice could name a third folder, where no link is.
+        try {
+            FIniFile->WriteString(kSection, L"WorkingFolderPath", Settings.WorkingFolderPath);
+            FIniFile->WriteInteger(kSection, L"WorkingFolderOption", Settings.WorkingFolderOption);
+        } catch (...) {
+        }
+        throw;
+    }
 }
 
 void AcceptOptions(const TOptionsRec& chosen) {
@@ -175,8 +209,8 @@ void AcceptOptions(const TOptionsRec& chosen) {
     DiscardPreviousOptions();
     PreviousOptions = previous.release();
     Options->Settings = chosen;
-    Options->SaveWindowState();
     Options->SaveGeneralOptions();
+    Options->SaveWindowState();
 }
 
 void DiscardPreviousOptions() noexcept {

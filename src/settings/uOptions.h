@@ -63,14 +63,25 @@ public:
 
     void LoadWindowState();
     void LoadGeneralOptions();
+    // Also writes the general options first when an earlier save of them
+    // was refused; either error is raised after both were tried.
     void SaveWindowState();
+    // A refused write leaves them pending: every later save of the window
+    // state (Save View, logoff, exit) tries them again until they are in.
     void SaveGeneralOptions();
+    // Writes where the working folder is to lie, before its links move
+    // there. A refused write raises, and the keys name the folder in use
+    // again, as far as the file takes them.
+    void SaveWorkingFolderChoice(const TOptionsRec& chosen);
 
     // The INI file's path; empty for a snapshot.
     const std::wstring& IniFileName() const;
 
 private:
+    void WriteWindowState();
+
     std::unique_ptr<TIniFile> FIniFile;
+    bool FGeneralPending = false;
 };
 
 // The live options and the snapshot of them from before a confirmed OK in
@@ -80,8 +91,9 @@ extern TOptions* PreviousOptions;
 
 // Hands what a confirmed options dialog chose to the live options: a
 // snapshot of the values before becomes PreviousOptions, the chosen ones
-// become live and are saved (window state, then the general options). A
-// refused write is raised after the hand-over: the chosen values stay live.
+// become live and are saved (the general options, then the window state).
+// A refused write is raised after the hand-over: the chosen values stay
+// live, and what was not written stays pending.
 void AcceptOptions(const TOptionsRec& chosen);
 // Lets the snapshot go; it writes nothing.
 void DiscardPreviousOptions() noexcept;

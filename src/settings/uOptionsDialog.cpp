@@ -1,5 +1,6 @@
 #include "settings/uOptionsDialog.h"
 
+#include "core/Exceptions.h"
 #include "core/OptionsValues.h"
 #include "settings/uOptions.h"
 #include "ui/Application.h"
@@ -241,12 +242,24 @@ bool TfrmOptions::ConfirmWorkingFolderChange(TOptionsRec& chosen) {
     const POINT at{r.left + (r.right - r.left) / 2 - 58, r.top + (r.bottom - r.top) / 2 - 65};
     switch (ui::ShowMessageBoxAt(Handle(), text, L"Information", MB_YESNOCANCEL | MB_ICONINFORMATION, at)) {
     case IDYES: {
+        // The file names the new place before the links go there: a choice
+        // saved only afterwards can fail, and a restart would then look
+        // for them in the old one.
+        if (!SaveFolderChoice(chosen)) return false;
         // The after-step runs however the steps before it end, so the
         // tree shows again also when the move could not start.
+        bool moving = false;
         try {
             if (OnBeforeFolderMove) OnBeforeFolderMove(from, to);
+            moving = true;
             MoveWorkingFolder(from, to);
         } catch (...) {
+            if (!moving && OnSaveFolderChoice) {
+                try {
+                    OnSaveFolderChoice(Settings);  // the links are all where they were
+                } catch (...) {
+                }
+            }
             if (OnAfterFolderMove) OnAfterFolderMove(from, to);
             throw;
         }
@@ -259,6 +272,20 @@ bool TfrmOptions::ConfirmWorkingFolderChange(TOptionsRec& chosen) {
         chosen.SelectedNode = 0;
         return true;
     default:
+        return false;
+    }
+}
+
+bool TfrmOptions::SaveFolderChoice(const TOptionsRec& chosen) {
+    if (!OnSaveFolderChoice) return true;
+    try {
+        OnSaveFolderChoice(chosen);
+        return true;
+    } catch (const std::exception& e) {
+        ui::ShowMessageBox(Handle(),
+                           L"The working folder was not moved, because its new place could not be saved:\r\n" +
+                               ui::ExceptionMessage(e),
+                           ui::Application ? ui::Application->Title() : std::wstring(), MB_OK | MB_ICONWARNING);
         return false;
     }
 }

@@ -1,7 +1,8 @@
 // The options dialog: the general switches and where the working folder
 // lies; it moves the folder when the user agrees. It works on a copy of
 // the settings and touches no storage: after OK, Settings holds the choice
-// for the caller to hand over.
+// for the caller to hand over, and a folder choice the links move for is
+// handed to OnSaveFolderChoice before they move.
 #pragma once
 
 #include <functional>
@@ -47,6 +48,10 @@ public:
     using TFolderMoveEvent = std::function<void(const std::wstring& from, const std::wstring& to)>;
     TFolderMoveEvent OnBeforeFolderMove;
     TFolderMoveEvent OnAfterFolderMove;
+    // Saves where the working folder is to lie, before anything moves; it
+    // raises when it cannot, and then nothing moves. Called again with the
+    // previous settings when the move stops before it began.
+    std::function<void(const TOptionsRec& choice)> OnSaveFolderChoice;
 
     void FormShow();
     void rbWorkingFolderOptionClick();
@@ -68,4 +73,6 @@ private:
     std::unique_ptr<ui::TCheckBox>& Check(int index);
     // Says why a chosen path cannot hold the working folder.
     void RefuseFolder(const std::wstring& path);
+    // False, after telling the user, when the choice cannot be saved.
+    bool SaveFolderChoice(const TOptionsRec& chosen);
 };

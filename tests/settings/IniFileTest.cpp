@@ -104,4 +104,29 @@ TEST(IniFile, AReadOnlyFileIsNeverReplacedByItsConversion) {
     EXPECT_EQ(ReadFileBytes(path), ansi) << "as it was";
 }
 
+// Every form the profile functions read reads the same, as UTF-16LE, after
+// a wide value; bytes that are no such text are refused and stay as they were.
+TEST(IniFile, AWideValueKeepsWhatEachEncodingReadsAs) {
+    const std::string ansi = "[OPTIONS]\r\nPath=C:\\caf\xE9\r\n", utf8 = "[OPTIONS]\r\nPath=C:\\caf\xC3\xA9\r\n";
+    std::string le = "\xFF\xFE", be = "\xFE\xFF";
+    for (char c : ansi) le.append({c, '\0'}), be.append({'\0', c});  // code page 1252 is Latin-1 here
+    const std::pair<std::string, bool> rows[] = {{ansi, true}, {"\xEF\xBB\xBF" + utf8, true}, {utf8, true}, {le, true}, {be, true},
+        {"", true}, {"\xFE\xFF", true}, {"\xEF\xBB\xBF", true}, {le + "\r", true}, {be + "\r", false}, {le.substr(2), false}};
+    for (const auto& [bytes, taken] : rows) {
+        SCOPED_TRACE(testing::PrintToString(bytes));
+        TTempDir dir;
+        TIniFile ini(dir / L"tavrix.ini");
+        WriteFileBytes(ini.FileName(), bytes);
+        const std::wstring before = ini.ReadString(L"OPTIONS", L"Path", L"");
+        if (!taken) {
+            EXPECT_THROW(ini.WriteString(L"OPTIONS", L"Expanded", L"\u03a9"), ui::Exception);
+            EXPECT_EQ(ReadFileBytes(ini.FileName()), bytes) << "left as it was";
+            continue;
+        }
+        ini.WriteString(L"OPTIONS", L"Expanded", L"\u03a9");
+        EXPECT_EQ(ReadFileBytes(ini.FileName()).substr(0, 2), "\xFF\xFE");
+        EXPECT_EQ(ini.ReadString(L"OPTIONS", L"Path", L"") + ini.ReadString(L"OPTIONS", L"Expanded", L""), before + L"\u03a9");
+    }
+}
+
 }  // namespace
