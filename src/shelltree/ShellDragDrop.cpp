@@ -84,7 +84,7 @@ void TKesShellTree::BeginShellDrag(ui::TTreeNode* node, int kind) {
     TKesShellOperations operation = ShellOp(sopDrag);
     if (effect == DROPEFFECT_COPY) operation |= ShellOp(sopCopy);
     if (effect == DROPEFFECT_MOVE) operation |= static_cast<TKesShellOperations>(ShellOp(sopMove) | ShellOp(sopRemove));
-    DoOperation(operation, FileNamesFromDataObject(data.Get()), L"");
+    DoOperation(operation, FileNamesFromDataObject(data.Get()), std::wstring());
 }
 
 void TKesShellTree::AutoScrollAt(POINT p) {
