@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 
 #include "shell/KesSelectionList.h"
 #include "testutil/TestFiles.h"
@@ -78,6 +79,9 @@ TEST_F(SelectionList, ChecksFoldAndUnfoldAndStatesFollow) {
 }
 
 TEST_F(SelectionList, TotalsInTheBackgroundEqualADirectCount) {
+    // A link to the folder above, inside a checked folder, is never entered.
+    if (!MakeJunction(Dir / L"A\\up", Dir.Path()) && !MakeWineSymlink(Dir / L"A\\up", Dir.Path()))
+        std::printf("no link to a folder can be made here\n");
     int changes = 0;
     List.OnChange = [&] { ++changes; };
     List.Check(Dir / L"A");
