@@ -3,13 +3,10 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cstdio>
 
 #include "testutil/TestFiles.h"
-#include "ui/FileIdentity.h"
 #include "ui/Handles.h"
 #include "util/FolderMove.h"
-#include "util/uUtils.h"
 
 using namespace testutil;
 
@@ -184,51 +181,6 @@ TEST(FolderIdentity, SpellingsOfOneFolderAreOneFolder) {
     EXPECT_FALSE(FolderWithin(dir / L"Links", dir / L"Links\\Inner"));
     EXPECT_TRUE(FoldersOverlap(dir / L"Links", dir / L"Links\\Inner"));
     EXPECT_FALSE(FoldersOverlap(dir / L"Links", dir / L"Linksmore"));
-}
-
-// A link is the user's link: the move leaves it, and what it leads to,
-// where it is; the previous folder is kept; nothing is deleted through it.
-TEST(FolderMoveLinks, NothingALinkLeadsToIsMovedOrDeleted) {
-    const struct {
-        const char* Name;
-        const wchar_t* Link;     // in the working folder, or in the target
-        const wchar_t* LeadsTo;  // below the test folder; "" for the test folder itself
-        bool TargetThere, InTarget;
-    } cases[] = {
-        {"a link to a folder elsewhere, merged", L"docs", L"elsewhere", true, false},
-        {"a link to a folder elsewhere, into a new folder", L"Sub\\docs", L"elsewhere", false, false},
-        {"a link to a file elsewhere", L"Sub\\note.txt", L"elsewhere\\A\\a.txt", true, false},
-        {"a link to the working folder's parent", L"up", L"", false, false},
-        {"the target's own link where a folder would merge", L"Sub", L"elsewhere", true, true},
-    };
-    for (const auto& c : cases) {
-        TTempDir dir;
-        const std::wstring old = dir / L"old", target = dir / L"new";
-        Lay(dir / L"elsewhere", {L"A\\a.txt", L"B\\b.txt", L"C\\c.txt"});
-        Lay(old, {L"Sub\\keep.txt"});
-        if (c.TargetThere) Lay(target, {L"theirs.txt"});
-        const std::wstring link = (c.InTarget ? target : old) + L"\\" + c.Link;
-        const std::wstring leadsTo = *c.LeadsTo ? dir / c.LeadsTo : dir.Path();
-        if (!MakeJunction(link, leadsTo) && !MakeWineSymlink(link, leadsTo)) {
-            std::printf("%s: no such link can be made here, skipped\n", c.Name);
-            continue;
-        }
-        const std::vector<std::wstring> outside = FolderEntries(dir / L"elsewhere"), entries = FolderEntries(old);
-        EXPECT_EQ(entries.size(), c.InTarget ? 2u : 3u) << c.Name << ": a link is an entry, never entered";
-        MoveWorkingFolder(old, target);
-        EXPECT_TRUE(ui::IsLinkPath(link)) << c.Name << ": the link stays as it was";
-        EXPECT_EQ(FolderEntries(dir / L"elsewhere"), outside) << c.Name << ": what it leads to is untouched";
-        EXPECT_FALSE(MayRemovePreviousFolder(old, target, entries)) << c.Name;
-        if (c.InTarget) {
-            EXPECT_TRUE(Exists(old + L"\\Sub\\keep.txt")) << c.Name << ": kept, not moved into the link";
-        } else {
-            EXPECT_TRUE(Exists(target + L"\\Sub\\keep.txt")) << c.Name;
-            EXPECT_FALSE(Exists(target + L"\\" + c.Link)) << c.Name;
-            EXPECT_FALSE(DeleteFolder(old)) << c.Name << ": a folder holding a link is not deleted";
-            EXPECT_TRUE(ui::IsLinkPath(link)) << c.Name;
-        }
-        EXPECT_TRUE(RemoveLink(link)) << c.Name;
-    }
 }
 
 }  // namespace
