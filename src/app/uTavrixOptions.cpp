@@ -6,6 +6,8 @@
 #include "settings/uOptionsDialog.h"
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
+#include "ui/FileIdentity.h"
+#include "core/PathText.h"
 #include "ui/ScopeExit.h"
 #include "util/FolderMove.h"
 #include "util/uUtils.h"
@@ -89,14 +91,25 @@ void TfrmMain::AfterFolderMove(const std::wstring& previous, const std::wstring&
         return;
     }
     // Whatever stayed behind is the user's: the previous folder is kept.
-    if (missing.empty()) missing.push_back(L"files left in the previous folder");
+    // Links never move; they are named apart, so the user knows why.
+    std::vector<std::wstring> links, others;
+    for (const std::wstring& entry : missing) (ui::IsLinkPath(Join(previous, entry)) ? links : others).push_back(entry);
+    if (missing.empty()) {
+        if (ui::IsLinkPath(previous))
+            links.push_back(previous);
+        else
+            others.push_back(L"files left in the previous folder");
+    }
+    std::vector<std::wstring> named = others;
+    named.insert(named.end(), links.begin(), links.end());
     WriteLog(L"TfrmMain", L"AfterFolderMove", L"Error",
-             L"Not moved from " + previous + L" to " + current + L": " + JoinNames(missing, kNamesLogged));
+             L"Not moved from " + previous + L" to " + current + L": " + JoinNames(named, kNamesLogged));
+    std::wstring text =
+        L"The working folder was not moved completely, so the previous folder was kept:\r\n" + previous;
+    if (!others.empty()) text += L"\r\n\r\nNot moved: " + JoinNames(others, kNamesShown);
+    if (!links.empty()) text += L"\r\n\r\nLinks stay where they are: " + JoinNames(links, kNamesShown);
     // Owned by the dialog that asked, so that its OK waits for this box.
-    ui::ShowMessageBox(ui::Application->ActiveOwner(),
-                       L"The working folder was not moved completely, so the previous folder was kept:\r\n" + previous +
-                           L"\r\n\r\nNot moved: " + JoinNames(missing, kNamesShown),
-                       ui::Application->Title(), MB_OK | MB_ICONWARNING);
+    ui::ShowMessageBox(ui::Application->ActiveOwner(), text, ui::Application->Title(), MB_OK | MB_ICONWARNING);
 }
 
 void TfrmMain::ScheduleFolderDeletion(UINT delay, const std::wstring& path) {

@@ -90,6 +90,10 @@ void TKesFolderSizeThread::Add(const std::wstring& path) {
         ++FFiles;
         return;
     }
+    // A link to a folder is not entered: what it leads to is counted where
+    // it lies, and a link to a folder above would count for ever. (Wine
+    // marks its links to folders as reparse points too.)
+    if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return;
     for (const std::wstring& child : Children(path)) {
         if (FCancel) return;
         Add(child);

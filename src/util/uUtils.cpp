@@ -8,7 +8,9 @@
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
 #include "core/Exceptions.h"
+#include "ui/FileIdentity.h"
 #include "ui/Handles.h"
+#include "util/FolderMove.h"
 
 int64_t LastLogCleanup = 0;
 
@@ -210,6 +212,9 @@ bool DeleteFolder(const std::wstring& path) {
     // A folder that is already gone is not asked for: that would show an
     // error box of the shell's.
     if (path.empty() || GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
+    // Nothing is deleted through a link: the shell may walk through one as
+    // through a folder, and under Wine it deletes what a link leads to.
+    if (ui::IsLinkPath(path) || HoldsLinks(path)) return false;
     std::wstring from = ShellPathList(path);
     SHFILEOPSTRUCTW op{};
     op.wFunc = FO_DELETE;

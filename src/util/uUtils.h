@@ -55,5 +55,6 @@ int64_t LocalNowTicks();
 // One shell move of the folder, with its contents, to the target path.
 bool MoveFolder(const std::wstring& source, const std::wstring& target);
 // One shell delete of the folder and its contents into the Recycle Bin,
-// asking and showing nothing; false for a folder already gone.
+// asking and showing nothing; false for a folder already gone, and for a
+// folder that is a link or holds one (nothing is deleted).
 bool DeleteFolder(const std::wstring& path);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 
 #include "shell/KesSelectionList.h"
 #include "testutil/TestFiles.h"
@@ -78,6 +79,9 @@ TEST_F(SelectionList, ChecksFoldAndUnfoldAndStatesFollow) {
 }
 
 TEST_F(SelectionList, TotalsInTheBackgroundEqualADirectCount) {
+    // A link inside a checked folder, to another checked one, is not entered.
+    if (!MakeJunction(Dir / L"A\\toB", Dir / L"B") && !MakeWineSymlink(Dir / L"A\\toB", Dir / L"B"))
+        std::printf("no link to a folder can be made here\n");
     int changes = 0;
     List.OnChange = [&] { ++changes; };
     List.Check(Dir / L"A");

@@ -1,6 +1,11 @@
 #include "testutil/TestFiles.h"
 
+#include <winioctl.h>
+
+#include <cstring>
 #include <stdexcept>
+
+#include "ui/Handles.h"
 
 namespace testutil {
 
@@ -26,6 +31,12 @@ void RemoveTree(const std::wstring& path) {
             std::wstring name = fd.cFileName;
             if (name == L"." || name == L"..") continue;
             std::wstring child = path + L"\\" + name;
+            // A link to a folder goes alone (Wine marks those, and removes
+            // through them); a test removes its links to files itself.
+            if ((fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+                RemoveLink(child);
+                continue;
+            }
             SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
             if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                 RemoveTree(child);
@@ -120,6 +131,82 @@ TDialogAnswer::TDialogAnswer(std::wstring title, int button, std::function<bool(
 TDialogAnswer::~TDialogAnswer() {
     FStop = true;
     FThread.join();
+}
+
+bool MakeJunction(const std::wstring& folder, const std::wstring& target) {
+    if (!CreateDirectoryW(folder.c_str(), nullptr)) return false;
+    const std::wstring substitute = L"\\??\\" + target;
+    const size_t pathBytes = (substitute.size() + 1 + target.size() + 1) * sizeof(wchar_t);
+    // The mount-point form of the reparse data: tag, length, reserved, then
+    // the offsets and lengths of the two names and the names themselves.
+    const size_t headerBytes = 8, namesBytes = 8;
+    std::vector<BYTE> buffer(headerBytes + namesBytes + pathBytes);
+    auto put16 = [&](size_t at, size_t value) {
+        const WORD w = static_cast<WORD>(value);
+        std::memcpy(buffer.data() + at, &w, sizeof w);
+    };
+    const DWORD tag = IO_REPARSE_TAG_MOUNT_POINT;
+    std::memcpy(buffer.data(), &tag, sizeof tag);
+    put16(4, namesBytes + pathBytes);
+    put16(8, 0);
+    put16(10, substitute.size() * sizeof(wchar_t));
+    put16(12, (substitute.size() + 1) * sizeof(wchar_t));
+    put16(14, target.size() * sizeof(wchar_t));
+    std::memcpy(buffer.data() + 16, substitute.c_str(), (substitute.size() + 1) * sizeof(wchar_t));
+    std::memcpy(buffer.data() + 16 + (substitute.size() + 1) * sizeof(wchar_t), target.c_str(),
+                (target.size() + 1) * sizeof(wchar_t));
+    ui::THandleOwner handle(CreateFileW(folder.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    DWORD returned = 0;
+    const bool made = handle && DeviceIoControl(handle.Get(), FSCTL_SET_REPARSE_POINT, buffer.data(),
+                                                static_cast<DWORD>(buffer.size()), nullptr, 0, &returned, nullptr);
+    handle.Reset();
+    const DWORD attributes = GetFileAttributesW(folder.c_str());
+    if (made && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return true;
+    RemoveDirectoryW(folder.c_str());
+    return false;
+}
+
+std::wstring WineUnixPath(const std::wstring& path) {
+    using TUnixName = char*(CDECL*)(const wchar_t*);
+    auto unixName = reinterpret_cast<TUnixName>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name"));
+    std::wstring result;
+    if (!unixName) return result;
+    if (char* name = unixName(path.c_str())) {
+        result.assign(name, name + std::strlen(name));
+        HeapFree(GetProcessHeap(), 0, name);
+    }
+    return result;
+}
+
+bool RunUnix(const std::wstring& program, std::wstring command, const std::function<bool()>& done) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
+        return false;
+    ui::THandleOwner processHandle(process.hProcess), threadHandle(process.hThread);
+    for (int i = 0; i < 100; ++i) {
+        if (done()) return true;
+        Sleep(50);
+    }
+    return false;
+}
+
+bool MakeWineSymlink(const std::wstring& link, const std::wstring& target) {
+    const std::wstring unixTarget = WineUnixPath(target), unixLink = WineUnixPath(link);
+    if (unixTarget.empty() || unixLink.empty()) return false;
+    // A link that leads nowhere is not seen: once seen, it leads to the target.
+    return RunUnix(L"Z:\\bin\\ln", L"ln -s \"" + unixTarget + L"\" \"" + unixLink + L"\"", [&] { return Exists(link); });
+}
+
+bool RemoveLink(const std::wstring& link) {
+    // Under Wine the Win32 calls would remove what the link leads to.
+    const std::wstring unixLink = WineUnixPath(link);
+    if (!unixLink.empty()) return RunUnix(L"Z:\\bin\\rm", L"rm \"" + unixLink + L"\"", [&] { return !Exists(link); });
+    return RemoveDirectoryW(link.c_str()) || DeleteFileW(link.c_str());
 }
 
 }  // namespace testutil

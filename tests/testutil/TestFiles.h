@@ -37,6 +37,20 @@ std::string ReadFileBytes(const std::wstring& path);
 void SetFileAge(const std::wstring& path, int64_t ageSeconds);
 std::vector<std::string> SplitLines(const std::string& text);
 
+// Links, made and removed without touching what they lead to.
+// A junction from folder to target; false where the file system cannot.
+bool MakeJunction(const std::wstring& folder, const std::wstring& target);
+// The Unix path of a file under Wine; empty on Windows.
+std::wstring WineUnixPath(const std::wstring& path);
+// Runs a Unix program under Wine, which starts it like any other, until
+// done holds (Wine's handle of such a program does not tell when it ends).
+bool RunUnix(const std::wstring& program, std::wstring command, const std::function<bool()>& done);
+// Under Wine, a Unix symbolic link (`ln -s`) to a folder or a file; false
+// on Windows and wherever that fails.
+bool MakeWineSymlink(const std::wstring& link, const std::wstring& target);
+// Removes a junction or a link, never what it leads to.
+bool RemoveLink(const std::wstring& link);
+
 // Records message boxes instead of showing them, while it lives.
 class TMessageBoxRecorder {
 public:

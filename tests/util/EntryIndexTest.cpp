@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <winioctl.h>
 
 #include <algorithm>
 #include <chrono>
@@ -37,92 +36,6 @@ void MakeFolders(const std::wstring& path) {
         CreateDirectoryW(path.substr(0, slash).c_str(), nullptr);
         if (slash == std::wstring::npos) break;
     }
-}
-
-// Makes folder a junction to target; false where the file system cannot.
-bool MakeJunction(const std::wstring& folder, const std::wstring& target) {
-    if (!CreateDirectoryW(folder.c_str(), nullptr)) return false;
-    const std::wstring substitute = L"\\??\\" + target;
-    const size_t pathBytes = (substitute.size() + 1 + target.size() + 1) * sizeof(wchar_t);
-    // The mount-point form of the reparse data: tag, length, reserved, then
-    // the offsets and lengths of the two names and the names themselves.
-    const size_t headerBytes = 8, namesBytes = 8;
-    std::vector<BYTE> buffer(headerBytes + namesBytes + pathBytes);
-    auto put16 = [&](size_t at, size_t value) {
-        const WORD w = static_cast<WORD>(value);
-        std::memcpy(buffer.data() + at, &w, sizeof w);
-    };
-    const DWORD tag = IO_REPARSE_TAG_MOUNT_POINT;
-    std::memcpy(buffer.data(), &tag, sizeof tag);
-    put16(4, namesBytes + pathBytes);
-    put16(8, 0);
-    put16(10, substitute.size() * sizeof(wchar_t));
-    put16(12, (substitute.size() + 1) * sizeof(wchar_t));
-    put16(14, target.size() * sizeof(wchar_t));
-    std::memcpy(buffer.data() + 16, substitute.c_str(), (substitute.size() + 1) * sizeof(wchar_t));
-    std::memcpy(buffer.data() + 16 + (substitute.size() + 1) * sizeof(wchar_t), target.c_str(),
-                (target.size() + 1) * sizeof(wchar_t));
-    ui::THandleOwner handle(CreateFileW(folder.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    DWORD returned = 0;
-    const bool made = handle && DeviceIoControl(handle.Get(), FSCTL_SET_REPARSE_POINT, buffer.data(),
-                                                static_cast<DWORD>(buffer.size()), nullptr, 0, &returned, nullptr);
-    handle.Reset();
-    const DWORD attributes = GetFileAttributesW(folder.c_str());
-    if (made && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return true;
-    RemoveDirectoryW(folder.c_str());
-    return false;
-}
-
-// The Unix path of a file under Wine; empty on Windows.
-std::wstring WineUnixPath(const std::wstring& path) {
-    using TUnixName = char*(CDECL*)(const wchar_t*);
-    auto unixName = reinterpret_cast<TUnixName>(
-        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name"));
-    std::wstring result;
-    if (!unixName) return result;
-    if (char* name = unixName(path.c_str())) {
-        result.assign(name, name + std::strlen(name));
-        HeapFree(GetProcessHeap(), 0, name);
-    }
-    return result;
-}
-
-// Runs a Unix program under Wine, which starts it like any other, until
-// done holds (Wine's handle of such a program does not tell when it ends).
-template <typename F>
-bool RunUnix(const std::wstring& program, std::wstring command, F&& done) {
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process))
-        return false;
-    ui::THandleOwner processHandle(process.hProcess), threadHandle(process.hThread);
-    for (int i = 0; i < 100; ++i) {
-        if (done()) return true;
-        Sleep(50);
-    }
-    return false;
-}
-
-// Under Wine, where junctions cannot be made, a Unix symbolic link shows
-// as a reparse point. False on Windows and wherever that fails.
-bool MakeWineSymlink(const std::wstring& folder, const std::wstring& target) {
-    const std::wstring unixTarget = WineUnixPath(target), unixFolder = WineUnixPath(folder);
-    if (unixTarget.empty() || unixFolder.empty()) return false;
-    return RunUnix(L"Z:\\bin\\ln", L"ln -s \"" + unixTarget + L"\" \"" + unixFolder + L"\"", [&] {
-        const DWORD attributes = GetFileAttributesW(folder.c_str());
-        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-    });
-}
-
-// Removes a junction or a link, never what it leads to.
-bool RemoveLink(const std::wstring& folder) {
-    if (RemoveDirectoryW(folder.c_str())) return true;
-    const std::wstring unixFolder = WineUnixPath(folder);
-    return !unixFolder.empty() &&
-           RunUnix(L"Z:\\bin\\rm", L"rm \"" + unixFolder + L"\"", [&] { return !Exists(folder); });
 }
 
 TEST(EntryIndex, FindsEntriesAnywhereAndFollowsTheFileSystem) {
