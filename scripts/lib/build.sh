@@ -1,9 +1,9 @@
 # Configures and builds tavrix with MinGW: the 32-bit program and all its
 # tests into build/, and the same sources for 64-bit Windows into
 # build/win64, there only what the tests need (the program, the probe and
-# the suites), which CTest in build/ runs as *_win64. Both trees are built
-# as released (TAVRIX_RELEASE_FLAGS): the tests run the very programs the
-# zips hold, and scripts/package takes them from there.
+# the suites), which CTest in build/ runs as *_win64. The 64-bit tree is
+# built as released (TAVRIX_RELEASE_FLAGS): its tests run the program the
+# win64 zip holds, and scripts/package takes it from there.
 # TAVRIX_WIN64=0 leaves the 64-bit tree alone, for quick rounds on the
 # 32-bit program.
 
@@ -20,26 +20,22 @@ tavrix_configure() {
     cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain.cmake" "$@" >/dev/null
 }
 
-# The 32-bit tree: the program as released, its tests, benches and probe.
-# Configured anew, too, when it was made before the 64-bit tree existed (it
-# learns where that one is) or with other flags than the release's.
+# The 32-bit tree: the program, its tests, benches and probe. Configured
+# anew, too, when it was made before the 64-bit tree existed (it learns
+# where that one is) or with other flags.
 tavrix_configure_win32() {
     local root=$1
     local win64="$root/build/win64"
     if [ ! -f "$root/build/build.ninja" ] ||
         ! grep -q "^TAVRIX_WIN64_DIR:PATH=$win64\$" "$root/build/CMakeCache.txt" 2>/dev/null ||
-        ! grep -q "^CMAKE_BUILD_TYPE:STRING=MinSizeRel\$" "$root/build/CMakeCache.txt" 2>/dev/null; then
+        ! grep -q "^CMAKE_BUILD_TYPE:STRING=Release\$" "$root/build/CMakeCache.txt" 2>/dev/null; then
         cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
-            "${TAVRIX_RELEASE_FLAGS[@]}" -DTAVRIX_WIN64_DIR="$win64" >/dev/null
+            -DCMAKE_BUILD_TYPE=Release -DTAVRIX_WIN64_DIR="$win64" >/dev/null
     fi
 }
 
-# The 64-bit tree builds without precompiled headers: the check that every
-# file includes what it uses.
 tavrix_configure_win64() {
-    local dir="$1/build/win64"
-    grep -q '^TAVRIX_PCH:BOOL=OFF$' "$dir/CMakeCache.txt" 2>/dev/null || rm -f "$dir/build.ninja"
-    tavrix_configure "$1" "$dir" mingw-x86_64 "${TAVRIX_RELEASE_FLAGS[@]}" -DTAVRIX_PCH=OFF
+    tavrix_configure "$1" "$1/build/win64" mingw-x86_64 "${TAVRIX_RELEASE_FLAGS[@]}"
 }
 
 tavrix_build() {
