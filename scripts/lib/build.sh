@@ -30,7 +30,7 @@ tavrix_configure_win32() {
         ! grep -q "^TAVRIX_WIN64_DIR:PATH=$win64\$" "$root/build/CMakeCache.txt" 2>/dev/null ||
         ! grep -q "^CMAKE_BUILD_TYPE:STRING=Release\$" "$root/build/CMakeCache.txt" 2>/dev/null; then
         cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
-            -DCMAKE_BUILD_TYPE=Release -DTAVRIX_WIN64_DIR="$win64" >/dev/null
+            -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS= -DCMAKE_EXE_LINKER_FLAGS= -DTAVRIX_WIN64_DIR="$win64" >/dev/null
     fi
 }
 
