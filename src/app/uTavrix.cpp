@@ -188,6 +188,12 @@ void TfrmMain::CreateTree() {
     // a root until the working folder is rooted.
     ui::TProfileScope profile(TreeStart);
     ShellTreeView1 = Own<TKesShellTree>(this);
+    // How folders are watched here, as the probe at start found; set first,
+    // since the settings below may root the tree already. Raised amid a
+    // folder's reading, which a log that cannot be written must not stop.
+    ShellTreeView1->Notifier->OnLogInfo = [](const std::wstring& text) {
+        WriteLogQuiet(L"TKesShellChangeNotifier", L"WatchMode", L"Info", text);
+    };
     ShellTreeView1->Name = L"ShellTreeView1";
     ShellTreeView1->BeginLoading();
     ShellTreeView1->SetRootedAt(SF_FAVORITES);

@@ -7,6 +7,7 @@
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
 #include "ui/FileIdentity.h"
+#include "ui/FolderHandles.h"
 #include "core/PathText.h"
 #include "ui/ScopeExit.h"
 #include "util/FolderMove.h"
@@ -27,6 +28,14 @@ std::wstring JoinNames(const std::vector<std::wstring>& names, size_t most) {
     for (size_t i = 0; i < names.size() && i < most; ++i) out += (i ? L", " : L"") + names[i];
     if (names.size() > most) out += L" and " + std::to_wstring(names.size() - most) + L" more";
     return out;
+}
+
+// On Windows a handle still open inside the folder would stop its move
+// halfway: the tree, the search's index and the size count let go first.
+void LogHandlesInside(const std::wstring& folder) {
+    const int open = ui::FolderHandlesInside(folder);
+    WriteLog(L"TfrmMain", L"BeforeFolderMove", open ? L"Error" : L"Info",
+             std::to_wstring(open) + L" handles open inside " + folder);
 }
 
 }  // namespace
@@ -73,10 +82,13 @@ void TfrmMain::BeforeFolderMove(const std::wstring& from) {
     // What has to arrive: every entry, however deep.
     FMovingEntries = FolderEntries(from);
     ShellTreeView1->SetRootedAt(SF_FILESYSTEMFOLDER);
+    ShellTreeView1->SuspendWatches();
+    LogHandlesInside(from);
 }
 
 void TfrmMain::AfterFolderMove(const std::wstring& previous, const std::wstring& current) {
     ShowWindow(ShellTreeView1->Handle(), SW_SHOW);
+    ShellTreeView1->ResumeWatches();
     const std::vector<std::wstring> entries = std::exchange(FMovingEntries, {});
     if (MayRemovePreviousFolder(previous, current, entries)) {
         ScheduleFolderDeletion(kFolderDeletionDelayMs, previous);

@@ -6,6 +6,7 @@
 #include "shell/ShellBrowser.h"
 #include "ui/Application.h"
 #include "ui/ErrorLog.h"
+#include "ui/FolderHandles.h"
 #include "ui/Handles.h"
 
 namespace {
@@ -42,6 +43,7 @@ bool IsFolder(const std::wstring& path) {
 std::vector<std::wstring> Children(const std::wstring& folder) {
     std::vector<std::wstring> children;
     WIN32_FIND_DATAW data{};
+    const ui::TFolderHandleMark open(folder);  // counted until the listing closes
     ui::TFindHandleOwner find(FindFirstFileW(Join(folder, L"*").c_str(), &data));
     if (!find) return children;
     do {
@@ -217,6 +219,11 @@ void TKesSelectionList::Changed() {
     FCounter.reset();
     FTotalsExact = false;
     if (!Suspended && OnChange) OnChange();
+}
+
+void TKesSelectionList::StopTotals() {
+    FCounter.reset();
+    FTotalsExact = false;
 }
 
 void TKesSelectionList::StartTotals() {

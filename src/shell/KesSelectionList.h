@@ -70,6 +70,9 @@ public:
     // Starts adding up what is checked; OnTotals runs when the totals are
     // exact. Any change makes them stale again and cancels the count.
     void StartTotals();
+    // Ends a count still running, and waits for it: it lets go of the
+    // folders it lists.
+    void StopTotals();
     bool TotalsExact() const noexcept { return FTotalsExact; }
     int64_t TotalBytes() const noexcept { return FBytes; }
     int64_t TotalFiles() const noexcept { return FFiles; }

@@ -13,7 +13,6 @@
 
 namespace {
 ui::TProfileCounter RegistrationCounter("shell: change registration");
-ui::TProfileCounter WatchCounter("directory watch: start");
 // A report's event code without the flag that marks a report sent at
 // interrupt level.
 constexpr DWORD kEventCodeMask = ~static_cast<DWORD>(SHCNE_INTERRUPT);
@@ -102,6 +101,8 @@ TKesShellChangeNotifier::TKesShellChangeNotifier()
     FDirectories.OnChange = [this] { DirectoriesChanged(); };
     FWatchTimer.SetInterval(WatchInterval);
     FWatchTimer.OnTimer = [this] { CheckWatches(); };
+    // Off this thread; until it answers, each folder has a handle of its own.
+    StartSubtreeProbe();
 }
 
 TKesShellChangeNotifier::~TKesShellChangeNotifier() {
@@ -179,162 +180,6 @@ void TKesShellChangeNotifier::UnregisterAll() {
         if (FDirectories.Handle(i) && ChangeNotifyDeregister) ChangeNotifyDeregister(FDirectories.Handle(i));
         FDirectories.SetHandle(i, 0);
     }
-}
-
-TKesShellChangeNotifier::TDirectoryWatch TKesShellChangeNotifier::MakeWatch(const std::wstring& path, TIDList list) {
-    ui::TProfileScope profile(WatchCounter);
-    TDirectoryWatch watch;
-    watch.Path = path;
-    watch.List = std::move(list);
-    if (!path.empty()) {
-        watch.Handle.Reset(FindFirstChangeNotificationW(
-            path.c_str(), FALSE,
-            FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME | FILE_NOTIFY_CHANGE_ATTRIBUTES));
-        watch.HasIdentity = watch.Handle && ui::FileIdentityOf(path, watch.Identity);
-    }
-    return watch;
-}
-
-bool TKesShellChangeNotifier::Rearm(TDirectoryWatch& watch) {
-    // A folder deleted and made again under the same path leaves a handle
-    // that never fires again: its identity tells.
-    ui::TFileIdentity now;
-    const bool exists = !watch.Path.empty() && ui::FileIdentityOf(watch.Path, now);
-    if (watch.Handle && exists && watch.HasIdentity && now == watch.Identity) return true;
-    if (!exists) return static_cast<bool>(watch.Handle);
-    TDirectoryWatch fresh = MakeWatch(watch.Path, TIDList());
-    if (!fresh.Handle) return false;
-    watch.Handle = std::move(fresh.Handle);
-    watch.Identity = fresh.Identity;
-    watch.HasIdentity = fresh.HasIdentity;
-    return true;
-}
-
-bool TKesShellChangeNotifier::RearmWatch(const std::wstring& path) {
-    auto it = FindWatch(path);
-    if (it == FWatches.end()) return false;
-    const bool alive = Rearm(*it);
-    if (!alive) FWatches.erase(it);
-    UpdateWatchTimer();
-    return alive;
-}
-
-bool TKesShellChangeNotifier::RearmRootWatch() {
-    const bool alive = Rearm(FRootWatch);
-    UpdateWatchTimer();
-    return alive;
-}
-
-namespace {
-bool Signalled(HANDLE handle) { return WaitForSingleObject(handle, 0) != WAIT_TIMEOUT; }
-}  // namespace
-
-// A folder moved away, or deleted and made anew, under the watched path
-// keeps a handle that sees nothing of the folder there now: its identity
-// tells.
-bool TKesShellChangeNotifier::Replaced(const TDirectoryWatch& watch) {
-    ui::TFileIdentity now;
-    return watch.HasIdentity && ui::FileIdentityOf(watch.Path, now) && now != watch.Identity;
-}
-
-bool TKesShellChangeNotifier::WatchQuiet(const std::wstring& path) {
-    auto it = FindWatch(path);
-    return it != FWatches.end() && it->Handle && !Signalled(it->Handle.Get());
-}
-
-bool TKesShellChangeNotifier::RootWatchQuiet() {
-    // Nothing above the root is watched: its identity is checked here.
-    ui::TFileIdentity now;
-    // A share is not opened at all: one that is offline may hold the call
-    // until the network gives up.
-    return FRootWatch.Handle && FRootWatch.HasIdentity && !ui::IsRemotePath(FRootWatch.Path) &&
-           ui::FileIdentityOf(FRootWatch.Path, now) && now == FRootWatch.Identity && !Signalled(FRootWatch.Handle.Get());
-}
-
-bool TKesShellChangeNotifier::WatchReplaced(const std::wstring& path) {
-    auto it = FindWatch(path);
-    return it != FWatches.end() && Replaced(*it);
-}
-
-std::vector<std::wstring> TKesShellChangeNotifier::WatchedFolders() const {
-    std::vector<std::wstring> paths;
-    for (const auto& w : FWatches)
-        if (w.Handle) paths.push_back(w.Path);
-    return paths;
-}
-
-void TKesShellChangeNotifier::WatchRootFolder(LPCITEMIDLIST list) {
-    FRootWatch = MakeWatch(IDListToPath(list), CopyIDList(list));
-    UpdateWatchTimer();
-}
-
-std::vector<TKesShellChangeNotifier::TDirectoryWatch>::iterator TKesShellChangeNotifier::FindWatch(
-    const std::wstring& path) {
-    return std::find_if(FWatches.begin(), FWatches.end(), [&](const TDirectoryWatch& w) { return SameText(w.Path, path); });
-}
-
-bool TKesShellChangeNotifier::WatchFolder(const std::wstring& path, LPCITEMIDLIST list) {
-    if (path.empty()) return false;
-    if (FindWatch(path) != FWatches.end()) return true;
-    TDirectoryWatch watch = MakeWatch(path, CopyIDList(list));
-    if (!watch.Handle) return false;
-    FWatches.push_back(std::move(watch));
-    UpdateWatchTimer();
-    return true;
-}
-
-void TKesShellChangeNotifier::UnwatchFolder(const std::wstring& path) {
-    auto it = FindWatch(path);
-    if (it == FWatches.end()) return;
-    FWatches.erase(it);
-    UpdateWatchTimer();
-}
-
-int TKesShellChangeNotifier::WatchCount() const noexcept {
-    int n = FRootWatch.Handle ? 1 : 0;
-    for (const auto& w : FWatches)
-        if (w.Handle) ++n;
-    return n;
-}
-
-void TKesShellChangeNotifier::UpdateWatchTimer() { FWatchTimer.SetEnabled(FEnabled && WatchCount() > 0); }
-
-void TKesShellChangeNotifier::CheckWatches() {
-    if (!FEnabled) return;
-    // Collected first: a report changes the tree, which adds and drops
-    // watches.
-    std::vector<std::pair<TIDList, std::wstring>> changed;
-    auto look = [&](TDirectoryWatch& w, bool isRoot) {
-        if (!w.Handle || WaitForSingleObject(w.Handle.Get(), 0) != WAIT_OBJECT_0) return;
-        // A spent handle (its folder went away, or the system gave up on
-        // it) is made anew while the folder is there; otherwise the folder
-        // that held it is looked at, which lets the tree drop it.
-        if (!FindNextChangeNotification(w.Handle.Get())) {
-            TDirectoryWatch fresh = MakeWatch(w.Path, TIDList());
-            w.Handle = std::move(fresh.Handle);
-            w.Identity = fresh.Identity;
-            w.HasIdentity = fresh.HasIdentity;
-        }
-        if (w.Handle || isRoot)
-            changed.emplace_back(CopyIDList(w.List.Get()), w.Path);
-        else  // the head without the last item: the parent
-            changed.emplace_back(CopyIDListHead(w.List.Get(), IDListCount(w.List.Get())),
-                                 w.Path.substr(0, w.Path.find_last_of(L'\\')));
-    };
-    look(FRootWatch, true);
-    for (auto& w : FWatches) look(w, false);
-    FWatches.erase(std::remove_if(FWatches.begin(), FWatches.end(), [](const TDirectoryWatch& w) { return !w.Handle; }),
-                   FWatches.end());
-    UpdateWatchTimer();
-    for (auto& [list, path] : changed) ReportFolderUpdate(list.Get(), path);
-}
-
-void TKesShellChangeNotifier::ReportFolderUpdate(LPCITEMIDLIST list, const std::wstring& path) {
-    // Each watch reports at most once an interval, so these reports skip the
-    // shell's repeat suppression: a second change a second after the first
-    // must show as well.
-    if (ChangeCallback) ChangeCallback(this, neFolderUpdate, list, nullptr);
-    DoChange(neFolderUpdate, path, L"");
 }
 
 void TKesShellChangeNotifier::DirectoriesChanged() {

@@ -14,8 +14,10 @@
 #include <vector>
 
 #include "shell/Shell_Win32.h"
-#include "ui/Handles.h"
+#include "shelltree/SubtreeWatch.h"
 #include "ui/FileIdentity.h"
+#include "ui/FolderHandles.h"
+#include "ui/Handles.h"
 #include "ui/Timer.h"
 #include "ui/WinControl.h"
 
@@ -114,13 +116,25 @@ public:
     // Besides the shell's reports, the file system itself is watched: the
     // root's folder and the folders the owner names (the tree: those open
     // now). A change there is reported as neFolderUpdate of that folder,
-    // checked every interval. Each watch holds its folder open, so a folder
-    // is watched only while it is wanted.
+    // checked every interval.
     static constexpr UINT WatchInterval = 250;
+    // How. On NTFS a handle open on a folder keeps it and every folder above
+    // it from being renamed or moved, so where the system reports a whole
+    // subtree to one watch (the probe at start tells), one watch on the
+    // root's folder follows every folder below it (wmSubtree). Elsewhere,
+    // and until the probe has answered, each watched folder has a handle of
+    // its own, held only while the folder is wanted (wmFolders).
+    enum TWatchMode { wmPending, wmFolders, wmSubtree };
+    TWatchMode WatchMode() const noexcept { return FWatchMode; }
+    // For tests: a mode without waiting for the probe.
+    void ForceWatchMode(TWatchMode mode) { SetWatchMode(mode); }
+    // Raised once the probe has decided the mode, with a line for the log.
+    std::function<void(const std::wstring& text)> OnLogInfo;
     // Starts watching a folder (its path and absolute list); true when it
     // is watched afterwards.
     bool WatchFolder(const std::wstring& path, LPCITEMIDLIST list);
     void UnwatchFolder(const std::wstring& path);
+    // The folders followed, the root's included.
     int WatchCount() const noexcept;
     // Makes a watch anew when it died: its handle is spent, or its folder
     // was deleted and made again (another identity). False when the folder
@@ -138,11 +152,17 @@ public:
     bool RootWatchQuiet();
     // The folder at the path is another than the one its watch holds.
     bool WatchReplaced(const std::wstring& path);
-    // The folders watched now (with a live handle), the root's apart.
+    // The folders followed now, the root's apart.
     std::vector<std::wstring> WatchedFolders() const;
-    bool RootWatched() const noexcept { return static_cast<bool>(FRootWatch.Handle); }
+    bool RootWatched() const noexcept { return FRootWatch.Alive(); }
     // Looks at the watches now (the timer does it every interval).
     void CheckWatches();
+    // Closes every handle on the file system, and opens none, until
+    // ResumeWatches: the folders that held them can then be moved. The
+    // folders stay known; on resuming, those still there are read again.
+    void SuspendWatches();
+    void ResumeWatches();
+
     void RegisterAll();
     void UnregisterAll();
 
@@ -160,29 +180,62 @@ private:
     ULONG RegisterPath(const std::wstring& path);
     void DirectoriesChanged();
 
-
     struct TChangeHandleTraits {
         static HANDLE Invalid() noexcept { return INVALID_HANDLE_VALUE; }
         static bool IsValid(HANDLE h) noexcept { return h != INVALID_HANDLE_VALUE && h != nullptr; }
         static void Close(HANDLE h) noexcept { FindCloseChangeNotification(h); }
     };
+    // A folder's own change handle, counted among the handles held on folders.
+    class TChangeHandle {
+    public:
+        bool Open(const std::wstring& path);
+        HANDLE Get() const noexcept { return FHandle.Get(); }
+        explicit operator bool() const noexcept { return static_cast<bool>(FHandle); }
+        void Reset() noexcept {
+            FHandle.Reset();
+            FMark.Reset();
+        }
+
+    private:
+        ui::TFolderHandleMark FMark;  // goes after the handle closes
+        ui::TUniqueHandle<HANDLE, TChangeHandleTraits> FHandle;
+    };
     struct TDirectoryWatch {
         std::wstring Path;
         TIDList List;
-        ui::TUniqueHandle<HANDLE, TChangeHandleTraits> Handle;
-        // The folder the handle watches; none when it could not be had.
+        // Its own handle; none while the subtree watch covers the folder.
+        TChangeHandle Handle;
+        bool Covered = false;
+        // Seen and not reported yet: its entries changed; the folder itself
+        // was named anew or deleted (its parent is read, as for a handle
+        // that died).
+        bool Changed = false;
+        bool ParentChanged = false;
+        // The folder watched; none when it could not be had.
         ui::TFileIdentity Identity;
         bool HasIdentity = false;
+        bool Alive() const noexcept { return Covered || static_cast<bool>(Handle); }
     };
-    static bool Rearm(TDirectoryWatch& watch);
     static bool Replaced(const TDirectoryWatch& watch);
-    static TDirectoryWatch MakeWatch(const std::wstring& path, TIDList list);
+    // Gives the watch a handle of its own, or the subtree watch's cover; the
+    // root's makes the subtree watch, and the others follow it.
+    void Arm(TDirectoryWatch& watch, bool isRoot);
+    bool Rearm(TDirectoryWatch& watch, bool isRoot);
+    bool Covers(const std::wstring& path) const;
+    void UpdateCover();
+    // Takes what the subtree watch saw into the watches' flags.
+    void DrainSubtree();
+    void DecideWatchMode();
+    void SetWatchMode(TWatchMode mode);
     void UpdateWatchTimer();
     void ReportFolderUpdate(LPCITEMIDLIST list, const std::wstring& path);
     std::vector<TDirectoryWatch>::iterator FindWatch(const std::wstring& path);
 
     std::vector<TDirectoryWatch> FWatches;
     TDirectoryWatch FRootWatch;
+    std::unique_ptr<TSubtreeWatch> FSubtree;
+    TWatchMode FWatchMode = wmPending;
+    bool FSuspended = false;
     ui::TTimer FWatchTimer;
     std::unique_ptr<ui::TMessageWindow> FNotifyWindow;
     bool FEnabled;

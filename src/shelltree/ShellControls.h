@@ -175,6 +175,11 @@ public:
     // holds, as RefreshNode does.
     void RefreshReported(ui::TTreeNode* node);
     void RefreshTree();
+    // Closes every handle the tree holds on folders, and opens none, until
+    // ResumeWatches: a folder it shows can then be moved. On resuming, what
+    // changed meanwhile is read.
+    void SuspendWatches() { FWatches->Suspend(); }
+    void ResumeWatches() { FWatches->Resume(); }
     // Adds the navigator's current object below the parent, when it is
     // shown at all; its display text may be passed when already known.
     ui::TTreeNode* AddChildItem(ui::TTreeNode* parent, const std::wstring* displayText = nullptr);

@@ -38,6 +38,14 @@ void TKesShellTreeWatches::FollowFiles() {
     FTree.Notifier->SetEventFilter(FTree.Notifier->EventFilter() | kFileEvents);
 }
 
+void TKesShellTreeWatches::Suspend() {
+    FTree.Notifier->SuspendWatches();
+    // The count of checked folders' sizes lists folders too.
+    if (TKesShellLink* link = FTree.ShellLink()) link->SelectionList().StopTotals();
+}
+
+void TKesShellTreeWatches::Resume() { FTree.Notifier->ResumeWatches(); }
+
 void TKesShellTreeWatches::Rearm(ui::TTreeNode* node) {
     ui::TProfileScope profile(RearmCounter);
     if (!node->Parent()) {

@@ -37,6 +37,9 @@ public:
     // The node's folder is watched, but the folder at its path now is
     // another one (moved away, or deleted and made anew).
     bool Replaced(ui::TTreeNode* node);
+    // Every handle on folders closed, and none opened, until Resume.
+    void Suspend();
+    void Resume();
 
 private:
     TKesShellTree& FTree;

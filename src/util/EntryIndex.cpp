@@ -6,6 +6,7 @@
 
 #include "core/PathText.h"
 #include "ui/ErrorLog.h"
+#include "ui/FolderHandles.h"
 #include "ui/Handles.h"
 #include "ui/WindowProc.h"
 
@@ -67,6 +68,7 @@ struct TEntryIndex::TFolders {
         list.Listed = true;
         const std::wstring pattern = Join(Join(root, relative), L"*");
         WIN32_FIND_DATAW data{};
+        const ui::TFolderHandleMark open(Join(root, relative));  // counted until the listing closes
         ui::TFindHandleOwner find(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
                                                    nullptr, FIND_FIRST_EX_LARGE_FETCH));
         if (!find && GetLastError() == ERROR_INVALID_PARAMETER) find.Reset(FindFirstFileW(pattern.c_str(), &data));

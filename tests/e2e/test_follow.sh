@@ -13,6 +13,9 @@ app=$E2E_LAST_PID
 e2e_check "the window appears" probe wait TForm tavrix visible 15000
 e2e_check "the working folder is rooted" e2e_wait_root quorb 15
 e2e_check "the open sub-folder shows its file" e2e_entry_within present inside.txt 1500
+log_has() { grep -qE -- "$1" "$E2E_DIR"/Logs/*.log 2>/dev/null; }
+e2e_check "the probe found that only a folder's own entries are reported, and the log says so" \
+    e2e_until 5 log_has "Folder watches: one per open folder, .*probed in the temp folder in [0-9]+ ms"
 
 printf 'n' >"$work/new file.txt"
 e2e_check "a created file shows" e2e_entry_within present "new file.txt" 1500
@@ -126,6 +129,32 @@ listing_matches() {
 e2e_key ctrl+alt+z
 e2e_check "the hot key calls the window up" probe wait TForm tavrix visible 5000
 e2e_check "it shows what the folders hold now" e2e_until 1 listing_matches
+probe close TForm tavrix >/dev/null
+e2e_check "the program ends" e2e_wait_exit "$app" 15
+
+# One watch for the whole tree, as where the system reports subtrees (the
+# switch stands in for the probe): the working folder's own entries still
+# show, made from Linux and through Win32, and an open folder holds no
+# handle of its own.
+rm -rf "$work"
+mkdir -p "$work/Open"
+printf 'x' >"$work/Open/one.txt"
+export TAVRIX_WATCH=subtree
+e2e_launch visible "ShowAppWndOnLaunch=1" "ShowTrayIcon=0" "FollowMousePos=0" "WorkingFolderOption=2" "Expanded=$q*"
+unset TAVRIX_WATCH
+app=$E2E_LAST_PID
+e2e_check "the log says how folders are watched" e2e_until 5 log_has "Folder watches: one for the whole tree"
+printf 'n' >"$work/from linux.txt"
+e2e_check "a file made from Linux shows" e2e_entry_within present "from linux.txt" 1500
+probe move "$q\\from linux.txt" "$q\\by win32.txt" >/dev/null
+e2e_check "renamed through Win32 it shows its new name" e2e_entry_within present "by win32.txt" 1500
+e2e_check "and not its old one" e2e_entry_within absent "from linux.txt" 1500
+e2e_key o p
+closed=$(handles)
+e2e_key Right
+e2e_check "Right opens the folder" e2e_entry_within present one.txt 1500
+open=$(handles)
+e2e_check "which holds no handle of its own ($closed, $open)" test "$open" = "$closed"
 probe close TForm tavrix >/dev/null
 e2e_check "the program ends" e2e_wait_exit "$app" 15
 echo "e2e follow: all checks passed"

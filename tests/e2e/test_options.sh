@@ -82,6 +82,10 @@ e2e_key Return
 e2e_check "the move back is asked about" box_says Information "Would you like to move the contents?"
 e2e_key Return
 e2e_check "the user is told the previous folder was kept" box_says tavrix "the previous folder was kept"
+# The tree, the search's index and any count had let go of the folder, as
+# a move on Windows needs.
+let_go() { [ "$(cat "$E2E_DIR"/Logs/*.log | grep -cE 'BeforeFolderMove +Info +0 handles open inside ')" = 2 ]; }
+e2e_check "nothing of the program was open inside the folder at either move" let_go
 probe msgbox tavrix 2000 close >/dev/null
 e2e_check "the file of the same name stays in the previous folder" test "$(cat "$desktop/quorb/one.txt")" = one
 e2e_check "the file that was there is untouched" test "$(cat "$app_folder/one.txt")" = mine

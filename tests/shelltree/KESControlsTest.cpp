@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -281,6 +282,76 @@ TEST(NotifierShell, AnInProcessReportOnARecursiveRegistrationArrives) {
     ASSERT_TRUE(PumpUntil([&] {
         return std::any_of(seen.begin(), seen.end(), [&](auto& r) { return r.Event == neFileCreate && r.Path1 == file; });
     }));
+}
+
+}  // namespace
+
+namespace {
+
+// Both ways of watching, over the same open folders: what each holds open
+// inside the root, that a file made in the root is reported, and that a
+// suspension closes everything and its end reads every folder again.
+TEST_F(Notifier, EachWatchModeHoldsItsHandlesAndFollowsTheRoot) {
+    struct TCase {
+        TKesShellChangeNotifier::TWatchMode Mode;
+        int Open, InDeep, Resumed;  // handles inside the root, inside Deep, once Deep is gone
+    };
+    for (const TCase& c : {TCase{TKesShellChangeNotifier::wmFolders, 3, 1, 2},
+                           TCase{TKesShellChangeNotifier::wmSubtree, 1, 0, 1}}) {
+        SCOPED_TRACE(c.Mode);
+        TKesShellChangeNotifier n;
+        std::vector<std::wstring> updated;
+        n.ChangeCallback = [&](TKesShellChangeNotifier*, TNotificationEvent e, LPCITEMIDLIST i1, LPCITEMIDLIST) {
+            if (e == neFolderUpdate) updated.push_back(IDListToPath(i1));
+        };
+        n.ForceWatchMode(c.Mode);
+        const std::wstring a = Dir / L"A", deep = Dir / L"A\\Deep";
+        CreateDirectoryW(a.c_str(), nullptr);
+        CreateDirectoryW(deep.c_str(), nullptr);
+        TIDList root = PathToIDList(nullptr, Dir.Path()), la = PathToIDList(nullptr, a), ld = PathToIDList(nullptr, deep);
+        n.WatchRootFolder(root.Get());
+        ASSERT_TRUE(n.WatchFolder(a, la.Get()));
+        ASSERT_TRUE(n.WatchFolder(deep, ld.Get()));
+        EXPECT_EQ(n.WatchCount(), 3);
+        EXPECT_EQ(ui::FolderHandlesInside(Dir.Path()), c.Open);
+        EXPECT_EQ(ui::FolderHandlesInside(deep), c.InDeep);
+
+        WriteFileBytes(Dir / L"new.txt", "n");
+        ASSERT_TRUE(PumpUntil([&] { return !n.RootWatchQuiet(); }));
+        EXPECT_TRUE(n.WatchQuiet(a)) << "nothing changed in A";
+        n.CheckWatches();
+        EXPECT_EQ(updated, std::vector<std::wstring>{Dir.Path()});
+
+        updated.clear();
+        n.SuspendWatches();
+        EXPECT_EQ(ui::FolderHandlesInside(Dir.Path()), 0);
+        RemoveTree(deep);
+        n.ResumeWatches();
+        EXPECT_EQ(ui::FolderHandlesInside(Dir.Path()), c.Resumed);
+        n.CheckWatches();
+        std::sort(updated.begin(), updated.end());
+        EXPECT_EQ(updated, (std::vector<std::wstring>{Dir.Path(), a})) << "the folders still there, and Deep's parent";
+        RemoveTree(a);
+        DeleteFileW((Dir / L"new.txt").c_str());
+    }
+}
+
+TEST(SubtreeProbe, AnswersSoonAndLeavesNothingBehind) {
+    StartSubtreeProbe();
+    const DWORD start = GetTickCount();
+    while (SubtreeProbeAnswer() == TSubtreeProbeAnswer::Pending && GetTickCount() - start < 3000) Sleep(10);
+    // Measured here: the system reports only a folder's own entries.
+    EXPECT_EQ(SubtreeProbeAnswer(), TSubtreeProbeAnswer::ChildrenOnly);
+    EXPECT_NE(SubtreeProbeReport().find(L"probed in the temp folder in "), std::wstring::npos) << SubtreeProbeReport();
+    wchar_t temp[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH + 1, temp);
+    WIN32_FIND_DATAW data{};
+    ui::TFindHandleOwner left(FindFirstFileW((std::wstring(temp) + L"tavrix-watch-*").c_str(), &data));
+    EXPECT_FALSE(left) << data.cFileName;
+
+    TKesShellChangeNotifier n;
+    n.CheckWatches();
+    EXPECT_EQ(n.WatchMode(), TKesShellChangeNotifier::wmFolders);
 }
 
 }  // namespace

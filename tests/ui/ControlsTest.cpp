@@ -136,3 +136,28 @@ TEST(Dialogs, ShowMessageIsCaptionedWithTheApplicationTitle) {
 }
 
 }  // namespace
+
+#include "ui/FolderHandles.h"
+
+namespace {
+
+TEST(FolderHandles, AHandleCountsInsideItsFolderAndEveryFolderAboveIt) {
+    struct TCase {
+        const wchar_t *Path, *Folder;
+        bool Inside;
+    };
+    for (const TCase& c : {TCase{L"C:\\w", L"C:\\w", true}, {L"C:\\w\\a\\b", L"C:\\W\\", true},
+                           {L"C:\\w", L"C:\\", true}, {L"C:\\wa", L"C:\\w", false}, {L"C:\\w", L"C:\\w\\a", false},
+                           {L"C:\\Stra\u00DFe\\x", L"C:\\STRASSE", false}, {L"C:\\w", L"", false}})
+        EXPECT_EQ(PathInside(c.Path, c.Folder), c.Inside) << c.Path << L" in " << c.Folder;
+    const int before = FolderHandlesInside(L"C:\\w");
+    TFolderHandleMark deep(L"C:\\w\\a\\b");
+    {
+        TFolderHandleMark moved = std::move(deep);
+        EXPECT_EQ(FolderHandlesInside(L"C:\\w\\a"), 1);
+        EXPECT_EQ(FolderHandlesInside(L"C:\\w\\a\\b\\c"), 0);
+    }
+    EXPECT_EQ(FolderHandlesInside(L"C:\\w"), before) << "counted once, and gone with its last owner";
+}
+
+}  // namespace
