@@ -192,8 +192,10 @@ void TfrmMain::ExecuteItem(const std::wstring& path) {
     EndFind();
     // Quoted: Explorer reads a comma as the end of the path, so an entry
     // whose name holds one would not open.
-    INT_PTR code = ShellExecuteFunc()(nullptr, L"open", WindowsProgramPath(L"explorer.exe"), L"\"" + path + L"\"", L"",
-                                      SW_SHOWNORMAL);
+    const std::wstring explorer = WindowsProgramPath(L"explorer.exe");
+    INT_PTR code = explorer.empty() ? SE_ERR_FNF
+                                    : ShellExecuteFunc()(nullptr, L"open", explorer, L"\"" + path + L"\"", L"",
+                                                         SW_SHOWNORMAL);
     if (code > kShellExecLastError) RememberOpened(path);
     HandleExecResult(path, static_cast<int>(code), false);
 }

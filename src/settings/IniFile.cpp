@@ -155,10 +155,17 @@ bool DecodeProfileText(const std::string& bytes, std::wstring& text) {
     if (!utf8 && bytes.find('\0') != std::string::npos) return false;
     const int size = static_cast<int>(bytes.size() - from);
     const UINT codePage = utf8 ? CP_UTF8 : CP_ACP;
-    const int n = size ? MultiByteToWideChar(codePage, 0, bytes.data() + from, size, nullptr, 0) : 0;
+    // A byte that is no character of the encoding is refused, never
+    // written back as a replacement: in UTF-8, and in a code page of
+    // double-byte characters (a broken pair). A single-byte page reads
+    // every byte as the profile functions do.
+    CPINFO info{};
+    const bool strict = utf8 || (GetCPInfo(CP_ACP, &info) && info.MaxCharSize > 1);
+    const DWORD flags = strict ? MB_ERR_INVALID_CHARS : 0;
+    const int n = size ? MultiByteToWideChar(codePage, flags, bytes.data() + from, size, nullptr, 0) : 0;
     if (size && n == 0) return false;
     text.assign(static_cast<size_t>(n), L'\0');
-    return n == 0 || MultiByteToWideChar(codePage, 0, bytes.data() + from, size, text.data(), n) == n;
+    return n == 0 || MultiByteToWideChar(codePage, flags, bytes.data() + from, size, text.data(), n) == n;
 }
 
 // The profile functions write Unicode into a file that starts with the

@@ -44,7 +44,9 @@ bool IsListedLink(const std::wstring& folder, const std::wstring& folderFinal, c
     // to decide.
     if (folderFinal.empty()) return false;
     const std::wstring own = FinalPathOpened(Join(folder, data.cFileName), FILE_FLAG_OPEN_REPARSE_POINT);
-    if (own.empty()) return true;
+    // What cannot be opened to be asked is taken as it is listed: a link
+    // is known by its attributes where they say so.
+    if (own.empty()) return false;
     const std::wstring expected = Join(folderFinal, data.cFileName);
     return CompareStringOrdinal(own.c_str(), static_cast<int>(own.size()), expected.c_str(),
                                 static_cast<int>(expected.size()), TRUE) != CSTR_EQUAL;

@@ -111,7 +111,8 @@ TEST(IniFile, AWideValueKeepsWhatEachEncodingReadsAs) {
     std::string le = "\xFF\xFE", be = "\xFE\xFF";
     for (char c : ansi) le.append({c, '\0'}), be.append({'\0', c});  // code page 1252 is Latin-1 here
     const std::pair<std::string, bool> rows[] = {{ansi, true}, {"\xEF\xBB\xBF" + utf8, true}, {utf8, true}, {le, true}, {be, true},
-        {"", true}, {"\xFE\xFF", true}, {"\xEF\xBB\xBF", true}, {le + "\r", true}, {be + "\r", false}, {le.substr(2), false}};
+        {"", true}, {"\xFE\xFF", true}, {"\xEF\xBB\xBF", true}, {le + "\r", true}, {be + "\r", false}, {le.substr(2), false},
+        {"\xEF\xBB\xBF" + ansi, false}};
     for (const auto& [bytes, taken] : rows) {
         SCOPED_TRACE(testing::PrintToString(bytes));
         TTempDir dir;
