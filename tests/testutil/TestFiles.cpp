@@ -187,7 +187,14 @@ bool RunUnix(const std::wstring& program, std::wstring command, const std::funct
     if (!CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &process))
         return false;
-    ui::THandleOwner processHandle(process.hProcess), threadHandle(process.hThread);
+    // Wine runs a Unix program outside its process table: the call succeeds
+    // and leaves the handles and ids as whatever lay on its stack, which may
+    // be live handles of this process (the thread's desktop, say). Only a
+    // handle that names what was started is ours to close.
+    const bool ownProcess = process.dwProcessId != 0 && GetProcessId(process.hProcess) == process.dwProcessId;
+    const bool ownThread = process.dwThreadId != 0 && GetThreadId(process.hThread) == process.dwThreadId;
+    ui::THandleOwner processHandle(ownProcess ? process.hProcess : nullptr),
+        threadHandle(ownThread ? process.hThread : nullptr);
     for (int i = 0; i < 100; ++i) {
         if (done()) return true;
         Sleep(50);

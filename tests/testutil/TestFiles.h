@@ -43,7 +43,7 @@ bool MakeJunction(const std::wstring& folder, const std::wstring& target);
 // The Unix path of a file under Wine; empty on Windows.
 std::wstring WineUnixPath(const std::wstring& path);
 // Runs a Unix program under Wine, which starts it like any other, until
-// done holds (Wine's handle of such a program does not tell when it ends).
+// done holds (Wine gives no handle of such a program to wait on).
 bool RunUnix(const std::wstring& program, std::wstring command, const std::function<bool()>& done);
 // Under Wine, a Unix symbolic link (`ln -s`) to a folder or a file; false
 // on Windows and wherever that fails.
