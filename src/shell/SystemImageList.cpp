@@ -6,6 +6,7 @@
 
 #include <system_error>
 
+#include "ui/MessageParams.h"
 #include "ui/Profile.h"
 
 TKesSystemImageList::TKesSystemImageList() : ui::TImageList(16, 16) {
@@ -34,7 +35,7 @@ void TKesSystemImageList::RefreshImages() {
     ui::TProfileScope profile(SystemImagesCounter);
     SHFILEINFOW info{};
     UINT flags = SHGFI_SYSICONINDEX | (FSize == si_small ? SHGFI_SMALLICON : 0);
-    auto system = reinterpret_cast<HIMAGELIST>(SHGetFileInfoW(L"C:\\", 0, &info, sizeof(info), flags));
+    auto system = ui::ParamAs<HIMAGELIST>(SHGetFileInfoW(L"C:\\", 0, &info, sizeof(info), flags));
     if (FShareImages) {
         SetHandle(system, true);
     } else {

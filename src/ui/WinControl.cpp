@@ -164,7 +164,7 @@ void TWinControl::SetTabStop(bool value) {
 
 void TWinControl::SetFont(HFONT font) {
     FFont = font;
-    if (FHandle) SendMessageW(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    if (FHandle) SendMessageW(FHandle, WM_SETFONT, AsParam<WPARAM>(font), TRUE);
 }
 
 const wchar_t* TWinControl::RegisterOwnClass(const wchar_t* name, UINT style, HCURSOR cursor) {
@@ -194,7 +194,7 @@ void TWinControl::CreateHandle(const TCreateParams& params) {
     HFONT font = FFont ? FFont : (Parent() ? Parent()->Font() : nullptr);
     if (font) {
         FFont = font;
-        SendMessageW(wnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        SendMessageW(wnd, WM_SETFONT, AsParam<WPARAM>(font), FALSE);
     }
 }
 
@@ -280,7 +280,7 @@ bool TWinControl::HandleCommonMessage(TMessage& msg) {
             // The background now, as a window class brush would: a window
             // that is being shown is erased at once, its paint comes later,
             // and until then the screen would show what lay beneath.
-            FillBackground(reinterpret_cast<HDC>(msg.WParam));
+            FillBackground(ParamAs<HDC>(msg.WParam));
             msg.Result = 1;
             return true;
         }
@@ -296,7 +296,7 @@ bool TWinControl::HandleCommonMessage(TMessage& msg) {
         }
         return false;
     case WM_NOTIFY: {
-        auto* hdr = reinterpret_cast<NMHDR*>(msg.LParam);
+        auto* hdr = ParamAs<NMHDR*>(msg.LParam);
         if (TWinControl* child = FromHandle(hdr->hwndFrom); child && child != this) {
             TMessage reflected{kControlNotifyBase + WM_NOTIFY, msg.WParam, msg.LParam, 0};
             if (child->WndProc(reflected)) {
@@ -309,11 +309,11 @@ bool TWinControl::HandleCommonMessage(TMessage& msg) {
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
         // Labels, check boxes and radio buttons on this control take its colour.
-        SetBkColor(reinterpret_cast<HDC>(msg.WParam), Color);
-        msg.Result = reinterpret_cast<LRESULT>(BackgroundBrush());
+        SetBkColor(ParamAs<HDC>(msg.WParam), Color);
+        msg.Result = AsParam<LRESULT>(BackgroundBrush());
         return true;
     case WM_COMMAND:
-        if (TWinControl* child = msg.LParam ? FromHandle(reinterpret_cast<HWND>(msg.LParam)) : nullptr;
+        if (TWinControl* child = msg.LParam ? FromHandle(ParamAs<HWND>(msg.LParam)) : nullptr;
             child && child != this) {
             TMessage reflected{kControlNotifyBase + WM_COMMAND, msg.WParam, msg.LParam, 0};
             if (child->WndProc(reflected)) {
