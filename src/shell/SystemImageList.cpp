@@ -6,6 +6,7 @@
 
 #include <system_error>
 
+#include "ui/Handles.h"
 #include "ui/MessageParams.h"
 #include "ui/Profile.h"
 
@@ -48,11 +49,10 @@ TSystemImageListWarmUp::TSystemImageListWarmUp() {
     try {
         FThread = std::thread([this] {
             // The shell's objects want an apartment on every thread that uses them.
-            const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+            ui::TComScope com(ui::TComScope::ckApartment);
             SHFILEINFOW info{};
             // Asked as the tree asks for it.
             SHGetFileInfoW(L"C:\\", 0, &info, sizeof(info), SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
-            if (SUCCEEDED(com)) CoUninitialize();
         });
     } catch (const std::system_error&) {
         // A help only: the first paint asks for the list itself.
