@@ -9,6 +9,7 @@
 #include "ui/Dialogs.h"
 #include "ui/ErrorLog.h"
 #include "ui/Profile.h"
+#include "ui/ScopeExit.h"
 #include "ui/SystemLibrary.h"
 #include "util/uUtils.h"
 
@@ -30,6 +31,8 @@ int RunTavrix() {
     }
     AppMutex = CreateMutexW(nullptr, TRUE, AppMutexName);
     if (!AppMutex) return 0;
+    // Closed on every way out; FormClose may have closed it before.
+    ui::TScopeExit ownMutex([] { CloseAppMutex(); });
 
     std::optional<ui::TProfileScope> profile(std::in_place, ShellStart);
     // Before any window, and gone only after the last: the tree's folders

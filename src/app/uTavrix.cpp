@@ -15,9 +15,15 @@
 #include "util/uVersionUtils.h"
 
 #include <unordered_map>
+#include <utility>
 
 HANDLE AppMutex = nullptr;
 const wchar_t* const AppMutexName = L"^%$_tavrix_unique_mutex_name_$%^";
+
+void CloseAppMutex() noexcept {
+    // A failure to close is of no consequence: the handle is forgotten.
+    if (HANDLE mutex = std::exchange(AppMutex, nullptr)) CloseHandle(mutex);
+}
 TfrmMain* frmMain = nullptr;
 
 namespace {
@@ -324,12 +330,7 @@ void TfrmMain::FormClose(ui::TCloseAction& action) {
         FOptions.reset();  // writes the window state
     }
     FDataViewer.reset();  // its temporary files go with it
-    if (AppMutex) {
-        // Closed by hand: the handle is the program's named global, which
-        // the entry creates and the form closes when it goes.
-        CloseHandle(AppMutex);
-        AppMutex = nullptr;
-    }
+    CloseAppMutex();
 }
 
 void TfrmMain::ApplyOptions() {

@@ -22,8 +22,11 @@
 
 class TEntryIndex;
 
-// The handle of the single-instance mutex, 0 when none.
+// The handle of the single-instance mutex, 0 when none. The program entry
+// owns it (CloseAppMutex at its end); FormClose closes it earlier.
 extern HANDLE AppMutex;
+// Closes AppMutex, if open, and sets it to 0.
+void CloseAppMutex() noexcept;
 // The name other copies look for.
 extern const wchar_t* const AppMutexName;
 

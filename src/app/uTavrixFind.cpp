@@ -8,6 +8,7 @@
 #include "ui/Application.h"
 #include "ui/Dpi.h"
 #include "ui/ScopeExit.h"
+#include "ui/TreeViewCalls.h"
 #include "util/EntryIndex.h"
 #include "util/uUtils.h"
 
@@ -103,7 +104,7 @@ void TfrmMain::RunFind(bool fresh) {
     bool found = false;
     if (ui::TTreeNode* shown = FindShownEntry(folded, fresh)) {
         shown->SetSelected(true);
-        SendMessageW(ShellTreeView1->Handle(), TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(shown->ItemId()));
+        ui::treeview::EnsureVisible(ShellTreeView1->Handle(), shown->ItemId());
         found = true;
     } else if (FEntryIndex) {
         // A match the tree cannot show gives way to the next one.

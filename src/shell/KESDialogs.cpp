@@ -3,6 +3,7 @@
 #include <shlobj.h>
 
 #include "ui/Application.h"
+#include "ui/MessageParams.h"
 #include "ui/ScopeExit.h"
 #include "core/ScreenFit.h"
 #include "ui/WindowProc.h"
@@ -95,9 +96,9 @@ bool IsUserAction(UINT message) {
 
 int CALLBACK TKesBrowseForFolder::Callback(HWND dialog, UINT message, LPARAM param, LPARAM data) {
     return ui::Guarded(0, [&] {
-        auto* self = reinterpret_cast<TKesBrowseForFolder*>(data);
+        auto* self = ui::ParamAs<TKesBrowseForFolder*>(data);
         if (message == BFFM_SELCHANGED) {
-            self->SelectionChanged(reinterpret_cast<PCIDLIST_ABSOLUTE>(param));
+            self->SelectionChanged(ui::ParamAs<PCIDLIST_ABSOLUTE>(param));
             return 0;
         }
         if (message != BFFM_INITIALIZED) return 0;
@@ -112,7 +113,7 @@ int CALLBACK TKesBrowseForFolder::Callback(HWND dialog, UINT message, LPARAM par
         self->FSelection = PathToAbsoluteIDList(self->Path);
         self->FSelectionShown = self->FSelectionLeft = false;
         if (self->FSelection) {
-            const auto list = reinterpret_cast<LPARAM>(self->FSelection.Get());
+            const auto list = ui::AsParam(self->FSelection.Get());
             SendMessageW(dialog, BFFM_SETSELECTIONW, FALSE, list);
             PostMessageW(dialog, BFFM_SETSELECTIONW, FALSE, list);
             self->FSelectionTries = kSelectionTries;
@@ -152,14 +153,14 @@ void CALLBACK TKesBrowseForFolder::RetrySelection(HWND dialog, UINT, UINT_PTR ti
         // The list asked for before stays alive: a request may still be queued.
         self->FSelectionsAsked.push_back(std::move(self->FSelection));
         self->FSelection = std::move(fresh);
-        SendMessageW(dialog, BFFM_SETSELECTIONW, FALSE, reinterpret_cast<LPARAM>(self->FSelection.Get()));
+        SendMessageW(dialog, BFFM_SETSELECTIONW, FALSE, ui::AsParam(self->FSelection.Get()));
         return 0;
     });
 }
 
 LRESULT CALLBACK TKesBrowseForFolder::WatchUserInput(int code, WPARAM removed, LPARAM param) {
     ui::Guarded(0, [&] {
-        const auto* msg = reinterpret_cast<const MSG*>(param);
+        const auto* msg = ui::ParamAs<const MSG*>(param);
         if (code != HC_ACTION || removed != PM_REMOVE || !msg || !msg->hwnd || !IsUserAction(msg->message)) return 0;
         HWND dialog = GetAncestor(msg->hwnd, GA_ROOT);
         auto* self = static_cast<TKesBrowseForFolder*>(GetPropW(dialog, kBrowseOwnerProp));
@@ -183,7 +184,7 @@ bool TKesBrowseForFolder::Execute() {
     info.lpszTitle = Title.c_str();
     info.ulFlags = SystemFlags();
     info.lpfn = &TKesBrowseForFolder::Callback;
-    info.lParam = reinterpret_cast<LPARAM>(this);
+    info.lParam = ui::AsParam(this);
     ui::TScopeExit closed([this] {
         FDialog = nullptr;
         FSelection.Reset();

@@ -4,6 +4,7 @@
 #include "shell/ShellBrowser.h"
 #include "shell/ShellClipboard.h"
 #include "ui/Application.h"
+#include "ui/MessageParams.h"
 #include "ui/ScopeExit.h"
 #include "ui/TreeView.h"
 #include "ui/WindowProc.h"
@@ -297,7 +298,7 @@ void TShellBrowser::ShowMenuHint(WPARAM wParam, HMENU menu) {
     info.cbSize = sizeof(info);
     info.fMask = MIIM_DATA;
     if (!GetMenuItemInfoW(menu, item, (flags & MF_POPUP) ? TRUE : FALSE, &info)) return;
-    auto* own = reinterpret_cast<ui::TMenuItem*>(info.dwItemData);
+    auto* own = ui::ParamAs<ui::TMenuItem*>(info.dwItemData);
     if (own && IsOwnItem(FOwnMenu->Items, own)) hint = own->Hint;
 }
 
@@ -305,17 +306,16 @@ bool TShellBrowser::ContextMenuWndProc(ui::TMessage& msg) {
     if (!FContextMenu2 || (ui::Application && ui::Application->Terminated())) return false;
     switch (msg.Msg) {
     case WM_INITMENUPOPUP:
-        if (IsOwnMenu(reinterpret_cast<HMENU>(msg.WParam))) return false;
+        if (IsOwnMenu(ui::ParamAs<HMENU>(msg.WParam))) return false;
         FContextMenu2->HandleMenuMsg(msg.Msg, msg.WParam, msg.LParam);
         msg.Result = 0;
         return true;
     case WM_MEASUREITEM:
     case WM_DRAWITEM: {
-        // Both structures start with the control type and then the item.
-        UINT type = msg.Msg == WM_MEASUREITEM ? reinterpret_cast<MEASUREITEMSTRUCT*>(msg.LParam)->CtlType
-                                               : reinterpret_cast<DRAWITEMSTRUCT*>(msg.LParam)->CtlType;
-        UINT id = msg.Msg == WM_MEASUREITEM ? reinterpret_cast<MEASUREITEMSTRUCT*>(msg.LParam)->itemID
-                                             : reinterpret_cast<DRAWITEMSTRUCT*>(msg.LParam)->itemID;
+        const auto* measure = ui::ParamAs<const MEASUREITEMSTRUCT*>(msg.LParam);
+        const auto* draw = ui::ParamAs<const DRAWITEMSTRUCT*>(msg.LParam);
+        UINT type = msg.Msg == WM_MEASUREITEM ? measure->CtlType : draw->CtlType;
+        UINT id = msg.Msg == WM_MEASUREITEM ? measure->itemID : draw->itemID;
         if (type != ODT_MENU) return false;
         if (id < FShellFirst) {
             if (!ui::TPopupMenu::HandleOwnerDraw(msg.Msg, msg.LParam)) return false;
@@ -326,7 +326,7 @@ bool TShellBrowser::ContextMenuWndProc(ui::TMessage& msg) {
         return true;
     }
     case WM_MENUSELECT:
-        ShowMenuHint(msg.WParam, reinterpret_cast<HMENU>(msg.LParam));
+        ShowMenuHint(msg.WParam, ui::ParamAs<HMENU>(msg.LParam));
         msg.Result = 0;
         return true;
     default:

@@ -6,7 +6,9 @@
 
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
+#include "ui/MessageParams.h"
 #include "ui/Profile.h"
+#include "ui/SystemLibrary.h"
 
 IMalloc* ShellMalloc = nullptr;
 IShellFolder* DesktopFolder = nullptr;
@@ -33,8 +35,7 @@ OSVERSIONINFOW SystemVersion() {
     OSVERSIONINFOW v{};
     v.dwOSVersionInfoSize = sizeof(v);
     using TRtlGetVersion = LONG(WINAPI*)(OSVERSIONINFOW*);
-    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    auto get = ntdll ? reinterpret_cast<TRtlGetVersion>(GetProcAddress(ntdll, "RtlGetVersion")) : nullptr;
+    auto get = ui::ProcAddress<TRtlGetVersion>(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion");
     if (get) get(&v);
     return v;
 }
@@ -46,10 +47,10 @@ const SHITEMID* NextItem(const SHITEMID* item) {
 
 TShellServices::TShellServices() : FShell32(LoadLibraryW(L"Shell32")) {
     if (FShell32) {
-        ChangeNotifyRegister = reinterpret_cast<TChangeNotifyRegister>(
-            reinterpret_cast<void*>(GetProcAddress(FShell32.Get(), MAKEINTRESOURCEA(kChangeNotifyRegisterOrdinal))));
-        ChangeNotifyDeregister = reinterpret_cast<TChangeNotifyDeregister>(
-            reinterpret_cast<void*>(GetProcAddress(FShell32.Get(), MAKEINTRESOURCEA(kChangeNotifyDeregisterOrdinal))));
+        ChangeNotifyRegister =
+            ui::ProcAddress<TChangeNotifyRegister>(FShell32.Get(), MAKEINTRESOURCEA(kChangeNotifyRegisterOrdinal));
+        ChangeNotifyDeregister =
+            ui::ProcAddress<TChangeNotifyDeregister>(FShell32.Get(), MAKEINTRESOURCEA(kChangeNotifyDeregisterOrdinal));
     }
     const bool found = SUCCEEDED(SHGetMalloc(FMalloc.Put())) && SUCCEEDED(SHGetDesktopFolder(FDesktop.Put()));
     ShellMalloc = FMalloc.Get();
@@ -277,7 +278,7 @@ TShellExecuteFunc& ShellExecuteFunc() {
     static TShellExecuteFunc func = [](HWND owner, const std::wstring& operation, const std::wstring& file,
                                        const std::wstring& parameters, const std::wstring& directory, int show) {
         auto orNull = [](const std::wstring& s) { return s.empty() ? nullptr : s.c_str(); };
-        return reinterpret_cast<INT_PTR>(ShellExecuteW(owner, orNull(operation), orNull(file), orNull(parameters),
+        return ui::AsParam<INT_PTR>(ShellExecuteW(owner, orNull(operation), orNull(file), orNull(parameters),
                                                        orNull(directory), show));
     };
     return func;

@@ -45,16 +45,7 @@ public:
 
 private:
     // OLE for the thread, undone last.
-    struct TOleScope {
-        TOleScope() noexcept : Initialized(SUCCEEDED(OleInitialize(nullptr))) {}
-        ~TOleScope() {
-            if (Initialized) OleUninitialize();
-        }
-        TOleScope(const TOleScope&) = delete;
-        TOleScope& operator=(const TOleScope&) = delete;
-        bool Initialized;
-    };
-    TOleScope FOle;
+    ui::TComScope FOle{ui::TComScope::ckOle};
     ui::TModuleOwner FShell32;
     // What ShellMalloc and DesktopFolder point at while the services live.
     ui::TComPtr<IMalloc> FMalloc;

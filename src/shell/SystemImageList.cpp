@@ -6,6 +6,8 @@
 
 #include <system_error>
 
+#include "ui/Handles.h"
+#include "ui/MessageParams.h"
 #include "ui/Profile.h"
 
 TKesSystemImageList::TKesSystemImageList() : ui::TImageList(16, 16) {
@@ -34,7 +36,7 @@ void TKesSystemImageList::RefreshImages() {
     ui::TProfileScope profile(SystemImagesCounter);
     SHFILEINFOW info{};
     UINT flags = SHGFI_SYSICONINDEX | (FSize == si_small ? SHGFI_SMALLICON : 0);
-    auto system = reinterpret_cast<HIMAGELIST>(SHGetFileInfoW(L"C:\\", 0, &info, sizeof(info), flags));
+    auto system = ui::ParamAs<HIMAGELIST>(SHGetFileInfoW(L"C:\\", 0, &info, sizeof(info), flags));
     if (FShareImages) {
         SetHandle(system, true);
     } else {
@@ -47,11 +49,10 @@ TSystemImageListWarmUp::TSystemImageListWarmUp() {
     try {
         FThread = std::thread([this] {
             // The shell's objects want an apartment on every thread that uses them.
-            const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+            ui::TComScope com(ui::TComScope::ckApartment);
             SHFILEINFOW info{};
             // Asked as the tree asks for it.
             SHGetFileInfoW(L"C:\\", 0, &info, sizeof(info), SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
-            if (SUCCEEDED(com)) CoUninitialize();
         });
     } catch (const std::system_error&) {
         // A help only: the first paint asks for the list itself.

@@ -4,6 +4,7 @@
 
 #include "ui/Application.h"
 #include "ui/ScopeExit.h"
+#include "ui/TreeViewCalls.h"
 
 #include <algorithm>
 #include <string_view>
@@ -61,7 +62,7 @@ TKesSystemImageList& TKesShellTree::SystemImages() {
         SetImageList(FSystemImages->Handle());
         // Rows may have grown to the icons' height: the selection stays in view.
         if (ui::TTreeNode* selected = Selected())
-            SendMessageW(Handle(), TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(selected->ItemId()));
+            ui::treeview::EnsureVisible(Handle(), selected->ItemId());
     }
     return *FSystemImages;
 }

@@ -9,6 +9,7 @@
 #include "shelltree/ShellControls.h"
 #include "ui/Application.h"
 #include "ui/Clock.h"
+#include "ui/TreeViewCalls.h"
 
 namespace {
 
@@ -100,7 +101,7 @@ HRESULT TKesShellTreeDropTarget::Enter(IDataObject* data, DWORD* effect) {
 
 void TKesShellTreeDropTarget::SetDropNode(ui::TTreeNode* node, DWORD keys, POINTL at, DWORD* effect) {
     ui::TUpdateScope update(FTree.Items);
-    SendMessageW(FTree.Handle(), TVM_SELECTITEM, TVGN_DROPHILITE, 0);
+    ui::treeview::SelectItem(FTree.Handle(), nullptr, TVGN_DROPHILITE);
     if (FDropFolderTarget) FDropFolderTarget->DragLeave();
     FDropFolderTarget.Reset();
     FDropNode = node;
@@ -109,7 +110,7 @@ void TKesShellTreeDropTarget::SetDropNode(ui::TTreeNode* node, DWORD keys, POINT
     if (!FDropFolderTarget || FDropFolderTarget->DragEnter(FDragData.Get(), keys, at, effect) != S_OK) {
         if (effect) *effect = DROPEFFECT_NONE;
     }
-    SendMessageW(FTree.Handle(), TVM_SELECTITEM, TVGN_DROPHILITE, reinterpret_cast<LPARAM>(node->ItemId()));
+    ui::treeview::SelectItem(FTree.Handle(), node->ItemId(), TVGN_DROPHILITE);
     FHoverStartTick = ui::TickCount();
 }
 
@@ -145,7 +146,7 @@ HRESULT TKesShellTreeDropTarget::Over(DWORD keys, POINTL at, DWORD* effect) {
 }
 
 HRESULT TKesShellTreeDropTarget::Leave() {
-    if (FTree.HandleAllocated()) SendMessageW(FTree.Handle(), TVM_SELECTITEM, TVGN_DROPHILITE, 0);
+    if (FTree.HandleAllocated()) ui::treeview::SelectItem(FTree.Handle(), nullptr, TVGN_DROPHILITE);
     FDragData.Reset();
     if (FDropFolderTarget) FDropFolderTarget->DragLeave();
     FDropFolderTarget.Reset();

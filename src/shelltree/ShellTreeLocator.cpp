@@ -7,6 +7,7 @@
 
 #include "shelltree/ShellControls.h"
 #include "ui/ScopeExit.h"
+#include "ui/TreeViewCalls.h"
 
 namespace {
 constexpr UINT kRunRefreshes = WM_APP + 0x271;
@@ -118,7 +119,7 @@ bool TKesShellTreeLocator::LocateNode(LPCITEMIDLIST list, TLocateMode mode) {
         case lmSelect:
             FTree.ChangeDelay = 0;
             target->SetSelected(true);
-            SendMessageW(FTree.Handle(), TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(target->ItemId()));
+            ui::treeview::EnsureVisible(FTree.Handle(), target->ItemId());
             break;
         case lmRefresh:
             if (FDeferRefresh)

@@ -1,5 +1,7 @@
 #include "ui/Application.h"
 
+#include "ui/MessageParams.h"
+
 #include <commctrl.h>
 
 #include "ui/Dialogs.h"
@@ -146,7 +148,7 @@ struct TModalSearch {
 };
 
 BOOL CALLBACK FindModal(HWND wnd, LPARAM param) {
-    auto* search = reinterpret_cast<TModalSearch*>(param);
+    auto* search = ParamAs<TModalSearch*>(param);
     if (GetWindowThreadProcessId(wnd, nullptr) != search->Thread) return TRUE;
     if (wnd == search->Except[0] || wnd == search->Except[1]) return TRUE;
     if (!IsWindowVisible(wnd) || !IsWindowEnabled(wnd)) return TRUE;
@@ -160,7 +162,7 @@ BOOL CALLBACK FindModal(HWND wnd, LPARAM param) {
 HWND TApplication::ModalWindow(HWND except) const {
     if (FModalLevel <= 0) return nullptr;
     TModalSearch search{GetCurrentThreadId(), {except, FHandle.Get()}, nullptr};
-    EnumWindows(FindModal, reinterpret_cast<LPARAM>(&search));
+    EnumWindows(FindModal, AsParam(&search));
     return search.Found;
 }
 

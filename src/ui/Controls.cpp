@@ -1,5 +1,7 @@
 #include "ui/Controls.h"
 
+#include "ui/MessageParams.h"
+
 #include <commctrl.h>
 
 #include <algorithm>
@@ -60,9 +62,9 @@ void TSpeedButton::SetHint(const std::wstring& hint) {
     TTTOOLINFOW ti{};
     ti.cbSize = sizeof(ti);
     ti.hwnd = Handle();
-    ti.uId = reinterpret_cast<UINT_PTR>(Handle());
+    ti.uId = AsParam<UINT_PTR>(Handle());
     ti.lpszText = FHint.data();
-    SendMessageW(FToolTip.Get(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
+    SendMessageW(FToolTip.Get(), TTM_UPDATETIPTEXTW, 0, AsParam(&ti));
 }
 
 void TSpeedButton::MakeToolTip(const MSG& firstMove) {
@@ -77,11 +79,11 @@ void TSpeedButton::MakeToolTip(const MSG& firstMove) {
     ti.cbSize = sizeof(ti);
     ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     ti.hwnd = Handle();
-    ti.uId = reinterpret_cast<UINT_PTR>(Handle());
+    ti.uId = AsParam<UINT_PTR>(Handle());
     ti.lpszText = FHint.data();
-    SendMessageW(FToolTip.Get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+    SendMessageW(FToolTip.Get(), TTM_ADDTOOLW, 0, AsParam(&ti));
     MSG relay = firstMove;
-    SendMessageW(FToolTip.Get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relay));
+    SendMessageW(FToolTip.Get(), TTM_RELAYEVENT, 0, AsParam(&relay));
 }
 
 void TSpeedButton::Click() {
@@ -200,7 +202,7 @@ bool TSpeedButton::WndProc(TMessage& msg) {
         // The button draws its own face: its text is what screen readers
         // announce, the caption or else the tool tip.
         const std::wstring name = AccessibleName();
-        auto* buffer = reinterpret_cast<wchar_t*>(msg.LParam);
+        auto* buffer = ParamAs<wchar_t*>(msg.LParam);
         const size_t room = static_cast<size_t>(msg.WParam);
         if (!buffer || room == 0) {
             msg.Result = 0;
@@ -261,7 +263,7 @@ TGroupBox::TGroupBox(TWinControl* parent, const std::wstring& caption) : TWinCon
 bool TGroupBox::WndProc(TMessage& msg) {
     if (msg.Msg == WM_ERASEBKGND) {
         // The system's group box leaves its inside unpainted.
-        FillBackground(reinterpret_cast<HDC>(msg.WParam));
+        FillBackground(ParamAs<HDC>(msg.WParam));
         msg.Result = 1;
         return true;
     }
@@ -311,7 +313,7 @@ int TButtonControl::FittedWidth(int designed) const {
     const int dpi = form ? form->Dpi() : WindowDpi(Handle());
 
     TWindowDC dc(Handle());
-    auto font = reinterpret_cast<HGDIOBJ>(SendMessageW(Handle(), WM_GETFONT, 0, 0));
+    auto font = ParamAs<HGDIOBJ>(SendMessageW(Handle(), WM_GETFONT, 0, 0));
     TSelectObject select(dc.Get(), font ? font : GetStockObject(SYSTEM_FONT));
     RECT text{};
     DrawTextW(dc.Get(), caption.c_str(), static_cast<int>(caption.size()), &text, DT_CALCRECT | DT_SINGLELINE);

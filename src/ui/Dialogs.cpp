@@ -1,5 +1,7 @@
 #include "ui/Dialogs.h"
 
+#include "ui/MessageParams.h"
+
 #include "ui/Application.h"
 #include "ui/Handles.h"
 #include "ui/ScopeExit.h"
@@ -28,7 +30,7 @@ thread_local THookOwner PlaceBoxHook;
 
 LRESULT CALLBACK PlaceBox(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HCBT_ACTIVATE) {
-        HWND box = reinterpret_cast<HWND>(wParam);
+        HWND box = ParamAs<HWND>(wParam);
         RECT r{};
         GetWindowRect(box, &r);
         int x = PlaceBoxAt.x >= 0 ? PlaceBoxAt.x : r.left;

@@ -1,6 +1,7 @@
 #include "ui/Dpi.h"
 
 #include "ui/Handles.h"
+#include "ui/SystemLibrary.h"
 
 #include <cstdlib>
 #include <initializer_list>
@@ -20,7 +21,7 @@ namespace {
 // awareness lack it.
 template <typename F>
 F User32Function(const char* name) {
-    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+    return ProcAddress<F>(GetModuleHandleW(L"user32.dll"), name);
 }
 }  // namespace
 

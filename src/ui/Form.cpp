@@ -1,5 +1,7 @@
 #include "ui/Form.h"
 
+#include "ui/MessageParams.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -159,7 +161,7 @@ class TWindowDisabler {
 public:
     explicit TWindowDisabler(HWND except) : FExcept(except) {
         EnumThreadWindows(GetCurrentThreadId(), &TWindowDisabler::Collect,
-                          reinterpret_cast<LPARAM>(this));
+                          AsParam(this));
         for (HWND w : FDisabled) EnableWindow(w, FALSE);
     }
     ~TWindowDisabler() { Restore(); }
@@ -174,7 +176,7 @@ public:
 private:
     static BOOL CALLBACK Collect(HWND wnd, LPARAM self) {
         return Guarded(FALSE, [&] {
-            auto* me = reinterpret_cast<TWindowDisabler*>(self);
+            auto* me = ParamAs<TWindowDisabler*>(self);
             if (wnd != me->FExcept && IsWindowEnabled(wnd)) me->FDisabled.push_back(wnd);
             return TRUE;
         });
@@ -255,7 +257,7 @@ bool TForm::NavigationKey(HWND from, WORD key) {
     if (GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0) return false;
     // A control that wants the key keeps it: an edit its arrows, say.
     MSG msg{from, WM_KEYDOWN, key, 0, static_cast<DWORD>(GetMessageTime()), {}};
-    const LRESULT code = from == Handle() ? 0 : SendMessageW(from, WM_GETDLGCODE, key, reinterpret_cast<LPARAM>(&msg));
+    const LRESULT code = from == Handle() ? 0 : SendMessageW(from, WM_GETDLGCODE, key, AsParam(&msg));
     if (code & (DLGC_WANTALLKEYS | DLGC_WANTMESSAGE | (tab ? DLGC_WANTTAB : DLGC_WANTARROWS))) return false;
     if (tab) {
         HWND next = GetNextDlgTabItem(Handle(), from == Handle() ? nullptr : from, GetKeyState(VK_SHIFT) < 0);
@@ -320,7 +322,7 @@ bool TForm::WndProc(TMessage& msg) {
     case WM_DPICHANGED: {
         // Moved to a monitor of another DPI, or its DPI was changed.
         ScaleToDpi(LOWORD(msg.WParam));
-        const RECT* suggested = reinterpret_cast<const RECT*>(msg.LParam);
+        const RECT* suggested = ParamAs<const RECT*>(msg.LParam);
         if (suggested)
             SetWindowPos(Handle(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                          suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);

@@ -292,6 +292,33 @@ private:
     I* FPtr = nullptr;
 };
 
+// COM for the calling thread for the length of a scope, undone only when
+// it was done: OLE (the clipboard, drag and drop) on the user-interface
+// thread, a single-threaded apartment on a worker that asks shell objects.
+class TComScope {
+public:
+    enum TKind { ckOle, ckApartment };
+    explicit TComScope(TKind kind) noexcept
+        : FKind(kind),
+          FInitialized(SUCCEEDED(kind == ckOle ? ::OleInitialize(nullptr)
+                                               : ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
+    ~TComScope() {
+        if (!FInitialized) return;
+        if (FKind == ckOle)
+            ::OleUninitialize();
+        else
+            ::CoUninitialize();
+    }
+    TComScope(const TComScope&) = delete;
+    TComScope& operator=(const TComScope&) = delete;
+
+    bool Initialized() const noexcept { return FInitialized; }
+
+private:
+    TKind FKind;
+    bool FInitialized;
+};
+
 // Registers a window class of this program unless it exists already.
 void EnsureWindowClass(const wchar_t* className, WNDPROC proc, UINT style = 0, HCURSOR cursor = nullptr,
                        HICON icon = nullptr);

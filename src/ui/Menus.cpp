@@ -1,5 +1,7 @@
 #include "ui/Menus.h"
 
+#include "ui/MessageParams.h"
+
 #include <utility>
 
 namespace ui {
@@ -38,16 +40,16 @@ bool TPopupMenu::HandleOwnerDraw(UINT msg, LPARAM lParam) {
     TPopupMenu* menu = FTracking;
     if (!menu || !menu->Images) return false;
     if (msg == WM_MEASUREITEM) {
-        auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+        auto* mis = ParamAs<MEASUREITEMSTRUCT*>(lParam);
         if (mis->CtlType != ODT_MENU) return false;
         mis->itemWidth = static_cast<UINT>(menu->Images->Width());
         mis->itemHeight = static_cast<UINT>(menu->Images->Height());
         return true;
     }
     if (msg == WM_DRAWITEM) {
-        auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+        auto* dis = ParamAs<DRAWITEMSTRUCT*>(lParam);
         if (dis->CtlType != ODT_MENU) return false;
-        auto* item = reinterpret_cast<TMenuItem*>(dis->itemData);
+        auto* item = ParamAs<TMenuItem*>(dis->itemData);
         if (!item || item->ImageIndex < 0) return true;
         const RECT& r = dis->rcItem;
         int x = r.left + (r.right - r.left - menu->Images->Width()) / 2;
@@ -76,7 +78,7 @@ TMenuOwner TPopupMenu::BuildMenu() {
                 mii.dwTypeData = item->Caption.data();
                 mii.wID = command;
                 mii.fState = item->Enabled ? MFS_ENABLED : MFS_DISABLED;
-                mii.dwItemData = reinterpret_cast<ULONG_PTR>(item.get());
+                mii.dwItemData = AsParam<ULONG_PTR>(item.get());
                 if (Images && item->ImageIndex >= 0 && item->ImageIndex < Images->Count()) {
                     mii.fMask |= MIIM_BITMAP;
                     mii.hbmpItem = HBMMENU_CALLBACK;

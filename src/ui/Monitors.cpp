@@ -1,5 +1,7 @@
 #include "ui/Monitors.h"
 
+#include "ui/MessageParams.h"
+
 namespace ui {
 
 TScreen& Screen() {
@@ -16,10 +18,10 @@ const std::vector<TMonitor>& TScreen::Monitors() {
                 MONITORINFO info{};
                 info.cbSize = sizeof(info);
                 if (GetMonitorInfoW(monitor, &info))
-                    reinterpret_cast<std::vector<TMonitor>*>(data)->push_back({info.rcMonitor, info.rcWork});
+                    ParamAs<std::vector<TMonitor>*>(data)->push_back({info.rcMonitor, info.rcWork});
                 return TRUE;
             },
-            reinterpret_cast<LPARAM>(&FMonitors));
+            AsParam(&FMonitors));
         FRead = true;
     }
     return FMonitors;

@@ -12,10 +12,8 @@ bool RestrictLibrarySearch() noexcept {
     // Looked up, not imported: Windows 7 has it only with an update, and
     // a missing import would keep the program from starting at all.
     using TSetDefaultDllDirectories = BOOL(WINAPI*)(DWORD);
-    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
     auto setDefault =
-        kernel ? reinterpret_cast<TSetDefaultDllDirectories>(GetProcAddress(kernel, "SetDefaultDllDirectories"))
-               : nullptr;
+        ProcAddress<TSetDefaultDllDirectories>(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories");
     if (setDefault && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) return true;
     SetDllDirectoryW(L"");
     return false;

@@ -9,7 +9,17 @@
 
 #include "ui/Handles.h"
 
+#include <type_traits>
+
 namespace ui {
+
+// A function of a loaded module as its own type; null when the module or
+// the function is missing.
+template <typename F>
+F ProcAddress(HMODULE module, const char* name) noexcept {
+    static_assert(std::is_pointer_v<F> && std::is_function_v<std::remove_pointer_t<F>>);
+    return module ? reinterpret_cast<F>(GetProcAddress(module, name)) : nullptr;
+}
 
 // Makes the system folder the only one searched when the process, or a
 // library in it, loads a library by name. Call it first thing: what is
@@ -28,7 +38,7 @@ public:
     // The function as its own type; null when the library or it is missing.
     template <typename F>
     F Proc(const char* name) const noexcept {
-        return FModule ? reinterpret_cast<F>(GetProcAddress(FModule.Get(), name)) : nullptr;
+        return ProcAddress<F>(FModule.Get(), name);
     }
 
 private:

@@ -1,5 +1,7 @@
 #include "ui/Thread.h"
 
+#include "ui/MessageParams.h"
+
 #include <windows.h>
 
 #include <atomic>
@@ -36,7 +38,7 @@ std::atomic<HWND>& SyncTarget() {
 void InitSynchronize() {
     if (SyncTarget()) return;  // a window that could not be made is tried again
     SyncWindow() = std::make_unique<TMessageWindow>(L"TSynchronizeWindow", WM_SYNCHRONIZE, [](WPARAM, LPARAM lParam) {
-        auto* request = reinterpret_cast<TSyncRequest*>(lParam);
+        auto* request = ParamAs<TSyncRequest*>(lParam);
         // The waiting thread goes on whatever the call does.
         TScopeExit done([request] { SetEvent(request->Done); });
         (*request->Call)();
@@ -55,7 +57,7 @@ bool Synchronize(const std::function<void()>& call) {
     THandleOwner done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (!done) return false;
     TSyncRequest request{&call, done.Get()};
-    bool ok = PostMessageW(target, WM_SYNCHRONIZE, 0, reinterpret_cast<LPARAM>(&request)) != FALSE;
+    bool ok = PostMessageW(target, WM_SYNCHRONIZE, 0, AsParam(&request)) != FALSE;
     if (ok) WaitForSingleObject(done.Get(), INFINITE);
     return ok;
 }

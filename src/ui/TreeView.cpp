@@ -1,11 +1,12 @@
 #include "ui/TreeView.h"
 
 #include "ui/Application.h"
+#include "ui/MessageParams.h"
 #include "ui/Profile.h"
+#include "ui/TreeViewCalls.h"
 #include "ui/WindowProc.h"
 
 #include <algorithm>
-#include <cstring>
 #include <utility>
 
 namespace ui {
@@ -22,15 +23,20 @@ TProfileCounter QueryCounter("tree view: walk and query");
 TProfileCounter SortCounter("tree view: sort, with its comparisons");
 TProfileCounter DeleteCounter("tree view: delete");
 
-LRESULT SetItem(const TCustomTreeView* tree, TVITEMW& item) {
+void SetItem(const TCustomTreeView* tree, const TVITEMW& item) {
     TProfileScope profile(SetItemCounter);
-    return SendMessageW(TreeWnd(tree), TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    treeview::SetItem(TreeWnd(tree), item);
 }
 
-LRESULT Query(const TCustomTreeView* tree, UINT message, WPARAM w, LPARAM l) {
+// Asks the control with the query's time counted.
+template <typename F>
+auto Query(F query) {
     TProfileScope profile(QueryCounter);
-    return SendMessageW(TreeWnd(tree), message, w, l);
+    return query();
 }
+
+// The node an item carries in its lParam.
+TTreeNode* NodeOfParam(LPARAM param) { return ParamAs<TTreeNode*>(param); }
 }  // namespace
 
 void TTreeNode::SetText(const std::wstring& text) {
@@ -81,7 +87,7 @@ void TTreeNode::ResetImages() {
 }
 
 UINT TTreeNode::State(UINT mask) const {
-    return static_cast<UINT>(Query(FOwner, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(FItem), mask));
+    return Query([&] { return treeview::GetItemState(TreeWnd(FOwner), FItem, mask); });
 }
 
 void TTreeNode::SetState(UINT state, UINT mask) {
@@ -102,7 +108,7 @@ bool TTreeNode::HasChildren() const {
     TVITEMW item{};
     item.mask = TVIF_CHILDREN;
     item.hItem = FItem;
-    Query(FOwner, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    Query([&] { return treeview::GetItem(TreeWnd(FOwner), item); });
     const_cast<TTreeNode*>(this)->FHasChildren = item.cChildren != 0 ? 1 : 0;
     return item.cChildren != 0;
 }
@@ -147,10 +153,7 @@ void TTreeNode::SetSelected(bool value) {
         FOwner->SetSelected(nullptr);
 }
 
-TTreeNode* TTreeNode::Parent() const {
-    return FOwner->NodeFromItem(reinterpret_cast<HTREEITEM>(
-        Query(FOwner, TVM_GETNEXTITEM, TVGN_PARENT, reinterpret_cast<LPARAM>(FItem))));
-}
+TTreeNode* TTreeNode::Parent() const { return Related(TVGN_PARENT); }
 
 int TTreeNode::Level() const {
     int level = 0;
@@ -158,14 +161,11 @@ int TTreeNode::Level() const {
     return level;
 }
 
-TTreeNode* TTreeNode::GetFirstChild() const {
-    return FOwner->NodeFromItem(reinterpret_cast<HTREEITEM>(
-        Query(FOwner, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(FItem))));
-}
+TTreeNode* TTreeNode::GetFirstChild() const { return Related(TVGN_CHILD); }
+TTreeNode* TTreeNode::GetNextSibling() const { return Related(TVGN_NEXT); }
 
-TTreeNode* TTreeNode::GetNextSibling() const {
-    return FOwner->NodeFromItem(reinterpret_cast<HTREEITEM>(
-        Query(FOwner, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(FItem))));
+TTreeNode* TTreeNode::Related(UINT relation) const {
+    return FOwner->NodeFromItem(Query([&] { return treeview::GetNextItem(TreeWnd(FOwner), FItem, relation); }));
 }
 
 TTreeNode* TTreeNode::GetNext() const {
@@ -190,16 +190,14 @@ int TTreeNode::AbsoluteIndex() const {
 
 RECT TTreeNode::DisplayRect(bool textOnly) const {
     RECT r{};
-    std::memcpy(&r, &FItem, sizeof(FItem));  // the item goes in, the rectangle comes out
-    if (!SendMessageW(TreeWnd(FOwner), TVM_GETITEMRECT, textOnly ? TRUE : FALSE, reinterpret_cast<LPARAM>(&r)))
-        return RECT{};
+    if (!treeview::GetItemRect(TreeWnd(FOwner), FItem, textOnly, r)) return RECT{};
     return r;
 }
 
 void TTreeNode::Delete() {
     // The deletion notification frees this object.
     TProfileScope profile(DeleteCounter);
-    SendMessageW(TreeWnd(FOwner), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(FItem));
+    treeview::DeleteItem(TreeWnd(FOwner), FItem);
 }
 
 void TTreeNode::DeleteChildren() {
@@ -219,10 +217,10 @@ TTreeNode* TTreeNodes::AddChild(TTreeNode* parent, const std::wstring& text) {
     ins.hInsertAfter = TVI_LAST;
     ins.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
     ins.item.pszText = node->FText.data();
-    ins.item.lParam = reinterpret_cast<LPARAM>(node);
+    ins.item.lParam = AsParam(node);
     ins.item.iImage = ins.item.iSelectedImage = I_IMAGECALLBACK;
     TProfileScope profile(InsertCounter);
-    node->FItem = reinterpret_cast<HTREEITEM>(SendMessageW(wnd, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&ins)));
+    node->FItem = treeview::InsertItem(wnd, ins);
     if (parent) parent->FHasChildren = -1;  // the control may change the flag itself
     if (!node->FItem) return nullptr;
     // The control holds it from here on; its deletion notification frees it.
@@ -231,14 +229,13 @@ TTreeNode* TTreeNodes::AddChild(TTreeNode* parent, const std::wstring& text) {
 
 void TTreeNodes::Clear() {
     TUpdateScope update(*this);
-    SendMessageW(FOwner->Handle(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+    treeview::DeleteItem(FOwner->Handle(), TVI_ROOT);
 }
 
-int TTreeNodes::Count() const { return static_cast<int>(SendMessageW(FOwner->Handle(), TVM_GETCOUNT, 0, 0)); }
+int TTreeNodes::Count() const { return static_cast<int>(treeview::GetCount(FOwner->Handle())); }
 
 TTreeNode* TTreeNodes::GetFirstNode() const {
-    return FOwner->NodeFromItem(
-        reinterpret_cast<HTREEITEM>(SendMessageW(FOwner->Handle(), TVM_GETNEXTITEM, TVGN_ROOT, 0)));
+    return FOwner->NodeFromItem(treeview::GetNextItem(FOwner->Handle(), nullptr, TVGN_ROOT));
 }
 
 TTreeNode* TTreeNodes::Item(int absoluteIndex) const {
@@ -316,12 +313,11 @@ void TNodeWatch::Detach() noexcept {
 std::vector<TTreeNode*> TCustomTreeView::RowsInView() const {
     std::vector<TTreeNode*> rows;
     // The count is of whole rows: one more may show in part.
-    const LRESULT count = SendMessageW(Handle(), TVM_GETVISIBLECOUNT, 0, 0);
-    auto item = reinterpret_cast<HTREEITEM>(SendMessageW(Handle(), TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0));
-    for (LRESULT row = 0; item && row <= count; ++row) {
+    const UINT count = treeview::GetVisibleCount(Handle());
+    HTREEITEM item = treeview::GetNextItem(Handle(), nullptr, TVGN_FIRSTVISIBLE);
+    for (UINT row = 0; item && row <= count; ++row) {
         if (TTreeNode* node = NodeFromItem(item)) rows.push_back(node);
-        item = reinterpret_cast<HTREEITEM>(
-            SendMessageW(Handle(), TVM_GETNEXTITEM, TVGN_NEXTVISIBLE, reinterpret_cast<LPARAM>(item)));
+        item = treeview::GetNextItem(Handle(), item, TVGN_NEXTVISIBLE);
     }
     return rows;
 }
@@ -331,37 +327,37 @@ TTreeNode* TCustomTreeView::NodeFromItem(HTREEITEM item) const {
     TVITEMW tv{};
     tv.mask = TVIF_PARAM;
     tv.hItem = item;
-    if (!SendMessageW(Handle(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv))) return nullptr;
-    return reinterpret_cast<TTreeNode*>(tv.lParam);
+    if (!treeview::GetItem(Handle(), tv)) return nullptr;
+    return NodeOfParam(tv.lParam);
 }
 
 TTreeNode* TCustomTreeView::Selected() const {
-    return NodeFromItem(reinterpret_cast<HTREEITEM>(SendMessageW(Handle(), TVM_GETNEXTITEM, TVGN_CARET, 0)));
+    return NodeFromItem(treeview::GetNextItem(Handle(), nullptr, TVGN_CARET));
 }
 
 void TCustomTreeView::SetSelected(TTreeNode* node) {
-    SendMessageW(Handle(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(node ? node->ItemId() : nullptr));
+    treeview::SelectItem(Handle(), node ? node->ItemId() : nullptr, TVGN_CARET);
 }
 
 UINT TCustomTreeView::GetHitTestInfoAt(int x, int y) const {
     TVHITTESTINFO hit{};
     hit.pt = {x, y};
-    SendMessageW(Handle(), TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+    treeview::HitTest(Handle(), hit);
     return hit.flags;
 }
 
 TTreeNode* TCustomTreeView::GetNodeAt(int x, int y) const {
     TVHITTESTINFO hit{};
     hit.pt = {x, y};
-    HTREEITEM item = reinterpret_cast<HTREEITEM>(SendMessageW(Handle(), TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    HTREEITEM item = treeview::HitTest(Handle(), hit);
     if (!(hit.flags & (TVHT_ONITEM | TVHT_ONITEMBUTTON | TVHT_ONITEMINDENT | TVHT_ONITEMRIGHT))) return nullptr;
     return NodeFromItem(item);
 }
 
-bool TCustomTreeView::IsEditing() const { return SendMessageW(Handle(), TVM_GETEDITCONTROL, 0, 0) != 0; }
+bool TCustomTreeView::IsEditing() const { return treeview::GetEditControl(Handle()) != nullptr; }
 
-void TCustomTreeView::SetIndent(int indent) { SendMessageW(Handle(), TVM_SETINDENT, static_cast<WPARAM>(indent), 0); }
-int TCustomTreeView::Indent() const { return static_cast<int>(SendMessageW(Handle(), TVM_GETINDENT, 0, 0)); }
+void TCustomTreeView::SetIndent(int indent) { treeview::SetIndent(Handle(), indent); }
+int TCustomTreeView::Indent() const { return treeview::GetIndent(Handle()); }
 
 namespace {
 void SetStyleBits(HWND wnd, DWORD bits, bool on) {
@@ -380,14 +376,10 @@ bool TCustomTreeView::ShowRoot() const { return (GetWindowLongW(Handle(), GWL_ST
 void TCustomTreeView::SetShowLines(bool value) { SetStyleBits(Handle(), TVS_HASLINES, value); }
 void TCustomTreeView::SetHideSelection(bool value) { SetStyleBits(Handle(), TVS_SHOWSELALWAYS, !value); }
 void TCustomTreeView::SetDoubleBuffered(bool value) {
-    SendMessageW(Handle(), TVM_SETEXTENDEDSTYLE, TVS_EX_DOUBLEBUFFER, value ? TVS_EX_DOUBLEBUFFER : 0);
+    treeview::SetExtendedStyle(Handle(), TVS_EX_DOUBLEBUFFER, value ? TVS_EX_DOUBLEBUFFER : 0);
 }
-void TCustomTreeView::SetImageList(HIMAGELIST images) {
-    SendMessageW(Handle(), TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(images));
-}
-void TCustomTreeView::SetStateImages(HIMAGELIST images) {
-    SendMessageW(Handle(), TVM_SETIMAGELIST, TVSIL_STATE, reinterpret_cast<LPARAM>(images));
-}
+void TCustomTreeView::SetImageList(HIMAGELIST images) { treeview::SetImageList(Handle(), images, TVSIL_NORMAL); }
+void TCustomTreeView::SetStateImages(HIMAGELIST images) { treeview::SetImageList(Handle(), images, TVSIL_STATE); }
 
 void TCustomTreeView::Loaded() { FLoading = false; }
 
@@ -398,12 +390,12 @@ void TCustomTreeView::SortChildren(TTreeNode* node, const std::function<int(TTre
     TVSORTCB sort{};
     sort.hParent = node ? node->ItemId() : TVI_ROOT;
     sort.lpfnCompare = [](LPARAM a, LPARAM b, LPARAM data) WINAPI -> int {
-        auto* ctx = reinterpret_cast<TContext*>(data);
-        return Guarded(0, [&] { return (*ctx->Compare)(reinterpret_cast<TTreeNode*>(a), reinterpret_cast<TTreeNode*>(b)); });
+        auto* ctx = ParamAs<TContext*>(data);
+        return Guarded(0, [&] { return (*ctx->Compare)(NodeOfParam(a), NodeOfParam(b)); });
     };
-    sort.lParam = reinterpret_cast<LPARAM>(&context);
+    sort.lParam = AsParam(&context);
     TProfileScope profile(SortCounter);
-    SendMessageW(Handle(), TVM_SORTCHILDRENCB, 0, reinterpret_cast<LPARAM>(&sort));
+    treeview::SortChildrenCB(Handle(), sort);
 }
 
 void TCustomTreeView::ExpandNode(TTreeNode* node, UINT action) {
@@ -411,7 +403,7 @@ void TCustomTreeView::ExpandNode(TTreeNode* node, UINT action) {
     if (expand == node->Expanded() && (expand ? node->GetFirstChild() != nullptr : true)) return;
     if (expand ? !CanExpand(node) : !CanCollapse(node)) return;
     ++FSilent;
-    SendMessageW(Handle(), TVM_EXPAND, action, reinterpret_cast<LPARAM>(node->ItemId()));
+    treeview::Expand(Handle(), node->ItemId(), action);
     --FSilent;
     if (expand)
         Expand(node);
@@ -463,7 +455,7 @@ void TCustomTreeView::EndEdit(TTreeNode* node, const wchar_t* text) {
 void TCustomTreeView::EditLabel(TTreeNode* node) {
     if (!node || !HandleAllocated()) return;
     SetFocus(Handle());  // the control opens its editor only while it has the focus
-    SendMessageW(Handle(), TVM_EDITLABELW, 0, reinterpret_cast<LPARAM>(node->ItemId()));
+    treeview::EditLabel(Handle(), node->ItemId());
 }
 bool TCustomTreeView::ContextMenu(TMessage&) { return false; }
 void TCustomTreeView::BeginDrag(TTreeNode*, TMouseButton) {}
@@ -498,19 +490,20 @@ void TCustomTreeView::ChangeTimerFired() {
     if (node) Change(node);
 }
 
-bool TCustomTreeView::HandleNotify(NMHDR* hdr, LRESULT& result) {
+bool TCustomTreeView::HandleNotify(LPARAM param, LRESULT& result) {
+    const NMHDR* hdr = ParamAs<const NMHDR*>(param);
     switch (hdr->code) {
     case TVN_ITEMEXPANDINGW: {
-        auto* nm = reinterpret_cast<NMTREEVIEWW*>(hdr);
-        TTreeNode* node = reinterpret_cast<TTreeNode*>(nm->itemNew.lParam);
+        const auto* nm = ParamAs<const NMTREEVIEWW*>(param);
+        TTreeNode* node = NodeOfParam(nm->itemNew.lParam);
         if (FSilent || !node) return true;
         bool allow = nm->action & TVE_EXPAND ? CanExpand(node) : CanCollapse(node);
         result = allow ? FALSE : TRUE;
         return true;
     }
     case TVN_ITEMEXPANDEDW: {
-        auto* nm = reinterpret_cast<NMTREEVIEWW*>(hdr);
-        TTreeNode* node = reinterpret_cast<TTreeNode*>(nm->itemNew.lParam);
+        const auto* nm = ParamAs<const NMTREEVIEWW*>(param);
+        TTreeNode* node = NodeOfParam(nm->itemNew.lParam);
         if (FSilent || !node) return true;
         if (nm->action & TVE_EXPAND)
             Expand(node);
@@ -519,14 +512,14 @@ bool TCustomTreeView::HandleNotify(NMHDR* hdr, LRESULT& result) {
         return true;
     }
     case TVN_SELCHANGINGW: {
-        auto* nm = reinterpret_cast<NMTREEVIEWW*>(hdr);
-        TTreeNode* node = reinterpret_cast<TTreeNode*>(nm->itemNew.lParam);
+        const auto* nm = ParamAs<const NMTREEVIEWW*>(param);
+        TTreeNode* node = NodeOfParam(nm->itemNew.lParam);
         result = CanChange(node) ? FALSE : TRUE;
         return true;
     }
     case TVN_SELCHANGEDW: {
-        auto* nm = reinterpret_cast<NMTREEVIEWW*>(hdr);
-        FPendingChange = reinterpret_cast<TTreeNode*>(nm->itemNew.lParam);
+        const auto* nm = ParamAs<const NMTREEVIEWW*>(param);
+        FPendingChange = NodeOfParam(nm->itemNew.lParam);
         FChangeTimer.SetEnabled(false);
         if (ChangeDelay == 0) {
             ChangeTimerFired();
@@ -537,9 +530,9 @@ bool TCustomTreeView::HandleNotify(NMHDR* hdr, LRESULT& result) {
         return true;
     }
     case TVN_DELETEITEMW: {
-        auto* nm = reinterpret_cast<NMTREEVIEWW*>(hdr);
+        const auto* nm = ParamAs<const NMTREEVIEWW*>(param);
         // The control lets go of the node here: it goes once the step is done.
-        std::unique_ptr<TTreeNode> owned(reinterpret_cast<TTreeNode*>(nm->itemOld.lParam));
+        std::unique_ptr<TTreeNode> owned(NodeOfParam(nm->itemOld.lParam));
         TTreeNode* node = owned.get();
         if (!node) return true;
         if (FPendingChange == node) FPendingChange = nullptr;
@@ -547,7 +540,7 @@ bool TCustomTreeView::HandleNotify(NMHDR* hdr, LRESULT& result) {
         // The editor closes, cancelled, while its node is still there: left
         // open, it would end on a node that is gone.
         if (FEditNode == node) {
-            SendMessageW(Handle(), TVM_ENDEDITLABELNOW, TRUE, 0);
+            treeview::EndEditLabelNow(Handle(), true);
             FEditNode = nullptr;
         }
         // The control clears its parent's children flag when the last child goes.
@@ -560,8 +553,8 @@ bool TCustomTreeView::HandleNotify(NMHDR* hdr, LRESULT& result) {
         return true;
     }
     case TVN_GETDISPINFOW: {
-        auto* di = reinterpret_cast<NMTVDISPINFOW*>(hdr);
-        auto* node = reinterpret_cast<TTreeNode*>(di->item.lParam);
+        auto* di = ParamAs<NMTVDISPINFOW*>(param);
+        auto* node = NodeOfParam(di->item.lParam);
         if (!node) return true;
         if (di->item.mask & (TVIF_IMAGE | TVIF_SELECTEDIMAGE)) {
             if (node->FImageIndex == -2 || node->FSelectedIndex == -2) GetImageIndex(node);
@@ -572,15 +565,15 @@ bool TCustomTreeView::HandleNotify(NMHDR* hdr, LRESULT& result) {
         return true;
     }
     case TVN_BEGINLABELEDITW: {
-        auto* di = reinterpret_cast<NMTVDISPINFOW*>(hdr);
-        auto* node = reinterpret_cast<TTreeNode*>(di->item.lParam);
+        auto* di = ParamAs<NMTVDISPINFOW*>(param);
+        auto* node = NodeOfParam(di->item.lParam);
         FEditNode = node && CanEdit(node) ? node : nullptr;
         result = FEditNode ? FALSE : TRUE;
         return true;
     }
     case TVN_ENDLABELEDITW: {
-        auto* di = reinterpret_cast<NMTVDISPINFOW*>(hdr);
-        auto* node = reinterpret_cast<TTreeNode*>(di->item.lParam);
+        auto* di = ParamAs<NMTVDISPINFOW*>(param);
+        auto* node = NodeOfParam(di->item.lParam);
         // An editor that loses the focus while it closes may report its end
         // a second time: only the first report of an edit counts.
         if (node && node == FEditNode) {
@@ -591,11 +584,11 @@ bool TCustomTreeView::HandleNotify(NMHDR* hdr, LRESULT& result) {
         return true;
     }
     case NM_CUSTOMDRAW: {
-        auto* cd = reinterpret_cast<NMTVCUSTOMDRAW*>(hdr);
+        auto* cd = ParamAs<NMTVCUSTOMDRAW*>(param);
         if (cd->nmcd.dwDrawStage == CDDS_PREPAINT) {
             result = CDRF_NOTIFYITEMDRAW;
         } else if (cd->nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
-            if (auto* node = reinterpret_cast<TTreeNode*>(cd->nmcd.lItemlParam)) CustomDrawItem(node, *cd);
+            if (auto* node = NodeOfParam(cd->nmcd.lItemlParam)) CustomDrawItem(node, *cd);
             result = CDRF_DODEFAULT;
         } else {
             result = CDRF_DODEFAULT;
@@ -613,9 +606,9 @@ bool TCustomTreeView::HandleNotify(NMHDR* hdr, LRESULT& result) {
         return false;
     case TVN_BEGINDRAGW:
     case TVN_BEGINRDRAGW: {
-        auto* nm = reinterpret_cast<NMTREEVIEWW*>(hdr);
+        const auto* nm = ParamAs<const NMTREEVIEWW*>(param);
         FDragBegan = true;
-        if (auto* node = reinterpret_cast<TTreeNode*>(nm->itemNew.lParam))
+        if (auto* node = NodeOfParam(nm->itemNew.lParam))
             BeginDrag(node, hdr->code == TVN_BEGINDRAGW ? mbLeft : mbRight);
         result = 0;
         return true;
@@ -628,7 +621,7 @@ bool TCustomTreeView::HandleNotify(NMHDR* hdr, LRESULT& result) {
 bool TCustomTreeView::WndProc(TMessage& msg) {
     switch (msg.Msg) {
     case CN_NOTIFY:
-        return HandleNotify(reinterpret_cast<NMHDR*>(msg.LParam), msg.Result);
+        return HandleNotify(msg.LParam, msg.Result);
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN: {  // Alt and F10 combinations arrive as system keys
         WORD key = static_cast<WORD>(msg.WParam);
@@ -662,7 +655,7 @@ bool TCustomTreeView::WndProc(TMessage& msg) {
         // A control that reports the right click but asks for no menu after
         // it (as some do) gets the request it should have made.
         if (button == mbRight && FRightClicked && !FContextMenuAsked && HandleAllocated())
-            SendMessageW(Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(Handle()), static_cast<LPARAM>(GetMessagePos()));
+            SendMessageW(Handle(), WM_CONTEXTMENU, AsParam<WPARAM>(Handle()), static_cast<LPARAM>(GetMessagePos()));
         MouseDown(button, shift, x, y);
         int vk = button == mbLeft ? VK_LBUTTON : VK_RBUTTON;
         if (HandleAllocated() && GetAsyncKeyState(vk) >= 0) {

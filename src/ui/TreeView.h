@@ -91,6 +91,7 @@ private:
     friend class TCustomTreeView;
     friend class TTreeNodes;
     UINT State(UINT mask) const;
+    TTreeNode* Related(UINT relation) const;
     void SetState(UINT state, UINT mask);
 
     TCustomTreeView* FOwner;
@@ -268,7 +269,7 @@ private:
     friend class TNodeWatch;
     // The node goes: every watch on it lets go of it.
     void ClearWatches(TTreeNode* node) noexcept;
-    bool HandleNotify(NMHDR* hdr, LRESULT& result);
+    bool HandleNotify(LPARAM param, LRESULT& result);
     void ExpandNode(TTreeNode* node, UINT action);
     void ChangeTimerFired();
 

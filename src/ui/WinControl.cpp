@@ -7,7 +7,9 @@
 #include "ui/Application.h"
 #include "ui/Handles.h"
 #include "ui/Menus.h"
+#include "ui/MessageParams.h"
 #include "ui/Profile.h"
+#include "ui/ScopeExit.h"
 
 namespace ui {
 
@@ -162,12 +164,12 @@ void TWinControl::SetTabStop(bool value) {
 
 void TWinControl::SetFont(HFONT font) {
     FFont = font;
-    if (FHandle) SendMessageW(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    if (FHandle) SendMessageW(FHandle, WM_SETFONT, AsParam<WPARAM>(font), TRUE);
 }
 
 const wchar_t* TWinControl::RegisterOwnClass(const wchar_t* name, UINT style, HCURSOR cursor) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    EnsureWindowClass(name, ControlWindowProc, style, cursor ? cursor : LoadCursorW(nullptr, IDC_ARROW),
+    EnsureWindowClass(name, TargetWindowProc, style, cursor ? cursor : LoadCursorW(nullptr, IDC_ARROW),
                       LoadIconW(instance, MAKEINTRESOURCEW(1)));
     return name;
 }
@@ -179,21 +181,20 @@ void TWinControl::CreateHandle(const TCreateParams& params) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
-    bool own = GetClassInfoExW(instance, params.ClassName, &wc) && wc.lpfnWndProc == ControlWindowProc;
+    bool own = GetClassInfoExW(instance, params.ClassName, &wc) && wc.lpfnWndProc == TargetWindowProc;
+    IWindowTarget* target = this;
     HWND wnd = CreateWindowExW(params.ExStyle, params.ClassName, params.Caption.c_str(), params.Style,
                                Left(), Top(), Width(), Height(), parentWnd, nullptr, instance,
-                               own ? this : nullptr);
+                               own ? target : nullptr);
     if (!wnd) return;
     if (!own) {
         FHandle = wnd;
-        SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        FControlProc = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ControlSubclassProc)));
+        FControlProc = SubclassWindow(wnd, target);
     }
     HFONT font = FFont ? FFont : (Parent() ? Parent()->Font() : nullptr);
     if (font) {
         FFont = font;
-        SendMessageW(wnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        SendMessageW(wnd, WM_SETFONT, AsParam<WPARAM>(font), FALSE);
     }
 }
 
@@ -203,12 +204,8 @@ void TWinControl::DestroyHandle() {
 }
 
 TWinControl* TWinControl::FromHandle(HWND wnd) {
-    if (!wnd) return nullptr;
-    auto proc = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(wnd, GWLP_WNDPROC));
-    if (proc == ControlSubclassProc ||
-        reinterpret_cast<WNDPROC>(GetClassLongPtrW(wnd, GCLP_WNDPROC)) == ControlWindowProc)
-        return reinterpret_cast<TWinControl*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
-    return nullptr;
+    IWindowTarget* target = WindowTargetOf(wnd);
+    return target ? target->WindowControl() : nullptr;
 }
 
 void TWinControl::BoundsChanged() {
@@ -283,7 +280,7 @@ bool TWinControl::HandleCommonMessage(TMessage& msg) {
             // The background now, as a window class brush would: a window
             // that is being shown is erased at once, its paint comes later,
             // and until then the screen would show what lay beneath.
-            FillBackground(reinterpret_cast<HDC>(msg.WParam));
+            FillBackground(ParamAs<HDC>(msg.WParam));
             msg.Result = 1;
             return true;
         }
@@ -299,7 +296,7 @@ bool TWinControl::HandleCommonMessage(TMessage& msg) {
         }
         return false;
     case WM_NOTIFY: {
-        auto* hdr = reinterpret_cast<NMHDR*>(msg.LParam);
+        auto* hdr = ParamAs<NMHDR*>(msg.LParam);
         if (TWinControl* child = FromHandle(hdr->hwndFrom); child && child != this) {
             TMessage reflected{kControlNotifyBase + WM_NOTIFY, msg.WParam, msg.LParam, 0};
             if (child->WndProc(reflected)) {
@@ -312,11 +309,11 @@ bool TWinControl::HandleCommonMessage(TMessage& msg) {
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
         // Labels, check boxes and radio buttons on this control take its colour.
-        SetBkColor(reinterpret_cast<HDC>(msg.WParam), Color);
-        msg.Result = reinterpret_cast<LRESULT>(BackgroundBrush());
+        SetBkColor(ParamAs<HDC>(msg.WParam), Color);
+        msg.Result = AsParam<LRESULT>(BackgroundBrush());
         return true;
     case WM_COMMAND:
-        if (TWinControl* child = msg.LParam ? FromHandle(reinterpret_cast<HWND>(msg.LParam)) : nullptr;
+        if (TWinControl* child = msg.LParam ? FromHandle(ParamAs<HWND>(msg.LParam)) : nullptr;
             child && child != this) {
             TMessage reflected{kControlNotifyBase + WM_COMMAND, msg.WParam, msg.LParam, 0};
             if (child->WndProc(reflected)) {
@@ -361,49 +358,27 @@ bool TWinControl::HandleCommonMessage(TMessage& msg) {
     }
 }
 
-LRESULT TWinControl::Dispatch(UINT msgId, WPARAM wParam, LPARAM lParam) noexcept {
-    return GuardedDispatch(this, FHandle, msgId, wParam, lParam);
-}
-
-LRESULT TWinControl::WindowMessage(HWND, UINT msgId, WPARAM wParam, LPARAM lParam) {
+LRESULT TWinControl::WindowMessage(HWND wnd, UINT msgId, WPARAM wParam, LPARAM lParam) {
+    if (msgId == WM_NCCREATE) FHandle = wnd;
+    if (msgId == WM_NCDESTROY) return WindowDestroyed(wnd, wParam, lParam);
     TMessage msg{msgId, wParam, lParam, 0};
     if (WndProc(msg)) return msg.Result;
     return DefaultHandler(msg);
 }
 
-LRESULT CALLBACK ControlWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<TWinControl*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
-    if (msg == WM_NCCREATE) {
-        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        self = static_cast<TWinControl*>(cs->lpCreateParams);
-        if (self) {
-            self->FHandle = wnd;
-            SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        }
-    }
-    if (!self) return DefWindowProcW(wnd, msg, wParam, lParam);
-    if (msg == WM_NCDESTROY) {
-        LRESULT r = self->Dispatch(msg, wParam, lParam);
-        SetWindowLongPtrW(wnd, GWLP_USERDATA, 0);
-        self->FHandle = nullptr;
-        return r;
-    }
-    return self->Dispatch(msg, wParam, lParam);
-}
-
-LRESULT CALLBACK ControlSubclassProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<TWinControl*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
-    if (!self) return DefWindowProcW(wnd, msg, wParam, lParam);
-    if (msg == WM_NCDESTROY) {
+LRESULT TWinControl::WindowDestroyed(HWND wnd, WPARAM wParam, LPARAM lParam) {
+    if (WNDPROC own = FControlProc) {
         // The control's own procedure takes over again for its last message.
-        WNDPROC own = self->FControlProc;
-        SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own));
-        SetWindowLongPtrW(wnd, GWLP_USERDATA, 0);
-        self->FHandle = nullptr;
-        self->FControlProc = nullptr;
-        return CallWindowProcW(own, wnd, msg, wParam, lParam);
+        RestoreWindowProc(wnd, own);
+        SetWindowTarget(wnd, nullptr);
+        FHandle = nullptr;
+        FControlProc = nullptr;
+        return CallWindowProcW(own, wnd, WM_NCDESTROY, wParam, lParam);
     }
-    return self->Dispatch(msg, wParam, lParam);
+    TScopeExit forget([this] { FHandle = nullptr; });
+    TMessage msg{WM_NCDESTROY, wParam, lParam, 0};
+    if (WndProc(msg)) return msg.Result;
+    return DefaultHandler(msg);
 }
 
 }  // namespace ui

@@ -1,7 +1,8 @@
 // Components and controls: the base classes every visible part builds on.
-// One window procedure serves every windowed control; it finds the object
-// through GWLP_USERDATA (our own classes) or a subclass (system classes) and
-// hands the message to the object's WndProc. No exception leaves it.
+// A windowed control is the target of its window (WindowProc.h): the one
+// window procedure answers our own classes and, subclassed, the system
+// ones, and hands each message to the object's WndProc. No exception
+// leaves it.
 #pragma once
 
 #include <windows.h>
@@ -157,10 +158,10 @@ protected:
     static const wchar_t* RegisterOwnClass(const wchar_t* name, UINT style, HCURSOR cursor);
 
 private:
-    friend LRESULT CALLBACK ControlWindowProc(HWND, UINT, WPARAM, LPARAM);
-    friend LRESULT CALLBACK ControlSubclassProc(HWND, UINT, WPARAM, LPARAM);
-    LRESULT Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
     LRESULT WindowMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
+    TWinControl* WindowControl() noexcept override { return this; }
+    // The window's last message: from here on nothing reaches the object.
+    LRESULT WindowDestroyed(HWND wnd, WPARAM wParam, LPARAM lParam);
     bool HandleCommonMessage(TMessage& msg);
 
     HWND FHandle = nullptr;
@@ -182,9 +183,6 @@ private:
 // plus WM_NOTIFY or WM_COMMAND.
 constexpr UINT CN_NOTIFY = 0xBC00 + WM_NOTIFY;
 constexpr UINT CN_COMMAND = 0xBC00 + WM_COMMAND;
-
-LRESULT CALLBACK ControlWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
-LRESULT CALLBACK ControlSubclassProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 // Whether a WM_CONTEXTMENU comes from the keyboard (the menu key,
 // Shift+F10), which gives no position: both coordinates are -1. Only the

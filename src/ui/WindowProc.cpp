@@ -2,6 +2,7 @@
 
 #include "ui/Application.h"
 #include "ui/Handles.h"
+#include "ui/MessageParams.h"
 #include "ui/Profile.h"
 
 namespace ui {
@@ -26,16 +27,43 @@ LRESULT GuardedDispatch(IWindowTarget* target, HWND wnd, UINT msg, WPARAM wParam
     return Guarded(fallback, [&] { return target->WindowMessage(wnd, msg, wParam, lParam); });
 }
 
+namespace {
+IWindowTarget* Slot(HWND wnd) noexcept { return ParamAs<IWindowTarget*>(GetWindowLongPtrW(wnd, GWLP_USERDATA)); }
+WNDPROC WindowProcOf(HWND wnd) noexcept { return ParamAs<WNDPROC>(GetWindowLongPtrW(wnd, GWLP_WNDPROC)); }
+}  // namespace
+
 IWindowTarget* WindowTargetOf(HWND wnd) noexcept {
-    return wnd ? reinterpret_cast<IWindowTarget*>(GetWindowLongPtrW(wnd, GWLP_USERDATA)) : nullptr;
+    if (!wnd) return nullptr;
+    // A window of one of our classes may have been subclassed by someone else.
+    if (WindowProcOf(wnd) != TargetWindowProc && ParamAs<WNDPROC>(GetClassLongPtrW(wnd, GCLP_WNDPROC)) != TargetWindowProc)
+        return nullptr;
+    return Slot(wnd);
 }
 
 void SetWindowTarget(HWND wnd, IWindowTarget* target) noexcept {
-    if (wnd) SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(target));
+    if (wnd) SetWindowLongPtrW(wnd, GWLP_USERDATA, AsParam<LONG_PTR>(target));
+}
+
+WNDPROC SubclassWindow(HWND wnd, IWindowTarget* target) noexcept {
+    SetWindowTarget(wnd, target);
+    return ParamAs<WNDPROC>(SetWindowLongPtrW(wnd, GWLP_WNDPROC, AsParam<LONG_PTR>(&TargetWindowProc)));
+}
+
+void RestoreWindowProc(HWND wnd, WNDPROC proc) noexcept {
+    SetWindowLongPtrW(wnd, GWLP_WNDPROC, AsParam<LONG_PTR>(proc));
 }
 
 LRESULT CALLBACK TargetWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    return GuardedDispatch(WindowTargetOf(wnd), wnd, msg, wParam, lParam);
+    IWindowTarget* target = Slot(wnd);
+    if (msg == WM_NCCREATE && !target) {
+        // The creation parameter is an IWindowTarget*, never a pointer to a
+        // class derived from it: the two addresses need not be the same.
+        target = static_cast<IWindowTarget*>(ParamAs<const CREATESTRUCTW*>(lParam)->lpCreateParams);
+        SetWindowTarget(wnd, target);
+    }
+    const LRESULT result = GuardedDispatch(target, wnd, msg, wParam, lParam);
+    if (msg == WM_NCDESTROY && target && Slot(wnd) == target) SetWindowTarget(wnd, nullptr);
+    return result;
 }
 
 TMessageWindow::TMessageWindow(const wchar_t* className, THandler handler) : FHandler(std::move(handler)) {

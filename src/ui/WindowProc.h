@@ -1,7 +1,9 @@
-// The program's one way into its window procedures. Every window of the
-// program, whether a control, a form or a hidden message window, is
-// answered through GuardedDispatch: it finds the window's object and keeps
-// any exception on this side of Windows.
+// The program's one window procedure. Every window the framework owns,
+// whether a form, a control or a hidden message window, keeps the address
+// of its IWindowTarget in GWLP_USERDATA, and TargetWindowProc answers it
+// through GuardedDispatch, which keeps any exception on this side of
+// Windows. A system control is subclassed to the same procedure; its
+// target keeps the control's own procedure and passes messages on to it.
 #pragma once
 
 #include <windows.h>
@@ -10,11 +12,15 @@
 
 namespace ui {
 
-// What answers a window's messages. Its address is the window's
-// GWLP_USERDATA for as long as it answers.
+class TWinControl;
+
+// What answers a window's messages. Its address, as this type and no
+// other, is the window's GWLP_USERDATA for as long as it answers.
 class IWindowTarget {
 public:
     virtual LRESULT WindowMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) = 0;
+    // The control behind the window, when the target is one.
+    virtual TWinControl* WindowControl() noexcept { return nullptr; }
 
 protected:
     ~IWindowTarget() = default;
@@ -42,13 +48,23 @@ R Guarded(R fallback, F&& work) noexcept {
 LRESULT GuardedDispatch(IWindowTarget* target, HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam,
                         LRESULT fallback = 0) noexcept;
 
-// The window's target, or none.
+// The window's target, or none: only a window that TargetWindowProc
+// answers has one, so another program's use of the slot is never taken for
+// a target.
 IWindowTarget* WindowTargetOf(HWND wnd) noexcept;
 void SetWindowTarget(HWND wnd, IWindowTarget* target) noexcept;
 
-// The window procedure of every window class whose windows are given a
-// target after creation (SetWindowTarget).
+// The window procedure of every window class of the framework. A window
+// made with its target as the creation parameter gets it at WM_NCCREATE;
+// others are given one after creation (SetWindowTarget). After
+// WM_NCDESTROY nothing reaches the target.
 LRESULT CALLBACK TargetWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// Makes TargetWindowProc answer a window of a system class for target;
+// returns the class's own procedure, which the target passes messages on
+// to and gives back with RestoreWindowProc.
+WNDPROC SubclassWindow(HWND wnd, IWindowTarget* target) noexcept;
+void RestoreWindowProc(HWND wnd, WNDPROC proc) noexcept;
 
 // A hidden window whose messages go to a handler: a message-only window by
 // default, or an owned tool window when the shell needs a real owner (its

@@ -12,6 +12,7 @@
 #include "ui/ErrorLog.h"
 #include "core/Exceptions.h"
 #include "ui/Form.h"
+#include "ui/MessageParams.h"
 #include "ui/ScopeExit.h"
 #include "ui/Timer.h"
 #include "ui/TreeView.h"
@@ -446,4 +447,27 @@ TEST(MessageWindow, AnswersThroughItsHandlerKeepsErrorsOnThisSideAndHearsNothing
     EXPECT_EQ(Guarded(-1, []() -> int { throw std::runtime_error("callback failed"); }), -1);
     ASSERT_EQ(boxes.Boxes.size(), 2u);
     EXPECT_EQ(boxes.Boxes[1].Text, L"callback failed");
+}
+
+TEST(WindowProc, EveryWindowOfTheFrameworkLeadsToItsOwnObjectAndNoOtherWindowDoes) {
+    TForm form;
+    TPanel panel(&form);         // a class of our own
+    TCustomTreeView tree(&form);  // a system class, subclassed
+    TMessageWindow hidden(L"TTestTargetWindow", [](UINT, WPARAM, LPARAM, LRESULT&) { return false; });
+    // A system window whose user data some other part of the process uses.
+    TWindowOwner foreign(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                         GetModuleHandleW(nullptr), nullptr));
+    SetWindowLongPtrW(foreign.Get(), GWLP_USERDATA, AsParam<LONG_PTR>(&panel));
+    const struct {
+        HWND Wnd;
+        TWinControl* Control;
+        bool HasTarget;
+    } rows[] = {{form.Handle(), &form, true},       {panel.Handle(), &panel, true}, {tree.Handle(), &tree, true},
+                {hidden.Handle(), nullptr, true},   {foreign.Get(), nullptr, false}, {nullptr, nullptr, false}};
+    for (const auto& row : rows) {
+        IWindowTarget* target = WindowTargetOf(row.Wnd);
+        EXPECT_EQ(target != nullptr, row.HasTarget) << row.Control;
+        EXPECT_EQ(target ? target->WindowControl() : nullptr, row.Control);
+        EXPECT_EQ(TWinControl::FromHandle(row.Wnd), row.Control);
+    }
 }
