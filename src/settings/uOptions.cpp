@@ -118,13 +118,8 @@ void TOptions::LoadWindowState() {
 void TOptions::LoadGeneralOptions() {
     if (!FIniFile) return;
     TOptionsRec& s = Settings;
-    s.ShowAppWndOnLaunch = FIniFile->ReadBool(kSection, L"ShowAppWndOnLaunch", kDefaults.ShowAppWndOnLaunch);
-    s.ExecWithDblClick = FIniFile->ReadBool(kSection, L"ExecWithDblClick", kDefaults.ExecWithDblClick);
-    s.FollowMousePos = FIniFile->ReadBool(kSection, L"FollowMousePos", kDefaults.FollowMousePos);
-    s.Autohide = FIniFile->ReadBool(kSection, L"Autohide", kDefaults.Autohide);
-    s.ShowTrayIcon = FIniFile->ReadBool(kSection, L"ShowTrayIcon", kDefaults.ShowTrayIcon);
-    s.BlockScrSvr = FIniFile->ReadBool(kSection, L"BlockScrSvr", kDefaults.BlockScrSvr);
-    s.TimestampTempFiles = FIniFile->ReadBool(kSection, L"TimestampTempFiles", kDefaults.TimestampTempFiles);
+    for (const TOptionSwitch& option : OptionSwitches)
+        s.*option.Member = FIniFile->ReadBool(kSection, option.Key, option.Default);
     // Only the low 8 bits are kept: 256 reads as 0. A choice that names no
     // folder would make every start fail: the default instead, and a note.
     s.WorkingFolderOption = static_cast<uint8_t>(
@@ -176,13 +171,7 @@ void TOptions::SaveGeneralOptions() {
     if (!FIniFile) return;
     FGeneralPending = true;
     const TOptionsRec& s = Settings;
-    FIniFile->WriteBool(kSection, L"ShowAppWndOnLaunch", s.ShowAppWndOnLaunch);
-    FIniFile->WriteBool(kSection, L"ExecWithDblClick", s.ExecWithDblClick);
-    FIniFile->WriteBool(kSection, L"FollowMousePos", s.FollowMousePos);
-    FIniFile->WriteBool(kSection, L"Autohide", s.Autohide);
-    FIniFile->WriteBool(kSection, L"ShowTrayIcon", s.ShowTrayIcon);
-    FIniFile->WriteBool(kSection, L"BlockScrSvr", s.BlockScrSvr);
-    FIniFile->WriteBool(kSection, L"TimestampTempFiles", s.TimestampTempFiles);
+    for (const TOptionSwitch& option : OptionSwitches) FIniFile->WriteBool(kSection, option.Key, s.*option.Member);
     FIniFile->WriteInteger(kSection, L"WorkingFolderOption", s.WorkingFolderOption);
     FIniFile->WriteString(kSection, L"WorkingFolderPath", s.WorkingFolderPath);
     FGeneralPending = false;

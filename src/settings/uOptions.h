@@ -2,7 +2,9 @@
 // section "OPTIONS"; plus the main window's rectangle and tree state.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +15,20 @@ namespace ui {
 class TGroupBox;
 }
 
+// The general switches, one line each: its name (the field of TOptionsRec,
+// its key in "tavrix.ini" and, after "chk", its check box in the options
+// dialog), the check box's caption, and its value when nothing is stored.
+// The options dialog shows them in this order. A new switch is one more
+// line here, plus whatever it switches.
+#define TAVRIX_OPTION_SWITCHES(X)                                   \
+    X(ShowAppWndOnLaunch, L"Show app. window on launch", false)     \
+    X(ExecWithDblClick, L"Execute with double click", false)        \
+    X(FollowMousePos, L"Follow mouse position", true)               \
+    X(Autohide, L"Autohide after execution", true)                  \
+    X(ShowTrayIcon, L"Show tray icon", true)                        \
+    X(BlockScrSvr, L"Block screen saver", false)                    \
+    X(TimestampTempFiles, L"Timestamp temp files", false)
+
 struct TOptionsRec {
     int32_t Left = 50;
     int32_t Top = 20;
@@ -20,13 +36,9 @@ struct TOptionsRec {
     int32_t Bottom = 400;
     int32_t SelectedNode = 0;
     std::wstring Expanded;
-    bool ShowAppWndOnLaunch = false;
-    bool ExecWithDblClick = false;
-    bool FollowMousePos = true;
-    bool Autohide = true;
-    bool ShowTrayIcon = true;
-    bool BlockScrSvr = false;
-    bool TimestampTempFiles = false;
+#define TAVRIX_SWITCH_FIELD(name, caption, byDefault) bool name = byDefault;
+    TAVRIX_OPTION_SWITCHES(TAVRIX_SWITCH_FIELD)
+#undef TAVRIX_SWITCH_FIELD
     uint8_t WorkingFolderOption = 0;
     std::wstring WorkingFolderPath;
     std::wstring WorkingFolder;  // derived, never stored
@@ -34,6 +46,19 @@ struct TOptionsRec {
     // first; kept in a section of their own so older copies ignore it.
     std::vector<std::wstring> Recent;
 };
+
+// One general switch as the program reads, writes and shows it.
+struct TOptionSwitch {
+    const wchar_t* Key;  // in section "OPTIONS"; the check box is "chk" + Key
+    const wchar_t* Caption;
+    bool TOptionsRec::*Member;
+    bool Default;
+};
+
+#define TAVRIX_SWITCH_ROW(name, caption, byDefault) {L"" #name, caption, &TOptionsRec::name, byDefault},
+inline constexpr TOptionSwitch OptionSwitches[] = {TAVRIX_OPTION_SWITCHES(TAVRIX_SWITCH_ROW)};
+#undef TAVRIX_SWITCH_ROW
+constexpr size_t OptionSwitchCount = std::size(OptionSwitches);
 
 // How many opened entries are remembered.
 constexpr size_t kMaxRecent = 100;
