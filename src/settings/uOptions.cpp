@@ -12,8 +12,7 @@
 #include "ui/Controls.h"
 #include "util/uUtils.h"
 
-TOptions* Options = nullptr;
-TOptions* PreviousOptions = nullptr;
+TLiveOptions Options;
 
 namespace {
 const wchar_t kSection[] = L"OPTIONS";
@@ -65,10 +64,7 @@ TOptions::TOptions(const std::wstring& iniFileName) : FIniFile(std::make_unique<
     LoadGeneralOptions();
 }
 
-TOptions::TOptions(const TOptionsRec& snapshot) : Settings(snapshot) {}
-
 TOptions::~TOptions() {
-    if (!FIniFile) return;
     try {
         SaveWindowState();
     } catch (...) {
@@ -76,13 +72,7 @@ TOptions::~TOptions() {
     }
 }
 
-const std::wstring& TOptions::IniFileName() const {
-    static const std::wstring none;
-    return FIniFile ? FIniFile->FileName() : none;
-}
-
 void TOptions::LoadWindowState() {
-    if (!FIniFile) return;
     TOptionsRec& s = Settings;
     // Each key read once: a number is the stored value, anything else the
     // designed one.
@@ -116,7 +106,6 @@ void TOptions::LoadWindowState() {
 }
 
 void TOptions::LoadGeneralOptions() {
-    if (!FIniFile) return;
     TOptionsRec& s = Settings;
     for (const TOptionSwitch& option : OptionSwitches)
         s.*option.Member = FIniFile->ReadBool(kSection, option.Key, option.Default);
@@ -135,7 +124,6 @@ void TOptions::LoadGeneralOptions() {
 }
 
 void TOptions::SaveWindowState() {
-    if (!FIniFile) return;
     // The choices go first: a window rectangle can be lost, a working
     // folder the file does not name strands its links.
     std::exception_ptr refused;
@@ -168,7 +156,6 @@ void TOptions::WriteWindowState() {
 }
 
 void TOptions::SaveGeneralOptions() {
-    if (!FIniFile) return;
     FGeneralPending = true;
     const TOptionsRec& s = Settings;
     for (const TOptionSwitch& option : OptionSwitches) FIniFile->WriteBool(kSection, option.Key, s.*option.Member);
@@ -178,7 +165,6 @@ void TOptions::SaveGeneralOptions() {
 }
 
 void TOptions::SaveWorkingFolderChoice(const TOptionsRec& chosen) {
-    if (!FIniFile) return;
     try {
         FIniFile->WriteString(kSection, L"WorkingFolderPath", chosen.WorkingFolderPath);
         FIniFile->WriteInteger(kSection, L"WorkingFolderOption", chosen.WorkingFolderOption);
@@ -193,18 +179,23 @@ void TOptions::SaveWorkingFolderChoice(const TOptionsRec& chosen) {
     }
 }
 
+TOptions& TLiveOptions::Open() { return Open(OptionsIniFileName()); }
+
+TOptions& TLiveOptions::Open(const std::wstring& iniFileName) {
+    Close();
+    FOptions = std::make_unique<TOptions>(iniFileName);
+    return *FOptions;
+}
+
+void TLiveOptions::Close() noexcept {
+    // Whatever runs under a box the last save shows finds no options.
+    const std::unique_ptr<TOptions> going = std::move(FOptions);
+}
+
 void AcceptOptions(const TOptionsRec& chosen) {
-    auto previous = std::make_unique<TOptions>(Options->Settings);
-    DiscardPreviousOptions();
-    PreviousOptions = previous.release();
     Options->Settings = chosen;
     Options->SaveGeneralOptions();
     Options->SaveWindowState();
-}
-
-void DiscardPreviousOptions() noexcept {
-    std::unique_ptr<TOptions> snapshot(PreviousOptions);
-    PreviousOptions = nullptr;
 }
 
 void ResolveWorkingFolder(TOptions& options) { ResolveWorkingFolder(options.Settings); }

@@ -72,11 +72,8 @@ public:
     TOptions();
     // Reads the given INI file instead; for tests.
     explicit TOptions(const std::wstring& iniFileName);
-    // A snapshot of settings with no file behind it: it reads and writes
-    // nothing, also when it goes.
-    explicit TOptions(const TOptionsRec& snapshot);
-    // Writes the window state, unless a snapshot; a refused write goes to
-    // the application's error handling, since it cannot leave a destructor.
+    // Writes the window state; a refused write goes to the application's
+    // error handling, since it cannot leave a destructor.
     ~TOptions();
     TOptions(const TOptions&) = delete;
     TOptions& operator=(const TOptions&) = delete;
@@ -99,8 +96,7 @@ public:
     // again, as far as the file takes them.
     void SaveWorkingFolderChoice(const TOptionsRec& chosen);
 
-    // The INI file's path; empty for a snapshot.
-    const std::wstring& IniFileName() const;
+    const std::wstring& IniFileName() const noexcept { return FIniFile->FileName(); }
 
 private:
     void WriteWindowState();
@@ -109,19 +105,40 @@ private:
     bool FGeneralPending = false;
 };
 
-// The live options and the snapshot of them from before a confirmed OK in
-// the options dialog.
-extern TOptions* Options;
-extern TOptions* PreviousOptions;
+// The one owner of the live options, which every part reads as
+// Options->Settings. The main window opens them while it is made and
+// closes them when it closes; outside that, Options is empty.
+class TLiveOptions {
+public:
+    TLiveOptions() = default;
+    TLiveOptions(const TLiveOptions&) = delete;
+    TLiveOptions& operator=(const TLiveOptions&) = delete;
 
-// Hands what a confirmed options dialog chose to the live options: a
-// snapshot of the values before becomes PreviousOptions, the chosen ones
-// become live and are saved (the general options, then the window state).
-// A refused write is raised after the hand-over: the chosen values stay
-// live, and what was not written stays pending.
+    // Reads "tavrix.ini" beside the program, or the given file (for
+    // tests); options open before are closed first.
+    TOptions& Open();
+    TOptions& Open(const std::wstring& iniFileName);
+    // Lets them go, which writes the window state; Options is empty
+    // already while that runs.
+    void Close() noexcept;
+
+    TOptions* Get() const noexcept { return FOptions.get(); }
+    TOptions* operator->() const noexcept { return FOptions.get(); }
+    TOptions& operator*() const noexcept { return *FOptions; }
+    explicit operator bool() const noexcept { return FOptions != nullptr; }
+
+private:
+    std::unique_ptr<TOptions> FOptions;
+};
+
+extern TLiveOptions Options;
+
+// Makes what a confirmed options dialog chose live and saves it (the
+// general options, then the window state). A refused write is raised
+// after the hand-over: the chosen values stay live, and what was not
+// written stays pending. The caller keeps the settings from before, to
+// apply what changed.
 void AcceptOptions(const TOptionsRec& chosen);
-// Lets the snapshot go; it writes nothing.
-void DiscardPreviousOptions() noexcept;
 
 // The path of the INI file: the program's folder + "tavrix.ini".
 std::wstring OptionsIniFileName();
