@@ -73,8 +73,7 @@ TfrmMain::~TfrmMain() {
     // Children go with the window; the components after it.
     DestroyHandle();
     while (!FComponents.empty()) FComponents.pop_back();  // children before parents
-    if (Options == FOptions.get()) Options = nullptr;
-    FOptions.reset();
+    Options.Close();
     if (frmMain == this) frmMain = nullptr;
 }
 
@@ -276,15 +275,14 @@ void TfrmMain::FormCreate() {
     SetWindowPos(Panel1->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     {
         ui::TProfileScope profile(OptionsStart);
-        FOptions = std::make_unique<TOptions>();
-        Options = FOptions.get();
+        Options.Open();
         FDataViewer = std::make_unique<TLogDataViewer>();
         FDataViewer->TimestampTempFiles = [] { return Options && Options->Settings.TimestampTempFiles; };
         wchar_t program[MAX_PATH]{};
         GetModuleFileNameW(nullptr, program, MAX_PATH);
         FVersion = GetFileVersionString(program);
         RegisterHotkeys();
-        ApplyOptions();
+        ApplyOptions(nullptr, Options->Settings);
     }
     ui::TProfileScope profile(ViewStart);
     RestoreView();
@@ -326,21 +324,23 @@ void TfrmMain::FormClose(ui::TCloseAction& action) {
         if (Options->Settings.ShowTrayIcon) RemoveTrayIcon();
         StoreAppRect();
         StoreTreeState();
-        Options = nullptr;
-        FOptions.reset();  // writes the window state
+        Options.Close();  // writes the window state
     }
     FDataViewer.reset();  // its temporary files go with it
     CloseAppMutex();
 }
 
-void TfrmMain::ApplyOptions() {
-    const TOptionsRec& s = Options->Settings;
-    if (s.ShowTrayIcon) {
-        if (!(PreviousOptions && PreviousOptions->Settings.ShowTrayIcon)) AddTrayIcon();
-    } else {
-        if (!(PreviousOptions && !PreviousOptions->Settings.ShowTrayIcon)) RemoveTrayIcon();
+void TfrmMain::ApplyOptions(const TOptionsRec* before, const TOptionsRec& after) {
+    const auto changed = [&](bool TOptionsRec::*option) { return !before || before->*option != after.*option; };
+    // At start-up a removal is asked for too: the shell refuses it.
+    if (changed(&TOptionsRec::ShowTrayIcon)) {
+        if (after.ShowTrayIcon)
+            AddTrayIcon();
+        else
+            RemoveTrayIcon();
     }
-    tmrBlockScrSvr->SetEnabled(s.BlockScrSvr);
+    if (changed(&TOptionsRec::BlockScrSvr)) tmrBlockScrSvr->SetEnabled(after.BlockScrSvr);
+    if (before) CheckWorkingFolderChange(*before, after);
 }
 
 void TfrmMain::pmnuExitClick() { Close(); }

@@ -62,7 +62,10 @@ public:
     ui::TTreeNode* PendingExpandNode() const noexcept { return FPendingExpandNode.Get(); }
     bool NodeExpanded() const noexcept { return FNodeExpanded; }
 
-    void ApplyOptions();
+    // Brings the window in line with the options after: tray icon,
+    // screen-saver timer, working folder. Only what differs from before
+    // is done; with no before (at start-up) all of it.
+    void ApplyOptions(const TOptionsRec* before, const TOptionsRec& after);
     void pmnuExitClick();
     void sbtnRefreshClick();
     void sbtnSaveAppRectClick();
@@ -166,7 +169,7 @@ private:
 
     // The options command and the move of the working folder.
     void sbtnOptionsClick();
-    void CheckWorkingFolderChange();
+    void CheckWorkingFolderChange(const TOptionsRec& before, const TOptionsRec& after);
     void BeforeFolderMove(const std::wstring& from);
     void AfterFolderMove(const std::wstring& previous, const std::wstring& current);
     void ScheduleFolderDeletion(UINT delay, const std::wstring& path);
@@ -241,7 +244,6 @@ private:
     // The images of the buttons and the menu items.
     ui::TImageList* FGlyphs;
     std::vector<std::unique_ptr<ui::TComponent>> FComponents;
-    std::unique_ptr<TOptions> FOptions;
 
     template <typename T, typename... Args>
     T* Own(Args&&... args) {

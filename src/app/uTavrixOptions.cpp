@@ -9,7 +9,6 @@
 #include "ui/FileIdentity.h"
 #include "ui/FolderHandles.h"
 #include "core/PathText.h"
-#include "ui/ScopeExit.h"
 #include "util/FolderMove.h"
 #include "util/uUtils.h"
 
@@ -49,22 +48,22 @@ void TfrmMain::sbtnOptionsClick() {
     dialog.OnAfterFolderMove = [this](const std::wstring& from, const std::wstring& to) { AfterFolderMove(from, to); };
     dialog.OnSaveFolderChoice = [](const TOptionsRec& choice) { Options->SaveWorkingFolderChoice(choice); };
     if (dialog.ShowModal() != ui::mrOk) return;
+    // What was in force before this OK: the window applies what changed.
+    const TOptionsRec PreviousOptions = Options->Settings;
     // The choice is live from here even when it cannot be saved: the links
-    // may have moved already. The snapshot goes however this ends.
-    ui::TScopeExit discard([] { DiscardPreviousOptions(); });
+    // may have moved already.
     std::exception_ptr refused;
     try {
         AcceptOptions(dialog.Settings);
     } catch (...) {
         refused = std::current_exception();
     }
-    ApplyOptions();
-    CheckWorkingFolderChange();
+    ApplyOptions(&PreviousOptions, Options->Settings);
     if (refused) std::rethrow_exception(refused);
 }
 
-void TfrmMain::CheckWorkingFolderChange() {
-    if (!PreviousOptions || PreviousOptions->Settings.WorkingFolder == Options->Settings.WorkingFolder) return;
+void TfrmMain::CheckWorkingFolderChange(const TOptionsRec& before, const TOptionsRec& after) {
+    if (before.WorkingFolder == after.WorkingFolder) return;
     EndFind();
     RestoreView();
     // The search looks in the new folder from now on.

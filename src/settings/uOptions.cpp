@@ -12,8 +12,7 @@
 #include "ui/Controls.h"
 #include "util/uUtils.h"
 
-TOptions* Options = nullptr;
-TOptions* PreviousOptions = nullptr;
+TLiveOptions Options;
 
 namespace {
 const wchar_t kSection[] = L"OPTIONS";
@@ -65,10 +64,7 @@ TOptions::TOptions(const std::wstring& iniFileName) : FIniFile(std::make_unique<
     LoadGeneralOptions();
 }
 
-TOptions::TOptions(const TOptionsRec& snapshot) : Settings(snapshot) {}
-
 TOptions::~TOptions() {
-    if (!FIniFile) return;
     try {
         SaveWindowState();
     } catch (...) {
@@ -76,13 +72,7 @@ TOptions::~TOptions() {
     }
 }
 
-const std::wstring& TOptions::IniFileName() const {
-    static const std::wstring none;
-    return FIniFile ? FIniFile->FileName() : none;
-}
-
 void TOptions::LoadWindowState() {
-    if (!FIniFile) return;
     TOptionsRec& s = Settings;
     // Each key read once: a number is the stored value, anything else the
     // designed one.
@@ -116,15 +106,9 @@ void TOptions::LoadWindowState() {
 }
 
 void TOptions::LoadGeneralOptions() {
-    if (!FIniFile) return;
     TOptionsRec& s = Settings;
-    s.ShowAppWndOnLaunch = FIniFile->ReadBool(kSection, L"ShowAppWndOnLaunch", kDefaults.ShowAppWndOnLaunch);
-    s.ExecWithDblClick = FIniFile->ReadBool(kSection, L"ExecWithDblClick", kDefaults.ExecWithDblClick);
-    s.FollowMousePos = FIniFile->ReadBool(kSection, L"FollowMousePos", kDefaults.FollowMousePos);
-    s.Autohide = FIniFile->ReadBool(kSection, L"Autohide", kDefaults.Autohide);
-    s.ShowTrayIcon = FIniFile->ReadBool(kSection, L"ShowTrayIcon", kDefaults.ShowTrayIcon);
-    s.BlockScrSvr = FIniFile->ReadBool(kSection, L"BlockScrSvr", kDefaults.BlockScrSvr);
-    s.TimestampTempFiles = FIniFile->ReadBool(kSection, L"TimestampTempFiles", kDefaults.TimestampTempFiles);
+    for (const TOptionSwitch& option : OptionSwitches)
+        s.*option.Member = FIniFile->ReadBool(kSection, option.Key, option.Default);
     // Only the low 8 bits are kept: 256 reads as 0. A choice that names no
     // folder would make every start fail: the default instead, and a note.
     s.WorkingFolderOption = static_cast<uint8_t>(
@@ -140,7 +124,6 @@ void TOptions::LoadGeneralOptions() {
 }
 
 void TOptions::SaveWindowState() {
-    if (!FIniFile) return;
     // The choices go first: a window rectangle can be lost, a working
     // folder the file does not name strands its links.
     std::exception_ptr refused;
@@ -173,23 +156,15 @@ void TOptions::WriteWindowState() {
 }
 
 void TOptions::SaveGeneralOptions() {
-    if (!FIniFile) return;
     FGeneralPending = true;
     const TOptionsRec& s = Settings;
-    FIniFile->WriteBool(kSection, L"ShowAppWndOnLaunch", s.ShowAppWndOnLaunch);
-    FIniFile->WriteBool(kSection, L"ExecWithDblClick", s.ExecWithDblClick);
-    FIniFile->WriteBool(kSection, L"FollowMousePos", s.FollowMousePos);
-    FIniFile->WriteBool(kSection, L"Autohide", s.Autohide);
-    FIniFile->WriteBool(kSection, L"ShowTrayIcon", s.ShowTrayIcon);
-    FIniFile->WriteBool(kSection, L"BlockScrSvr", s.BlockScrSvr);
-    FIniFile->WriteBool(kSection, L"TimestampTempFiles", s.TimestampTempFiles);
+    for (const TOptionSwitch& option : OptionSwitches) FIniFile->WriteBool(kSection, option.Key, s.*option.Member);
     FIniFile->WriteInteger(kSection, L"WorkingFolderOption", s.WorkingFolderOption);
     FIniFile->WriteString(kSection, L"WorkingFolderPath", s.WorkingFolderPath);
     FGeneralPending = false;
 }
 
 void TOptions::SaveWorkingFolderChoice(const TOptionsRec& chosen) {
-    if (!FIniFile) return;
     try {
         FIniFile->WriteString(kSection, L"WorkingFolderPath", chosen.WorkingFolderPath);
         FIniFile->WriteInteger(kSection, L"WorkingFolderOption", chosen.WorkingFolderOption);
@@ -204,18 +179,23 @@ void TOptions::SaveWorkingFolderChoice(const TOptionsRec& chosen) {
     }
 }
 
+TOptions& TLiveOptions::Open() { return Open(OptionsIniFileName()); }
+
+TOptions& TLiveOptions::Open(const std::wstring& iniFileName) {
+    Close();
+    FOptions = std::make_unique<TOptions>(iniFileName);
+    return *FOptions;
+}
+
+void TLiveOptions::Close() noexcept {
+    // Whatever runs under a box the last save shows finds no options.
+    const std::unique_ptr<TOptions> going = std::move(FOptions);
+}
+
 void AcceptOptions(const TOptionsRec& chosen) {
-    auto previous = std::make_unique<TOptions>(Options->Settings);
-    DiscardPreviousOptions();
-    PreviousOptions = previous.release();
     Options->Settings = chosen;
     Options->SaveGeneralOptions();
     Options->SaveWindowState();
-}
-
-void DiscardPreviousOptions() noexcept {
-    std::unique_ptr<TOptions> snapshot(PreviousOptions);
-    PreviousOptions = nullptr;
 }
 
 void ResolveWorkingFolder(TOptions& options) { ResolveWorkingFolder(options.Settings); }

@@ -2,7 +2,9 @@
 // section "OPTIONS"; plus the main window's rectangle and tree state.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +15,20 @@ namespace ui {
 class TGroupBox;
 }
 
+// The general switches, one line each: its name (the field of TOptionsRec,
+// its key in "tavrix.ini" and, after "chk", its check box in the options
+// dialog), the check box's caption, and its value when nothing is stored.
+// The options dialog shows them in this order. A new switch is one more
+// line here, plus whatever it switches.
+#define TAVRIX_OPTION_SWITCHES(X)                                   \
+    X(ShowAppWndOnLaunch, L"Show app. window on launch", false)     \
+    X(ExecWithDblClick, L"Execute with double click", false)        \
+    X(FollowMousePos, L"Follow mouse position", true)               \
+    X(Autohide, L"Autohide after execution", true)                  \
+    X(ShowTrayIcon, L"Show tray icon", true)                        \
+    X(BlockScrSvr, L"Block screen saver", false)                    \
+    X(TimestampTempFiles, L"Timestamp temp files", false)
+
 struct TOptionsRec {
     int32_t Left = 50;
     int32_t Top = 20;
@@ -20,13 +36,9 @@ struct TOptionsRec {
     int32_t Bottom = 400;
     int32_t SelectedNode = 0;
     std::wstring Expanded;
-    bool ShowAppWndOnLaunch = false;
-    bool ExecWithDblClick = false;
-    bool FollowMousePos = true;
-    bool Autohide = true;
-    bool ShowTrayIcon = true;
-    bool BlockScrSvr = false;
-    bool TimestampTempFiles = false;
+#define TAVRIX_SWITCH_FIELD(name, caption, byDefault) bool name = byDefault;
+    TAVRIX_OPTION_SWITCHES(TAVRIX_SWITCH_FIELD)
+#undef TAVRIX_SWITCH_FIELD
     uint8_t WorkingFolderOption = 0;
     std::wstring WorkingFolderPath;
     std::wstring WorkingFolder;  // derived, never stored
@@ -34,6 +46,19 @@ struct TOptionsRec {
     // first; kept in a section of their own so older copies ignore it.
     std::vector<std::wstring> Recent;
 };
+
+// One general switch as the program reads, writes and shows it.
+struct TOptionSwitch {
+    const wchar_t* Key;  // in section "OPTIONS"; the check box is "chk" + Key
+    const wchar_t* Caption;
+    bool TOptionsRec::*Member;
+    bool Default;
+};
+
+#define TAVRIX_SWITCH_ROW(name, caption, byDefault) {L"" #name, caption, &TOptionsRec::name, byDefault},
+inline constexpr TOptionSwitch OptionSwitches[] = {TAVRIX_OPTION_SWITCHES(TAVRIX_SWITCH_ROW)};
+#undef TAVRIX_SWITCH_ROW
+constexpr size_t OptionSwitchCount = std::size(OptionSwitches);
 
 // How many opened entries are remembered.
 constexpr size_t kMaxRecent = 100;
@@ -47,11 +72,8 @@ public:
     TOptions();
     // Reads the given INI file instead; for tests.
     explicit TOptions(const std::wstring& iniFileName);
-    // A snapshot of settings with no file behind it: it reads and writes
-    // nothing, also when it goes.
-    explicit TOptions(const TOptionsRec& snapshot);
-    // Writes the window state, unless a snapshot; a refused write goes to
-    // the application's error handling, since it cannot leave a destructor.
+    // Writes the window state; a refused write goes to the application's
+    // error handling, since it cannot leave a destructor.
     ~TOptions();
     TOptions(const TOptions&) = delete;
     TOptions& operator=(const TOptions&) = delete;
@@ -74,8 +96,7 @@ public:
     // again, as far as the file takes them.
     void SaveWorkingFolderChoice(const TOptionsRec& chosen);
 
-    // The INI file's path; empty for a snapshot.
-    const std::wstring& IniFileName() const;
+    const std::wstring& IniFileName() const noexcept { return FIniFile->FileName(); }
 
 private:
     void WriteWindowState();
@@ -84,19 +105,40 @@ private:
     bool FGeneralPending = false;
 };
 
-// The live options and the snapshot of them from before a confirmed OK in
-// the options dialog.
-extern TOptions* Options;
-extern TOptions* PreviousOptions;
+// The one owner of the live options, which every part reads as
+// Options->Settings. The main window opens them while it is made and
+// closes them when it closes; outside that, Options is empty.
+class TLiveOptions {
+public:
+    TLiveOptions() = default;
+    TLiveOptions(const TLiveOptions&) = delete;
+    TLiveOptions& operator=(const TLiveOptions&) = delete;
 
-// Hands what a confirmed options dialog chose to the live options: a
-// snapshot of the values before becomes PreviousOptions, the chosen ones
-// become live and are saved (the general options, then the window state).
-// A refused write is raised after the hand-over: the chosen values stay
-// live, and what was not written stays pending.
+    // Reads "tavrix.ini" beside the program, or the given file (for
+    // tests); options open before are closed first.
+    TOptions& Open();
+    TOptions& Open(const std::wstring& iniFileName);
+    // Lets them go, which writes the window state; Options is empty
+    // already while that runs.
+    void Close() noexcept;
+
+    TOptions* Get() const noexcept { return FOptions.get(); }
+    TOptions* operator->() const noexcept { return FOptions.get(); }
+    TOptions& operator*() const noexcept { return *FOptions; }
+    explicit operator bool() const noexcept { return FOptions != nullptr; }
+
+private:
+    std::unique_ptr<TOptions> FOptions;
+};
+
+extern TLiveOptions Options;
+
+// Makes what a confirmed options dialog chose live and saves it (the
+// general options, then the window state). A refused write is raised
+// after the hand-over: the chosen values stay live, and what was not
+// written stays pending. The caller keeps the settings from before, to
+// apply what changed.
 void AcceptOptions(const TOptionsRec& chosen);
-// Lets the snapshot go; it writes nothing.
-void DiscardPreviousOptions() noexcept;
 
 // The path of the INI file: the program's folder + "tavrix.ini".
 std::wstring OptionsIniFileName();

@@ -45,16 +45,14 @@ TfrmOptions::TfrmOptions() : ui::TForm(kStyle, kExStyle) {
 
     GroupBox1 = std::make_unique<ui::TGroupBox>(this, L"General");
     GroupBox1->SetBounds(8, 8, 201, 201);
-    const wchar_t* captions[] = {L"Show app. window on launch", L"Execute with double click", L"Follow mouse position",
-                                 L"Autohide after execution",   L"Show tray icon",           L"Block screen saver",
-                                 L"Timestamp temp files"};
-    for (int i = 0; i < 7; ++i) {
-        Check(i) = std::make_unique<ui::TCheckBox>(GroupBox1.get(), captions[i]);
-        Check(i)->SetBounds(16, 24 + 24 * i, 169, 17);
+    for (size_t i = 0; i < OptionSwitchCount; ++i) {
+        const TOptionSwitch& option = OptionSwitches[i];
+        auto& box = SwitchBox(i);
+        box = std::make_unique<ui::TCheckBox>(GroupBox1.get(), option.Caption);
+        box->Name = std::wstring(L"chk") + option.Key;
+        box->SetBounds(16, 24 + 24 * static_cast<int>(i), 169, 17);
+        box->SetChecked(option.Default);
     }
-    chkFollowMousePos->SetChecked(true);
-    chkAutohide->SetChecked(true);
-    chkShowTrayIcon->SetChecked(true);
 
     gbWorkingFolderOptions = std::make_unique<ui::TGroupBox>(this, L"Working Folder");
     gbWorkingFolderOptions->SetBounds(216, 8, 233, 201);
@@ -106,11 +104,11 @@ TfrmOptions::TfrmOptions() : ui::TForm(kStyle, kExStyle) {
 
 TfrmOptions::~TfrmOptions() = default;
 
-std::unique_ptr<ui::TCheckBox>& TfrmOptions::Check(int index) {
-    std::unique_ptr<ui::TCheckBox>* boxes[] = {&chkShowAppWndOnLaunch, &chkExecWithDblClick, &chkFollowMousePos,
-                                               &chkAutohide,           &chkShowTrayIcon,     &chkBlockScrSvr,
-                                               &chkTimestampTempFiles};
-    return *boxes[index];
+std::unique_ptr<ui::TCheckBox>& TfrmOptions::SwitchBox(size_t index) {
+#define TAVRIX_SWITCH_BOX(name, caption, byDefault) &TfrmOptions::chk##name,
+    static constexpr std::unique_ptr<ui::TCheckBox> TfrmOptions::*boxes[] = {TAVRIX_OPTION_SWITCHES(TAVRIX_SWITCH_BOX)};
+#undef TAVRIX_SWITCH_BOX
+    return this->*boxes[index];
 }
 
 bool TfrmOptions::WndProc(ui::TMessage& msg) {
@@ -120,9 +118,7 @@ bool TfrmOptions::WndProc(ui::TMessage& msg) {
 
 void TfrmOptions::FormShow() {
     const TOptionsRec& s = Settings;
-    const bool values[] = {s.ShowAppWndOnLaunch, s.ExecWithDblClick, s.FollowMousePos, s.Autohide,
-                           s.ShowTrayIcon,       s.BlockScrSvr,      s.TimestampTempFiles};
-    for (int i = 0; i < 7; ++i) Check(i)->SetChecked(values[i]);
+    for (size_t i = 0; i < OptionSwitchCount; ++i) SwitchBox(i)->SetChecked(s.*OptionSwitches[i].Member);
     CheckRadioByTag(*gbWorkingFolderOptions, s.WorkingFolderOption);
     txtOtherFolder->SetText(s.WorkingFolderPath);
 }
@@ -180,9 +176,7 @@ void TfrmOptions::FormKeyPress(wchar_t& key) {
 void TfrmOptions::btnOKClick() {
     // The choice is made on a copy: nothing is live before it is confirmed.
     TOptionsRec chosen = Settings;
-    bool* values[] = {&chosen.ShowAppWndOnLaunch, &chosen.ExecWithDblClick, &chosen.FollowMousePos, &chosen.Autohide,
-                      &chosen.ShowTrayIcon,       &chosen.BlockScrSvr,      &chosen.TimestampTempFiles};
-    for (int i = 0; i < 7; ++i) *values[i] = Check(i)->Checked();
+    for (size_t i = 0; i < OptionSwitchCount; ++i) chosen.*OptionSwitches[i].Member = SwitchBox(i)->Checked();
     chosen.WorkingFolderOption = static_cast<uint8_t>(GetCheckedRadioTag(*gbWorkingFolderOptions));
     chosen.WorkingFolderPath = txtOtherFolder->Text();
     // A path relative to wherever the program was started would scatter

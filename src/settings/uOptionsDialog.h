@@ -20,13 +20,11 @@ public:
     ~TfrmOptions() override;
 
     std::unique_ptr<ui::TGroupBox> GroupBox1;
-    std::unique_ptr<ui::TCheckBox> chkShowAppWndOnLaunch;
-    std::unique_ptr<ui::TCheckBox> chkExecWithDblClick;
-    std::unique_ptr<ui::TCheckBox> chkFollowMousePos;
-    std::unique_ptr<ui::TCheckBox> chkAutohide;
-    std::unique_ptr<ui::TCheckBox> chkShowTrayIcon;
-    std::unique_ptr<ui::TCheckBox> chkBlockScrSvr;
-    std::unique_ptr<ui::TCheckBox> chkTimestampTempFiles;
+    // chkShowAppWndOnLaunch, chkExecWithDblClick...: a check box in
+    // GroupBox1 for each general switch, in the order of OptionSwitches.
+#define TAVRIX_SWITCH_BOX(name, caption, byDefault) std::unique_ptr<ui::TCheckBox> chk##name;
+    TAVRIX_OPTION_SWITCHES(TAVRIX_SWITCH_BOX)
+#undef TAVRIX_SWITCH_BOX
     std::unique_ptr<ui::TGroupBox> gbWorkingFolderOptions;
     std::unique_ptr<ui::TRadioButton> rbFavorites;
     std::unique_ptr<ui::TRadioButton> rbDesktop;
@@ -70,7 +68,8 @@ protected:
     bool WndProc(ui::TMessage& msg) override;
 
 private:
-    std::unique_ptr<ui::TCheckBox>& Check(int index);
+    // The check box of OptionSwitches[index].
+    std::unique_ptr<ui::TCheckBox>& SwitchBox(size_t index);
     // Says why a chosen path cannot hold the working folder.
     void RefuseFolder(const std::wstring& path);
     // False, after telling the user, when the choice cannot be saved.

@@ -87,12 +87,13 @@ TEST_F(MainWindow, ComponentsAreFoundByTheirDesignedNameAndKind) {
 
 TEST_F(MainWindow, CreationReadsTheOptionsAndSwitchesTheScreenSaverTimer) {
     Create("BlockScrSvr=1\r\nLeft=77\r\n");
-    ASSERT_NE(Options, nullptr);
+    ASSERT_TRUE(Options);
     EXPECT_EQ(Options->Settings.Left, 77);
     EXPECT_TRUE(Form->FirstShowPending());
     EXPECT_TRUE(Form->FindComponent<ui::TTimer>(L"tmrBlockScrSvr")->Enabled());
+    const TOptionsRec before = Options->Settings;
     Options->Settings.BlockScrSvr = false;
-    Form->ApplyOptions();
+    Form->ApplyOptions(&before, Options->Settings);
     EXPECT_FALSE(Form->FindComponent<ui::TTimer>(L"tmrBlockScrSvr")->Enabled());
 }
 
@@ -105,7 +106,7 @@ TEST_F(MainWindow, ClosingWritesTheWindowStateAndReleasesTheMutex) {
     EXPECT_EQ(Key(L"Top"), L"<absent>");
     Form->pmnuExitClick();
     EXPECT_FALSE(IsWindowVisible(Form->Handle()));
-    EXPECT_EQ(Options, nullptr);
+    EXPECT_FALSE(Options);
     EXPECT_EQ(AppMutex, nullptr);
     for (const wchar_t* key : {L"Left", L"Top", L"Right", L"Bottom", L"SelectedNode", L"Expanded"})
         EXPECT_NE(Key(key), L"<absent>") << key;

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <optional>
+
 #include "settings/uOptions.h"
 #include "settings/uOptionsDialog.h"
 #include "testutil/TestFiles.h"
@@ -24,8 +26,7 @@ protected:
         WriteFileBytes(Dir / L"a\\quorb\\sub\\deep.lnk", "d");
         WriteFileBytes(Ini, "[OPTIONS]\r\nWorkingFolderOption=3\r\nWorkingFolderPath=" + Narrow(Dir / L"a") +
                                 "\r\nExpanded=" + Narrow(Dir / L"a\\quorb\\sub") + "*\r\nSelectedNode=2\r\n");
-        Live = std::make_unique<TOptions>(Ini);
-        Options = Live.get();
+        Options.Open(Ini);
         ResolveWorkingFolder(*Options);
         Previous = ui::MessageBoxFunc();
         ui::MessageBoxFunc() = [this](HWND, const std::wstring& text, const std::wstring& caption, UINT) {
@@ -40,16 +41,16 @@ protected:
     }
     void TearDown() override {
         Dialog.reset();
-        delete PreviousOptions;
-        PreviousOptions = nullptr;
-        Options = nullptr;
-        Live.reset();
+        Options.Close();
         ui::MessageBoxFunc() = Previous;
     }
-    // OK as the main window answers it: a confirmed choice is handed over.
+    // OK as the main window answers it: a confirmed choice is handed over,
+    // and what was in force before is kept.
     void Ok() {
         Dialog->btnOKClick();
-        if (Dialog->ModalResult == ui::mrOk) AcceptOptions(Dialog->Settings);
+        if (Dialog->ModalResult != ui::mrOk) return;
+        Before = Options->Settings;
+        AcceptOptions(Dialog->Settings);
     }
     std::wstring Key(const wchar_t* key) {
         wchar_t buf[4096] = {};
@@ -59,7 +60,7 @@ protected:
 
     TTempDir Dir;
     std::wstring Ini = Dir / L"tavrix.ini";
-    std::unique_ptr<TOptions> Live;
+    std::optional<TOptionsRec> Before;
     std::unique_ptr<TfrmOptions> Dialog;
     ui::TMessageBoxFunc Previous;
     std::vector<std::wstring> Asked;
@@ -77,8 +78,8 @@ TEST_F(OptionsDialog, AnUnchangedFolderSavesWithoutAsking) {
     EXPECT_EQ(Dialog->ModalResult, ui::mrOk);
     EXPECT_EQ(Key(L"BlockScrSvr"), L"1");
     EXPECT_EQ(Key(L"ShowTrayIcon"), L"0");
-    ASSERT_TRUE(PreviousOptions);
-    EXPECT_FALSE(PreviousOptions->Settings.BlockScrSvr) << "the snapshot holds the values from before";
+    ASSERT_TRUE(Before);
+    EXPECT_FALSE(Before->BlockScrSvr) << "the snapshot holds the values from before";
     EXPECT_EQ(Options->Settings.Expanded, (Dir / L"a\\quorb\\sub") + L"*");
 }
 
@@ -134,7 +135,7 @@ TEST_F(OptionsDialog, CancelKeepsTheDialogOpenWithThePreviousChoice) {
     EXPECT_EQ(Dialog->ModalResult, ui::mrNone);
     EXPECT_TRUE(Dialog->rbOther->Checked());
     EXPECT_EQ(Dialog->txtOtherFolder->Text(), Dir / L"a");
-    EXPECT_EQ(PreviousOptions, nullptr);
+    EXPECT_FALSE(Before);
     EXPECT_EQ(Key(L"WorkingFolderOption"), L"3") << "nothing written";
     EXPECT_EQ(Options->Settings.WorkingFolder, Dir / L"a\\quorb");
 }

@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <map>
+
 #include "settings/IniFile.h"
 #include "settings/uOptions.h"
 #include "testutil/TestFiles.h"
@@ -29,6 +31,8 @@ protected:
     }
 };
 
+std::string Narrow(const std::wstring& s) { return std::string(s.begin(), s.end()); }
+
 std::wstring FavoritesPath() {
     wchar_t buf[MAX_PATH] = {};
     SHGetSpecialFolderPathW(nullptr, buf, CSIDL_FAVORITES, FALSE);
@@ -44,13 +48,13 @@ TEST_F(OptionsStore, NoFileGivesTheDefaultsAndQuorbInFavorites) {
     EXPECT_EQ(s.Bottom, 400);
     EXPECT_EQ(s.SelectedNode, 0);
     EXPECT_EQ(s.Expanded, L"");
-    EXPECT_FALSE(s.ShowAppWndOnLaunch);
-    EXPECT_FALSE(s.ExecWithDblClick);
-    EXPECT_TRUE(s.FollowMousePos);
-    EXPECT_TRUE(s.Autohide);
-    EXPECT_TRUE(s.ShowTrayIcon);
-    EXPECT_FALSE(s.BlockScrSvr);
-    EXPECT_FALSE(s.TimestampTempFiles);
+    const std::map<std::wstring, bool> switches = {
+        {L"ShowAppWndOnLaunch", false}, {L"ExecWithDblClick", false}, {L"FollowMousePos", true},
+        {L"Autohide", true},            {L"ShowTrayIcon", true},      {L"BlockScrSvr", false},
+        {L"TimestampTempFiles", false}};
+    ASSERT_EQ(OptionSwitchCount, switches.size());
+    for (const TOptionSwitch& option : OptionSwitches)
+        EXPECT_EQ(s.*option.Member, switches.at(option.Key)) << Narrow(option.Key);
     EXPECT_EQ(s.WorkingFolderOption, 0);
     EXPECT_EQ(s.WorkingFolderPath, L"");
     ASSERT_FALSE(FavoritesPath().empty());
@@ -128,23 +132,17 @@ TEST_F(OptionsStore, GeneralOptionsRoundTrip) {
     {
         TOptions options(Ini);
         TOptionsRec& s = options.Settings;
-        s.ShowAppWndOnLaunch = true;
-        s.ExecWithDblClick = true;
-        s.FollowMousePos = false;
-        s.Autohide = false;
-        s.ShowTrayIcon = false;
-        s.BlockScrSvr = true;
-        s.TimestampTempFiles = true;
+        for (const TOptionSwitch& option : OptionSwitches) s.*option.Member = !option.Default;
         s.WorkingFolderOption = 3;
         s.WorkingFolderPath = L"E:\\Stuff \u00e9";
         options.SaveGeneralOptions();
     }
-    EXPECT_EQ(Key(L"FollowMousePos"), L"0");
-    EXPECT_EQ(Key(L"BlockScrSvr"), L"1");
     TOptions again(Ini);
     const TOptionsRec& s = again.Settings;
-    EXPECT_TRUE(s.ShowAppWndOnLaunch && s.ExecWithDblClick && s.BlockScrSvr && s.TimestampTempFiles);
-    EXPECT_FALSE(s.FollowMousePos || s.Autohide || s.ShowTrayIcon);
+    for (const TOptionSwitch& option : OptionSwitches) {
+        EXPECT_EQ(Key(option.Key), option.Default ? L"0" : L"1") << Narrow(option.Key);
+        EXPECT_EQ(s.*option.Member, !option.Default) << Narrow(option.Key);
+    }
     EXPECT_EQ(s.WorkingFolderOption, 3);
     EXPECT_EQ(s.WorkingFolder, L"E:\\Stuff \u00e9\\quorb");
 }
