@@ -143,15 +143,39 @@ e2e_root_is() { [[ "$(probe tree TForm tavrix 2>/dev/null | sed -n 1p)" == "0 "*
 # has finished (hot keys registered, the working folder rooted).
 e2e_wait_root() { e2e_until "$2" e2e_root_is "$1"; }
 
+# The probe's lines of a tree (probe tree: level, flags, x, y, left, text)
+# or of a window's controls (probe controls: class, x, y, w, h, text) with
+# tabs between the fields, so that awk -F'\t' finds a text with blanks
+# whole in $6. The window is tavrix's unless named. Every line is read: a
+# reader that stops early would end the probe's pipe with an error.
+e2e_rows() {  # e2e_rows tree|controls [<class> <title>]
+    local what=$1
+    shift
+    [ $# -gt 0 ] || set -- TForm tavrix
+    probe "$what" "$@" | awk '{ t = $0; sub(/^[^ ]+ [^ ]+ [^ ]+ [^ ]+ [^ ]+ /, "", t); print $1 "\t" $2 "\t" $3 "\t" $4 "\t" $5 "\t" t }'
+}
+
 # "x y left" of a tree entry's label on the screen; nothing when absent or
 # hidden inside a closed folder, where a user cannot see it.
 e2e_tree_item() {
-    probe tree TForm tavrix | awk -v t="$1" '{ n = $0; sub(/^[^ ]+ [^ ]+ [^ ]+ [^ ]+ [^ ]+ /, "", n); if (n == t && !($3 == 0 && $4 == 0)) { print $3, $4, $5; exit } }'
+    e2e_rows tree | awk -F'\t' -v t="$1" '!done && $6 == t && !($3 == 0 && $4 == 0) { print $3, $4, $5; done = 1 }'
 }
 
 # How many entries a user sees with the text.
 e2e_tree_count() {
-    probe tree TForm tavrix | awk -v t="$1" '{ n = $0; sub(/^[^ ]+ [^ ]+ [^ ]+ [^ ]+ [^ ]+ /, "", n); if (n == t && !($3 == 0 && $4 == 0)) c++ } END { print c + 0 }'
+    e2e_rows tree | awk -F'\t' -v t="$1" '$6 == t && !($3 == 0 && $4 == 0) { c++ } END { print c + 0 }'
+}
+
+# The texts of every entry below the root, sorted, on one line.
+e2e_tree_texts() { e2e_rows tree | awk -F'\t' '$1 > 0 { print $6 }' | sort | tr '\n' ' '; }
+
+# The text of the selected entry.
+e2e_selected() { e2e_rows tree | awk -F'\t' '!done && $2 ~ /S/ { print $6; done = 1 }'; }
+# Whether the selected entry is the one with the text; says which it is if not.
+e2e_selected_is() {
+    local s
+    s=$(e2e_selected)
+    [ "$s" = "$1" ] || { echo "selected: $s" >&2; return 1; }
 }
 
 # Whether a user sees the entry (present) or not (absent).
@@ -174,13 +198,31 @@ e2e_count_within() {  # e2e_count_within <count> <text> <ms>
 # Milliseconds as the decimal seconds e2e_until takes.
 e2e_seconds() { printf '%d.%03d' $(($1 / 1000)) $(($1 % 1000)); }
 
-# The state flags of a tree entry ("E" expanded, "S" selected, "-" not).
-e2e_tree_flags() {
-    probe tree TForm tavrix | awk -v t="$1" '{ n = $0; sub(/^[^ ]+ [^ ]+ [^ ]+ [^ ]+ [^ ]+ /, "", n); if (n == t) { print $2; exit } }'
+# The state flags of a tree entry ("E" expanded, "S" selected, "-" not), in
+# tavrix's tree or the one of the window named after the text.
+e2e_tree_flags() {  # e2e_tree_flags <text> [<class> <title>]
+    e2e_rows tree "${@:2}" | awk -F'\t' -v t="$1" '!done && $6 == t { print $2; done = 1 }'
 }
 
 # Screen position of a window of ours: "state x y w h".
 e2e_window() { probe window TForm "$1"; }
+
+# Clicks the middle of a control of one of our windows, found by its text
+# (a flat button's text is its hint).
+e2e_click_control() {  # e2e_click_control <window title> <control text>
+    local x y
+    read -r x y <<<"$(probe where TForm "$1" "$2")"
+    [ -n "$x" ] && [ "$x" != none ] || e2e_fail "no control \"$2\" in \"$1\""
+    e2e_click "$x" "$y"
+}
+
+# A click on the Options button, and the options dialog opens. The pointer
+# then leaves the buttons, which light up under it.
+e2e_open_options() {
+    e2e_click_control tavrix Options
+    e2e_check "the Options button opens the dialog" probe wait TForm Options visible 5000
+    xdotool mousemove 1200 900
+}
 
 # Clicks at a point of the Wine desktop (the desktop's X window is the
 # reference, so this holds wherever that window lies on the X screen).

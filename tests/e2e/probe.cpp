@@ -52,6 +52,15 @@ HWND FindTopLevel(const std::wstring& cls, const std::wstring& title) {
     return ctx.Found;
 }
 
+// What a control answers to WM_GETTEXT: a button that draws its own face
+// answers its tool tip, which GetWindowText across processes never asks.
+std::wstring ControlText(HWND c) {
+    wchar_t buf[512] = {};
+    DWORD_PTR n = 0;
+    SendMessageTimeoutW(c, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 2000, &n);
+    return buf;
+}
+
 // A control of the window, however deep, by its text; none without the window.
 HWND ControlByText(HWND top, const std::wstring& text) {
     struct Ctx {
@@ -63,7 +72,7 @@ HWND ControlByText(HWND top, const std::wstring& text) {
             top,
             [](HWND c, LPARAM p) WINAPI -> BOOL {
                 auto* x = reinterpret_cast<Ctx*>(p);
-                if (WindowText(c) == *x->Text) x->Found = c;
+                if (ControlText(c) == *x->Text) x->Found = c;
                 return x->Found == nullptr;
             },
             reinterpret_cast<LPARAM>(&ctx));

@@ -30,10 +30,7 @@ e2e_launch visible "ShowAppWndOnLaunch=1" "ShowTrayIcon=1" "Autohide=0" "FollowM
 app=$E2E_LAST_PID
 ini_before=$(tr -d '\r' <"$E2E_DIR/tavrix.ini" | sort)
 e2e_check "the icon is in the notification area" e2e_tray_icon
-read -r _ x y w h _ <<<"$(e2e_window tavrix)"
-e2e_click $((x + 75)) $((y + h - 21))
-e2e_check "the Options button opens the dialog" probe wait TForm Options visible 5000
-xdotool mousemove 1200 900
+e2e_open_options
 e2e_check "the first switch has the keyboard" e2e_until 3 e2e_focus_is Options "Show app. window on launch"
 for name in Cancel OK folder; do
     e2e_check "Shift+Tab reaches $name" e2e_key_focus Options shift+Tab "$name"

@@ -28,13 +28,6 @@ focus_drawn_on() {
         if [ "$i" = "$1" ]; then [ "$colours" -gt 1 ]; else [ "$colours" = 1 ]; fi || return 1
     done
 }
-open_options() {  # open_options [dpi]: a click on the Options button, where it lies at that DPI
-    local x y w h s=$((${1:-96} * 100 / 96))
-    read -r _ x y w h _ <<<"$(e2e_window tavrix)"
-    e2e_click $((x + (75 * s + 50) / 100)) $((y + h - (21 * s + 50) / 100))
-    e2e_check "the Options button opens the dialog" probe wait TForm Options visible 5000
-    xdotool mousemove 1200 900  # off the buttons, which light up under the pointer
-}
 ini_is() { [ "$(e2e_ini_value "$1")" = "$2" ]; }
 # Each switch and choice is as wide as the control says its caption needs,
 # or keeps its designed width; nothing reaches past its group box's frame.
@@ -55,7 +48,7 @@ captions_fit() {  # captions_fit <designed width>
 e2e_launch visible "ShowAppWndOnLaunch=1" "ShowTrayIcon=0" "FollowMousePos=0" "Autohide=0" "TimestampTempFiles=0" \
     "WorkingFolderOption=3" "WorkingFolderPath=$E2E_WIN"
 app=$E2E_LAST_PID
-open_options
+e2e_open_options
 e2e_check "the first switch has the keyboard" e2e_until 3 e2e_focus_is Options "${switches[0]}"
 e2e_check "at 96 DPI every caption fits, inside its group" captions_fit 169
 order=("${switches[@]:1}" 'Other\quorb' Edit folder OK)
@@ -75,15 +68,15 @@ e2e_check "Enter on a switch is OK" probe wait TForm Options none 5000
 e2e_check "Space switched it" e2e_until 5 ini_is TimestampTempFiles 1
 e2e_check "the arrow keys chose the folder" ini_is WorkingFolderOption 2
 
-open_options
+e2e_open_options
 e2e_key space Escape
 e2e_check "Esc closes the dialog" probe wait TForm Options none 5000
 e2e_check "with nothing saved" e2e_stays 1 ini_is ShowAppWndOnLaunch 1
-open_options
+e2e_open_options
 e2e_key space shift+Tab Return
 e2e_check "Enter presses the focused Cancel" probe wait TForm Options none 5000
 e2e_check "which saves nothing" e2e_stays 1 ini_is ShowAppWndOnLaunch 1
-open_options
+e2e_open_options
 e2e_key space shift+Tab shift+Tab
 e2e_check "Shift+Tab twice reaches OK" e2e_until 3 e2e_focus_is Options OK
 # A click on the taskbar takes the keyboard away; the hot key gives it back.
@@ -122,7 +115,7 @@ e2e_check "the program ends" e2e_wait_exit "$app" 15
 set_dpi 144
 e2e_launch visible "ShowAppWndOnLaunch=1" "ShowTrayIcon=0" "FollowMousePos=0" "WorkingFolderOption=2"
 app=$E2E_LAST_PID
-open_options 144
+e2e_open_options
 e2e_check "at 144 DPI every caption fits, inside its group" captions_fit $(((169 * 144 + 48) / 96))
 e2e_key Escape
 e2e_check "Esc closes the dialog" probe wait TForm Options none 5000

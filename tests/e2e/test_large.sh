@@ -56,7 +56,6 @@ e2e_check "the window came up" test "$frames" -gt 0
 e2e_check "the tree showed its rows" test "$painted" -gt 0
 echo "ok: the buttons were there in each of the first $frames frames, with their glyphs once the rows showed (at least $fewest colours)"
 
-selected() { [[ "$(e2e_tree_flags "$1")" == *S* ]]; }
 open_both() {
     case "$(e2e_tree_flags "open 01")$(e2e_tree_flags "open 40")" in *E*E*) return 0 ;; esac
     return 1
@@ -67,7 +66,7 @@ e2e_check "an entry in the last open folder shows" e2e_entry_within present "f40
 
 # The last entry picked by key (the folders come first); F5 keeps it and
 # the open folders.
-wait_selected() { e2e_until 3 selected "$1"; }
+wait_selected() { e2e_until 3 e2e_selected_is "$1"; }
 e2e_key End
 e2e_check "End selects the last entry" wait_selected "link 300"
 # The wheel first turns the view away from it: its coming back into view

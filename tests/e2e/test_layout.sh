@@ -91,8 +91,7 @@ e2e_check "the tree has no border" \
 
 read -r ax ay _ <<<"$(e2e_tree_item alpha.txt)"
 e2e_click "$ax" "$ay" 3
-selected() { [[ "$(e2e_tree_flags alpha.txt)" == *S* ]]; }
-e2e_check "a right click selects the entry" e2e_until 3 selected
+e2e_check "a right click selects the entry" e2e_until 3 e2e_selected_is alpha.txt
 e2e_check "and opens its menu" probe menu open 5000
 e2e_key Escape
 e2e_check "Esc closes it" probe menu gone 5000
