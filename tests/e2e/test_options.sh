@@ -90,16 +90,14 @@ has_keyboard() { local out; out=$(probe focus "$1" "$2"); [ "$out" != none ] && 
 in_front() { e2e_until 3 has_keyboard "$1" "$2"; }
 no_menu() { ! probe menu open 1500 >/dev/null; }
 # The taskbar may hold the keyboard for a moment after a click on the icon:
-# the key is pressed again until the window goes, a few times at most.
+# the key waits until the window has it.
 key_closes() {  # key_closes <key> <class> <title>
-    local i
-    for i in 1 2 3 4 5; do
-        e2e_key "$1"
-        if [ "$2" = TForm ]; then probe wait TForm "$3" none 1000 && return 0
-        else ! probe msgbox "$3" 1000 >/dev/null && return 0; fi
-    done
-    return 1
+    in_front "$2" "$3" || return 1
+    e2e_key "$1"
+    if [ "$2" = TForm ]; then probe wait TForm "$3" none 5000 >/dev/null
+    else e2e_until 5 box_gone "$3"; fi
 }
+box_gone() { ! probe msgbox "$1" 0 >/dev/null; }
 e2e_launch visible "ShowAppWndOnLaunch=1" "ShowTrayIcon=1" "Autohide=1" "WorkingFolderOption=2"
 app=$E2E_LAST_PID
 e2e_check "the icon is in the notification area again" e2e_tray_icon
