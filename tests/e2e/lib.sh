@@ -302,21 +302,6 @@ e2e_x_focus() {
     fi
 }
 
-# The virtual key (hex) Windows gives the last key of an xdotool key
-# combination; nothing for a modifier alone, "?" for a key not listed.
-e2e_vk() {
-    local k=${1##*+}
-    case $k in
-    ctrl | shift | alt | super | Control_[LR] | Shift_[LR] | Alt_[LR] | Super_[LR]) [ "$k" = "$1" ] || echo '?' ;;
-    [a-zA-Z0-9]) printf '%02x\n' "'${k^^}" ;;
-    F[1-9] | F1[0-2]) printf '%02x\n' $((0x6f + ${k#F})) ;;
-    Return) echo 0d ;; Escape) echo 1b ;; Tab) echo 09 ;; space) echo 20 ;; BackSpace) echo 08 ;;
-    Delete) echo 2e ;; Home) echo 24 ;; End) echo 23 ;; Prior) echo 21 ;; Next) echo 22 ;;
-    Left) echo 25 ;; Up) echo 26 ;; Right) echo 27 ;; Down) echo 28 ;; Menu) echo 5d ;; slash) echo bf ;;
-    *) echo '?' ;;
-    esac
-}
-
 # Every key Wine takes in goes to a log of the probe's (a low-level hook):
 # its virtual key, and "program" when a window of tavrix's had the
 # keyboard, "hotkey" for a registered hot key, else what had it.
@@ -329,75 +314,49 @@ e2e_keylog_start() {
     e2e_until 15 grep -q ready "$E2E_KEYLOG" || e2e_fail "the probe's key log did not start"
 }
 
-# Whether Wine took the keys (xdotool key arguments) to a window of the
-# program, from line <from> of the key log on. When it did not, it sets
-# E2E_DROPPED to the index of the first key dropped and E2E_WHY to what
-# happened to it; E2E_DROPPED stays empty when a later key was taken after
-# all, as pressing again would then press the keys in another order.
-e2e_keys_taken() {  # e2e_keys_taken <from> <key>...
-    local from=$1 vk i j=0 n=0 deadline
-    shift
-    local -a want=() index=() got=()
-    for ((i = 1; i <= $#; i++)); do
-        vk=$(e2e_vk "${!i}")
-        [ -n "$vk" ] && want+=("$vk") && index+=("$((i - 1))")
-    done
-    n=${#want[@]}
+# Presses one key (an xdotool key combination) and says whether a window of
+# the program (or a hot key) took it; E2E_WHY says what happened if not.
+e2e_press() {
+    local lines from owner deadline
+    mapfile -t lines <"$E2E_KEYLOG"
+    from=${#lines[@]}
+    xdotool key "$1"
+    [[ $1 == @(ctrl|shift|alt|super) ]] && return 0  # a modifier alone is not logged
     # Taken keys are logged as soon as the program reads them from X: a
     # busy program is given a few seconds before a key counts as dropped.
     deadline=$((${EPOCHREALTIME/./} + 5000000))
-    while mapfile -t got < <(tail -n "+$from" "$E2E_KEYLOG" | tr -d '\r') && [ "${#got[@]}" -lt "$n" ] &&
-        [ "${EPOCHREALTIME/./}" -lt "$deadline" ]; do
-        sleep 0.02
+    while mapfile -t lines <"$E2E_KEYLOG" && [ "${#lines[@]}" -le "$from" ]; do
+        [ "${EPOCHREALTIME/./}" -lt "$deadline" ] || { E2E_WHY="it never reached Wine"; return 1; }
+        sleep 0.01
     done
-    E2E_DROPPED= E2E_WHY=
-    for ((i = 0; i < n; i++)); do
-        if [ "$j" -ge "${#got[@]}" ] || { [ "${want[i]}" != '?' ] && [ "${got[j]% *}" != "${want[i]}" ]; }; then
-            E2E_WHY="it never reached Wine"
-        elif [[ ${got[j]#* } != program && ${got[j]#* } != hotkey ]]; then
-            E2E_WHY="no window of tavrix had the keyboard (${got[j]#* } had it)"
-            j=$((j + 1))
-        else
-            j=$((j + 1))
-            continue
-        fi
-        local rest
-        for rest in "${got[@]:j}"; do [ "${rest#* }" = program ] && return 1; done
-        E2E_DROPPED=${index[i]}
-        return 1
-    done
-    return 0
+    owner=${lines[from]#* }
+    owner=${owner%$'\r'}
+    [[ $owner == @(program|hotkey) ]] && return 0
+    E2E_WHY="no window of tavrix had the keyboard ($owner had it)"
+    return 1
 }
 
-# Presses keys as a user does (real XTEST events: Wine ignores events sent
-# to a window directly). Wine under Xvfb now and then drops a key: when the
-# key log shows that no window of the program had it, the keys from there
-# on are pressed once more, and that is said. Nothing else presses again:
-# a key the program itself swallowed fails the check that follows.
+# Presses keys as a user does, one after the other (real XTEST events: Wine
+# ignores events sent to a window directly). Wine under Xvfb now and then
+# drops a key: when the key log shows that no window of the program had
+# it, that key is pressed once more, and that is said. Nothing else
+# presses again: a key the program itself swallowed fails the check that
+# follows.
 e2e_key() {
-    local from mod state
+    local key mod state
     e2e_keylog_start
     e2e_x_focus
-    from=$(($(wc -l <"$E2E_KEYLOG") + 1))
-    xdotool key "$@"
-    e2e_keys_taken "$from" "$@" && return 0
-    if [ -z "$E2E_DROPPED" ]; then
-        echo "e2e: Wine dropped one of the keys $*, but took later ones: not pressed again" >&2
-        return 1
-    fi
-    set -- "${@:E2E_DROPPED + 1}"
-    state=$(probe keystate)
-    echo "e2e: Wine dropped $1: $E2E_WHY; $state; pressing $* again" >&2
-    # A release Wine missed leaves a modifier held for the whole desktop.
-    for mod in ctrl shift alt; do
-        [[ $state == *"held:"*" $mod"* ]] && xdotool key "$mod"
+    for key in "$@"; do
+        e2e_press "$key" && continue
+        state=$(probe keystate)
+        echo "e2e: Wine dropped $key: $E2E_WHY; $state; pressing it again" >&2
+        # A release Wine missed leaves a modifier held for the whole desktop.
+        for mod in ctrl shift alt; do
+            [[ $state == *"held:"*" $mod"* ]] && xdotool key "$mod"
+        done
+        e2e_x_focus
+        e2e_press "$key" || { echo "e2e: Wine dropped $key again: $E2E_WHY" >&2; return 1; }
     done
-    e2e_x_focus
-    from=$(($(wc -l <"$E2E_KEYLOG") + 1))
-    xdotool key "$@"
-    e2e_keys_taken "$from" "$@" && return 0
-    echo "e2e: Wine dropped $* again: $E2E_WHY" >&2
-    return 1
 }
 
 # The colour of a point of the Wine desktop as the X screen shows it, as
