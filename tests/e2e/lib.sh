@@ -67,6 +67,13 @@ e2e_start() {
 
 probe() { wine "$PROBE_EXE" "$@" 2>/dev/null | tr -d '\r'; }
 
+# Closes tavrix's window as the system does, and waits for the program
+# started last to end.
+e2e_close() {  # e2e_close [<what the check says>]
+    probe close TForm tavrix >/dev/null
+    e2e_check "${1:-the program ends}" e2e_wait_exit "$E2E_LAST_PID" 15
+}
+
 e2e_fail() {
     E2E_FAILED=1
     local shot="$E2E_ARTIFACTS/$E2E_NAME-failure.png"

@@ -31,7 +31,6 @@ close_options() {
 
 e2e_launch visible "ShowAppWndOnLaunch=1" "ShowTrayIcon=0" "Autohide=0" "WorkingFolderOption=3" \
     "WorkingFolderPath=$E2E_WIN\\Plain"
-app=$E2E_LAST_PID
 e2e_open_options
 open_folder_dialog
 e2e_check "it opens on the base folder, selected" e2e_until 3 is_selected Plain
@@ -41,15 +40,13 @@ e2e_check "and stays so while the dialog would still try" e2e_stays 2.5 is_selec
 e2e_key Return
 e2e_check "Enter takes it and closes the folder dialog" probe wait '#32770' 'Browse for Folder' none 5000
 close_options
-probe close TForm tavrix >/dev/null
-e2e_check "the program ends" e2e_wait_exit "$app" 15
+e2e_close
 
 # A base folder whose name begins with a dot is hidden, and so missing from
 # the dialog's tree: each try opens the folders on the way and gets no
 # further. The user closes one of them; it stays closed.
 e2e_launch visible "ShowAppWndOnLaunch=1" "ShowTrayIcon=0" "Autohide=0" "WorkingFolderOption=3" \
     "WorkingFolderPath=$E2E_WIN\\.links"
-app=$E2E_LAST_PID
 e2e_open_options
 open_folder_dialog
 e2e_check "the folders on the way to a hidden base folder are open" e2e_until 3 is_open browse
@@ -60,6 +57,5 @@ e2e_check "and it stays closed while the dialog would still try" e2e_stays 2.5 i
 e2e_key Escape
 e2e_check "Esc closes the folder dialog" probe wait '#32770' 'Browse for Folder' none 5000
 close_options
-probe close TForm tavrix >/dev/null
-e2e_check "the program ends" e2e_wait_exit "$app" 15
+e2e_close
 echo "e2e browse: all checks passed"

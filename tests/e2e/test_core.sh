@@ -18,7 +18,6 @@ cp "$PROBE_EXE" "$E2E_DIR/explorer.exe"
 e2e_ini "ShowAppWndOnLaunch=0" "ShowTrayIcon=0" "Autohide=1" "WorkingFolderOption=2" \
     "Left=10" "Top=10" "Right=260" "Bottom=390"
 e2e_start
-app=$E2E_LAST_PID
 e2e_check "the window starts hidden" probe wait TForm tavrix hidden 15000
 e2e_check "start-up finishes with the working folder" e2e_wait_root quorb 15
 
@@ -96,8 +95,7 @@ xdotool mousemove $((x + w - 3)) $((y + 100)) mousedown 1 mousemove $((x + w + 1
     mousemove $((x + w + 40)) $((y + 100)) mouseup 1
 e2e_check "dragging the right edge widens the window" window_spans "$x" $((w + 43))
 
-probe close TForm tavrix >/dev/null
-e2e_check "the program ends" e2e_wait_exit "$app" 15
+e2e_close
 
 # Another program holds Ctrl+Alt+Z: logged, and the other keys still work.
 wine "$PROBE_EXE" holdkey >"$E2E_DIR/holdkey.txt" 2>/dev/null &
@@ -105,7 +103,6 @@ holder=$!
 E2E_PIDS+=("$holder")
 e2e_check "another program holds Ctrl+Alt+Z" e2e_wait_file_has "$E2E_DIR/holdkey.txt" held 15
 e2e_start
-app=$E2E_LAST_PID
 e2e_check "started with the key taken" probe wait TForm tavrix hidden 15000
 e2e_check "start-up finishes again" e2e_wait_root quorb 15
 e2e_check "the taken key is logged" \
@@ -113,6 +110,5 @@ e2e_check "the taken key is logged" \
     "RegisterHotkeys      Error      Unable to register Ctrl + Alt + Z as hotkey." 5
 e2e_key super+slash
 e2e_check "Win+/ still works" probe wait TForm tavrix visible 5000
-probe close TForm tavrix >/dev/null
-e2e_check "the program ends again" e2e_wait_exit "$app" 15
+e2e_close "the program ends again"
 echo "e2e core: all checks passed"

@@ -52,8 +52,7 @@ e2e_check "the options stay open" options_open
 e2e_key Escape
 e2e_check "Esc closes the options" probe wait TForm Options none 5000
 e2e_check "with the folder choice as it was" ini_is WorkingFolderOption 3
-probe close TForm tavrix >/dev/null
-e2e_check "the program ends" e2e_wait_exit "$app" 15
+e2e_close
 ini_after=$(tr -d '\r' <"$E2E_DIR/tavrix.ini" | sort)
 e2e_check "the cancelled options changed no setting" \
     diff <(grep -E '^(ShowAppWndOnLaunch|ShowTrayIcon|Autohide|FollowMousePos|WorkingFolderOption|WorkingFolderPath)=' <<<"$ini_before") \

@@ -51,7 +51,6 @@ captions_fit() {  # captions_fit <designed width>
 # working folder and OK asks nothing.
 e2e_launch visible "ShowAppWndOnLaunch=1" "ShowTrayIcon=0" "FollowMousePos=0" "Autohide=0" "TimestampTempFiles=0" \
     "WorkingFolderOption=3" "WorkingFolderPath=$E2E_WIN"
-app=$E2E_LAST_PID
 e2e_open_options
 e2e_check "the first switch has the keyboard" e2e_until 3 e2e_focus_is Options "${switches[0]}"
 e2e_check "at 96 DPI every caption fits, inside its group" captions_fit 169
@@ -139,16 +138,13 @@ ROWS
     e2e_key $close
     e2e_check "$close closes About" probe wait TForm About none 5000
 done
-probe close TForm tavrix >/dev/null
-e2e_check "the program ends" e2e_wait_exit "$app" 15
+e2e_close
 
 set_dpi 144
 e2e_launch visible "ShowAppWndOnLaunch=1" "ShowTrayIcon=0" "FollowMousePos=0" "WorkingFolderOption=2"
-app=$E2E_LAST_PID
 e2e_open_options
 e2e_check "at 144 DPI every caption fits, inside its group" captions_fit $(((169 * 144 + 48) / 96))
 e2e_key Escape
 e2e_check "Esc closes the dialog" probe wait TForm Options none 5000
-probe close TForm tavrix >/dev/null
-e2e_check "the program ends" e2e_wait_exit "$app" 15
+e2e_close
 echo "e2e dialogkeys: all checks passed"

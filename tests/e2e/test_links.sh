@@ -49,7 +49,6 @@ e2e_check "the folder elsewhere is untouched still" untouched
 e2e_check "the user is told of the loop" e2e_until 10 box_says tavrix "Links stay where they are: up"
 e2e_key Return
 
-probe close TForm tavrix >/dev/null
-e2e_check "the program ends" e2e_wait_exit "$app" 15
+e2e_close
 rm -rf "$desktop/quorb"
 echo "e2e links: all checks passed"

@@ -44,7 +44,6 @@ forget_type
 trap 'forget_type; e2e_cleanup' EXIT
 
 e2e_launch visible "ShowAppWndOnLaunch=1" "ShowTrayIcon=0" "Autohide=0" "WorkingFolderOption=2"
-app=$E2E_LAST_PID
 # Each folder opened with the arrow keys; each holds one entry.
 e2e_key Home Down Right Down Down Right Down Down Right
 e2e_check "the three folders are open" wait_all_open
@@ -89,8 +88,7 @@ e2e_key Home r u n
 e2e_check "typing selects the entry whose name holds such letters" e2e_until 10 e2e_selected_is "run Ω 文件.bat"
 e2e_key Return
 e2e_check "Enter runs it" e2e_wait_file_has "$E2E_DIR/ran.txt" ran 15
-probe close TForm tavrix >/dev/null
-e2e_check "the program ends" e2e_wait_exit "$app" 15
+e2e_close
 # The INI names the open folders as they are called.
 ini_text() {
     if [ "$(head -c 2 "$E2E_DIR/tavrix.ini" | od -An -tx1 | tr -d ' ')" = fffe ]; then
@@ -109,9 +107,7 @@ all_recorded() {
 e2e_check "the INI records the open folders by their names" all_recorded
 
 e2e_start
-app=$E2E_LAST_PID
 e2e_check "the window comes up again" probe wait TForm tavrix visible 15000
 e2e_check "with the same three folders open" wait_all_open
-probe close TForm tavrix >/dev/null
-e2e_check "the program ends again" e2e_wait_exit "$app" 15
+e2e_close "the program ends again"
 echo "e2e names: all checks passed"

@@ -76,8 +76,7 @@ e2e_check "and the previous folder is still there afterwards, for longer than th
 e2e_check "with the link kept in its first folder" test "$(cat "$desktop/quorb/Apps/x.txt")" = kept
 e2e_check "while the five sibling folders arrived" test -f "$app_folder/F/F.txt"
 
-probe close TForm tavrix >/dev/null
-e2e_check "the program ends" e2e_wait_exit "$app" 15
+e2e_close
 
 # A hurried user: a refused OK and Cancel change no switch; a hot key or
 # the tray icon while a dialog is open bring that dialog to the front and
@@ -160,7 +159,6 @@ e2e_click $icon_x $icon_y 3
 e2e_check "with no dialog open, the icon's menu opens" probe menu open 5000
 e2e_click 600 500
 e2e_check "a click elsewhere closes it" probe menu gone 5000
-probe close TForm tavrix >/dev/null
-e2e_check "the program ends" e2e_wait_exit "$app" 15
+e2e_close
 e2e_check "tavrix.ini names the new place" test "$(e2e_ini_value WorkingFolderOption)" = 1
 echo "e2e options: all checks passed"
