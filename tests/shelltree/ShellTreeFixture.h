@@ -23,6 +23,19 @@ inline std::vector<std::wstring> Stems(std::vector<std::wstring> names) {
     return names;
 }
 
+// The texts of a node's children; none for no node.
+inline std::vector<std::wstring> Children(ui::TTreeNode* node) {
+    std::vector<std::wstring> names;
+    for (ui::TTreeNode* c = node ? node->GetFirstChild() : nullptr; c; c = c->GetNextSibling())
+        names.push_back(c->Text());
+    return names;
+}
+inline ui::TTreeNode* Child(ui::TTreeNode* node, const std::wstring& text) {
+    for (ui::TTreeNode* c = node->GetFirstChild(); c; c = c->GetNextSibling())
+        if (c->Text() == text) return c;
+    return nullptr;
+}
+
 // Pumps messages until done holds or ms passed; says whether it holds.
 template <typename F>
 bool PumpUntil(F&& done, DWORD ms = 5000) {
@@ -73,19 +86,8 @@ protected:
     }
 
     ui::TTreeNode* RootNode() { return Tree->Items.GetFirstNode(); }
-    // The texts of a node's children; none for no node.
-    static std::vector<std::wstring> Children(ui::TTreeNode* node) {
-        std::vector<std::wstring> names;
-        for (ui::TTreeNode* c = node ? node->GetFirstChild() : nullptr; c; c = c->GetNextSibling())
-            names.push_back(c->Text());
-        return names;
-    }
+    static std::vector<std::wstring> Children(ui::TTreeNode* node) { return testutil::Children(node); }
     std::vector<std::wstring> Children(const std::wstring& path) { return Children(Find(path)); }
-    static ui::TTreeNode* Child(ui::TTreeNode* node, const std::wstring& text) {
-        for (ui::TTreeNode* c = node->GetFirstChild(); c; c = c->GetNextSibling())
-            if (c->Text() == text) return c;
-        return nullptr;
-    }
     // An entry of the root by its name without extension.
     ui::TTreeNode* Entry(const std::wstring& stem) {
         for (ui::TTreeNode* c = RootNode()->GetFirstChild(); c; c = c->GetNextSibling())
