@@ -725,14 +725,10 @@ int ProbeChild(const TArgs& a) {
 int ProbeDragsource(const TArgs& a) {
     return DragSource(a[1], _wtoi(a[2].c_str()), _wtoi(a[3].c_str()), _wtoi(a[4].c_str()));
 }
-
 int ProbeDroptarget(const TArgs& a) {
     return DropTarget(_wtoi(a[1].c_str()), _wtoi(a[2].c_str()), _wtoi(a[3].c_str()));
 }
-
-int ProbeLnktarget(const TArgs& a) {
-    return LinkTarget(a[1]);
-}
+int ProbeLnktarget(const TArgs& a) { return LinkTarget(a[1]); }
 
 int ProbeLoadlib(const TArgs& a) {
     // The default search order: the program's own folder first.
@@ -833,9 +829,7 @@ int ProbeEndsession(const TArgs& a) {
     return w ? 0 : 1;
 }
 
-int ProbeKeylog(const TArgs& a) {
-    return KeyLog(a[1]);
-}
+int ProbeKeylog(const TArgs& a) { return KeyLog(a[1]); }
 
 int ProbeClose(const TArgs& a) {
     HWND w = FindTopLevel(a[1], a[2]);
