@@ -2,39 +2,22 @@
 
 #include <memory>
 
-#include "app/uTavrix.h"
+#include "MainWindowFixture.h"
 #include "shell/Shell_Win32.h"
 #include "testutil/ShellExecuteRecorder.h"
-#include "testutil/TestFiles.h"
 #include "ui/Application.h"
-#include "core/Exceptions.h"
-#include "util/uUtils.h"
 
 using namespace testutil;
 
 namespace {
 
-class CoreLoop : public ::testing::Test {
+class CoreLoop : public TMainWindowFixture {
 protected:
     void SetUp() override {
-        DeleteFileW(OptionsIniFileName().c_str());
-        RemoveTree(GetLogFolder(false));
-        Work = Base.Path() + L"\\quorb";
-        CreateDirectoryW(Work.c_str(), nullptr);
+        TMainWindowFixture::SetUp();
         CreateDirectoryW((Work + L"\\Tools").c_str(), nullptr);
         CreateDirectoryW((Work + L"\\Tools\\Inner").c_str(), nullptr);
         WriteFileBytes(Work + L"\\my notes.txt", "n");
-    }
-    void TearDown() override {
-        Form.reset();
-        DeleteFileW(OptionsIniFileName().c_str());
-        RemoveTree(GetLogFolder(false));
-    }
-    void Create(const std::string& more = "") {
-        WriteFileBytes(OptionsIniFileName(), "[OPTIONS]\r\nWorkingFolderOption=3\r\nWorkingFolderPath=" +
-                                                 ui::WideToUtf8(Base.Path()) + "\r\n" + more);
-        Form = std::make_unique<TfrmMain>();
-        Form->DoCreate();
     }
     ui::TTreeNode* Node(const std::wstring& text) {
         for (ui::TTreeNode* n = Form->ShellTree()->Items.GetFirstNode(); n; n = n->GetNext())
@@ -67,9 +50,6 @@ protected:
         PostMessageW(Form->Handle(), WM_NULL, 0, 0);
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
     }
-    TTempDir Base;
-    std::wstring Work;
-    std::unique_ptr<TfrmMain> Form;
 };
 
 TEST_F(CoreLoop, CommandResultsHideOrReport) {
@@ -82,13 +62,13 @@ TEST_F(CoreLoop, CommandResultsHideOrReport) {
         {false, false, 33, false},
     };
     for (const auto& c : cases) {
-        Create(std::string("Autohide=") + (c.Autohide ? "1" : "0") + "\r\n");
+        CreateWith(std::string("Autohide=") + (c.Autohide ? "1" : "0") + "\r\n");
         Form->Show();
         Form->HandleExecResult(L"x", c.Code, c.Force);
         EXPECT_EQ(!IsWindowVisible(Form->Handle()), c.Hidden) << c.Autohide << c.Force << c.Code;
         Form.reset();
     }
-    Create();
+    CreateWith();
     Form->Show();
     TMessageBoxRecorder boxes;
     Form->HandleExecResult(L"C:\\100%d done", 2, true);
@@ -100,7 +80,7 @@ TEST_F(CoreLoop, CommandResultsHideOrReport) {
 }
 
 TEST_F(CoreLoop, EntriesOpenThroughExplorer) {
-    Create();
+    CreateWith();
     TShellExecuteRecorder shell;
     Form->ExecuteItem(Work + L"\\my notes.txt");
     Form->ExecuteItem(Work + L"\\gone.txt");
@@ -115,7 +95,7 @@ TEST_F(CoreLoop, EntriesOpenThroughExplorer) {
 }
 
 TEST_F(CoreLoop, AClickOnTheButtonExpandsAndStartsNothing) {
-    Create();
+    CreateWith();
     Form->Show();
     TShellExecuteRecorder shell;
     ui::TTreeNode* tools = Node(L"Tools");
@@ -133,7 +113,7 @@ TEST_F(CoreLoop, AClickOnTheButtonExpandsAndStartsNothing) {
 }
 
 TEST_F(CoreLoop, AClickOnALabelStartsTheEntryAndLeavesTheFolder) {
-    Create();
+    CreateWith();
     Form->Show();
     TShellExecuteRecorder shell;
     ui::TTreeNode* tools = Node(L"Tools");
@@ -145,7 +125,7 @@ TEST_F(CoreLoop, AClickOnALabelStartsTheEntryAndLeavesTheFolder) {
 }
 
 TEST_F(CoreLoop, ArrowKeysExpandAndCollapseEnterStarts) {
-    Create();
+    CreateWith();
     TShellExecuteRecorder shell;
     ui::TTreeNode* tools = Node(L"Tools");
     WORD right = VK_RIGHT;
@@ -177,7 +157,7 @@ TEST_F(CoreLoop, ArrowKeysExpandAndCollapseEnterStarts) {
 }
 
 TEST_F(CoreLoop, WithDoubleClickASingleClickStartsNothing) {
-    Create("ExecWithDblClick=1\r\n");
+    CreateWith("ExecWithDblClick=1\r\n");
     Form->Show();
     TShellExecuteRecorder shell;
     ui::TTreeNode* tools = Node(L"Tools");
@@ -190,7 +170,7 @@ TEST_F(CoreLoop, WithDoubleClickASingleClickStartsNothing) {
 }
 
 TEST_F(CoreLoop, KeysOfTheWindow) {
-    Create("Autohide=0\r\n");
+    CreateWith("Autohide=0\r\n");
     Form->Show();
     WORD esc = VK_ESCAPE;
     Form->FormKeyDown(esc, 0);
@@ -211,7 +191,7 @@ TEST_F(CoreLoop, HotKeysToggleTheWindowAndAHeldKeyIsLogged) {
     // Another window already holds Ctrl+Alt+Z.
     HWND other = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     ASSERT_TRUE(RegisterHotKey(other, 1, MOD_CONTROL | MOD_ALT, 0x5A));
-    Create();
+    CreateWith();
     UnregisterHotKey(other, 1);
     DestroyWindow(other);
     std::string log;
@@ -237,7 +217,7 @@ TEST_F(CoreLoop, HotKeysToggleTheWindowAndAHeldKeyIsLogged) {
 }
 
 TEST_F(CoreLoop, TheWindowComesUpAtThePointerInsideTheWorkArea) {
-    Create();
+    CreateWith();
     RECT work{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     SetCursorPos(work.left + 2, work.top + 3);

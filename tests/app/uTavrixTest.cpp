@@ -2,13 +2,10 @@
 
 #include <memory>
 
-#include "app/uTavrix.h"
+#include "MainWindowFixture.h"
 #include "testutil/ShellExecuteRecorder.h"
-#include "testutil/TestFiles.h"
 #include "util/EntryIndex.h"
 #include "ui/Application.h"
-#include "util/uUtils.h"
-#include "core/Exceptions.h"
 #include "shell/ShellBrowser.h"
 #include "ui/Profile.h"
 
@@ -18,28 +15,13 @@ using namespace testutil;
 
 namespace {
 
-class MainWindow : public ::testing::Test {
+class MainWindow : public TMainWindowFixture {
 protected:
-    void SetUp() override {
-        DeleteFileW(OptionsIniFileName().c_str());
-        RemoveTree(GetLogFolder(false));
-    }
-    void TearDown() override {
-        Form.reset();
-        DeleteFileW(OptionsIniFileName().c_str());
-        RemoveTree(GetLogFolder(false));
-    }
-    void Create(const std::string& ini = "") {
-        if (!ini.empty()) WriteFileBytes(OptionsIniFileName(), "[OPTIONS]\r\n" + ini);
-        Form = std::make_unique<TfrmMain>();
-        Form->DoCreate();
-    }
     std::wstring Key(const wchar_t* key) {
         wchar_t buf[512] = {};
         GetPrivateProfileStringW(L"OPTIONS", key, L"<absent>", buf, 512, OptionsIniFileName().c_str());
         return buf;
     }
-    std::unique_ptr<TfrmMain> Form;
 };
 
 TEST_F(MainWindow, MenuItemsComeInTheStatedOrderWithTheirTags) {
@@ -126,15 +108,10 @@ class TreeState : public MainWindow {
 protected:
     void SetUp() override {
         MainWindow::SetUp();
-        Work = Base.Path() + L"\\quorb";
-        CreateDirectoryW(Work.c_str(), nullptr);
         for (const wchar_t* sub : {L"\\Tools", L"\\Tools\\Deep", L"\\Games", L"\\Games\\Old"})
             CreateDirectoryW((Work + sub).c_str(), nullptr);
         WriteFileBytes(Work + L"\\readme.txt", "r");
         WriteFileBytes(Work + L"\\Tools\\tool.txt", "t");
-    }
-    void CreateWith(const std::string& more = "") {
-        Create("WorkingFolderOption=3\r\nWorkingFolderPath=" + ui::WideToUtf8(Base.Path()) + "\r\n" + more);
     }
     TKesShellTree* Tree() { return Form->ShellTree(); }
     std::vector<std::wstring> ExpandedPaths() {
@@ -147,8 +124,6 @@ protected:
         ui::TTreeNode* s = Tree()->Selected();
         return s ? s->AbsoluteIndex() : -1;
     }
-    TTempDir Base;
-    std::wstring Work;
 };
 
 TEST_F(TreeState, AMissingWorkingFolderIsCreated) {

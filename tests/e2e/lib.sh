@@ -67,6 +67,13 @@ e2e_start() {
 
 probe() { wine "$PROBE_EXE" "$@" 2>/dev/null | tr -d '\r'; }
 
+# Closes tavrix's window as the system does, and waits for the program
+# started last to end.
+e2e_close() {  # e2e_close [<what the check says>]
+    probe close TForm tavrix >/dev/null
+    e2e_check "${1:-the program ends}" e2e_wait_exit "$E2E_LAST_PID" 15
+}
+
 e2e_fail() {
     E2E_FAILED=1
     local shot="$E2E_ARTIFACTS/$E2E_NAME-failure.png"
@@ -143,15 +150,39 @@ e2e_root_is() { [[ "$(probe tree TForm tavrix 2>/dev/null | sed -n 1p)" == "0 "*
 # has finished (hot keys registered, the working folder rooted).
 e2e_wait_root() { e2e_until "$2" e2e_root_is "$1"; }
 
+# The probe's lines of a tree (probe tree: level, flags, x, y, left, text)
+# or of a window's controls (probe controls: class, x, y, w, h, text) with
+# tabs between the fields, so that awk -F'\t' finds a text with blanks
+# whole in $6. The window is tavrix's unless named. Every line is read: a
+# reader that stops early would end the probe's pipe with an error.
+e2e_rows() {  # e2e_rows tree|controls [<class> <title>]
+    local what=$1
+    shift
+    [ $# -gt 0 ] || set -- TForm tavrix
+    probe "$what" "$@" | awk '{ t = $0; sub(/^[^ ]+ [^ ]+ [^ ]+ [^ ]+ [^ ]+ /, "", t); print $1 "\t" $2 "\t" $3 "\t" $4 "\t" $5 "\t" t }'
+}
+
 # "x y left" of a tree entry's label on the screen; nothing when absent or
 # hidden inside a closed folder, where a user cannot see it.
 e2e_tree_item() {
-    probe tree TForm tavrix | awk -v t="$1" '{ n = $0; sub(/^[^ ]+ [^ ]+ [^ ]+ [^ ]+ [^ ]+ /, "", n); if (n == t && !($3 == 0 && $4 == 0)) { print $3, $4, $5; exit } }'
+    e2e_rows tree | awk -F'\t' -v t="$1" '!done && $6 == t && !($3 == 0 && $4 == 0) { print $3, $4, $5; done = 1 }'
 }
 
 # How many entries a user sees with the text.
 e2e_tree_count() {
-    probe tree TForm tavrix | awk -v t="$1" '{ n = $0; sub(/^[^ ]+ [^ ]+ [^ ]+ [^ ]+ [^ ]+ /, "", n); if (n == t && !($3 == 0 && $4 == 0)) c++ } END { print c + 0 }'
+    e2e_rows tree | awk -F'\t' -v t="$1" '$6 == t && !($3 == 0 && $4 == 0) { c++ } END { print c + 0 }'
+}
+
+# The texts of every entry below the root, sorted, on one line.
+e2e_tree_texts() { e2e_rows tree | awk -F'\t' '$1 > 0 { print $6 }' | sort | tr '\n' ' '; }
+
+# The text of the selected entry.
+e2e_selected() { e2e_rows tree | awk -F'\t' '!done && $2 ~ /S/ { print $6; done = 1 }'; }
+# Whether the selected entry is the one with the text; says which it is if not.
+e2e_selected_is() {
+    local s
+    s=$(e2e_selected)
+    [ "$s" = "$1" ] || { echo "selected: $s" >&2; return 1; }
 }
 
 # Whether a user sees the entry (present) or not (absent).
@@ -174,13 +205,31 @@ e2e_count_within() {  # e2e_count_within <count> <text> <ms>
 # Milliseconds as the decimal seconds e2e_until takes.
 e2e_seconds() { printf '%d.%03d' $(($1 / 1000)) $(($1 % 1000)); }
 
-# The state flags of a tree entry ("E" expanded, "S" selected, "-" not).
-e2e_tree_flags() {
-    probe tree TForm tavrix | awk -v t="$1" '{ n = $0; sub(/^[^ ]+ [^ ]+ [^ ]+ [^ ]+ [^ ]+ /, "", n); if (n == t) { print $2; exit } }'
+# The state flags of a tree entry ("E" expanded, "S" selected, "-" not), in
+# tavrix's tree or the one of the window named after the text.
+e2e_tree_flags() {  # e2e_tree_flags <text> [<class> <title>]
+    e2e_rows tree "${@:2}" | awk -F'\t' -v t="$1" '!done && $6 == t { print $2; done = 1 }'
 }
 
 # Screen position of a window of ours: "state x y w h".
 e2e_window() { probe window TForm "$1"; }
+
+# Clicks the middle of a control of one of our windows, found by its text
+# (a flat button's text is its hint).
+e2e_click_control() {  # e2e_click_control <window title> <control text>
+    local x y
+    read -r x y <<<"$(probe where TForm "$1" "$2")"
+    [ -n "$x" ] && [ "$x" != none ] || e2e_fail "no control \"$2\" in \"$1\""
+    e2e_click "$x" "$y"
+}
+
+# A click on the Options button, and the options dialog opens. The pointer
+# then leaves the buttons, which light up under it.
+e2e_open_options() {
+    e2e_click_control tavrix Options
+    e2e_check "the Options button opens the dialog" probe wait TForm Options visible 5000
+    xdotool mousemove 1200 900
+}
 
 # Clicks at a point of the Wine desktop (the desktop's X window is the
 # reference, so this holds wherever that window lies on the X screen).
@@ -237,15 +286,15 @@ e2e_front_x_window() {  # e2e_front_x_window <children list>
     return 1
 }
 
-e2e_key() {
+# Moves the X focus where Wine takes keys. Keys go where the X focus is. A
+# Wine window that has it (a child of the desktop's X window) keeps it, as
+# it would for a user. On the desktop's own X window Wine drops every key
+# (measured): a click leaves it there (e2e_click) when no window of Wine's
+# takes it after, so it goes to the X window of the window in front.
+e2e_x_focus() {
     local desk focus front children
     desk=$(xdotool search --name 'Wine desktop' | head -1)
     [ -n "$desk" ] || e2e_fail "no Wine desktop window for keys"
-    # Keys go where the X focus is. A Wine window that has it (a child of
-    # the desktop's X window) keeps it, as it would for a user. On the
-    # desktop's own X window Wine drops every key (measured): a click
-    # leaves it there (e2e_click) when no window of Wine's takes it after,
-    # so it goes to the X window of the window in front.
     focus=$(xdotool getwindowfocus 2>/dev/null) || focus=
     # The list is read whole: grep -q in a pipe would end xwininfo early,
     # and pipefail would take a good focus for a bad one.
@@ -258,8 +307,63 @@ e2e_key() {
             xdotool windowfocus --sync "$front" 2>/dev/null || true
         fi
     fi
-    # Real (XTEST) key events: Wine ignores events sent to a window directly.
-    xdotool key "$@"
+}
+
+# Every key Wine takes in goes to a log of the probe's (a low-level hook):
+# its virtual key, and "program" when a window of tavrix's had the
+# keyboard, "hotkey" for a registered hot key, else what had it.
+E2E_KEYLOG=
+e2e_keylog_start() {
+    [ -n "$E2E_KEYLOG" ] && return 0
+    E2E_KEYLOG="$E2E_DIR/keys.log"
+    wine "$PROBE_EXE" keylog tavrix.exe >"$E2E_KEYLOG" 2>/dev/null &
+    E2E_PIDS+=("$!")
+    e2e_until 15 grep -q ready "$E2E_KEYLOG" || e2e_fail "the probe's key log did not start"
+}
+
+# Presses one key (an xdotool key combination) and says whether a window of
+# the program (or a hot key) took it; E2E_WHY says what happened if not.
+e2e_press() {
+    local lines from owner deadline
+    mapfile -t lines <"$E2E_KEYLOG"
+    from=${#lines[@]}
+    xdotool key "$1"
+    [[ $1 == @(ctrl|shift|alt|super) ]] && return 0  # a modifier alone is not logged
+    # Taken keys are logged as soon as the program reads them from X: a
+    # busy program is given a few seconds before a key counts as dropped.
+    deadline=$((${EPOCHREALTIME/./} + 5000000))
+    while mapfile -t lines <"$E2E_KEYLOG" && [ "${#lines[@]}" -le "$from" ]; do
+        [ "${EPOCHREALTIME/./}" -lt "$deadline" ] || { E2E_WHY="it never reached Wine"; return 1; }
+        sleep 0.01
+    done
+    owner=${lines[from]#* }
+    owner=${owner%$'\r'}
+    [[ $owner == @(program|hotkey) ]] && return 0
+    E2E_WHY="no window of tavrix had the keyboard ($owner had it)"
+    return 1
+}
+
+# Presses keys as a user does, one after the other (real XTEST events: Wine
+# ignores events sent to a window directly). Wine under Xvfb now and then
+# drops a key: when the key log shows that no window of the program had
+# it, that key is pressed once more, and that is said. Nothing else
+# presses again: a key the program itself swallowed fails the check that
+# follows.
+e2e_key() {
+    local key mod state
+    e2e_keylog_start
+    e2e_x_focus
+    for key in "$@"; do
+        e2e_press "$key" && continue
+        state=$(probe keystate)
+        echo "e2e: Wine dropped $key: $E2E_WHY; $state; pressing it again" >&2
+        # A release Wine missed leaves a modifier held for the whole desktop.
+        for mod in ctrl shift alt; do
+            [[ $state == *"held:"*" $mod"* ]] && xdotool key "$mod"
+        done
+        e2e_x_focus
+        e2e_press "$key" || { echo "e2e: Wine dropped $key again: $E2E_WHY" >&2; return 1; }
+    done
 }
 
 # The colour of a point of the Wine desktop as the X screen shows it, as
@@ -306,30 +410,8 @@ e2e_focus_is() {  # e2e_focus_is <dialog> <name>
     [ "$f" = "$2" ] || { echo "the focus is on \"$f\", not \"$2\"" >&2; return 1; }
 }
 # Presses a key that moves the keyboard in dialog $1 and waits until control
-# $3 has it. Wine under Xvfb now and then drops a key: when nothing moved
-# at all after a while, the key is pressed once more, and that is said;
-# once a script, so that a control that swallows keys still fails.
-E2E_KEY_RETRIES=1
+# $3 has it.
 e2e_key_focus() {  # e2e_key_focus <dialog> <key> <name>
-    local before
-    before=$(e2e_focused_name "$1")
-    e2e_key "$2"
-    e2e_until 3 e2e_focus_is "$1" "$3" && return 0
-    [ "$(e2e_focused_name "$1")" = "$before" ] || { e2e_focus_is "$1" "$3"; return; }
-    local state
-    state=$(probe keystate)
-    echo "$2 moved nothing; $state; X focus: $(xdotool getwindowfocus getwindowname 2>/dev/null)" >&2
-    # A release Wine missed leaves a modifier held for the whole desktop,
-    # and a dialog takes Ctrl+Tab for no move: a tap of it lets go.
-    for mod in ctrl shift; do
-        if [[ $state == *"held:"*" $mod"* ]]; then
-            echo "tapping $mod, which Wine held down" >&2
-            e2e_key "$mod"
-        fi
-    done
-    [ "$E2E_KEY_RETRIES" -gt 0 ] || { echo "\"$before\" kept the keyboard after $2 again: swallowed, not dropped" >&2; return 1; }
-    E2E_KEY_RETRIES=$((E2E_KEY_RETRIES - 1))
-    echo "the keyboard stayed on \"$before\" after $2; $2 once more" >&2
     e2e_key "$2"
     e2e_until 3 e2e_focus_is "$1" "$3"
 }

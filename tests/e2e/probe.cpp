@@ -12,6 +12,7 @@
 #include <oleacc.h>
 
 #include "probe_drag.h"
+#include "probe_keys.h"
 
 #include <cstdio>
 #include <cstring>
@@ -52,6 +53,15 @@ HWND FindTopLevel(const std::wstring& cls, const std::wstring& title) {
     return ctx.Found;
 }
 
+// What a control answers to WM_GETTEXT: a button that draws its own face
+// answers its tool tip, which GetWindowText across processes never asks.
+std::wstring ControlText(HWND c) {
+    wchar_t buf[512] = {};
+    DWORD_PTR n = 0;
+    SendMessageTimeoutW(c, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 2000, &n);
+    return buf;
+}
+
 // A control of the window, however deep, by its text; none without the window.
 HWND ControlByText(HWND top, const std::wstring& text) {
     struct Ctx {
@@ -63,7 +73,7 @@ HWND ControlByText(HWND top, const std::wstring& text) {
             top,
             [](HWND c, LPARAM p) WINAPI -> BOOL {
                 auto* x = reinterpret_cast<Ctx*>(p);
-                if (WindowText(c) == *x->Text) x->Found = c;
+                if (ControlText(c) == *x->Text) x->Found = c;
                 return x->Found == nullptr;
             },
             reinterpret_cast<LPARAM>(&ctx));
@@ -382,39 +392,504 @@ int ProcessHandles(DWORD pid) {
     return n;
 }
 
+using TArgs = std::vector<std::wstring>;  // the command's name first
+
+int ProbeWindow(const TArgs& a) {
+    HWND w = FindTopLevel(a[1], a[2]);
+    PrintWindow(w);
+    return w ? 0 : 1;
+}
+
+int ProbeWait(const TArgs& a) {
+    std::string want = Narrow(a[3]);
+    HWND w = nullptr;
+    bool ok = WaitFor(_wtoi(a[4].c_str()), [&] {
+        w = FindTopLevel(a[1], a[2]);
+        return want == StateOf(w);
+    });
+    PrintWindow(w);
+    return ok ? 0 : 1;
+}
+
+int ProbeTaskbar(const TArgs&) {
+    int n = TaskbarWindowButtons();
+    std::printf("%d\n", n);
+    return n >= 0 ? 0 : 1;
+}
+
+int ProbeControls(const TArgs& a) {
+    // What a user sees of the window: its visible controls, however
+    // deep, with their rectangles on the screen.
+    HWND w = FindTopLevel(a[1], a[2]);
+    if (!w) return 1;
+    EnumChildWindows(
+        w,
+        [](HWND c, LPARAM) WINAPI -> BOOL {
+            RECT r{};
+            if (IsWindowVisible(c) && GetWindowRect(c, &r))
+                std::printf("%s %ld %ld %ld %ld %s\n", Narrow(ClassOf(c)).c_str(), r.left, r.top,
+                            r.right - r.left, r.bottom - r.top, Narrow(WindowText(c)).c_str());
+            return TRUE;
+        },
+        0);
+    return 0;
+}
+
+int ProbeAccnames(const TArgs& a) {
+    // What a screen reader announces for each visible control: its
+    // class and the accessibility interface's name, one per line.
+    HWND w = FindTopLevel(a[1], a[2]);
+    if (!w) return 1;
+    CoInitialize(nullptr);
+    EnumChildWindows(
+        w,
+        [](HWND c, LPARAM) WINAPI -> BOOL {
+            if (!IsWindowVisible(c)) return TRUE;
+            IAccessible* acc = nullptr;
+            std::wstring name = L"(none)";
+            if (SUCCEEDED(AccessibleObjectFromWindow(c, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                                     reinterpret_cast<void**>(&acc))) && acc) {
+                VARIANT self{};
+                self.vt = VT_I4;
+                self.lVal = CHILDID_SELF;
+                BSTR text = nullptr;
+                if (acc->get_accName(self, &text) == S_OK && text) name = text;
+                SysFreeString(text);
+                acc->Release();
+            }
+            std::printf("%s\t%s\n", Narrow(ClassOf(c)).c_str(), Narrow(name).c_str());
+            return TRUE;
+        },
+        0);
+    CoUninitialize();
+    return 0;
+}
+
+int ProbeTooltip(const TArgs& a) {
+    // The tool a tooltip on the screen shows, read from its process.
+    std::wstring text;
+    bool ok = WaitFor(_wtoi(a[1].c_str()), [&] {
+        for (HWND w = FindWindowW(TOOLTIPS_CLASSW, nullptr); w; w = FindWindowExW(nullptr, w, TOOLTIPS_CLASSW, nullptr)) {
+            if (!IsWindowVisible(w)) continue;
+            DWORD pid = 0;
+            GetWindowThreadProcessId(w, &pid);
+            TRemoteBlock block(pid, TRemoteTool::kBytes);
+            TRemoteTool tool;
+            if (block.Ok() && tool.Read(w, TTM_GETCURRENTTOOLW, 0, block) && !tool.Text.empty()) {
+                text = tool.Text;
+                return true;
+            }
+        }
+        return false;
+    });
+    std::printf("%s\n", ok ? Narrow(text).c_str() : "none");
+    return ok ? 0 : 1;
+}
+
+int ProbeTrayicon(const TArgs& a) {
+    // The middle of the icon, where a user clicks it, and its square.
+    RECT r{};
+    if (!WaitFor(_wtoi(a[2].c_str()), [&] { return TrayIconRect(a[1], r); })) {
+        std::printf("none\n");
+        return 1;
+    }
+    std::printf("%ld %ld %ld %ld %ld %ld\n", (r.left + r.right) / 2, (r.top + r.bottom) / 2, r.left, r.top,
+                r.right - r.left, r.bottom - r.top);
+    return 0;
+}
+
+int ProbeMsgbox(const TArgs& a) {
+    HWND dlg = nullptr;
+    bool ok = WaitFor(_wtoi(a[2].c_str()), [&] {
+        dlg = FindTopLevel(L"#32770", a[1]);
+        return dlg && IsWindowVisible(dlg);
+    });
+    if (!ok) {
+        std::printf("none\n");
+        return 1;
+    }
+    std::printf("%s\n", Narrow(DialogText(dlg)).c_str());
+    if (a.size() == 4 && a[3] == L"close") {
+        // As a user's click on OK: done once the box is gone, so that
+        // the next key does not reach a box still on its way out.
+        PostMessageW(dlg, WM_COMMAND, IDOK, 0);
+        if (!WaitFor(10000, [&] { return !IsWindow(dlg); })) {
+            std::printf("still open\n");
+            return 1;
+        }
+    }
+    return 0;
+}
+
+int ProbeShow(const TArgs&) {
+    // An unowned window: it gets a taskbar button of its own.
+    HWND w = CreateWindowExW(0, L"STATIC", L"probe window", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                             400, 400, 200, 100, nullptr, nullptr, nullptr, nullptr);
+    MSG m;
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < 1500)
+        if (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m); else Sleep(10);
+    std::printf("%d\n", TaskbarWindowButtons());
+    DestroyWindow(w);
+    return 0;
+}
+
+int ProbeHold(const TArgs&) {
+    // Keeps the Wine desktop (and the system processes behind it) alive
+    // until this process is killed, so that later programs do not start
+    // them as their own children.
+    CreateWindowExW(0, L"STATIC", L"tavrix probe hold", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                    nullptr, nullptr);
+    MSG m;
+    while (GetMessageW(&m, nullptr, 0, 0) > 0) DispatchMessageW(&m);
+    return 0;
+}
+
+int ProbeMklnk(const TArgs& a) {
+    // A real shortcut file, made through the shell's link object.
+    CoInitialize(nullptr);
+    IShellLinkW* link = nullptr;
+    bool ok = false;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                   reinterpret_cast<void**>(&link)))) {
+        link->SetPath(a[2].c_str());
+        IPersistFile* file = nullptr;
+        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+            ok = SUCCEEDED(file->Save(a[1].c_str(), TRUE));
+            file->Release();
+        }
+        link->Release();
+    }
+    CoUninitialize();
+    std::printf("%s\n", ok ? "made" : "failed");
+    return ok ? 0 : 1;
+}
+
+int ProbeTree(const TArgs& a) {
+    HWND w = FindTopLevel(a[1], a[2]);
+    return w ? PrintTree(w) : 1;
+}
+
+int ProbeHoldkey(const TArgs&) {
+    // Holds Ctrl+Alt+Z, as another program might, until killed.
+    HWND w = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    bool ok = RegisterHotKey(w, 1, MOD_CONTROL | MOD_ALT, 0x5A) != FALSE;
+    std::printf("%s\n", ok ? "held" : "failed");
+    std::fflush(stdout);
+    MSG m;
+    while (GetMessageW(&m, nullptr, 0, 0) > 0) DispatchMessageW(&m);
+    return 0;
+}
+
+int ProbeFocus(const TArgs& a) {
+    // The class of the window that has the keyboard in the window's thread.
+    HWND w = FindTopLevel(a[1], a[2]);
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    if (!w || !GetGUIThreadInfo(GetWindowThreadProcessId(w, nullptr), &info) || !info.hwndFocus) {
+        std::printf("none\n");
+        return 1;
+    }
+    HWND fg = GetForegroundWindow();
+    std::printf("%s%s\n", Narrow(ClassOf(info.hwndFocus)).c_str(),
+                fg == w ? "" : (" (in front: " + Narrow(ClassOf(fg)) + ")").c_str());
+    return 0;
+}
+
+int ProbeKeystate(const TArgs&) {
+    // What decides where a key goes and what it means: the window in
+    // front, and the modifiers the desktop holds down.
+    HWND fg = GetForegroundWindow();
+    std::string held;
+    for (auto [vk, name] : {std::pair{VK_CONTROL, "ctrl"}, {VK_MENU, "alt"}, {VK_SHIFT, "shift"},
+                            {VK_LWIN, "lwin"}, {VK_RWIN, "rwin"}})
+        if (GetAsyncKeyState(vk) < 0) held += std::string(" ") + name;
+    std::printf("front: %s \"%s\"; held:%s\n", fg ? Narrow(ClassOf(fg)).c_str() : "none",
+                fg ? Narrow(WindowText(fg)).c_str() : "", held.empty() ? " none" : held.c_str());
+    return 0;
+}
+
+int ProbeFront(const TArgs&) {
+    HWND fg = GetForegroundWindow();
+    RECT r{};
+    if (!fg || !GetWindowRect(fg, &r)) return 1;
+    std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
+    return 0;
+}
+
+int ProbeFocused(const TArgs& a) {
+    // The control with the keyboard, in the form of a line of "controls".
+    HWND w = FindTopLevel(a[1], a[2]);
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    RECT r{};
+    if (!w || !GetGUIThreadInfo(GetWindowThreadProcessId(w, nullptr), &info) || !info.hwndFocus ||
+        !IsChild(w, info.hwndFocus) || !GetWindowRect(info.hwndFocus, &r)) {
+        std::printf("none\n");
+        return 1;
+    }
+    std::printf("%s %ld %ld %ld %ld %s\n", Narrow(ClassOf(info.hwndFocus)).c_str(), r.left, r.top, r.right - r.left,
+                r.bottom - r.top, Narrow(WindowText(info.hwndFocus)).c_str());
+    return 0;
+}
+
+int ProbeFit(const TArgs& a) {
+    // A control's rectangle on the screen and the size the control
+    // itself says its content needs (BCM_GETIDEALSIZE, answered in its
+    // own process with its own font): x y w h ideal-w ideal-h.
+    HWND c = ControlByText(FindTopLevel(a[1], a[2]), a[3]);
+    RECT r{};
+    DWORD pid = 0;
+    if (c) GetWindowThreadProcessId(c, &pid);
+    TRemoteBlock block(pid, sizeof(SIZE));
+    SIZE ideal{};
+    if (!c || !GetWindowRect(c, &r) || !block.Ok() ||
+        !WriteProcessMemory(block.Process, block.Remote, &ideal, sizeof(ideal), nullptr) ||
+        !SendMessageW(c, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(block.Remote)) ||
+        !ReadProcessMemory(block.Process, block.Remote, &ideal, sizeof(ideal), nullptr)) {
+        std::printf("none\n");
+        return 1;
+    }
+    std::printf("%ld %ld %ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top, ideal.cx, ideal.cy);
+    return 0;
+}
+
+int ProbeHandles(const TArgs& a) {
+    HWND w = FindTopLevel(a[1], a[2]);
+    DWORD pid = 0;
+    if (w) GetWindowThreadProcessId(w, &pid);
+    int n = pid ? ProcessHandles(pid) : -1;
+    std::printf("%d\n", n);
+    return n >= 0 ? 0 : 1;
+}
+
+int ProbeTrash(const TArgs& a) {
+    // As a user deletes in a folder window: through the shell, undoable.
+    std::wstring from = a[1] + L'\0';
+    SHFILEOPSTRUCTW op{};
+    op.wFunc = FO_DELETE;
+    op.pFrom = from.c_str();
+    op.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
+    int rc = SHFileOperationW(&op);
+    std::printf("%d\n", rc);
+    return rc == 0 ? 0 : 1;
+}
+
+int ProbeMove(const TArgs& a) {
+    bool ok = MoveFileW(a[1].c_str(), a[2].c_str()) != FALSE;
+    std::printf("%s\n", ok ? "moved" : "failed");
+    return ok ? 0 : 1;
+}
+
+int ProbeRemove(const TArgs& a) {
+    bool ok = (a[0] == L"rmdir" ? RemoveDirectoryW(a[1].c_str()) : DeleteFileW(a[1].c_str())) != FALSE;
+    std::printf("%s\n", ok ? "deleted" : "failed");
+    return ok ? 0 : 1;
+}
+
+int ProbeMenu(const TArgs& a) {
+    // Popup menus are windows of their own class while they are open.
+    bool wantOpen = a[1] == L"open";
+    HWND menu = nullptr;
+    bool ok = WaitFor(_wtoi(a[2].c_str()), [&] {
+        menu = nullptr;
+        for (HWND w = FindWindowW(L"#32768", nullptr); w && !menu;
+             w = FindWindowExW(nullptr, w, L"#32768", nullptr))
+            if (IsWindowVisible(w)) menu = w;
+        return (menu != nullptr) == wantOpen;
+    });
+    PrintWindow(menu);
+    return ok ? 0 : 1;
+}
+
+int ProbeChild(const TArgs& a) {
+    // Searches the whole window, so an editor inside the tree counts.
+    HWND w = FindTopLevel(a[1], a[2]);
+    struct Ctx {
+        const std::wstring* Cls;
+        bool Found;
+    } ctx{&a[3], false};
+    if (w)
+        EnumChildWindows(
+            w,
+            [](HWND c, LPARAM p) WINAPI -> BOOL {
+                auto* x = reinterpret_cast<Ctx*>(p);
+                if (ClassOf(c) == *x->Cls && IsWindowVisible(c)) x->Found = true;
+                return !x->Found;
+            },
+            reinterpret_cast<LPARAM>(&ctx));
+    std::printf("%s\n", ctx.Found ? "present" : "absent");
+    return ctx.Found ? 0 : 1;
+}
+
+int ProbeDragsource(const TArgs& a) {
+    return DragSource(a[1], _wtoi(a[2].c_str()), _wtoi(a[3].c_str()), _wtoi(a[4].c_str()));
+}
+int ProbeDroptarget(const TArgs& a) {
+    return DropTarget(_wtoi(a[1].c_str()), _wtoi(a[2].c_str()), _wtoi(a[3].c_str()));
+}
+int ProbeLnktarget(const TArgs& a) { return LinkTarget(a[1]); }
+
+int ProbeLoadlib(const TArgs& a) {
+    // The default search order: the program's own folder first.
+    HMODULE module = LoadLibraryW(a[1].c_str());
+    wchar_t path[MAX_PATH]{};
+    if (module) GetModuleFileNameW(module, path, MAX_PATH);
+    std::printf("%s\n", module ? Narrow(path).c_str() : "none");
+    return module ? 0 : 1;
+}
+
+int ProbeResources(const TArgs& a) {
+    HWND w = FindTopLevel(a[1], a[2]);
+    DWORD pid = 0;
+    if (w) GetWindowThreadProcessId(w, &pid);
+    if (!pid) return 1;
+    // Every window the process owns, top-level and child.
+    struct Ctx {
+        DWORD Pid;
+        int Count;
+    } ctx{pid, 0};
+    EnumWindows(
+        [](HWND top, LPARAM p) WINAPI -> BOOL {
+            auto* c = reinterpret_cast<Ctx*>(p);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(top, &owner);
+            if (owner != c->Pid) return TRUE;
+            ++c->Count;
+            EnumChildWindows(
+                top, [](HWND, LPARAM q) WINAPI -> BOOL { ++reinterpret_cast<Ctx*>(q)->Count; return TRUE; }, p);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&ctx));
+    PROCESS_MEMORY_COUNTERS memory{};
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+    if (process) {
+        GetProcessMemoryInfo(process, &memory, sizeof(memory));
+        CloseHandle(process);
+    }
+    std::printf("%d %d %lu\n", ctx.Count, ProcessHandles(pid), static_cast<unsigned long>(memory.WorkingSetSize / 1024));
+    return 0;
+}
+
+int ProbeWhere(const TArgs& a) {
+    HWND c = ControlByText(FindTopLevel(a[1], a[2]), a[3]);
+    RECT r{};
+    if (!c || !GetWindowRect(c, &r)) {
+        std::printf("none\n");
+        return 1;
+    }
+    std::printf("%ld %ld\n", (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    return 0;
+}
+
+int ProbeSetclip(const TArgs& a) {
+    if (!OpenClipboard(nullptr)) return 1;
+    EmptyClipboard();
+    bool ok = true;
+    if (a[1] != L"--empty") {
+        const size_t bytes = (a[1].size() + 1) * sizeof(wchar_t);
+        HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, bytes);
+        std::memcpy(GlobalLock(data), a[1].c_str(), bytes);
+        GlobalUnlock(data);
+        ok = SetClipboardData(CF_UNICODETEXT, data) != nullptr;
+    }
+    CloseClipboard();
+    std::printf("%s\n", ok ? "set" : "failed");
+    return ok ? 0 : 1;
+}
+
+int ProbeIdlereset(const TArgs& a) {
+    // Input of any kind (a synthesised zero move too) makes the idle
+    // time start again from 0.
+    LASTINPUTINFO info{sizeof(info), 0};
+    GetLastInputInfo(&info);
+    const DWORD before = info.dwTime;
+    bool ok = WaitFor(_wtoi(a[1].c_str()), [&] {
+        GetLastInputInfo(&info);
+        return info.dwTime != before;
+    });
+    std::printf("%s\n", ok ? "reset" : "idle");
+    return ok ? 0 : 1;
+}
+
+int ProbeTexts(const TArgs& a) {
+    HWND w = FindTopLevel(a[1], a[2]);
+    std::printf("%s\n", w ? Narrow(DialogText(w)).c_str() : "none");
+    return w ? 0 : 1;
+}
+
+int ProbeEndsession(const TArgs& a) {
+    // What the system sends every top-level window at logoff; the
+    // process is ended afterwards without its windows being closed.
+    HWND w = FindTopLevel(a[1], a[2]);
+    DWORD_PTR answer = 0;
+    if (w) SendMessageTimeoutW(w, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &answer);
+    if (w) SendMessageTimeoutW(w, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, nullptr);
+    std::printf("%s\n", w ? (answer ? "agreed" : "refused") : "none");
+    return w ? 0 : 1;
+}
+
+int ProbeKeylog(const TArgs& a) { return KeyLog(a[1]); }
+
+int ProbeClose(const TArgs& a) {
+    HWND w = FindTopLevel(a[1], a[2]);
+    if (w) PostMessageW(w, WM_CLOSE, 0, 0);
+    return w ? 0 : 1;
+}
+
+struct TCommand {
+    const wchar_t* Name;
+    size_t MinArgs, MaxArgs;  // after the name
+    int (*Run)(const TArgs&);
+    const char* Usage;
+};
+
+const TCommand kCommands[] = {
+    {L"window", 2, 2, ProbeWindow, "window <class> <title>"},
+    {L"wait", 4, 4, ProbeWait, "wait <class> <title> visible|hidden|none <ms>"},
+    {L"taskbar", 0, 0, ProbeTaskbar, "taskbar      (prints the number of window buttons)"},
+    {L"controls", 2, 2, ProbeControls, "controls <class> <title>  (every visible control: class x y w h text)"},
+    {L"accnames", 2, 2, ProbeAccnames, "accnames <class> <title>"},
+    {L"tooltip", 1, 1, ProbeTooltip, "tooltip <ms>  (the text of a tooltip on the screen)"},
+    {L"trayicon", 2, 2, ProbeTrayicon, "trayicon <tip> <ms>  (the notification icon whose tip starts so: x y left top w h)"},
+    {L"msgbox", 2, 3, ProbeMsgbox, "msgbox <caption> <ms> [close]"},
+    {L"show", 0, 0, ProbeShow, "show         (a window of its own for a moment: prints the number of window buttons)"},
+    {L"hold", 0, 0, ProbeHold, "hold         (keeps the desktop up until killed)"},
+    {L"mklnk", 2, 2, ProbeMklnk, "mklnk <file.lnk> <target>"},
+    {L"tree", 2, 2, ProbeTree, "tree <class> <title>   (the items of the window's tree)"},
+    {L"holdkey", 0, 0, ProbeHoldkey, "holdkey      (holds Ctrl+Alt+Z until killed)"},
+    {L"focus", 2, 2, ProbeFocus, "focus <class> <title>  (the class of the control with the keyboard)"},
+    {L"keystate", 0, 0, ProbeKeystate, "keystate     (the window in front, and the modifiers held down)"},
+    {L"front", 0, 0, ProbeFront, "front        (x y w h of the window in front)"},
+    {L"focused", 2, 2, ProbeFocused, "focused <class> <title>  (the control with the keyboard: class x y w h text)"},
+    {L"fit", 3, 3, ProbeFit, "fit <class> <title> <control text>  (x y w h, and the size the control needs)"},
+    {L"handles", 2, 2, ProbeHandles, "handles <class> <title>  (handles the window's process holds)"},
+    {L"trash", 1, 1, ProbeTrash, "trash <path>  (deletes through the shell, to the trash)"},
+    {L"move", 2, 2, ProbeMove, "move <from> <to>"},
+    {L"rmdir", 1, 1, ProbeRemove, "rmdir <path>"},
+    {L"delete", 1, 1, ProbeRemove, "delete <file>"},
+    {L"menu", 2, 2, ProbeMenu, "menu open|gone <ms>  (a popup menu on the screen, or none)"},
+    {L"child", 3, 3, ProbeChild, "child <class> <title> <child class>  (a visible child of that class)"},
+    {L"dragsource", 4, 4, ProbeDragsource, "dragsource <path> <x> <y> <ms>"},
+    {L"droptarget", 3, 3, ProbeDroptarget, "droptarget <x> <y> <ms>"},
+    {L"lnktarget", 1, 1, ProbeLnktarget, "lnktarget <file.lnk>"},
+    {L"loadlib", 1, 1, ProbeLoadlib, "loadlib <name.dll>  (loads it as a program does: prints the file loaded)"},
+    {L"resources", 2, 2, ProbeResources, "resources <class> <title>  (windows, handles, working set in KB)"},
+    {L"where", 3, 3, ProbeWhere, "where <class> <title> <control text>  (the control's middle on the screen)"},
+    {L"setclip", 1, 1, ProbeSetclip, "setclip <text> | probe setclip --empty  (the clipboard's text)"},
+    {L"idlereset", 1, 1, ProbeIdlereset, "idlereset <ms>  (waits for input after now: prints its idle time)"},
+    {L"texts", 2, 2, ProbeTexts, "texts <class> <title>  (the window's label texts, joined by |)"},
+    {L"endsession", 2, 2, ProbeEndsession, "endsession <class> <title>"},
+    {L"keylog", 1, 1, ProbeKeylog, "keylog <program.exe>  (each key Wine takes in: vk and program|hotkey|none|owner)"},
+    {L"close", 2, 2, ProbeClose, "close <class> <title>"},
+};
+
 int Usage() {
-    std::fprintf(stderr,
-                 "usage: probe window <class> <title>\n"
-                 "       probe wait <class> <title> visible|hidden|none <ms>\n"
-                 "       probe taskbar      (prints the number of window buttons)\n"
-                 "       probe controls <class> <title>  (every visible control: class x y w h text)\n"
-                 "       probe tooltip <ms>  (the text of a tooltip on the screen)\n"
-                 "       probe trayicon <tip> <ms>  (the notification icon whose tip starts so: x y left top w h)\n"
-                 "       probe msgbox <caption> <ms> [close]\n"
-                 "       probe accnames <class> <title>\n"
-                 "       probe endsession <class> <title>\n"
-                 "       probe close <class> <title>\n"
-                 "       probe hold         (keeps the desktop up until killed)\n"
-                 "       probe mklnk <file.lnk> <target>\n"
-                 "       probe tree <class> <title>   (the items of the window's tree)\n"
-                 "       probe holdkey      (holds Ctrl+Alt+Z until killed)\n"
-                 "       probe handles <class> <title>  (handles the window's process holds)\n"
-                 "       probe focused <class> <title>  (the control with the keyboard: class x y w h text)\n"
-                 "       probe keystate     (the window in front, and the modifiers held down)\n"
-                 "       probe front        (x y w h of the window in front)\n"
-                 "       probe fit <class> <title> <control text>  (x y w h, and the size the control needs)\n"
-                 "       probe trash <path>  (deletes through the shell, to the trash)\n"
-                 "       probe menu open|gone <ms>  (a popup menu on the screen, or none)\n"
-                 "       probe child <class> <title> <child class>  (a visible child of that class)\n"
-                 "       probe dragsource <path> <x> <y> <ms> | probe droptarget <x> <y> <ms>\n"
-                 "       probe lnktarget <file.lnk>\n"
-                 "       probe loadlib <name.dll>  (loads it as a program does: prints the file loaded)\n"
-                 "       probe texts <class> <title>  (the window's label texts, joined by |)\n"
-                 "       probe setclip <text> | probe setclip --empty  (the clipboard's text)\n"
-                 "       probe where <class> <title> <control text>  (the control's middle on the screen)\n"
-                 "       probe resources <class> <title>  (windows, handles, working set in KB)\n"
-                 "       probe idlereset <ms>  (waits for input after now: prints its idle time)\n"
-                 "       probe move <from> <to> | probe rmdir <path> | probe delete <file>\n");
+    const char* lead = "usage:";
+    for (const TCommand& c : kCommands) {
+        std::fprintf(stderr, "%6s probe %s\n", lead, c.Usage);
+        lead = "";
+    }
     return 2;
 }
 
@@ -435,416 +910,9 @@ static bool RanAsStandIn() {
 
 int wmain(int argc, wchar_t** argv) {
     if (RanAsStandIn()) return 0;
-    std::vector<std::wstring> a(argv + 1, argv + argc);
+    const TArgs a(argv + 1, argv + argc);
     if (a.empty()) return Usage();
-    const std::wstring& cmd = a[0];
-
-    if (cmd == L"window" && a.size() == 3) {
-        HWND w = FindTopLevel(a[1], a[2]);
-        PrintWindow(w);
-        return w ? 0 : 1;
-    }
-    if (cmd == L"wait" && a.size() == 5) {
-        std::string want = Narrow(a[3]);
-        HWND w = nullptr;
-        bool ok = WaitFor(_wtoi(a[4].c_str()), [&] {
-            w = FindTopLevel(a[1], a[2]);
-            return want == StateOf(w);
-        });
-        PrintWindow(w);
-        return ok ? 0 : 1;
-    }
-    if (cmd == L"taskbar" && a.size() == 1) {
-        int n = TaskbarWindowButtons();
-        std::printf("%d\n", n);
-        return n >= 0 ? 0 : 1;
-    }
-    if (cmd == L"controls" && a.size() == 3) {
-        // What a user sees of the window: its visible controls, however
-        // deep, with their rectangles on the screen.
-        HWND w = FindTopLevel(a[1], a[2]);
-        if (!w) return 1;
-        EnumChildWindows(
-            w,
-            [](HWND c, LPARAM) WINAPI -> BOOL {
-                RECT r{};
-                if (IsWindowVisible(c) && GetWindowRect(c, &r))
-                    std::printf("%s %ld %ld %ld %ld %s\n", Narrow(ClassOf(c)).c_str(), r.left, r.top,
-                                r.right - r.left, r.bottom - r.top, Narrow(WindowText(c)).c_str());
-                return TRUE;
-            },
-            0);
-        return 0;
-    }
-    if (cmd == L"accnames" && a.size() == 3) {
-        // What a screen reader announces for each visible control: its
-        // class and the accessibility interface's name, one per line.
-        HWND w = FindTopLevel(a[1], a[2]);
-        if (!w) return 1;
-        CoInitialize(nullptr);
-        EnumChildWindows(
-            w,
-            [](HWND c, LPARAM) WINAPI -> BOOL {
-                if (!IsWindowVisible(c)) return TRUE;
-                IAccessible* acc = nullptr;
-                std::wstring name = L"(none)";
-                if (SUCCEEDED(AccessibleObjectFromWindow(c, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
-                                                         reinterpret_cast<void**>(&acc))) && acc) {
-                    VARIANT self{};
-                    self.vt = VT_I4;
-                    self.lVal = CHILDID_SELF;
-                    BSTR text = nullptr;
-                    if (acc->get_accName(self, &text) == S_OK && text) name = text;
-                    SysFreeString(text);
-                    acc->Release();
-                }
-                std::printf("%s\t%s\n", Narrow(ClassOf(c)).c_str(), Narrow(name).c_str());
-                return TRUE;
-            },
-            0);
-        CoUninitialize();
-        return 0;
-    }
-    if (cmd == L"tooltip" && a.size() == 2) {
-        // The tool a tooltip on the screen shows, read from its process.
-        std::wstring text;
-        bool ok = WaitFor(_wtoi(a[1].c_str()), [&] {
-            for (HWND w = FindWindowW(TOOLTIPS_CLASSW, nullptr); w; w = FindWindowExW(nullptr, w, TOOLTIPS_CLASSW, nullptr)) {
-                if (!IsWindowVisible(w)) continue;
-                DWORD pid = 0;
-                GetWindowThreadProcessId(w, &pid);
-                TRemoteBlock block(pid, TRemoteTool::kBytes);
-                TRemoteTool tool;
-                if (block.Ok() && tool.Read(w, TTM_GETCURRENTTOOLW, 0, block) && !tool.Text.empty()) {
-                    text = tool.Text;
-                    return true;
-                }
-            }
-            return false;
-        });
-        std::printf("%s\n", ok ? Narrow(text).c_str() : "none");
-        return ok ? 0 : 1;
-    }
-    if (cmd == L"trayicon" && a.size() == 3) {
-        // The middle of the icon, where a user clicks it, and its square.
-        RECT r{};
-        if (!WaitFor(_wtoi(a[2].c_str()), [&] { return TrayIconRect(a[1], r); })) {
-            std::printf("none\n");
-            return 1;
-        }
-        std::printf("%ld %ld %ld %ld %ld %ld\n", (r.left + r.right) / 2, (r.top + r.bottom) / 2, r.left, r.top,
-                    r.right - r.left, r.bottom - r.top);
-        return 0;
-    }
-    if (cmd == L"msgbox" && (a.size() == 3 || a.size() == 4)) {
-        HWND dlg = nullptr;
-        bool ok = WaitFor(_wtoi(a[2].c_str()), [&] {
-            dlg = FindTopLevel(L"#32770", a[1]);
-            return dlg && IsWindowVisible(dlg);
-        });
-        if (!ok) {
-            std::printf("none\n");
-            return 1;
-        }
-        std::printf("%s\n", Narrow(DialogText(dlg)).c_str());
-        if (a.size() == 4 && a[3] == L"close") {
-            // As a user's click on OK: done once the box is gone, so that
-            // the next key does not reach a box still on its way out.
-            PostMessageW(dlg, WM_COMMAND, IDOK, 0);
-            if (!WaitFor(10000, [&] { return !IsWindow(dlg); })) {
-                std::printf("still open\n");
-                return 1;
-            }
-        }
-        return 0;
-    }
-    if (cmd == L"show" && a.size() == 1) {
-        // An unowned window: it gets a taskbar button of its own.
-        HWND w = CreateWindowExW(0, L"STATIC", L"probe window", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                 400, 400, 200, 100, nullptr, nullptr, nullptr, nullptr);
-        MSG m;
-        DWORD start = GetTickCount();
-        while (GetTickCount() - start < 1500)
-            if (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m); else Sleep(10);
-        std::printf("%d\n", TaskbarWindowButtons());
-        DestroyWindow(w);
-        return 0;
-    }
-    if (cmd == L"hold" && a.size() == 1) {
-        // Keeps the Wine desktop (and the system processes behind it) alive
-        // until this process is killed, so that later programs do not start
-        // them as their own children.
-        CreateWindowExW(0, L"STATIC", L"tavrix probe hold", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                        nullptr, nullptr);
-        MSG m;
-        while (GetMessageW(&m, nullptr, 0, 0) > 0) DispatchMessageW(&m);
-        return 0;
-    }
-    if (cmd == L"mklnk" && a.size() == 3) {
-        // A real shortcut file, made through the shell's link object.
-        CoInitialize(nullptr);
-        IShellLinkW* link = nullptr;
-        bool ok = false;
-        if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                       reinterpret_cast<void**>(&link)))) {
-            link->SetPath(a[2].c_str());
-            IPersistFile* file = nullptr;
-            if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-                ok = SUCCEEDED(file->Save(a[1].c_str(), TRUE));
-                file->Release();
-            }
-            link->Release();
-        }
-        CoUninitialize();
-        std::printf("%s\n", ok ? "made" : "failed");
-        return ok ? 0 : 1;
-    }
-    if (cmd == L"tree" && a.size() == 3) {
-        HWND w = FindTopLevel(a[1], a[2]);
-        return w ? PrintTree(w) : 1;
-    }
-    if (cmd == L"holdkey" && a.size() == 1) {
-        // Holds Ctrl+Alt+Z, as another program might, until killed.
-        HWND w = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-        bool ok = RegisterHotKey(w, 1, MOD_CONTROL | MOD_ALT, 0x5A) != FALSE;
-        std::printf("%s\n", ok ? "held" : "failed");
-        std::fflush(stdout);
-        MSG m;
-        while (GetMessageW(&m, nullptr, 0, 0) > 0) DispatchMessageW(&m);
-        return 0;
-    }
-    if (cmd == L"focus" && a.size() == 3) {
-        // The class of the window that has the keyboard in the window's thread.
-        HWND w = FindTopLevel(a[1], a[2]);
-        GUITHREADINFO info{};
-        info.cbSize = sizeof(info);
-        if (!w || !GetGUIThreadInfo(GetWindowThreadProcessId(w, nullptr), &info) || !info.hwndFocus) {
-            std::printf("none\n");
-            return 1;
-        }
-        HWND fg = GetForegroundWindow();
-        std::printf("%s%s\n", Narrow(ClassOf(info.hwndFocus)).c_str(),
-                    fg == w ? "" : (" (in front: " + Narrow(ClassOf(fg)) + ")").c_str());
-        return 0;
-    }
-    if (cmd == L"keystate" && a.size() == 1) {
-        // What decides where a key goes and what it means: the window in
-        // front, and the modifiers the desktop holds down.
-        HWND fg = GetForegroundWindow();
-        std::string held;
-        for (auto [vk, name] : {std::pair{VK_CONTROL, "ctrl"}, {VK_MENU, "alt"}, {VK_SHIFT, "shift"},
-                                {VK_LWIN, "lwin"}, {VK_RWIN, "rwin"}})
-            if (GetAsyncKeyState(vk) < 0) held += std::string(" ") + name;
-        std::printf("front: %s \"%s\"; held:%s\n", fg ? Narrow(ClassOf(fg)).c_str() : "none",
-                    fg ? Narrow(WindowText(fg)).c_str() : "", held.empty() ? " none" : held.c_str());
-        return 0;
-    }
-    if (cmd == L"front" && a.size() == 1) {
-        HWND fg = GetForegroundWindow();
-        RECT r{};
-        if (!fg || !GetWindowRect(fg, &r)) return 1;
-        std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
-        return 0;
-    }
-    if (cmd == L"focused" && a.size() == 3) {
-        // The control with the keyboard, in the form of a line of "controls".
-        HWND w = FindTopLevel(a[1], a[2]);
-        GUITHREADINFO info{};
-        info.cbSize = sizeof(info);
-        RECT r{};
-        if (!w || !GetGUIThreadInfo(GetWindowThreadProcessId(w, nullptr), &info) || !info.hwndFocus ||
-            !IsChild(w, info.hwndFocus) || !GetWindowRect(info.hwndFocus, &r)) {
-            std::printf("none\n");
-            return 1;
-        }
-        std::printf("%s %ld %ld %ld %ld %s\n", Narrow(ClassOf(info.hwndFocus)).c_str(), r.left, r.top, r.right - r.left,
-                    r.bottom - r.top, Narrow(WindowText(info.hwndFocus)).c_str());
-        return 0;
-    }
-    if (cmd == L"fit" && a.size() == 4) {
-        // A control's rectangle on the screen and the size the control
-        // itself says its content needs (BCM_GETIDEALSIZE, answered in its
-        // own process with its own font): x y w h ideal-w ideal-h.
-        HWND c = ControlByText(FindTopLevel(a[1], a[2]), a[3]);
-        RECT r{};
-        DWORD pid = 0;
-        if (c) GetWindowThreadProcessId(c, &pid);
-        TRemoteBlock block(pid, sizeof(SIZE));
-        SIZE ideal{};
-        if (!c || !GetWindowRect(c, &r) || !block.Ok() ||
-            !WriteProcessMemory(block.Process, block.Remote, &ideal, sizeof(ideal), nullptr) ||
-            !SendMessageW(c, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(block.Remote)) ||
-            !ReadProcessMemory(block.Process, block.Remote, &ideal, sizeof(ideal), nullptr)) {
-            std::printf("none\n");
-            return 1;
-        }
-        std::printf("%ld %ld %ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top, ideal.cx, ideal.cy);
-        return 0;
-    }
-    if (cmd == L"handles" && a.size() == 3) {
-        HWND w = FindTopLevel(a[1], a[2]);
-        DWORD pid = 0;
-        if (w) GetWindowThreadProcessId(w, &pid);
-        int n = pid ? ProcessHandles(pid) : -1;
-        std::printf("%d\n", n);
-        return n >= 0 ? 0 : 1;
-    }
-    if (cmd == L"trash" && a.size() == 2) {
-        // As a user deletes in a folder window: through the shell, undoable.
-        std::wstring from = a[1] + L'\0';
-        SHFILEOPSTRUCTW op{};
-        op.wFunc = FO_DELETE;
-        op.pFrom = from.c_str();
-        op.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
-        int rc = SHFileOperationW(&op);
-        std::printf("%d\n", rc);
-        return rc == 0 ? 0 : 1;
-    }
-    if (cmd == L"move" && a.size() == 3) {
-        bool ok = MoveFileW(a[1].c_str(), a[2].c_str()) != FALSE;
-        std::printf("%s\n", ok ? "moved" : "failed");
-        return ok ? 0 : 1;
-    }
-    if ((cmd == L"rmdir" || cmd == L"delete") && a.size() == 2) {
-        bool ok = (cmd == L"rmdir" ? RemoveDirectoryW(a[1].c_str()) : DeleteFileW(a[1].c_str())) != FALSE;
-        std::printf("%s\n", ok ? "deleted" : "failed");
-        return ok ? 0 : 1;
-    }
-    if (cmd == L"menu" && a.size() == 3) {
-        // Popup menus are windows of their own class while they are open.
-        bool wantOpen = a[1] == L"open";
-        HWND menu = nullptr;
-        bool ok = WaitFor(_wtoi(a[2].c_str()), [&] {
-            menu = nullptr;
-            for (HWND w = FindWindowW(L"#32768", nullptr); w && !menu;
-                 w = FindWindowExW(nullptr, w, L"#32768", nullptr))
-                if (IsWindowVisible(w)) menu = w;
-            return (menu != nullptr) == wantOpen;
-        });
-        PrintWindow(menu);
-        return ok ? 0 : 1;
-    }
-    if (cmd == L"child" && a.size() == 4) {
-        // Searches the whole window, so an editor inside the tree counts.
-        HWND w = FindTopLevel(a[1], a[2]);
-        struct Ctx {
-            const std::wstring* Cls;
-            bool Found;
-        } ctx{&a[3], false};
-        if (w)
-            EnumChildWindows(
-                w,
-                [](HWND c, LPARAM p) WINAPI -> BOOL {
-                    auto* x = reinterpret_cast<Ctx*>(p);
-                    if (ClassOf(c) == *x->Cls && IsWindowVisible(c)) x->Found = true;
-                    return !x->Found;
-                },
-                reinterpret_cast<LPARAM>(&ctx));
-        std::printf("%s\n", ctx.Found ? "present" : "absent");
-        return ctx.Found ? 0 : 1;
-    }
-    if (cmd == L"dragsource" && a.size() == 5)
-        return DragSource(a[1], _wtoi(a[2].c_str()), _wtoi(a[3].c_str()), _wtoi(a[4].c_str()));
-    if (cmd == L"droptarget" && a.size() == 4)
-        return DropTarget(_wtoi(a[1].c_str()), _wtoi(a[2].c_str()), _wtoi(a[3].c_str()));
-    if (cmd == L"lnktarget" && a.size() == 2) return LinkTarget(a[1]);
-    if (cmd == L"loadlib" && a.size() == 2) {
-        // The default search order: the program's own folder first.
-        HMODULE module = LoadLibraryW(a[1].c_str());
-        wchar_t path[MAX_PATH]{};
-        if (module) GetModuleFileNameW(module, path, MAX_PATH);
-        std::printf("%s\n", module ? Narrow(path).c_str() : "none");
-        return module ? 0 : 1;
-    }
-    if (cmd == L"resources" && a.size() == 3) {
-        HWND w = FindTopLevel(a[1], a[2]);
-        DWORD pid = 0;
-        if (w) GetWindowThreadProcessId(w, &pid);
-        if (!pid) return 1;
-        // Every window the process owns, top-level and child.
-        struct Ctx {
-            DWORD Pid;
-            int Count;
-        } ctx{pid, 0};
-        EnumWindows(
-            [](HWND top, LPARAM p) WINAPI -> BOOL {
-                auto* c = reinterpret_cast<Ctx*>(p);
-                DWORD owner = 0;
-                GetWindowThreadProcessId(top, &owner);
-                if (owner != c->Pid) return TRUE;
-                ++c->Count;
-                EnumChildWindows(
-                    top, [](HWND, LPARAM q) WINAPI -> BOOL { ++reinterpret_cast<Ctx*>(q)->Count; return TRUE; }, p);
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&ctx));
-        PROCESS_MEMORY_COUNTERS memory{};
-        HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
-        if (process) {
-            GetProcessMemoryInfo(process, &memory, sizeof(memory));
-            CloseHandle(process);
-        }
-        std::printf("%d %d %lu\n", ctx.Count, ProcessHandles(pid), static_cast<unsigned long>(memory.WorkingSetSize / 1024));
-        return 0;
-    }
-    if (cmd == L"where" && a.size() == 4) {
-        HWND c = ControlByText(FindTopLevel(a[1], a[2]), a[3]);
-        RECT r{};
-        if (!c || !GetWindowRect(c, &r)) {
-            std::printf("none\n");
-            return 1;
-        }
-        std::printf("%ld %ld\n", (r.left + r.right) / 2, (r.top + r.bottom) / 2);
-        return 0;
-    }
-    if (cmd == L"setclip" && a.size() == 2) {
-        if (!OpenClipboard(nullptr)) return 1;
-        EmptyClipboard();
-        bool ok = true;
-        if (a[1] != L"--empty") {
-            const size_t bytes = (a[1].size() + 1) * sizeof(wchar_t);
-            HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, bytes);
-            std::memcpy(GlobalLock(data), a[1].c_str(), bytes);
-            GlobalUnlock(data);
-            ok = SetClipboardData(CF_UNICODETEXT, data) != nullptr;
-        }
-        CloseClipboard();
-        std::printf("%s\n", ok ? "set" : "failed");
-        return ok ? 0 : 1;
-    }
-    if (cmd == L"idlereset" && a.size() == 2) {
-        // Input of any kind (a synthesised zero move too) makes the idle
-        // time start again from 0.
-        LASTINPUTINFO info{sizeof(info), 0};
-        GetLastInputInfo(&info);
-        const DWORD before = info.dwTime;
-        bool ok = WaitFor(_wtoi(a[1].c_str()), [&] {
-            GetLastInputInfo(&info);
-            return info.dwTime != before;
-        });
-        std::printf("%s\n", ok ? "reset" : "idle");
-        return ok ? 0 : 1;
-    }
-    if (cmd == L"texts" && a.size() == 3) {
-        HWND w = FindTopLevel(a[1], a[2]);
-        std::printf("%s\n", w ? Narrow(DialogText(w)).c_str() : "none");
-        return w ? 0 : 1;
-    }
-
-    if (cmd == L"endsession" && a.size() == 3) {
-        // What the system sends every top-level window at logoff; the
-        // process is ended afterwards without its windows being closed.
-        HWND w = FindTopLevel(a[1], a[2]);
-        DWORD_PTR answer = 0;
-        if (w) SendMessageTimeoutW(w, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &answer);
-        if (w) SendMessageTimeoutW(w, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, nullptr);
-        std::printf("%s\n", w ? (answer ? "agreed" : "refused") : "none");
-        return w ? 0 : 1;
-    }
-    if (cmd == L"close" && a.size() == 3) {
-        HWND w = FindTopLevel(a[1], a[2]);
-        if (w) PostMessageW(w, WM_CLOSE, 0, 0);
-        return w ? 0 : 1;
-    }
+    for (const TCommand& c : kCommands)
+        if (a[0] == c.Name && a.size() - 1 >= c.MinArgs && a.size() - 1 <= c.MaxArgs) return c.Run(a);
     return Usage();
 }

@@ -7,23 +7,17 @@ source "$(dirname "$0")/lib.sh" "$1" "$2" browse
 
 mkdir -p "$E2E_DIR/.links/quorb" "$E2E_DIR/Plain/quorb"
 
-open_options() {
-    local state wx wy ww wh
-    read -r state wx wy ww wh _ <<<"$(e2e_window tavrix)"
-    e2e_click $((wx + 8 + 54 + 13)) $((wy + wh - 34 + 13))  # the Options button
-    e2e_check "the Options button opens the dialog" probe wait TForm Options visible 5000
-}
 open_folder_dialog() {  # a click on "...", the first flat button of the options
     local x y w h
     read -r _ x y w h _ <<<"$(probe controls TForm Options | grep '^TSpeedButton' | sed -n 1p)"
     e2e_click $((x + w / 2)) $((y + h / 2))
     e2e_check "\"...\" opens the folder dialog" probe wait '#32770' 'Browse for Folder' visible 5000
 }
-folders() { probe tree '#32770' 'Browse for Folder'; }
-flags_of() { folders | awk -v t="$1" '{ n = $0; sub(/^[^ ]+ [^ ]+ [^ ]+ [^ ]+ [^ ]+ /, "", n); if (n == t) { print $2; exit } }'; }
+flags_of() { e2e_tree_flags "$1" '#32770' 'Browse for Folder'; }
 click_folder() {
     local x y
-    read -r _ _ x y _ <<<"$(folders | awk -v t="$1" '{ n = $0; sub(/^[^ ]+ [^ ]+ [^ ]+ [^ ]+ [^ ]+ /, "", n); if (n == t && $3 != 0) { print; exit } }')"
+    read -r x y <<<"$(e2e_rows tree '#32770' 'Browse for Folder' |
+        awk -F'\t' -v t="$1" '!done && $6 == t && $3 != 0 { print $3, $4; done = 1 }')"
     [ -n "$x" ] || e2e_fail "the folder dialog shows no \"$1\""
     e2e_click "$x" "$y"
 }
@@ -37,8 +31,7 @@ close_options() {
 
 e2e_launch visible "ShowAppWndOnLaunch=1" "ShowTrayIcon=0" "Autohide=0" "WorkingFolderOption=3" \
     "WorkingFolderPath=$E2E_WIN\\Plain"
-app=$E2E_LAST_PID
-open_options
+e2e_open_options
 open_folder_dialog
 e2e_check "it opens on the base folder, selected" e2e_until 3 is_selected Plain
 click_folder "Program Files"
@@ -47,16 +40,14 @@ e2e_check "and stays so while the dialog would still try" e2e_stays 2.5 is_selec
 e2e_key Return
 e2e_check "Enter takes it and closes the folder dialog" probe wait '#32770' 'Browse for Folder' none 5000
 close_options
-probe close TForm tavrix >/dev/null
-e2e_check "the program ends" e2e_wait_exit "$app" 15
+e2e_close
 
 # A base folder whose name begins with a dot is hidden, and so missing from
 # the dialog's tree: each try opens the folders on the way and gets no
 # further. The user closes one of them; it stays closed.
 e2e_launch visible "ShowAppWndOnLaunch=1" "ShowTrayIcon=0" "Autohide=0" "WorkingFolderOption=3" \
     "WorkingFolderPath=$E2E_WIN\\.links"
-app=$E2E_LAST_PID
-open_options
+e2e_open_options
 open_folder_dialog
 e2e_check "the folders on the way to a hidden base folder are open" e2e_until 3 is_open browse
 click_folder e2e
@@ -66,6 +57,5 @@ e2e_check "and it stays closed while the dialog would still try" e2e_stays 2.5 i
 e2e_key Escape
 e2e_check "Esc closes the folder dialog" probe wait '#32770' 'Browse for Folder' none 5000
 close_options
-probe close TForm tavrix >/dev/null
-e2e_check "the program ends" e2e_wait_exit "$app" 15
+e2e_close
 echo "e2e browse: all checks passed"

@@ -16,7 +16,7 @@ app=$E2E_LAST_PID
 listing_matches() {
     local want got
     want=$( (cd "$work" && ls -1 && ls -1 Alpha) | sort | tr '\n' ' ')
-    got=$(probe tree TForm tavrix | awk '$1 > 0 { n = $0; sub(/^[^ ]+ [^ ]+ [^ ]+ [^ ]+ [^ ]+ /, "", n); print n }' | sort | tr '\n' ' ')
+    got=$(e2e_tree_texts)
     [ "$got" = "$want" ] || { echo "tree: $got; folder: $want" >&2; return 1; }
 }
 listing_is_folder() { e2e_until 3 listing_matches; }

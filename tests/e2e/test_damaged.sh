@@ -24,8 +24,7 @@ while read -r what follow left top right bottom; do
     e2e_launch visible "ShowAppWndOnLaunch=1" "ShowTrayIcon=0" "WorkingFolderOption=2" "FollowMousePos=$follow" \
         "Left=$left" "Top=$top" "Right=$right" "Bottom=$bottom"
     e2e_check "$what: a usable window on the screen" usable_window
-    probe close TForm tavrix >/dev/null
-    e2e_check "$what: the program ends" e2e_wait_exit "$E2E_LAST_PID" 15
+    e2e_close "$what: the program ends"
     e2e_check "$what: the values written back are the window's" sane_rect_written
 done <<'CASES'
 zero-sized 1 0 0 0 0
@@ -45,8 +44,7 @@ for value in 7 -3 0x10; do
     e2e_check "WorkingFolderOption=$value: in the default working folder" e2e_wait_root quorb 15
     e2e_check "WorkingFolderOption=$value: the log says why" \
         bash -c "grep -h 'WorkingFolderOption=$value' '$E2E_DIR'/Logs/*.log | grep -q Warning"
-    probe close TForm tavrix >/dev/null
-    e2e_check "WorkingFolderOption=$value: the program ends" e2e_wait_exit "$E2E_LAST_PID" 15
+    e2e_close "WorkingFolderOption=$value: the program ends"
 done
 
 # A working folder that cannot be opened: told once, the window still comes
@@ -54,7 +52,6 @@ done
 long_path="C:\\$(printf 'x%.0s' $(seq 300))"
 e2e_ini "ShowAppWndOnLaunch=0" "ShowTrayIcon=0" "WorkingFolderOption=3" "WorkingFolderPath=$long_path"
 e2e_start
-app=$E2E_LAST_PID
 e2e_check "a folder that cannot be opened is reported" probe msgbox tavrix 15000 close
 # Once the box is gone, one press of the hot key calls the window up.
 e2e_key ctrl+alt+z
@@ -66,8 +63,7 @@ e2e_key Escape
 e2e_check "the menu closes" probe menu gone 5000
 e2e_key F5
 e2e_check "F5 tries again and says why it failed" probe msgbox tavrix 5000 close
-probe close TForm tavrix >/dev/null
-e2e_check "the program ends" e2e_wait_exit "$app" 15
+e2e_close
 
 # A log that cannot be written, and something to log (a hot key another
 # program holds): the user hears it once, the program works and ends.
@@ -82,7 +78,6 @@ e2e_check "the user is told that logging is off" \
     bash -c "wine '$PROBE_EXE' msgbox tavrix 15000 close 2>/dev/null | tr -d '\r' | grep -q 'Logging is off'"
 e2e_check "the window comes up all the same" probe wait TForm tavrix visible 15000
 e2e_check "in the working folder" e2e_wait_root quorb 15
-probe close TForm tavrix >/dev/null
-e2e_check "Exit ends the program" e2e_wait_exit "$E2E_LAST_PID" 15
+e2e_close "Exit ends the program"
 e2e_check "and the window state is written" test "$(e2e_ini_value SelectedNode)" = 0
 echo "e2e damaged: all checks passed"

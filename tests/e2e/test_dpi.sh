@@ -30,7 +30,6 @@ size_is() { [ "$(e2e_window tavrix | cut -d' ' -f4,5)" = "$1" ]; }
 
 set_dpi 144
 e2e_launch visible "ShowAppWndOnLaunch=1" "ShowTrayIcon=0" "FollowMousePos=0" "WorkingFolderOption=2"
-app=$E2E_LAST_PID
 e2e_check "at 150% the first window is 1.5 times the designed 250 by 380" size_is "375 570"
 e2e_check "the menu button shows its 24-pixel image, unstretched" image_drawn 24 24
 # 12 pixels in from the right edge: inside the band at 150% (15), on the
@@ -53,31 +52,24 @@ e2e_check "the options dialog is 1.5 times as large (${ow}x$oh)" \
     test "$ow" -ge 685 -a "$ow" -le 705 -a "$oh" -ge 373 -a "$oh" -le 430
 e2e_key Escape
 e2e_check "Esc closes it" probe wait TForm Options none 5000
-probe close TForm tavrix >/dev/null
-e2e_check "the program ends" e2e_wait_exit "$app" 15
+e2e_close
 e2e_check "the stored width is the window's own" test $(($(e2e_ini_value Right) - $(e2e_ini_value Left))) = "$w2"
 
 e2e_start
-app=$E2E_LAST_PID
 e2e_check "the window comes up again" probe wait TForm tavrix visible 15000
 e2e_check "with the stored size, not scaled again" size_is "$w2 $h2"
-probe close TForm tavrix >/dev/null
-e2e_check "the program ends again" e2e_wait_exit "$app" 15
+e2e_close "the program ends again"
 
 # A stored rectangle that gives no usable window gives way to the designed
 # one, at this DPI as well.
 e2e_launch visible "ShowAppWndOnLaunch=1" "ShowTrayIcon=0" "FollowMousePos=0" "WorkingFolderOption=2" \
     "Left=100" "Top=100" "Right=100" "Bottom=100"
-app=$E2E_LAST_PID
 e2e_check "a damaged rectangle gives the designed window at 150%" size_is "375 570"
-probe close TForm tavrix >/dev/null
-e2e_check "the program ends once more" e2e_wait_exit "$app" 15
+e2e_close "the program ends once more"
 
 set_dpi 96
 e2e_launch visible "ShowAppWndOnLaunch=1" "ShowTrayIcon=0" "FollowMousePos=0" "WorkingFolderOption=2"
-app=$E2E_LAST_PID
 e2e_check "at 100% the first window is the designed 250 by 380" size_is "250 380"
 e2e_check "the menu button shows its 16-pixel image" image_drawn 16 ""
-probe close TForm tavrix >/dev/null
-e2e_check "the program ends at 100%" e2e_wait_exit "$app" 15
+e2e_close "the program ends at 100%"
 echo "e2e dpi: all checks passed"

@@ -5,7 +5,6 @@ source "$(dirname "$0")/lib.sh" "$1" "$2" empty
 work="$E2E_DIR/quorb"
 mkdir -p "$work"
 e2e_launch visible "ShowAppWndOnLaunch=1" "ShowTrayIcon=0" "FollowMousePos=0" "WorkingFolderOption=2"
-app=$E2E_LAST_PID
 printf 'x' >"$work/first.txt"
 e2e_check "a file made in the empty folder shows" e2e_entry_within present first.txt 1500
 mkdir "$work/Folder"
@@ -17,15 +16,13 @@ rmdir "$work/Folder"
 e2e_check "emptied again, the last entry goes" e2e_entry_within absent Folder 1500
 printf 'z' >"$work/third.txt"
 e2e_check "what comes into it afterwards shows" e2e_entry_within present third.txt 1500
-probe close TForm tavrix >/dev/null
-e2e_check "the program ends" e2e_wait_exit "$app" 15
+e2e_close
 
 # Hidden at launch: what was made before the call-up shows at once, and
 # what comes afterwards follows.
 rm -rf "$work"
 mkdir -p "$work"
 e2e_launch hidden "ShowAppWndOnLaunch=0" "ShowTrayIcon=0" "FollowMousePos=0" "WorkingFolderOption=2"
-app=$E2E_LAST_PID
 printf 'x' >"$work/made while hidden.txt"
 mkdir "$work/Hidden folder"
 e2e_key ctrl+alt+z
@@ -34,6 +31,5 @@ e2e_check "the file made while hidden shows" e2e_entry_within present "made whil
 e2e_check "and the folder" e2e_entry_within present "Hidden folder" 1500
 printf 'y' >"$work/after.txt"
 e2e_check "a file made after the call-up shows" e2e_entry_within present after.txt 1500
-probe close TForm tavrix >/dev/null
-e2e_check "the program ends again" e2e_wait_exit "$app" 15
+e2e_close "the program ends again"
 echo "e2e empty: all checks passed"

@@ -123,7 +123,7 @@ printf 'x' >"$work/Shut/t.txt"
 listing_matches() {
     local want got
     want=$( (cd "$work" && ls -1 && ls -1 Open) | sort | tr '\n' ' ')
-    got=$(probe tree TForm tavrix | awk '$1 > 0 { n = $0; sub(/^[^ ]+ [^ ]+ [^ ]+ [^ ]+ [^ ]+ /, "", n); print n }' | sort | tr '\n' ' ')
+    got=$(e2e_tree_texts)
     [ "$got" = "$want" ] || { echo "tree: $got; folders: $want" >&2; return 1; }
 }
 e2e_key ctrl+alt+z

@@ -13,7 +13,6 @@ focused_tree() { local f; f=$(probe focus TForm tavrix); [ "$f" = SysTreeView32 
 
 # Hidden at launch: Ctrl+Alt+Z, Down, Enter opens the entry below the root.
 e2e_launch hidden "ShowAppWndOnLaunch=0" "ShowTrayIcon=0" "Autohide=1" "WorkingFolderOption=2"
-app=$E2E_LAST_PID
 xdotool mousemove 500 400
 e2e_key ctrl+alt+z
 e2e_check "Ctrl+Alt+Z shows the window" probe wait TForm tavrix visible 5000
@@ -29,12 +28,10 @@ e2e_check "the keyboard is back in the tree" focused_tree
 e2e_key c h Return
 e2e_check "typing its first letters and Enter opens it" ran charlie
 e2e_check "hidden again" probe wait TForm tavrix hidden 5000
-probe close TForm tavrix >/dev/null
-e2e_check "the program ends" e2e_wait_exit "$app" 15
+e2e_close
 
 # Shown at launch: the same keys work at once, and after a hide and call-up.
 e2e_launch visible "ShowAppWndOnLaunch=1" "ShowTrayIcon=0" "Autohide=1" "WorkingFolderOption=2"
-app=$E2E_LAST_PID
 e2e_check "the keyboard is in the tree at launch" focused_tree
 e2e_key d e Return
 e2e_check "typing and Enter open an entry at launch" ran delta
@@ -43,6 +40,5 @@ e2e_key ctrl+alt+z
 e2e_check "called up after the launch" probe wait TForm tavrix visible 5000
 e2e_key Home Down Down Return
 e2e_check "Down, Down, Enter opens the second entry" ran bravo
-probe close TForm tavrix >/dev/null
-e2e_check "the program ends again" e2e_wait_exit "$app" 15
+e2e_close "the program ends again"
 echo "e2e keys: all checks passed"

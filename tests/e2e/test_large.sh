@@ -19,7 +19,6 @@ for i in 1 2 3 4 5; do expanded+="$q\\gone $i*"; done
 
 e2e_launch hidden "ShowAppWndOnLaunch=0" "ShowTrayIcon=0" "FollowMousePos=0" "Autohide=0" \
     "Left=100" "Top=50" "Right=349" "Bottom=447" "WorkingFolderOption=2" "Expanded=$expanded"
-app=$E2E_LAST_PID
 
 # Every frame a user sees from the call-up on: once the tree's area is
 # there, the button panel (client 8,363 161x26) is there too, never what
@@ -56,7 +55,6 @@ e2e_check "the window came up" test "$frames" -gt 0
 e2e_check "the tree showed its rows" test "$painted" -gt 0
 echo "ok: the buttons were there in each of the first $frames frames, with their glyphs once the rows showed (at least $fewest colours)"
 
-selected() { [[ "$(e2e_tree_flags "$1")" == *S* ]]; }
 open_both() {
     case "$(e2e_tree_flags "open 01")$(e2e_tree_flags "open 40")" in *E*E*) return 0 ;; esac
     return 1
@@ -67,7 +65,7 @@ e2e_check "an entry in the last open folder shows" e2e_entry_within present "f40
 
 # The last entry picked by key (the folders come first); F5 keeps it and
 # the open folders.
-wait_selected() { e2e_until 3 selected "$1"; }
+wait_selected() { e2e_until 3 e2e_selected_is "$1"; }
 e2e_key End
 e2e_check "End selects the last entry" wait_selected "link 300"
 # The wheel first turns the view away from it: its coming back into view
@@ -80,8 +78,7 @@ e2e_check "F5 brings the selected entry into view" e2e_until 10 in_view
 e2e_check "after F5 the folders are still open" wait_open
 e2e_check "after F5 the same entry is selected" wait_selected "link 300"
 
-probe close TForm tavrix >/dev/null
-e2e_check "the program ends" e2e_wait_exit "$app" 15
+e2e_close
 stored=$(e2e_ini_value Expanded)
 e2e_check "the open folders are recorded again" test "$(grep -o '\*' <<<"$stored" | wc -l)" = 41
 case "$stored" in *gone*) e2e_fail "folders that are gone are recorded again" ;; esac

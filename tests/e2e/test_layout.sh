@@ -10,7 +10,6 @@ mkdir -p "$E2E_DIR/quorb"
 echo x >"$E2E_DIR/quorb/alpha.txt"
 e2e_launch visible "ShowAppWndOnLaunch=1" "ShowTrayIcon=0" "FollowMousePos=0" "Autohide=0" "WorkingFolderOption=2" \
     "Left=100" "Top=50" "Right=349" "Bottom=447"
-app=$E2E_LAST_PID
 read -r _ wx wy ww wh _ <<<"$(e2e_window tavrix)"
 e2e_check "the window has its designed size (${ww}x$wh)" test "$ww $wh" = "249 397"
 
@@ -91,12 +90,10 @@ e2e_check "the tree has no border" \
 
 read -r ax ay _ <<<"$(e2e_tree_item alpha.txt)"
 e2e_click "$ax" "$ay" 3
-selected() { [[ "$(e2e_tree_flags alpha.txt)" == *S* ]]; }
-e2e_check "a right click selects the entry" e2e_until 3 selected
+e2e_check "a right click selects the entry" e2e_until 3 e2e_selected_is alpha.txt
 e2e_check "and opens its menu" probe menu open 5000
 e2e_key Escape
 e2e_check "Esc closes it" probe menu gone 5000
 
-probe close TForm tavrix >/dev/null
-e2e_check "the program ends" e2e_wait_exit "$app" 15
+e2e_close
 echo "e2e layout: all checks passed"

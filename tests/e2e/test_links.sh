@@ -17,12 +17,8 @@ listing() { (cd "$1" && find . -printf '%p %y %l\n' -type f -exec cat {} \; | so
 elsewhere_before=$(listing "$elsewhere")
 box_says() { wine "$PROBE_EXE" msgbox "$1" 1000 2>/dev/null | tr -d '\r' | grep -qF -- "$2"; }
 move_to() {  # Options, the base folder, Enter for OK, Enter for Yes
-    local x y wh
-    read -r _ x y _ wh _ <<<"$(e2e_window tavrix)"
-    e2e_click $((x + 8 + 54 + 13)) $((y + wh - 34 + 13))  # the Options button
-    e2e_check "the Options button opens the dialog" probe wait TForm Options visible 5000
-    read -r x y <<<"$(probe where TForm Options "$1")"
-    e2e_click "$x" "$y"
+    e2e_open_options
+    e2e_click_control Options "$1"
     e2e_key Return
     e2e_check "the move is asked about" e2e_until 5 box_says Information "Would you like to move the contents?"
     e2e_key Return
@@ -53,7 +49,6 @@ e2e_check "the folder elsewhere is untouched still" untouched
 e2e_check "the user is told of the loop" e2e_until 10 box_says tavrix "Links stay where they are: up"
 e2e_key Return
 
-probe close TForm tavrix >/dev/null
-e2e_check "the program ends" e2e_wait_exit "$app" 15
+e2e_close
 rm -rf "$desktop/quorb"
 echo "e2e links: all checks passed"

@@ -21,7 +21,6 @@ viewer_window() { xdotool search --name 'tavrix-temp.txt' >/dev/null 2>&1; }
 wait_viewer() { e2e_until 10 viewer_window; }
 
 e2e_launch visible "ShowAppWndOnLaunch=1" "ShowTrayIcon=0" "Autohide=0" "WorkingFolderOption=2" "BlockScrSvr=0"
-app=$E2E_LAST_PID
 read -r _ wx wy _ wh _ <<<"$(e2e_window tavrix)"
 panel_y=$((wy + wh - 34))  # the button row keeps its distance to the bottom edge
 
@@ -54,14 +53,11 @@ e2e_check "Execute with nothing to start says so" \
 # The screen-saver blocker: off, nothing counts as input for the system; on,
 # a synthesised move does every 10 seconds. Nothing else is pressed meanwhile.
 e2e_check "with BlockScrSvr off the system sees no input" bash -c "! wine '$PROBE_EXE' idlereset 11000 >/dev/null 2>&1"
-probe close TForm tavrix >/dev/null
-e2e_check "the program ends" e2e_wait_exit "$app" 15
+e2e_close
 e2e_check "and its temporary file goes" e2e_wait_gone "$temp_file" 5
 e2e_launch visible "ShowAppWndOnLaunch=1" "ShowTrayIcon=0" "WorkingFolderOption=2" "BlockScrSvr=1"
-app=$E2E_LAST_PID
 read -r _ px py _ < <(xdotool getmouselocation --shell | tr '\n' ' ' | sed 's/X=\([0-9]*\) Y=\([0-9]*\).*/_ \1 \2/')
 e2e_check "with it on the system sees input within 10 seconds" probe idlereset 11000
 e2e_check "and the pointer has not moved" test "$(xdotool getmouselocation --shell | head -2 | tr '\n' ' ')" = "X=$px Y=$py "
-probe close TForm tavrix >/dev/null
-e2e_check "the program ends again" e2e_wait_exit "$app" 15
+e2e_close "the program ends again"
 echo "e2e menu: all checks passed"

@@ -44,22 +44,19 @@ forget_type
 trap 'forget_type; e2e_cleanup' EXIT
 
 e2e_launch visible "ShowAppWndOnLaunch=1" "ShowTrayIcon=0" "Autohide=0" "WorkingFolderOption=2"
-app=$E2E_LAST_PID
 # Each folder opened with the arrow keys; each holds one entry.
 e2e_key Home Down Right Down Down Right Down Down Right
 e2e_check "the three folders are open" wait_all_open
 
-# The text of the selected entry, and the search line as the window shows it.
-selected() { probe tree TForm tavrix | awk '$2 ~ /S/ { sub(/^[^ ]+ [^ ]+ [^ ]+ [^ ]+ [^ ]+ /, ""); print; exit }'; }
-selected_is() { local s; s=$(selected); [ "$s" = "$1" ] || { echo "selected: $s" >&2; return 1; }; }
-find_line() { probe controls TForm tavrix | awk 'tolower($1) == "static" { sub(/^[^ ]+ [^ ]+ [^ ]+ [^ ]+ [^ ]+ /, ""); print }'; }
+# The search line as the window shows it.
+find_line() { e2e_rows controls | awk -F'\t' 'tolower($1) == "static" { print $6 }'; }
 find_line_is() { local s; s=$(find_line); [ "$s" = "$1" ] || { echo "search line: '$s'" >&2; return 1; }; }
 # A word inside the name: no shown name starts with it, so the search
 # walks to the entry from the working folder.
 find_budget() {  # find_budget <entry as shown>
     sleep 1.5  # a user's pause: the letters start a new search
     e2e_key Home b u d g e t
-    e2e_check "typing a word of its name selects $1" e2e_until 10 selected_is "$1"
+    e2e_check "typing a word of its name selects $1" e2e_until 10 e2e_selected_is "$1"
     e2e_check "and the search says it found it" find_line_is "Find: budget"
     e2e_key Escape
     e2e_check "Esc ends the search" e2e_until 5 find_line_is ""
@@ -88,11 +85,10 @@ echo x >"$work/文件夹/arrived.txt"
 e2e_check "a file made in such an open folder shows" e2e_entry_within present arrived.txt 3000
 sleep 1.5  # a user's pause: the letters start a new search
 e2e_key Home r u n
-e2e_check "typing selects the entry whose name holds such letters" e2e_until 10 selected_is "run Ω 文件.bat"
+e2e_check "typing selects the entry whose name holds such letters" e2e_until 10 e2e_selected_is "run Ω 文件.bat"
 e2e_key Return
 e2e_check "Enter runs it" e2e_wait_file_has "$E2E_DIR/ran.txt" ran 15
-probe close TForm tavrix >/dev/null
-e2e_check "the program ends" e2e_wait_exit "$app" 15
+e2e_close
 # The INI names the open folders as they are called.
 ini_text() {
     if [ "$(head -c 2 "$E2E_DIR/tavrix.ini" | od -An -tx1 | tr -d ' ')" = fffe ]; then
@@ -111,9 +107,7 @@ all_recorded() {
 e2e_check "the INI records the open folders by their names" all_recorded
 
 e2e_start
-app=$E2E_LAST_PID
 e2e_check "the window comes up again" probe wait TForm tavrix visible 15000
 e2e_check "with the same three folders open" wait_all_open
-probe close TForm tavrix >/dev/null
-e2e_check "the program ends again" e2e_wait_exit "$app" 15
+e2e_close "the program ends again"
 echo "e2e names: all checks passed"

@@ -16,25 +16,10 @@ desktop="${user_dir%/}/Desktop"
 rm -rf "$desktop/quorb"
 mkdir -p "$desktop"
 
-click_control() {  # click_control <dialog title> <control text>
-    local x y
-    read -r x y <<<"$(probe where TForm "$1" "$2")"
-    [ -n "$x" ] && [ "$x" != none ] || e2e_fail "no control \"$2\" in \"$1\""
-    e2e_click "$x" "$y"
-}
-open_options() {
-    local state wx wy ww wh
-    read -r state wx wy ww wh _ <<<"$(e2e_window tavrix)"
-    e2e_click $((wx + 8 + 54 + 13)) $((wy + wh - 34 + 13))  # the Options button
-    e2e_check "the Options button opens the dialog" probe wait TForm Options visible 5000
-}
 icon_gone() { e2e_until 5 plain_square; }
 plain_square() { [ "$(e2e_colours $E2E_ICON_SQUARE)" = 1 ]; }
 ini_is() { [ "$(e2e_ini_value "$1")" = "$2" ]; }
 ini_becomes() { e2e_until 5 ini_is "$1" "$2"; }
-# The text of the selected entry.
-selected() { probe tree TForm tavrix | awk '$2 ~ /S/ { sub(/^[^ ]+ [^ ]+ [^ ]+ [^ ]+ [^ ]+ /, ""); print; exit }'; }
-selected_is() { local s; s=$(selected); [ "$s" = "$1" ] || { echo "selected: $s" >&2; return 1; }; }
 box_says() { wine "$PROBE_EXE" msgbox "$1" 5000 2>/dev/null | tr -d '\r' | grep -qF -- "$2"; }
 
 e2e_launch visible "ShowAppWndOnLaunch=1" "ShowTrayIcon=1" "Autohide=0" "WorkingFolderOption=2"
@@ -42,16 +27,16 @@ app=$E2E_LAST_PID
 e2e_check "the icon is in the notification area" e2e_tray_icon
 
 # A switch: Show tray icon off, Enter.
-open_options
-click_control Options "Show tray icon"
+e2e_open_options
+e2e_click_control Options "Show tray icon"
 e2e_key Return
 e2e_check "Enter closes the dialog" probe wait TForm Options none 5000
 e2e_check "the setting is saved" ini_becomes ShowTrayIcon 0
 e2e_check "and the tray icon is gone at once" icon_gone
 
 # Another base folder, and Yes: every link moves, the tree follows.
-open_options
-click_control Options 'Desktop\quorb'
+e2e_open_options
+e2e_click_control Options 'Desktop\quorb'
 e2e_key Return
 e2e_check "the move is asked about" box_says Information "Would you like to move the contents?"
 e2e_key Return
@@ -63,7 +48,7 @@ e2e_check "the previous folder goes a few seconds later" e2e_wait_gone "$app_fol
 # Typing finds an entry of the moved folder that no open folder shows,
 # without calling the window up again.
 e2e_key t w o
-e2e_check "typing finds an entry in a closed folder of the moved folder" e2e_until 10 selected_is two.txt
+e2e_check "typing finds an entry in a closed folder of the moved folder" e2e_until 10 e2e_selected_is two.txt
 e2e_key Escape
 
 # Back again, into a folder that holds a file of the same name: that file
@@ -76,8 +61,8 @@ mkdir -p "$app_folder/Apps" "$desktop/quorb/Apps"
 echo theirs >"$app_folder/Apps/x.txt"
 echo kept >"$desktop/quorb/Apps/x.txt"
 for f in B C D E F; do mkdir -p "$desktop/quorb/$f" "$app_folder/$f"; echo "$f" >"$desktop/quorb/$f/$f.txt"; done
-open_options
-click_control Options 'Application folder\quorb'
+e2e_open_options
+e2e_click_control Options 'Application folder\quorb'
 e2e_key Return
 e2e_check "the move back is asked about" box_says Information "Would you like to move the contents?"
 e2e_key Return
@@ -95,8 +80,7 @@ e2e_check "and the previous folder is still there afterwards, for longer than th
 e2e_check "with the link kept in its first folder" test "$(cat "$desktop/quorb/Apps/x.txt")" = kept
 e2e_check "while the five sibling folders arrived" test -f "$app_folder/F/F.txt"
 
-probe close TForm tavrix >/dev/null
-e2e_check "the program ends" e2e_wait_exit "$app" 15
+e2e_close
 
 # A hurried user: a refused OK and Cancel change no switch; a hot key or
 # the tray icon while a dialog is open bring that dialog to the front and
@@ -109,24 +93,22 @@ has_keyboard() { local out; out=$(probe focus "$1" "$2"); [ "$out" != none ] && 
 in_front() { e2e_until 3 has_keyboard "$1" "$2"; }
 no_menu() { ! probe menu open 1500 >/dev/null; }
 # The taskbar may hold the keyboard for a moment after a click on the icon:
-# the key is pressed again until the window goes, a few times at most.
+# the key waits until the window has it.
 key_closes() {  # key_closes <key> <class> <title>
-    local i
-    for i in 1 2 3 4 5; do
-        e2e_key "$1"
-        if [ "$2" = TForm ]; then probe wait TForm "$3" none 1000 && return 0
-        else ! probe msgbox "$3" 1000 >/dev/null && return 0; fi
-    done
-    return 1
+    in_front "$2" "$3" || return 1
+    e2e_key "$1"
+    if [ "$2" = TForm ]; then probe wait TForm "$3" none 5000 >/dev/null
+    else e2e_until 5 box_gone "$3"; fi
 }
+box_gone() { ! probe msgbox "$1" 0 >/dev/null; }
 e2e_launch visible "ShowAppWndOnLaunch=1" "ShowTrayIcon=1" "Autohide=1" "WorkingFolderOption=2"
 app=$E2E_LAST_PID
 e2e_check "the icon is in the notification area again" e2e_tray_icon
 icon_x=$E2E_ICON_X icon_y=$E2E_ICON_Y
 
-open_options
-click_control Options "Autohide after execution"
-click_control Options 'Desktop\quorb'
+e2e_open_options
+e2e_click_control Options "Autohide after execution"
+e2e_click_control Options 'Desktop\quorb'
 e2e_key Return
 e2e_check "the move is asked about" box_says Information "Would you like to move the contents?"
 e2e_key Escape
@@ -159,8 +141,8 @@ e2e_check "where Esc reaches it" key_closes Escape TForm About
 probe wait TForm tavrix visible 500 >/dev/null || e2e_key ctrl+alt+z
 e2e_check "the window is there again" probe wait TForm tavrix visible 5000
 
-open_options
-click_control Options 'Desktop\quorb'
+e2e_open_options
+e2e_click_control Options 'Desktop\quorb'
 e2e_key Return
 e2e_check "the move is asked about again" box_says Information "Would you like to move the contents?"
 e2e_click $icon_x $icon_y 3
@@ -181,7 +163,6 @@ e2e_click $icon_x $icon_y 3
 e2e_check "with no dialog open, the icon's menu opens" probe menu open 5000
 e2e_click 600 500
 e2e_check "a click elsewhere closes it" probe menu gone 5000
-probe close TForm tavrix >/dev/null
-e2e_check "the program ends" e2e_wait_exit "$app" 15
+e2e_close
 e2e_check "tavrix.ini names the new place" test "$(e2e_ini_value WorkingFolderOption)" = 1
 echo "e2e options: all checks passed"

@@ -7,7 +7,6 @@ mkdir -p "$E2E_DIR/quorb/sub"
 for i in $(seq -w 1 50); do echo x >"$E2E_DIR/quorb/entry$i.txt"; done
 
 e2e_launch hidden "ShowAppWndOnLaunch=0" "ShowTrayIcon=0" "Autohide=1" "WorkingFolderOption=2"
-app=$E2E_LAST_PID
 cycle() {  # one call-up, refreshes while shown, and away again
     e2e_key ctrl+alt+z
     probe wait TForm tavrix visible 5000 >/dev/null || return 1
@@ -28,6 +27,5 @@ echo "windows $windows0 -> $windows1, handles $handles0 -> $handles1, working se
 e2e_check "no window is left behind" test "$windows1" -le "$windows0"
 e2e_check "no handle is left behind" test "$handles1" -le $((handles0 + 5))
 e2e_check "the working set stays flat" test "$memory1" -le $((memory0 + 8192))
-probe close TForm tavrix >/dev/null
-e2e_check "the program ends" e2e_wait_exit "$app" 15
+e2e_close
 echo "e2e soak: all checks passed"

@@ -27,7 +27,6 @@ E2E_PIDS+=("$!")
 e2e_check "another program holds Ctrl+Alt+Z" e2e_wait_file_has "$E2E_DIR/holdkey.txt" held 15
 
 e2e_launch hidden "ShowAppWndOnLaunch=0" "ShowTrayIcon=1" "Autohide=1" "WorkingFolderOption=2"
-app=$E2E_LAST_PID
 e2e_check "the icon is in the notification area" icon_shown
 e2e_click $icon_x $icon_y
 e2e_check "a left click calls the window up at the taskbar's corner" probe wait TForm tavrix visible 5000
@@ -53,19 +52,16 @@ e2e_check "a right click opens the menu" probe menu open 5000
 e2e_check "and leaves the window hidden" probe wait TForm tavrix hidden 500
 e2e_click 600 500
 e2e_check "a click elsewhere closes the menu" probe menu gone 5000
-probe close TForm tavrix >/dev/null
-e2e_check "the program ends" e2e_wait_exit "$app" 15
+e2e_close
 e2e_check "and its icon goes" icon_gone
 
 # The user's own picture beside the program.
 convert -size 16x16 xc:'#ff0000' "$E2E_DIR/tavrix.ico"
 e2e_launch hidden "ShowAppWndOnLaunch=0" "ShowTrayIcon=1" "WorkingFolderOption=2"
-app=$E2E_LAST_PID
 e2e_check "the icon is back in the notification area" e2e_tray_icon
 icon_x=$E2E_ICON_X icon_y=$E2E_ICON_Y
 drawn_red() { [ "$(e2e_pixel $icon_x $icon_y)" = "#FF0000" ]; }
 red() { e2e_until 5 drawn_red; }
 e2e_check "a tavrix.ico beside the program is the icon drawn" red
-probe close TForm tavrix >/dev/null
-e2e_check "the program ends again" e2e_wait_exit "$app" 15
+e2e_close "the program ends again"
 echo "e2e tray: all checks passed"

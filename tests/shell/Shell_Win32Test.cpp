@@ -62,17 +62,22 @@ TEST_F(IDLists, SameItemsAreToldByLengthBytesOrTheShell) {
     TIDList lower = PathToIDList(nullptr, Dir / L"a");
     TIDList file = PathToIDList(nullptr, Dir / L"a\\b\\c.txt");
     ASSERT_TRUE(again && upper && lower && file);
-    ui::ResetProfileCounters();
-    EXPECT_TRUE(SameIDs(DesktopFolder, Folder.Get(), again.Get()));
-    EXPECT_FALSE(SameIDs(DesktopFolder, Folder.Get(), lower.Get()));
-    EXPECT_FALSE(SameIDs(DesktopFolder, file.Get(), lower.Get()));
-    EXPECT_EQ(ShellCounters.Comparisons.Calls, 0) << "answered without the shell";
-    EXPECT_TRUE(SameIDs(DesktopFolder, upper.Get(), lower.Get()));
-    EXPECT_FALSE(SameIDs(DesktopFolder, Folder.Get(), nullptr));
-    EXPECT_FALSE(SameIDs(nullptr, Folder.Get(), again.Get()));
     WriteFileBytes(Dir / L"d.txt", "d");
     TIDList sibling = PathToIDList(nullptr, Dir / L"d.txt");
-    EXPECT_FALSE(SameIDs(DesktopFolder, sibling.Get(), upper.Get()));
+    IShellFolder* const desktop = DesktopFolder;
+    const struct {
+        IShellFolder* Folder;
+        LPCITEMIDLIST A, B;
+        bool Same, AsksShell;
+    } rows[] = {{desktop, Folder.Get(), again.Get(), true, false}, {desktop, Folder.Get(), lower.Get(), false, false},
+                {desktop, file.Get(), lower.Get(), false, false},  {desktop, upper.Get(), lower.Get(), true, true},
+                {desktop, Folder.Get(), nullptr, false, false},    {nullptr, Folder.Get(), again.Get(), false, false},
+                {desktop, sibling.Get(), upper.Get(), false, true}};
+    for (const auto& r : rows) {
+        ui::ResetProfileCounters();
+        EXPECT_EQ(SameIDs(r.Folder, r.A, r.B), r.Same) << "row " << &r - rows;
+        EXPECT_TRUE(r.AsksShell || ShellCounters.Comparisons.Calls == 0) << "row " << &r - rows << " asked the shell";
+    }
 }
 
 TEST_F(IDLists, ConcatenationAndParts) {
@@ -166,10 +171,12 @@ TEST(Paths, ParsingAndConvertingBack) {
     EXPECT_FALSE(PathToIDList(nullptr, dir / L"does-not-exist"));
     EXPECT_FALSE(PathToIDList(nullptr, std::wstring(300, L'x')));
 
-    TIDList folder = PathToIDList(nullptr, dir.Path());
-    EXPECT_EQ(IDListToPath(folder.Get()), dir.Path());
-    EXPECT_EQ(IDListToPath(PathToIDList(nullptr, L"C:\\").Get()), L"C:\\");
-    EXPECT_EQ(IDListToPath(nullptr), L"");
+    TIDList folder = PathToIDList(nullptr, dir.Path()), drive = PathToIDList(nullptr, L"C:\\");
+    const struct {
+        LPCITEMIDLIST List;
+        std::wstring Path;
+    } rows[] = {{folder.Get(), dir.Path()}, {drive.Get(), L"C:\\"}, {nullptr, L""}};
+    for (const auto& r : rows) EXPECT_EQ(IDListToPath(r.List), r.Path);
 
     for (TKesShellFolder virtualFolder : {SF_DRIVES, SF_BITBUCKET, SF_CONTROLS}) {
         TAbsoluteIDList list = SpecialFolderIDList(virtualFolder);
@@ -201,13 +208,15 @@ TEST(Paths, SpecialFoldersAreFoundByTheirLists) {
 }
 
 TEST(Paths, SmallHelpers) {
-    EXPECT_EQ(AddTrailingBackslash(L""), L"");
-    EXPECT_EQ(AddTrailingBackslash(L"C:\\"), L"C:\\");
-    EXPECT_EQ(AddTrailingBackslash(L"C:\\dir"), L"C:\\dir\\");
-    EXPECT_TRUE(IsDriveSpec(L"C:"));
-    EXPECT_TRUE(IsDriveSpec(L"C:\\"));
-    EXPECT_FALSE(IsDriveSpec(L"C:\\a"));
-    EXPECT_FALSE(IsDriveSpec(L"C"));
+    const struct {
+        const wchar_t *Path, *WithBackslash;
+        bool Drive;
+    } rows[] = {{L"", L"", false},          {L"C:", L"C:\\", true}, {L"C:\\", L"C:\\", true},
+                {L"C:\\a", L"C:\\a\\", false}, {L"C", L"C\\", false}};
+    for (const auto& r : rows) {
+        EXPECT_EQ(AddTrailingBackslash(r.Path), r.WithBackslash) << &r - rows;
+        EXPECT_EQ(IsDriveSpec(r.Path), r.Drive) << &r - rows;
+    }
 
     TTempDir dir;
     WriteFileBytes(dir / L"five.txt", "12345");

@@ -1,12 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <memory>
-
+#include "ShellTreeFixture.h"
 #include "shell/ShellClipboard.h"
-#include "shelltree/ShellControls.h"
-#include "testutil/TestFiles.h"
-#include "ui/Application.h"
-#include "ui/Form.h"
 
 using namespace testutil;
 
@@ -18,24 +13,17 @@ struct TReport {
     std::wstring Destination;
 };
 
-class Commands : public ::testing::Test {
+class Commands : public TShellTreeFixture<> {
 protected:
     void SetUp() override {
-        Form.SetBounds(0, 0, 300, 400);
-        Tree = std::make_unique<TKesShellTree>(&Form);
-        Tree->SetBounds(0, 0, 300, 400);
-        CreateDirectoryW((Dir / L"Beta").c_str(), nullptr);
-        CreateDirectoryW((Dir / L"alpha").c_str(), nullptr);
-        WriteFileBytes(Dir / L"apple.txt", "a");
-        WriteFileBytes(Dir / L"zeta.txt", "z");
-        Tree->SetShowOptions(ShowOption(soShowFiles) | ShowOption(soShowErrorMessages));
-        Tree->SetRootedAtFileSystemFolder(Dir.Path());
+        Make({L"Beta\\", L"alpha\\", L"apple.txt", L"zeta.txt"});
+        Root(ShowOption(soShowFiles) | ShowOption(soShowErrorMessages));
         Tree->OnOperation = [this](TKesShellTree&, TKesShellOperations op, const std::vector<std::wstring>& files,
                                    const std::wstring& destination) { Reports.push_back({op, files, destination}); };
         EmptyTheClipboard();
     }
     void TearDown() override {
-        Tree.reset();
+        TShellTreeFixture::TearDown();
         EmptyTheClipboard();
     }
     static void EmptyTheClipboard() {
@@ -43,12 +31,6 @@ protected:
             EmptyClipboard();
             CloseClipboard();
         }
-    }
-    // Display names may hide known extensions: entries are found by stem.
-    ui::TTreeNode* Entry(const std::wstring& stem) {
-        for (ui::TTreeNode* c = Tree->Items.GetFirstNode()->GetFirstChild(); c; c = c->GetNextSibling())
-            if (c->Text().substr(0, c->Text().find(L'.')) == stem) return c;
-        return nullptr;
     }
     void Select(const std::wstring& stem) {
         ui::TTreeNode* node = Entry(stem);
@@ -88,9 +70,6 @@ protected:
         return seen;
     }
 
-    TTempDir Dir;
-    ui::TForm Form;
-    std::unique_ptr<TKesShellTree> Tree;
     std::vector<TReport> Reports;
 };
 
@@ -217,7 +196,7 @@ TEST_F(Commands, RenamingInPlaceGoesThroughTheShell) {
 TEST_F(Commands, ChangesWhileANameIsEditedNeitherEndTheProgramNorLoseAnEntry) {
     int cancelled = 0;
     Tree->OnEditCanceled = [&](ui::TTreeNode*) { ++cancelled; };
-    ui::TTreeNode* root = Tree->Items.GetFirstNode();
+    ui::TTreeNode* root = RootNode();
     auto editing = [&] { return SendMessageW(Tree->Handle(), TVM_GETEDITCONTROL, 0, 0) != 0; };
 
     // Another program removes the entry being edited and makes a new one.

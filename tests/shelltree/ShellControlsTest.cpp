@@ -1,15 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <memory>
 
+#include "ShellTreeFixture.h"
 #include "shell/ShellBrowser.h"
-#include "shelltree/ShellControls.h"
-#include "ui/Profile.h"
-#include "testutil/TestFiles.h"
-#include "ui/Application.h"
-#include "ui/Form.h"
 #include "ui/Handles.h"
+#include "ui/Profile.h"
 
 using namespace testutil;
 
@@ -19,66 +15,14 @@ constexpr TKesShellShowOptions kDesigned = ShowOption(soShowNethood) | ShowOptio
                                            ShowOption(soShowErrorMessages) | ShowOption(soShowFiles) |
                                            ShowOption(soShowContextMenuOnTop);
 
-class ShellTree : public ::testing::Test {
+class ShellTree : public TShellTreeFixture<> {
 protected:
     void SetUp() override {
-        Form.SetBounds(0, 0, 300, 400);
-        Tree = std::make_unique<TKesShellTree>(&Form);
-        Tree->SetBounds(0, 0, 300, 400);
-        CreateDirectoryW((Dir / L"Beta").c_str(), nullptr);
-        CreateDirectoryW((Dir / L"alpha").c_str(), nullptr);
-        CreateDirectoryW((Dir / L"alpha\\inner").c_str(), nullptr);
-        CreateDirectoryW((Dir / L"Empty").c_str(), nullptr);
-        WriteFileBytes(Dir / L"zeta.lnk", "L");
-        WriteFileBytes(Dir / L"apple.txt", "a");
-        WriteFileBytes(Dir / L"secret.txt", "s");
+        Make({L"Beta\\", L"alpha\\", L"alpha\\inner\\", L"Empty\\", L"zeta.lnk", L"apple.txt", L"secret.txt"});
         SetFileAttributesW((Dir / L"secret.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
     }
-    void TearDown() override { Tree.reset(); }
-
-    void Root(TKesShellShowOptions options = kDesigned) {
-        // The first reading of a folder changed since its last reading moves
-        // its access time (relatime), which the shell's items carry: every
-        // folder is read once now, so that opening one in the tree does not
-        // make its entry in its parent look changed to the next refresh.
-        ReadEveryFolder(Dir.Path());
-        Tree->SetShowOptions(options);
-        Tree->SetRootedAtFileSystemFolder(Dir.Path());
-    }
-    static void ReadEveryFolder(const std::wstring& dir) {
-        WIN32_FIND_DATAW data{};
-        HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &data);
-        if (find == INVALID_HANDLE_VALUE) return;
-        do {
-            const std::wstring name = data.cFileName;
-            if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != L"." && name != L"..")
-                ReadEveryFolder(dir + L"\\" + name);
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
-    }
-    static std::vector<std::wstring> Children(ui::TTreeNode* node) {
-        std::vector<std::wstring> names;
-        for (ui::TTreeNode* c = node->GetFirstChild(); c; c = c->GetNextSibling()) names.push_back(c->Text());
-        return names;
-    }
-    ui::TTreeNode* Child(ui::TTreeNode* node, const std::wstring& text) {
-        for (ui::TTreeNode* c = node->GetFirstChild(); c; c = c->GetNextSibling())
-            if (c->Text() == text) return c;
-        return nullptr;
-    }
-    ui::TTreeNode* RootNode() { return Tree->Items.GetFirstNode(); }
-
-    TTempDir Dir;
-    ui::TForm Form;
-    std::unique_ptr<TKesShellTree> Tree;
+    void Root(TKesShellShowOptions options = kDesigned) { TShellTreeFixture::Root(options); }
 };
-
-// Display names may hide known extensions; compare without them.
-std::wstring Stem(const std::wstring& name) { return name.substr(0, name.find(L'.')); }
-std::vector<std::wstring> Stems(std::vector<std::wstring> names) {
-    for (auto& n : names) n = Stem(n);
-    return names;
-}
 
 TEST_F(ShellTree, RootingShowsOneExpandedRootWithFoldersFirst) {
     Root();
@@ -254,17 +198,6 @@ struct TNeverShownType : TRegisteredType {
     }
 };
 
-template <typename F>
-bool PumpUntil(F&& done, DWORD ms = 5000) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        ui::Application->ProcessMessages();
-        if (done()) return true;
-        if (GetTickCount() - start > ms) return false;
-        Sleep(5);
-    }
-}
-
 TEST_F(ShellTree, TheUsersRefreshShowsANameWhoseLookChangedOnceIdle) {
     CreateDirectoryW((Dir / L"alpha\\deep").c_str(), nullptr);
     WriteFileBytes(Dir / L"alpha\\deep\\plan.tvxut", "p");
@@ -307,18 +240,11 @@ TEST_F(ShellTree, TheUsersRefreshShowsAnIconThatChangedOnceIdle) {
     WriteFileBytes(Dir / L"aaa.tvxic", "a");
     WriteFileBytes(Dir / L"bbb.tvxic", "b");
     Root();
-    Form.Show();
-    UpdateWindow(Tree->Handle());
-    ui::Application->ProcessMessages();
+    ShowDrawn();
     ui::TTreeNode* aaa = Child(RootNode(), L"aaa.tvxic");
     ASSERT_NE(aaa, nullptr);
     const int before = aaa->ImageIndex();
-    auto shellsIcon = [&] {
-        SHFILEINFOW info{};
-        SHGetFileInfoW(reinterpret_cast<LPCWSTR>(TKesShellTree::ItemOf(aaa)->AbsoluteIDList.Get()), 0, &info,
-                       sizeof(info), SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
-        return info.iIcon;
-    };
+    auto shellsIcon = [&] { return ShellIcon(aaa); };
     ASSERT_EQ(before, shellsIcon());
 
     // Another program gives the type an icon: the file itself is as it was,
@@ -334,11 +260,7 @@ TEST_F(ShellTree, TheUsersRefreshShowsAnIconThatChangedOnceIdle) {
     WriteFileBytes(Dir / L"bbb.tvxic", "a longer body, so that its item differs");
     Tree->RefreshNode(RootNode(), true);
     UpdateWindow(Tree->Handle());
-    TVITEMW drawnB{};
-    drawnB.mask = TVIF_IMAGE;
-    drawnB.hItem = bbb->ItemId();
-    ASSERT_TRUE(SendMessageW(Tree->Handle(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&drawnB)));
-    EXPECT_EQ(drawnB.iImage, shellsIcon()) << "a changed file kept its old icon";
+    EXPECT_EQ(DrawnIcon(bbb), shellsIcon()) << "a changed file kept its old icon";
     Tree->RefreshAsksNames = true;
     Tree->RefreshNode(RootNode(), true);
     Tree->RefreshAsksNames = false;
@@ -347,11 +269,7 @@ TEST_F(ShellTree, TheUsersRefreshShowsAnIconThatChangedOnceIdle) {
     ui::Application->ProcessMessages();
     EXPECT_EQ(Child(RootNode(), L"aaa.tvxic"), aaa);
     // What the control drew, not only what the node would answer if asked.
-    TVITEMW drawn{};
-    drawn.mask = TVIF_IMAGE;
-    drawn.hItem = aaa->ItemId();
-    ASSERT_TRUE(SendMessageW(Tree->Handle(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&drawn)));
-    EXPECT_EQ(drawn.iImage, shellsIcon());
+    EXPECT_EQ(DrawnIcon(aaa), shellsIcon());
     EXPECT_EQ(aaa->ImageIndex(), shellsIcon());
     Form.Hide();
 }
@@ -498,20 +416,15 @@ TEST_F(ShellTree, IconsAreAskedOnlyForRowsThatAreShown) {
     for (int i = 0; i < 300; ++i) WriteFileBytes(Dir / (L"f" + std::to_wstring(i) + L".txt"), "x");
     Tree->IconLookups = 0;
     Root();
-    Form.Show();
-    UpdateWindow(Tree->Handle());
-    ui::Application->ProcessMessages();
+    ShowDrawn();
     long drawn = Tree->IconLookups;
     EXPECT_GT(drawn, 0);
     EXPECT_LT(drawn, 120) << "icons were asked for rows that are not visible";
     // Reading an icon gives what a direct query gives.
     ui::TTreeNode* last = RootNode()->GetFirstChild();
     while (last->GetNextSibling()) last = last->GetNextSibling();
-    SHFILEINFOW info{};
-    SHGetFileInfoW(reinterpret_cast<LPCWSTR>(TKesShellTree::ItemOf(last)->AbsoluteIDList.Get()), 0, &info,
-                   sizeof(info), SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
-    EXPECT_EQ(last->ImageIndex(), info.iIcon);
-    EXPECT_EQ(last->SelectedIndex(), info.iIcon);
+    EXPECT_EQ(last->ImageIndex(), ShellIcon(last));
+    EXPECT_EQ(last->SelectedIndex(), ShellIcon(last));
     Form.Hide();
 }
 
@@ -532,9 +445,7 @@ TEST_F(ShellTree, OpenFoldersRefreshedInTurnEachListTheirOwnEntries) {
     WriteFileBytes(Dir / L"alpha\\inner\\late.txt", "l");
     WriteFileBytes(Dir / L"alpha\\mid.txt", "m");
     CreateDirectoryW((Dir / L"Beta\\sub").c_str(), nullptr);
-    Form.Show();
-    UpdateWindow(Tree->Handle());
-    ui::Application->ProcessMessages();
+    ShowDrawn();
 
     for (int pass = 0; pass < 2; ++pass) {
         Tree->RefreshNode(RootNode(), true);
@@ -546,14 +457,7 @@ TEST_F(ShellTree, OpenFoldersRefreshedInTurnEachListTheirOwnEntries) {
         ui::Application->ProcessMessages();
         for (ui::TTreeNode* node : {Child(beta, L"sub"), inner->GetFirstChild(), alpha}) {
             ASSERT_NE(node, nullptr);
-            SHFILEINFOW info{};
-            SHGetFileInfoW(reinterpret_cast<LPCWSTR>(TKesShellTree::ItemOf(node)->AbsoluteIDList.Get()), 0, &info,
-                           sizeof(info), SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
-            TVITEMW row{};
-            row.mask = TVIF_IMAGE;
-            row.hItem = node->ItemId();
-            SendMessageW(Tree->Handle(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&row));
-            EXPECT_EQ(row.iImage, info.iIcon) << node->Text() << " at pass " << pass;
+            EXPECT_EQ(DrawnIcon(node), ShellIcon(node)) << node->Text() << " at pass " << pass;
         }
     }
     Form.Hide();

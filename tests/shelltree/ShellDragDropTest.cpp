@@ -1,14 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <memory>
 
+#include "ShellTreeFixture.h"
 #include "shell/ShellLinks.h"
-#include "shelltree/ShellControls.h"
-#include "testutil/TestFiles.h"
-#include "ui/Application.h"
 #include "ui/Clock.h"
-#include "ui/Form.h"
 
 using namespace testutil;
 
@@ -110,23 +106,18 @@ protected:
     }
 };
 
-class DragDrop : public ::testing::Test {
+class DragDrop : public TShellTreeFixture<TRecordingTree> {
 protected:
+    DragDrop() : TShellTreeFixture(200) {}
     void SetUp() override {
-        Form.SetBounds(0, 0, 300, 200);
-        Tree = std::make_unique<TRecordingTree>(&Form);
-        Tree->SetBounds(0, 0, 300, 200);
-        CreateDirectoryW((Dir / L"Alpha").c_str(), nullptr);
-        CreateDirectoryW((Dir / L"Alpha\\Inner").c_str(), nullptr);
-        CreateDirectoryW((Dir / L"Beta").c_str(), nullptr);
+        Make({L"Alpha\\", L"Alpha\\Inner\\", L"Beta\\"});
         for (int i = 0; i < 40; ++i) WriteFileBytes(Dir / (L"file" + std::to_wstring(100 + i) + L".txt"), "f");
         WriteFileBytes(Src / L"one.txt", "1");
         WriteFileBytes(Src / L"two.bat", "@echo off\r\n");
         // Shortcut files as a Start menu holds them.
         ASSERT_EQ(CreateShortcutIn(Src.Path(), Src / L"two.bat", L"Tool"), Src / L"Tool.lnk");
         WriteFileBytes(Src / L"Site.url", "[InternetShortcut]\r\nURL=http://example.org/\r\n");
-        Tree->SetShowOptions(ShowOption(soShowFiles) | ShowOption(soShowErrorMessages));
-        Tree->SetRootedAtFileSystemFolder(Dir.Path());
+        Root(ShowOption(soShowFiles) | ShowOption(soShowErrorMessages));
         Tree->CreateLinkOnDrop = true;
         Tree->OnOperation = [this](TKesShellTree&, TKesShellOperations op, const std::vector<std::wstring>& files,
                                    const std::wstring& destination) {
@@ -158,11 +149,6 @@ protected:
                                             nullptr, data.PutVoid());
         return data;
     }
-    ui::TTreeNode* Entry(const std::wstring& text) {
-        for (ui::TTreeNode* c = Tree->Items.GetFirstNode()->GetFirstChild(); c; c = c->GetNextSibling())
-            if (c->Text() == text) return c;
-        return nullptr;
-    }
     POINTL At(POINT client) {
         ClientToScreen(Tree->Handle(), &client);
         return POINTL{client.x, client.y};
@@ -190,11 +176,9 @@ protected:
         return names;
     }
 
-    TTempDir Dir, Src;
+    TTempDir Src;
     TShellBrowser Source;
     ui::TComPtr<IDataObject> Data;
-    ui::TForm Form;
-    std::unique_ptr<TRecordingTree> Tree;
     std::vector<TKesShellOperations> Operations;
     std::vector<std::wstring> ReportedFiles;
     std::wstring Destination;

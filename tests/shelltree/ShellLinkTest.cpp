@@ -4,10 +4,7 @@
 #include <memory>
 #include <vector>
 
-#include "shelltree/ShellControls.h"
-#include "testutil/TestFiles.h"
-#include "ui/Application.h"
-#include "ui/Form.h"
+#include "ShellTreeFixture.h"
 
 using namespace testutil;
 
@@ -43,26 +40,12 @@ protected:
             (*tree)->SetShellLink(Hub.get());
         }
         // The roots' own selections have been announced before a test acts.
-        PumpUntil([] { return false; }, 30);
+        PumpUntil([] { return false; }, 300);
     }
     void TearDown() override {
         One.reset();
         Two.reset();
         Hub.reset();
-    }
-    static ui::TTreeNode* Child(ui::TTreeNode* node, const std::wstring& text) {
-        for (ui::TTreeNode* c = node->GetFirstChild(); c; c = c->GetNextSibling())
-            if (c->Text() == text) return c;
-        return nullptr;
-    }
-    template <typename F>
-    static bool PumpUntil(F&& done, int rounds = 200) {
-        for (int i = 0; i < rounds; ++i) {
-            ui::Application->ProcessMessages();
-            if (done()) return true;
-            Sleep(10);
-        }
-        return false;
     }
     TTempDir Dir;
     ui::TForm Form;

@@ -2,12 +2,8 @@
 
 #include <algorithm>
 #include <map>
-#include <memory>
 
-#include "shelltree/ShellControls.h"
-#include "testutil/TestFiles.h"
-#include "ui/Application.h"
-#include "ui/Form.h"
+#include "ShellTreeFixture.h"
 
 using namespace testutil;
 
@@ -16,32 +12,11 @@ namespace {
 constexpr TKesShellShowOptions kFiles = ShowOption(soShowNethood) | ShowOption(soShowRecycleBin) |
                                         ShowOption(soShowErrorMessages) | ShowOption(soShowFiles);
 
-class Locate : public ::testing::Test {
+class Locate : public TShellTreeFixture<> {
 protected:
     void SetUp() override {
-        Form.SetBounds(0, 0, 300, 400);
-        Tree = std::make_unique<TKesShellTree>(&Form);
-        for (const wchar_t* d : {L"\\A", L"\\A\\Deep", L"\\B", L"\\C"})
-            CreateDirectoryW((Dir.Path() + d).c_str(), nullptr);
-        WriteFileBytes(Dir / L"A\\a1.txt", "1");
-        WriteFileBytes(Dir / L"A\\Deep\\d.txt", "d");
-        WriteFileBytes(Dir / L"B\\b1.txt", "1");
-        WriteFileBytes(Dir / L"m.txt", "m");
-        Tree->SetShowOptions(kFiles);
-        Tree->SetRootedAtFileSystemFolder(Dir.Path());
-    }
-    void TearDown() override { Tree.reset(); }
-
-    ui::TTreeNode* Find(const std::wstring& path) {
-        for (ui::TTreeNode* n = Tree->Items.GetFirstNode(); n; n = n->GetNext())
-            if (Tree->GetNodePath(n) == path) return n;
-        return nullptr;
-    }
-    std::vector<std::wstring> Children(const std::wstring& path) {
-        std::vector<std::wstring> names;
-        if (ui::TTreeNode* n = Find(path))
-            for (ui::TTreeNode* c = n->GetFirstChild(); c; c = c->GetNextSibling()) names.push_back(c->Text());
-        return names;
+        Make({L"A\\", L"A\\Deep\\", L"B\\", L"C\\", L"A\\a1.txt", L"A\\Deep\\d.txt", L"B\\b1.txt", L"m.txt"});
+        Root(kFiles);
     }
     // Sends a report as the shell does, with real item-ID lists.
     void Report(LONG code, const std::wstring& path1, const std::wstring& path2 = L"") {
@@ -70,16 +45,13 @@ protected:
         return !quiet();
     }
 
-    TTempDir Dir;
-    ui::TForm Form;
-    std::unique_ptr<TKesShellTree> Tree;
     std::map<std::wstring, TIDList> Kept;
 };
 
 TEST_F(Locate, TheRootsOwnListActsOnTheRoot) {
     TIDList root = PathToIDList(nullptr, Dir.Path());
     EXPECT_FALSE(Tree->LocateNode(root.Get(), lmSelect));
-    EXPECT_TRUE(Tree->Items.GetFirstNode()->Selected());
+    EXPECT_TRUE(RootNode()->Selected());
     EXPECT_FALSE(Tree->LocateNode(nullptr, lmSelect));
 
     TIDList deep = PathToIDList(nullptr, Dir / L"A\\Deep");
@@ -87,9 +59,9 @@ TEST_F(Locate, TheRootsOwnListActsOnTheRoot) {
     EXPECT_EQ(Tree->SelectedFolder(), Dir / L"A\\Deep");
 
     EXPECT_FALSE(Tree->LocateNode(root.Get(), lmDelete));
-    EXPECT_EQ(Tree->Items.GetFirstNode(), nullptr) << "deleting the root empties the tree";
+    EXPECT_EQ(RootNode(), nullptr) << "deleting the root empties the tree";
     Tree->RefreshTree();
-    EXPECT_NE(Tree->Items.GetFirstNode(), nullptr);
+    EXPECT_NE(RootNode(), nullptr);
 }
 
 TEST_F(Locate, ReportsOutsideTheRootTouchNothing) {
@@ -109,7 +81,7 @@ TEST_F(Locate, ReportsOutsideTheRootTouchNothing) {
     EXPECT_TRUE(Find(Dir / L"A")->Expanded());
     TIDList outside = PathToIDList(nullptr, other.Path());
     EXPECT_FALSE(Tree->LocateNode(outside.Get(), lmDelete));
-    EXPECT_NE(Tree->Items.GetFirstNode(), nullptr);
+    EXPECT_NE(RootNode(), nullptr);
 }
 
 TEST_F(Locate, OnlyOpenFoldersAreWatchedAndAReopenedOneShowsWhatChanged) {
@@ -138,10 +110,10 @@ TEST_F(Locate, SelectedFolderPaths) {
     Tree->SetSelectedFolder(Dir / L"B\\b1.txt");
     EXPECT_EQ(Tree->SelectedFolder(), Dir / L"B\\b1.txt");
     Tree->SetSelectedFolder(L"");
-    EXPECT_EQ(Tree->Selected(), Tree->Items.GetFirstNode());
+    EXPECT_EQ(Tree->Selected(), RootNode());
     Tree->SetSelectedFolder(Dir / L"A");
     Tree->SetSelectedFolder(L"C:\\windows");  // outside the root: the root
-    EXPECT_EQ(Tree->Selected(), Tree->Items.GetFirstNode());
+    EXPECT_EQ(Tree->Selected(), RootNode());
     EXPECT_EQ(Tree->SpecialFolder(), SF_FILESYSTEMFOLDER);
 
     TMessageBoxRecorder boxes;
@@ -212,27 +184,14 @@ TEST_F(Locate, TheFileSystemWatchFollowsChangesWithoutReports) {
     EXPECT_GE(Tree->Notifier->WatchCount(), 2);  // the root's folder and A
     WriteFileBytes(Dir / L"A\\quiet.txt", "q");
     WriteFileBytes(Dir / L"rootfile.txt", "r");
-    DWORD start = GetTickCount();
     auto has = [&](const std::wstring& path) { return Find(path) != nullptr; };
-    while ((!has(Dir / L"A\\quiet.txt") || !has(Dir / L"rootfile.txt")) && GetTickCount() - start < 1500) {
-        ui::Application->ProcessMessages();
-        Sleep(10);
-    }
+    PumpUntil([&] { return has(Dir / L"A\\quiet.txt") && has(Dir / L"rootfile.txt"); }, 1500);
     EXPECT_TRUE(has(Dir / L"A\\quiet.txt"));
     EXPECT_TRUE(has(Dir / L"rootfile.txt"));
     // A second change soon after the first shows as well.
     DeleteFileW((Dir / L"A\\quiet.txt").c_str());
-    start = GetTickCount();
-    while (has(Dir / L"A\\quiet.txt") && GetTickCount() - start < 1500) {
-        ui::Application->ProcessMessages();
-        Sleep(10);
-    }
-    EXPECT_FALSE(has(Dir / L"A\\quiet.txt"));
+    EXPECT_TRUE(PumpUntil([&] { return !has(Dir / L"A\\quiet.txt"); }, 1500));
 }
-
-}  // namespace
-
-namespace {
 
 TEST_F(Locate, ABurstOfReportsCostsOneRefreshOfTheFolder) {
     ui::TTreeNode* a = Find(Dir / L"A");
@@ -283,17 +242,9 @@ TEST_F(Locate, AReportedNewEntryIsAskedItsNameOnceAndOneGoneBeforeTheRefreshNeve
 // watch are exactly the folders the tree shows open (or read empty), and
 // the listing is the folder's.
 TEST_F(Locate, WatchesFollowTheOpenFoldersThroughEmptyRefillCollapseDeleteAndRemake) {
-    auto pumpUntil = [](auto&& done) {
-        const DWORD start = GetTickCount();
-        while (!done() && GetTickCount() - start < 3000) {
-            ui::Application->ProcessMessages();
-            Sleep(10);
-        }
-        return done();
-    };
     auto invariant = [&](const char* step) {
         std::vector<std::wstring> open, watched = Tree->Notifier->WatchedFolders();
-        for (ui::TTreeNode* n = Tree->Items.GetFirstNode(); n; n = n->GetNext()) {
+        for (ui::TTreeNode* n = RootNode(); n; n = n->GetNext()) {
             const TKesShellTreeItem* item = TKesShellTree::ItemOf(n);
             if (n->Parent() && item && item->ItemIsFolder && item->Filled && (n->Expanded() || !n->GetFirstChild()))
                 open.push_back(Tree->GetNodePath(n));
@@ -303,8 +254,8 @@ TEST_F(Locate, WatchesFollowTheOpenFoldersThroughEmptyRefillCollapseDeleteAndRem
         EXPECT_EQ(open, watched) << step;
         EXPECT_TRUE(Tree->Notifier->RootWatched()) << step;
     };
-    auto shows = [&](const std::wstring& path) { return pumpUntil([&] { return Find(path) != nullptr; }); };
-    auto gone = [&](const std::wstring& path) { return pumpUntil([&] { return Find(path) == nullptr; }); };
+    auto shows = [&](const std::wstring& path) { return PumpUntil([&] { return Find(path) != nullptr; }, 3000); };
+    auto gone = [&](const std::wstring& path) { return PumpUntil([&] { return Find(path) == nullptr; }, 3000); };
 
     Find(Dir / L"A")->Expand(false);
     invariant("expand");
@@ -326,7 +277,7 @@ TEST_F(Locate, WatchesFollowTheOpenFoldersThroughEmptyRefillCollapseDeleteAndRem
     RemoveTree(Dir / L"B");
     CreateDirectoryW((Dir / L"B").c_str(), nullptr);
     WriteFileBytes(Dir / L"B\\again.txt", "a");
-    Tree->RefreshNode(Tree->Items.GetFirstNode(), true);
+    Tree->RefreshNode(RootNode(), true);
     EXPECT_TRUE(shows(Dir / L"B\\again.txt"));
     invariant("delete and make again");
     WriteFileBytes(Dir / L"B\\later.txt", "l");
@@ -337,10 +288,6 @@ TEST_F(Locate, WatchesFollowTheOpenFoldersThroughEmptyRefillCollapseDeleteAndRem
     invariant("rename by case");
 }
 
-}  // namespace
-
-namespace {
-
 // The first call-up's refresh trusts the watches: a folder whose watch saw
 // nothing is not read again, one whose watch fired is, even before the
 // watch's own turn comes.
@@ -348,7 +295,7 @@ TEST_F(Locate, CatchingUpReadsOnlyWhatTheWatchesSaw) {
     Find(Dir / L"A")->Expand(false);
     Find(Dir / L"A\\Deep")->Expand(false);
     Find(Dir / L"B")->Expand(false);
-    ui::TTreeNode* root = Tree->Items.GetFirstNode();
+    ui::TTreeNode* root = RootNode();
     ASSERT_TRUE(Tree->Notifier->RootWatchQuiet());
 
     ui::ResetProfileCounters();
@@ -386,10 +333,7 @@ TEST_F(Locate, CatchingUpReadsWhatCameWhileTheRootWasRead) {
     ASSERT_TRUE(made);
     ASSERT_TRUE(WatchSaw(fresh, L"")) << "the root was watched before it was read";
     fresh.RefreshReported(fresh.Items.GetFirstNode());
-    std::vector<std::wstring> top;
-    for (ui::TTreeNode* c = fresh.Items.GetFirstNode()->GetFirstChild(); c; c = c->GetNextSibling())
-        top.push_back(c->Text());
-    EXPECT_EQ(top, (std::vector<std::wstring>{L"A", L"B", L"C", L"late.txt", L"m.txt"}));
+    EXPECT_EQ(Children(fresh.Items.GetFirstNode()), (std::vector<std::wstring>{L"A", L"B", L"C", L"late.txt", L"m.txt"}));
 }
 
 // An open folder moved away and made anew under its name: its parent's
@@ -409,7 +353,7 @@ TEST_F(Locate, AnOpenFolderMadeAnewUnderItsNameIsReadAndWatchedAgain) {
     WriteFileBytes(Dir / L"A\\Deep\\later.txt", "l");
     ASSERT_TRUE(WatchSaw(Dir / L"A\\Deep")) << "its watch is on the folder there now";
 
-    Tree->RefreshReported(Tree->Items.GetFirstNode());
+    Tree->RefreshReported(RootNode());
     EXPECT_EQ(Children(Dir / L"A\\Deep"), (std::vector<std::wstring>{L"later.txt", L"new.txt"}));
 }
 
