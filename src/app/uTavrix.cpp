@@ -64,6 +64,7 @@ TfrmMain::~TfrmMain() {
     // The index's worker stops before the window its reports go to.
     FEntryIndex.reset();
     FImageListWarmUp.reset();
+    FKeyCatcher.reset();
     // Children go with the window; the components after it.
     DestroyHandle();
     while (!FComponents.empty()) FComponents.pop_back();  // children before parents

@@ -16,6 +16,7 @@
 #include "ui/Controls.h"
 #include "ui/Form.h"
 #include "ui/ImageList.h"
+#include "ui/KeyCatcher.h"
 #include "ui/Menus.h"
 #include "ui/Timer.h"
 #include "util/uLogDataViewer.h"
@@ -233,6 +234,7 @@ private:
     bool FFindNoMatch = false;
     std::unique_ptr<TEntryIndex> FEntryIndex;
     std::unique_ptr<TSystemImageListWarmUp> FImageListWarmUp;
+    std::unique_ptr<ui::TKeyCatcher> FKeyCatcher;
     std::wstring FEntryIndexRoot;
 
     // The images of the buttons and the menu items.

@@ -34,20 +34,32 @@ const THotKey kHotKeys[] = {
 
 void TfrmMain::RegisterHotkeys() {
     FHotKeysTaken.clear();
+    std::vector<ui::THotKeyCode> ours;
     for (const THotKey& k : kHotKeys) {
-        if (RegisterHotKey(Handle(), k.Id, k.Modifiers, k.Key)) continue;
+        if (RegisterHotKey(Handle(), k.Id, k.Modifiers, k.Key)) {
+            ours.push_back({k.Modifiers, k.Key});
+            continue;
+        }
         WriteLog(L"TfrmMain", L"RegisterHotkeys", L"Error", k.RegisterText);
         FHotKeysTaken.push_back(k.Name);
     }
+    // What is typed right after a hot key belongs to the search.
+    FKeyCatcher = std::make_unique<ui::TKeyCatcher>(Handle(), std::move(ours));
 }
 
 void TfrmMain::UnRegisterHotkeys() {
+    FKeyCatcher.reset();
     for (const THotKey& k : kHotKeys)
         if (!UnregisterHotKey(Handle(), k.Id)) WriteLog(L"TfrmMain", L"UnRegisterHotkeys", L"Error", k.UnregisterText);
 }
 
 void TfrmMain::WMHotKey(ui::TMessage& msg) {
     if (msg.WParam < 1 || msg.WParam > 4) return;
+    // The keys typed after the hot key were held for the window now in
+    // front, whichever way this ends.
+    ui::TScopeExit release([this] {
+        if (FKeyCatcher) FKeyCatcher->Release();
+    });
     // A dialog of the program is open: it comes to the front, and nothing
     // else happens while it works.
     if (ui::Application && ui::Application->BringModalToFront(Handle())) return;

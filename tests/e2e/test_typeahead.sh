@@ -1,0 +1,43 @@
+# Keys typed in one burst with the hot key go to the search, in order, even
+# before the window is up: the program that had the keyboard gets none of
+# them and the entry they name opens. Once soon after a launch, while the
+# index is still being read, and once two seconds after one.
+source "$(dirname "$0")/lib.sh" "$1" "$2" typeahead
+
+work="$E2E_DIR/quorb"
+mkdir -p "$work/deep/er" "$work/more"
+for i in $(seq 1 300); do : >"$work/more/filler $i.txt"; done
+printf '@echo off\r\necho ran >> "C:\\e2e\\typeahead\\ran-kiwi.txt"\r\n' >"$work/deep/er/kiwi.bat"
+# Shown at the top, where a search that lost its "k" would stop.
+printf '@echo off\r\necho ran >> "C:\\e2e\\typeahead\\ran-iwi.txt"\r\n' >"$work/iwi.bat"
+
+# A notepad holds the keyboard before each hot key.
+wine notepad >/dev/null 2>&1 &
+E2E_PIDS+=("$!")
+e2e_check "notepad is up" probe wait Notepad "Untitled - Notepad" visible 15000
+read -r _ nx ny nw nh _ <<<"$(probe window Notepad "Untitled - Notepad")"
+notepad_text() { probe controls Notepad "Untitled - Notepad" | awk '$1 == "Edit" { sub(/^[^ ]+ [^ ]+ [^ ]+ [^ ]+ [^ ]+ ?/, ""); print }'; }
+notepad_in_front() { [[ $(probe keystate) == 'front: Notepad '* ]]; }
+runs() { [ "$(grep -c ran "$E2E_DIR/ran-kiwi.txt" 2>/dev/null)" = "$1" ]; }
+
+burst() {  # burst <what> <runs of kiwi.bat after it>
+    e2e_click $((nx + nw / 2)) $((ny + nh / 2))
+    e2e_check "notepad has the keyboard ($1)" e2e_until 5 notepad_in_front
+    e2e_key --delay 0 ctrl+alt+z k i w i Return
+    e2e_check "the typed entry opens ($1)" e2e_until 15 runs "$2"
+    e2e_check "notepad got no key ($1)" test -z "$(notepad_text)"
+    e2e_check "no shorter match opened ($1)" test ! -e "$E2E_DIR/ran-iwi.txt"
+    e2e_check "the window hides after it ($1)" probe wait TForm tavrix hidden 5000
+}
+
+e2e_launch hidden "ShowAppWndOnLaunch=0" "ShowTrayIcon=0" "Autohide=1" "WorkingFolderOption=2"
+burst "at once after launch" 1
+probe close TForm tavrix >/dev/null
+e2e_check "the program ends" e2e_wait_exit "$E2E_LAST_PID" 15
+
+e2e_launch hidden "ShowAppWndOnLaunch=0" "ShowTrayIcon=0" "Autohide=1" "WorkingFolderOption=2"
+sleep 2  # the launch's own pace: the first call-up comes two seconds in
+burst "two seconds after launch" 2
+probe close TForm tavrix >/dev/null
+e2e_check "the program ends again" e2e_wait_exit "$E2E_LAST_PID" 15
+echo "e2e typeahead: all checks passed"
