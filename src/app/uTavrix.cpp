@@ -10,6 +10,7 @@
 #include "ui/Profile.h"
 #include "ui/ScopeExit.h"
 #include "util/EntryIndex.h"
+#include "util/StartWithWindows.h"
 #include "util/uAbout.h"
 #include "util/uUtils.h"
 #include "util/uVersionUtils.h"
@@ -243,7 +244,15 @@ void TfrmMain::CreateMenu() {
     pmnuScreenSaver = root.Add(L"pmnuScreenSaver", L"Screen Saver", 0, gScreenSaver);
     pmnuAbout = root.Add(L"pmnuAbout", L"About", 0, gAbout);
     pmnuSep3 = root.Add(L"pmnuSep3", L"-");
+    pmnuStartWithWindows = root.Add(L"pmnuStartWithWindows", L"Start with Windows");
+    pmnuSep4 = root.Add(L"pmnuSep4", L"-");
     pmnuExit = root.Add(L"pmnuExit", L"Exit", 0, gExit);
+    pmnuStartWithWindows->OnClick = [this](ui::TMenuItem&) { pmnuStartWithWindowsClick(); };
+    // Whether a shortcut starts this copy is asked anew each time: the
+    // user may have made or deleted one by hand meanwhile.
+    PopupMenu->OnPopup = [this](ui::TPopupMenu&) {
+        pmnuStartWithWindows->Checked = !ShortcutsLeadingTo(StartupFolder(false), ProgramPath()).empty();
+    };
     pmnuExit->OnClick = [this](ui::TMenuItem&) { pmnuExitClick(); };
     pmnuAbout->OnClick = [this](ui::TMenuItem&) { pmnuAboutClick(); };
     pmnuScreenSaver->OnClick = [this](ui::TMenuItem&) { pmnuScreenSaverClick(); };
@@ -348,6 +357,18 @@ void TfrmMain::ViewSelTextAs(ui::TMenuItem& sender) {
 void TfrmMain::pmnuScreenSaverClick() {
     HandleExecResult(L"", kCommandCannotFail, false);
     SendMessageW(ui::Application->Handle(), WM_SYSCOMMAND, SC_SCREENSAVE, 0);
+}
+
+void TfrmMain::pmnuStartWithWindowsClick() {
+    try {
+        if (pmnuStartWithWindows->Checked)
+            RemoveStartupShortcuts(StartupFolder(false), ProgramPath());
+        else
+            AddStartupShortcut(StartupFolder(true), ProgramPath(), ui::Application->Title());
+    } catch (const ui::Exception& e) {
+        WriteLog(L"TfrmMain", L"pmnuStartWithWindowsClick", L"Error", e.Message());
+        ui::ShowMessageBox(nullptr, e.Message(), ui::Application->Title(), MB_OK | MB_ICONWARNING | MB_TASKMODAL);
+    }
 }
 
 void TfrmMain::pmnuAboutClick() { ShowAboutBox(FVersion, HotKeyConflictText(FHotKeysTaken)); }

@@ -161,6 +161,8 @@ private:
     void WMTrayIcon(ui::TMessage& msg);
     void WMTaskbarCreated();
     void pmnuAboutClick();
+    // Makes or removes the shortcut in the Startup folder that starts this copy.
+    void pmnuStartWithWindowsClick();
 
     // The options command and the move of the working folder.
     void sbtnOptionsClick();
@@ -197,6 +199,8 @@ private:
     ui::TMenuItem* pmnuScreenSaver;
     ui::TMenuItem* pmnuAbout;
     ui::TMenuItem* pmnuSep3;
+    ui::TMenuItem* pmnuStartWithWindows;
+    ui::TMenuItem* pmnuSep4;
     ui::TMenuItem* pmnuExit;
     ui::TImageList* ImageList;
     ui::TTimer* tmrBlockScrSvr;
