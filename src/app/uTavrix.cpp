@@ -33,7 +33,7 @@ constexpr UINT kFirstViewDelayMs = 500;
 // Positions of the glyphs in FGlyphs.
 enum TGlyph {
     gMenu, gRefresh, gOptions, gSaveView, gExit, gHide,
-    gClipboard, gPlainText, gComma, gXml, gExecute, gScreenSaver, gAbout,
+    gClipboard, gPlainText, gComma, gXml, gExecute, gScreenSaver, gAbout, gStartWithWindows,
 };
 
 // Where start-up time goes, for measurements.
@@ -244,7 +244,7 @@ void TfrmMain::CreateMenu() {
     pmnuScreenSaver = root.Add(L"pmnuScreenSaver", L"Screen Saver", 0, gScreenSaver);
     pmnuAbout = root.Add(L"pmnuAbout", L"About", 0, gAbout);
     pmnuSep3 = root.Add(L"pmnuSep3", L"-");
-    pmnuStartWithWindows = root.Add(L"pmnuStartWithWindows", L"Start with Windows");
+    pmnuStartWithWindows = root.Add(L"pmnuStartWithWindows", L"Start with Windows", 0, gStartWithWindows);
     pmnuSep4 = root.Add(L"pmnuSep4", L"-");
     pmnuExit = root.Add(L"pmnuExit", L"Exit", 0, gExit);
     pmnuStartWithWindows->OnClick = [this](ui::TMenuItem&) { pmnuStartWithWindowsClick(); };

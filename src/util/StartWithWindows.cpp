@@ -89,6 +89,9 @@ std::vector<std::wstring> ShortcutsLeadingTo(const std::wstring& folder, const s
 
 std::wstring AddStartupShortcut(const std::wstring& folder, const std::wstring& program, const std::wstring& stem) {
     if (folder.empty()) throw ui::Exception(L"The Startup folder could not be found.");
+    const DWORD attributes = GetFileAttributesW(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        throw ui::Exception(L"The Startup folder \"" + folder + L"\" could not be found.");
     if (program.empty()) throw ui::Exception(L"The program's own path could not be read.");
     const std::vector<std::wstring> present = ShortcutsLeadingTo(folder, program);
     if (!present.empty()) return present.front();

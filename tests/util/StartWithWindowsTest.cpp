@@ -76,18 +76,18 @@ TEST_F(StartWithWindows, ForeignShortcutsAreNeverTouched) {
 }
 
 TEST_F(StartWithWindows, FailuresSayWhatWentWrong) {
-    auto message = [&](const std::wstring& folder) {
+    auto message = [&](const std::wstring& folder, const std::wstring& stem) {
         try {
-            AddStartupShortcut(folder, Program, L"tavrix");
+            AddStartupShortcut(folder, Program, stem);
         } catch (const ui::Exception& e) {
             return e.Message();
         }
         return std::wstring(L"no error");
     };
-    EXPECT_EQ(message(L""), L"The Startup folder could not be found.");
-    const std::wstring missing = Dir / L"none";
-    EXPECT_EQ(message(missing).rfind(L"The shortcut \"" + missing + L"\\tavrix.lnk\" could not be made: ", 0), 0u)
-        << "a folder that is not there";
+    EXPECT_EQ(message(L"", L"tavrix"), L"The Startup folder could not be found.");
+    EXPECT_EQ(message(Other, L"tavrix"), L"The Startup folder \"" + Other + L"\" could not be found.") << "a file";
+    const std::wstring tooLong(300, L'x');
+    EXPECT_EQ(message(Startup, tooLong).rfind(L"The shortcut \"" + Startup + L"\\" + tooLong + L".lnk\" could not be made: ", 0), 0u);
 }
 
 }  // namespace
