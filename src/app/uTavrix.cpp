@@ -302,6 +302,9 @@ void TfrmMain::tmrFirstViewTimer() {
     // its image list: the shell is slow to give them.
     ShellTreeView1->SystemImages();
     for (ui::TTreeNode* node : ShellTreeView1->RowsInView()) node->ImageIndex();
+    // The search's index is made and read now too: its thread and its
+    // first reading of the folder would otherwise run during the call-up.
+    RefreshEntryIndex();
 }
 
 void TfrmMain::FormShow() {
