@@ -32,6 +32,8 @@ enum TShowReason { srLaunch = 0, srHotKey = 1, srTrayIcon = 2 };
 
 // The message the tray icon sends for mouse events over it.
 constexpr UINT WM_TRAYICON = WM_USER + 103;
+// Posted at start-up: the keys after a hot key are held from then on.
+constexpr UINT WM_CATCHKEYS = WM_USER + 104;
 
 class TfrmMain : public ui::TForm {
 public:
@@ -128,6 +130,7 @@ private:
     void RegisterHotkeys();
     void UnRegisterHotkeys();
     void WMHotKey(ui::TMessage& msg);
+    void WMCatchKeys();
     void ShellTreeView1Expanding(ui::TTreeNode* node, bool& allow);
     void ShellTreeView1Collapsing(ui::TTreeNode* node, bool& allow);
     void ShellTreeView1Expanded(ui::TTreeNode* node);
@@ -239,6 +242,7 @@ private:
     std::unique_ptr<TEntryIndex> FEntryIndex;
     std::unique_ptr<TSystemImageListWarmUp> FImageListWarmUp;
     std::unique_ptr<ui::TKeyCatcher> FKeyCatcher;
+    std::vector<ui::THotKeyCode> FCaughtHotKeys;  // the registered hot keys
     std::wstring FEntryIndexRoot;
 
     // The images of the buttons and the menu items.

@@ -43,11 +43,20 @@ void TfrmMain::RegisterHotkeys() {
         WriteLog(L"TfrmMain", L"RegisterHotkeys", L"Error", k.RegisterText);
         FHotKeysTaken.push_back(k.Name);
     }
-    // What is typed right after a hot key belongs to the search.
-    FKeyCatcher = std::make_unique<ui::TKeyCatcher>(Handle(), std::move(ours));
+    // What is typed right after a hot key belongs to the search. The
+    // catcher's thread starts once the window's own loop runs: a thread
+    // that waits for messages tells the system the program is ready for
+    // input, and during the start-up that would be early.
+    FCaughtHotKeys = std::move(ours);
+    PostMessageW(Handle(), WM_CATCHKEYS, 0, 0);
+}
+
+void TfrmMain::WMCatchKeys() {
+    if (!FCaughtHotKeys.empty() && !FKeyCatcher) FKeyCatcher = std::make_unique<ui::TKeyCatcher>(Handle(), FCaughtHotKeys);
 }
 
 void TfrmMain::UnRegisterHotkeys() {
+    FCaughtHotKeys.clear();
     FKeyCatcher.reset();
     for (const THotKey& k : kHotKeys)
         if (!UnregisterHotKey(Handle(), k.Id)) WriteLog(L"TfrmMain", L"UnRegisterHotkeys", L"Error", k.UnregisterText);

@@ -140,6 +140,11 @@ void TKeyCatcher::Send(const std::vector<TKeyEvent>& keys) {
         ki.wVk = keys[i].Vk;
         ki.wScan = keys[i].Scan;
         ki.dwFlags = (keys[i].Up ? KEYEVENTF_KEYUP : 0u) | (keys[i].Extended ? KEYEVENTF_EXTENDEDKEY : 0u);
+        // A character another program typed as such carries it in the scan code.
+        if (keys[i].Vk == VK_PACKET) {
+            ki.wVk = 0;
+            ki.dwFlags |= KEYEVENTF_UNICODE;
+        }
         ki.dwExtraInfo = kReplayMark;
     }
     const UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
