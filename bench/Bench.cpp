@@ -896,7 +896,10 @@ void CallUpSection(const std::wstring& run, const std::wstring& profile) {
             }
             program.Settle();
             laterShares = SharesSince(before, ReadShares(profile));
-            for (TShare& share : laterShares) share.Ms /= static_cast<double>(std::max<size_t>(later.size(), 1));
+            for (TShare& share : laterShares) {
+                share.Calls /= static_cast<long>(std::max<size_t>(later.size(), 1));
+                share.Ms /= static_cast<double>(std::max<size_t>(later.size(), 1));
+            }
         }
     }
     if (later.empty() || first.empty() || atOnce.empty()) {
@@ -919,7 +922,7 @@ void CallUpSection(const std::wstring& run, const std::wstring& profile) {
     std::printf("%-28s %10.1f ms  (median; slowest %.1f ms)\n", "  floor, later", Median(laterFloor),
                 *std::max_element(laterFloor.begin(), laterFloor.end()));
     std::printf("%-28s %10.2fx  (median of the pairwise ratios; goal: at most 1.5x)\n", "  ratio", Median(ratios));
-    std::printf("    milliseconds are a mean over the later call-ups and their sending away:\n");
+    std::printf("    calls and milliseconds are a mean over the later call-ups and their sending away:\n");
     PrintShares("later call-ups", laterShares);
 }
 

@@ -52,7 +52,11 @@ void TfrmMain::RegisterHotkeys() {
 }
 
 void TfrmMain::WMCatchKeys() {
-    if (!FCaughtHotKeys.empty() && !FKeyCatcher) FKeyCatcher = std::make_unique<ui::TKeyCatcher>(Handle(), FCaughtHotKeys);
+    if (FCaughtHotKeys.empty() || FKeyCatcher) return;
+    FKeyCatcher = std::make_unique<ui::TKeyCatcher>(Handle(), FCaughtHotKeys);
+    if (!FKeyCatcher->Hooked())
+        WriteLog(L"TfrmMain", L"WMCatchKeys", L"Warning",
+                 L"No keyboard hook: keys typed at once after a hot key may reach the previous window");
 }
 
 void TfrmMain::UnRegisterHotkeys() {
