@@ -1,7 +1,6 @@
-# "Start with Windows" in the menu, as a user meets it: ticked, a shortcut
-# to this copy appears in the Startup folder and the item shows a check;
-# unticked, it goes. Shortcuts there to another program or another copy
-# stay as they are; a Startup folder that cannot be used is told in a box.
+# "Start with Windows" in the menu: ticked, a shortcut to this copy appears
+# in the Startup folder and the item shows a check; unticked, it goes. Other
+# shortcuts there stay as they are; an unusable Startup folder is told.
 source "$(dirname "$0")/lib.sh" "$1" "$2" autostart
 
 # The prefix's own Startup folder: a folder on the way that links out of
@@ -41,30 +40,24 @@ menu_shot() {
 }
 same_picture() { [ "$(compare -metric AE "$E2E_DIR/$1.png" "$E2E_DIR/$2.png" null: 2>&1)" = 0 ]; }
 none_of_ours() { [ -z "$(ours)" ]; }
-target_is_this_copy() {
+target_is_this_copy() {  # exactly one shortcut of ours, to this copy
     local link
     link=$(ours)
-    [ "$(wc -l <<<"$link")" = 1 ] && [ -n "$link" ] || { echo "our shortcuts: '$link'" >&2; return 1; }
-    [ "$(probe lnktarget "$(winepath -w "$link")" | tr 'A-Z' 'a-z')" = "$(tr 'A-Z' 'a-z' <<<"$E2E_WIN\\tavrix.exe")" ]
+    [ -n "$link" ] && [ "$(wc -l <<<"$link")" = 1 ] &&
+        [ "$(probe lnktarget "$(winepath -w "$link")" | tr 'A-Z' 'a-z')" = "$(tr 'A-Z' 'a-z' <<<"$E2E_WIN\\tavrix.exe")" ]
 }
 toggle() { e2e_key F2; e2e_check "the menu opens ($1)" menu_shot "$1"; e2e_key Up Up Return; }
+look() { e2e_key F2; e2e_check "the menu opens ($1)" menu_shot "$1"; e2e_key Escape; e2e_check "and closes" probe menu gone 5000; }
 
 toggle unticked
 e2e_check "a shortcut to this copy is made beside the foreign one" e2e_until 5 target_is_this_copy
-e2e_key F2
-e2e_check "the menu opens again" menu_shot ticked
+look ticked
 e2e_check "the item shows a check now" e2e_not same_picture unticked ticked
-e2e_key Escape
-e2e_check "the menu closes" probe menu gone 5000
-
 toggle ticked-again
 e2e_check "unticked, the shortcut goes" e2e_until 5 none_of_ours
 e2e_check "the foreign shortcuts are untouched" md5sum --quiet -c <<<"$foreign"
-e2e_key F2
-e2e_check "the menu opens once more" menu_shot unticked-again
+look unticked-again
 e2e_check "the check is gone" same_picture unticked unticked-again
-e2e_key Escape
-e2e_check "the menu closes again" probe menu gone 5000
 
 # A file where the Startup folder should be: the user is told.
 rm -f "$startup"/*.lnk && rmdir "$startup" && printf x >"$startup"
