@@ -10,6 +10,7 @@
 #include "ui/Profile.h"
 #include "ui/ScopeExit.h"
 #include "util/EntryIndex.h"
+#include "util/StartWithWindows.h"
 #include "util/uAbout.h"
 #include "util/uUtils.h"
 #include "util/uVersionUtils.h"
@@ -38,7 +39,7 @@ constexpr UINT kFirstViewDelayMs = 500;
 // Positions of the glyphs in FGlyphs.
 enum TGlyph {
     gMenu, gRefresh, gOptions, gSaveView, gExit, gHide,
-    gClipboard, gPlainText, gComma, gXml, gExecute, gScreenSaver, gAbout,
+    gClipboard, gPlainText, gComma, gXml, gExecute, gScreenSaver, gAbout, gStartWithWindows,
 };
 
 // Where start-up time goes, for measurements.
@@ -70,6 +71,7 @@ TfrmMain::~TfrmMain() {
     // The index's worker stops before the window its reports go to.
     FEntryIndex.reset();
     FImageListWarmUp.reset();
+    FKeyCatcher.reset();
     // Children go with the window; the components after it.
     DestroyHandle();
     while (!FComponents.empty()) FComponents.pop_back();  // children before parents
@@ -253,7 +255,15 @@ void TfrmMain::CreateMenu() {
     pmnuScreenSaver = root.Add(L"pmnuScreenSaver", L"Screen Saver", 0, gScreenSaver);
     pmnuAbout = root.Add(L"pmnuAbout", L"About", 0, gAbout);
     pmnuSep3 = root.Add(L"pmnuSep3", L"-");
+    pmnuStartWithWindows = root.Add(L"pmnuStartWithWindows", L"Start with Windows", 0, gStartWithWindows);
+    pmnuSep4 = root.Add(L"pmnuSep4", L"-");
     pmnuExit = root.Add(L"pmnuExit", L"Exit", 0, gExit);
+    pmnuStartWithWindows->OnClick = [this](ui::TMenuItem&) { pmnuStartWithWindowsClick(); };
+    // Whether a shortcut starts this copy is asked anew each time: the
+    // user may have made or deleted one by hand meanwhile.
+    PopupMenu->OnPopup = [this](ui::TPopupMenu&) {
+        pmnuStartWithWindows->Checked = !ShortcutsLeadingTo(StartupFolder(false), ProgramPath()).empty();
+    };
     pmnuExit->OnClick = [this](ui::TMenuItem&) { pmnuExitClick(); };
     pmnuAbout->OnClick = [this](ui::TMenuItem&) { pmnuAboutClick(); };
     pmnuScreenSaver->OnClick = [this](ui::TMenuItem&) { pmnuScreenSaverClick(); };
@@ -302,6 +312,9 @@ void TfrmMain::tmrFirstViewTimer() {
     // its image list: the shell is slow to give them.
     ShellTreeView1->SystemImages();
     for (ui::TTreeNode* node : ShellTreeView1->RowsInView()) node->ImageIndex();
+    // The search's index is made and read now too: its thread and its
+    // first reading of the folder would otherwise run during the call-up.
+    RefreshEntryIndex();
 }
 
 void TfrmMain::FormShow() {
@@ -354,6 +367,18 @@ void TfrmMain::ViewSelTextAs(ui::TMenuItem& sender) {
 void TfrmMain::pmnuScreenSaverClick() {
     HandleExecResult(L"", kCommandCannotFail, false);
     SendMessageW(ui::Application->Handle(), WM_SYSCOMMAND, SC_SCREENSAVE, 0);
+}
+
+void TfrmMain::pmnuStartWithWindowsClick() {
+    try {
+        if (pmnuStartWithWindows->Checked)
+            RemoveStartupShortcuts(StartupFolder(false), ProgramPath());
+        else
+            AddStartupShortcut(StartupFolder(true), ProgramPath(), ui::Application->Title());
+    } catch (const ui::Exception& e) {
+        WriteLog(L"TfrmMain", L"pmnuStartWithWindowsClick", L"Error", e.Message());
+        ui::ShowMessageBox(nullptr, e.Message(), ui::Application->Title(), MB_OK | MB_ICONWARNING | MB_TASKMODAL);
+    }
 }
 
 void TfrmMain::pmnuAboutClick() { ShowAboutBox(FVersion, HotKeyConflictText(FHotKeysTaken)); }

@@ -16,6 +16,7 @@
 #include "ui/Controls.h"
 #include "ui/Form.h"
 #include "ui/ImageList.h"
+#include "ui/KeyCatcher.h"
 #include "ui/Menus.h"
 #include "ui/Timer.h"
 #include "util/uLogDataViewer.h"
@@ -34,6 +35,8 @@ enum TShowReason { srLaunch = 0, srHotKey = 1, srTrayIcon = 2 };
 
 // The message the tray icon sends for mouse events over it.
 constexpr UINT WM_TRAYICON = WM_USER + 103;
+// Posted at start-up: the keys after a hot key are held from then on.
+constexpr UINT WM_CATCHKEYS = WM_USER + 104;
 
 class TfrmMain : public ui::TForm {
 public:
@@ -133,6 +136,7 @@ private:
     void RegisterHotkeys();
     void UnRegisterHotkeys();
     void WMHotKey(ui::TMessage& msg);
+    void WMCatchKeys();
     void ShellTreeView1Expanding(ui::TTreeNode* node, bool& allow);
     void ShellTreeView1Collapsing(ui::TTreeNode* node, bool& allow);
     void ShellTreeView1Expanded(ui::TTreeNode* node);
@@ -166,6 +170,8 @@ private:
     void WMTrayIcon(ui::TMessage& msg);
     void WMTaskbarCreated();
     void pmnuAboutClick();
+    // Makes or removes the shortcut in the Startup folder that starts this copy.
+    void pmnuStartWithWindowsClick();
 
     // The options command and the move of the working folder.
     void sbtnOptionsClick();
@@ -202,6 +208,8 @@ private:
     ui::TMenuItem* pmnuScreenSaver;
     ui::TMenuItem* pmnuAbout;
     ui::TMenuItem* pmnuSep3;
+    ui::TMenuItem* pmnuStartWithWindows;
+    ui::TMenuItem* pmnuSep4;
     ui::TMenuItem* pmnuExit;
     ui::TImageList* ImageList;
     ui::TTimer* tmrBlockScrSvr;
@@ -239,6 +247,8 @@ private:
     bool FFindNoMatch = false;
     std::unique_ptr<TEntryIndex> FEntryIndex;
     std::unique_ptr<TSystemImageListWarmUp> FImageListWarmUp;
+    std::unique_ptr<ui::TKeyCatcher> FKeyCatcher;
+    std::vector<ui::THotKeyCode> FCaughtHotKeys;  // the registered hot keys
     std::wstring FEntryIndexRoot;
 
     // The images of the buttons and the menu items.

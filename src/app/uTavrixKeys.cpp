@@ -34,20 +34,45 @@ const THotKey kHotKeys[] = {
 
 void TfrmMain::RegisterHotkeys() {
     FHotKeysTaken.clear();
+    std::vector<ui::THotKeyCode> ours;
     for (const THotKey& k : kHotKeys) {
-        if (RegisterHotKey(Handle(), k.Id, k.Modifiers, k.Key)) continue;
+        if (RegisterHotKey(Handle(), k.Id, k.Modifiers, k.Key)) {
+            ours.push_back({k.Modifiers, k.Key});
+            continue;
+        }
         WriteLog(L"TfrmMain", L"RegisterHotkeys", L"Error", k.RegisterText);
         FHotKeysTaken.push_back(k.Name);
     }
+    // What is typed right after a hot key belongs to the search. The
+    // catcher's thread starts once the window's own loop runs: a thread
+    // that waits for messages tells the system the program is ready for
+    // input, and during the start-up that would be early.
+    FCaughtHotKeys = std::move(ours);
+    PostMessageW(Handle(), WM_CATCHKEYS, 0, 0);
+}
+
+void TfrmMain::WMCatchKeys() {
+    if (FCaughtHotKeys.empty() || FKeyCatcher) return;
+    FKeyCatcher = std::make_unique<ui::TKeyCatcher>(Handle(), FCaughtHotKeys);
+    if (!FKeyCatcher->Hooked())
+        WriteLog(L"TfrmMain", L"WMCatchKeys", L"Warning",
+                 L"No keyboard hook: keys typed at once after a hot key may reach the previous window");
 }
 
 void TfrmMain::UnRegisterHotkeys() {
+    FCaughtHotKeys.clear();
+    FKeyCatcher.reset();
     for (const THotKey& k : kHotKeys)
         if (!UnregisterHotKey(Handle(), k.Id)) WriteLog(L"TfrmMain", L"UnRegisterHotkeys", L"Error", k.UnregisterText);
 }
 
 void TfrmMain::WMHotKey(ui::TMessage& msg) {
     if (msg.WParam < 1 || msg.WParam > 4) return;
+    // The keys typed after the hot key were held for the window now in
+    // front, whichever way this ends.
+    ui::TScopeExit release([this] {
+        if (FKeyCatcher) FKeyCatcher->Release();
+    });
     // A dialog of the program is open: it comes to the front, and nothing
     // else happens while it works.
     if (ui::Application && ui::Application->BringModalToFront(Handle())) return;

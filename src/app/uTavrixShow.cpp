@@ -129,6 +129,9 @@ bool TfrmMain::WndProc(ui::TMessage& msg) {
     case WM_HOTKEY:
         WMHotKey(msg);
         return true;
+    case WM_CATCHKEYS:
+        WMCatchKeys();
+        return true;
     case WM_DEVICECHANGE:
         WMDeviceChange(msg);
         return true;

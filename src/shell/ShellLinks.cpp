@@ -101,19 +101,23 @@ std::wstring FreeFileName(const std::wstring& folder, const std::wstring& stem, 
     return name;
 }
 
-std::wstring CreateShortcutIn(const std::wstring& folder, const std::wstring& target, const std::wstring& stem) {
-    ui::TComPtr<IShellLinkW> link = NewShellLink();
+HRESULT SaveShortcut(const std::wstring& path, const std::wstring& target) {
+    ui::TComPtr<IShellLinkW> link;
+    HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(link.Put()));
     ui::TComPtr<IPersistFile> file;
-    if (!link || FAILED(link->SetPath(target.c_str())) ||
-        FAILED(link->QueryInterface(IID_PPV_ARGS(file.Put()))))
-        return {};
+    if (SUCCEEDED(hr)) hr = link->SetPath(target.c_str());
+    if (SUCCEEDED(hr)) hr = link->QueryInterface(IID_PPV_ARGS(file.Put()));
+    if (FAILED(hr)) return hr;
     size_t slash = target.find_last_of(L'\\');
     if (slash != std::wstring::npos && slash > 2) link->SetWorkingDirectory(target.substr(0, slash).c_str());
-    std::wstring path = Join(folder, stem.empty() ? FreeShortcutName(folder, target) : FreeShortcutNameFor(folder, stem));
     // The name was free a moment ago; a file that appeared since is kept.
-    if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return {};
-    if (FAILED(file->Save(path.c_str(), TRUE))) return {};
-    return path;
+    if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return HRESULT_FROM_WIN32(ERROR_FILE_EXISTS);
+    return file->Save(path.c_str(), TRUE);
+}
+
+std::wstring CreateShortcutIn(const std::wstring& folder, const std::wstring& target, const std::wstring& stem) {
+    std::wstring path = Join(folder, stem.empty() ? FreeShortcutName(folder, target) : FreeShortcutNameFor(folder, stem));
+    return SUCCEEDED(SaveShortcut(path, target)) ? path : std::wstring{};
 }
 
 std::wstring CopyShortcutIn(const std::wstring& folder, const std::wstring& shortcut) {

@@ -2,6 +2,8 @@
 // or folder, or a copy of one, without replacing anything.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -25,6 +27,9 @@ std::wstring FreeShortcutName(const std::wstring& folder, const std::wstring& ta
 std::wstring FreeShortcutNameFor(const std::wstring& folder, const std::wstring& stem);
 // stem + extension (with its dot), numbered " (2)", ... while taken.
 std::wstring FreeFileName(const std::wstring& folder, const std::wstring& stem, const std::wstring& extension);
+// Makes a shortcut file to the target, with the target's folder as its
+// working folder; never replaces a file of that name.
+HRESULT SaveShortcut(const std::wstring& path, const std::wstring& target);
 // Makes a shortcut to the target in the folder under a free name (after the
 // target, or after the stem when one is given); returns its path, or
 // nothing when it could not be made.

@@ -77,7 +77,7 @@ TMenuOwner TPopupMenu::BuildMenu() {
                 mii.fMask = MIIM_STRING | MIIM_ID | MIIM_STATE | MIIM_DATA;
                 mii.dwTypeData = item->Caption.data();
                 mii.wID = command;
-                mii.fState = item->Enabled ? MFS_ENABLED : MFS_DISABLED;
+                mii.fState = (item->Enabled ? MFS_ENABLED : MFS_DISABLED) | (item->Checked ? MFS_CHECKED : MFS_UNCHECKED);
                 mii.dwItemData = AsParam<ULONG_PTR>(item.get());
                 if (Images && item->ImageIndex >= 0 && item->ImageIndex < Images->Count()) {
                     mii.fMask |= MIIM_BITMAP;
@@ -121,11 +121,11 @@ UINT TPopupMenu::Track(HMENU menu, int x, int y, HWND owner, UINT flags) {
 }
 
 void TPopupMenu::Popup(int x, int y) {
+    if (OnPopup) OnPopup(*this);
     TMenuOwner menu = BuildMenu();
     HWND owner = Owner;
     // Without this the menu would not close when the user clicks elsewhere.
     if (owner) SetForegroundWindow(owner);
-    if (OnPopup) OnPopup(*this);
     UINT command = Track(menu.Get(), x, y, owner, TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_TOPALIGN);
     if (owner) PostMessageW(owner, WM_NULL, 0, 0);
     if (command == 0) return;

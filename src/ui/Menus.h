@@ -22,6 +22,7 @@ public:
     std::wstring Caption;  // "-" makes a separator
     int ImageIndex = -1;
     bool Enabled = true;
+    bool Checked = false;
     // The long help text, shown as the application's hint while selected.
     std::wstring Hint;
     std::function<void(TMenuItem& sender)> OnClick;
@@ -62,7 +63,8 @@ public:
     UINT Track(HMENU menu, int x, int y, HWND owner, UINT flags);
     // The item that a command of BuildMenu stands for, or none.
     TMenuItem* ItemForCommand(UINT command);
-    // Raised just before the menu opens.
+    // Raised just before the menu opens; Popup builds the menu after it,
+    // so it may still change the items.
     std::function<void(TPopupMenu& sender)> OnPopup;
 
     // Draws item images for the menu that is open; the owner window's

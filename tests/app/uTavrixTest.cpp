@@ -49,6 +49,8 @@ TEST_F(MainWindow, MenuItemsComeInTheStatedOrderWithTheirTags) {
                         {L"pmnuScreenSaver", L"Screen Saver", 0, true},
                         {L"pmnuAbout", L"About", 0, true},
                         {L"pmnuSep3", L"-", 0, false},
+                        {L"pmnuStartWithWindows", L"Start with Windows", 0, true},
+                        {L"pmnuSep4", L"-", 0, false},
                         {L"pmnuExit", L"Exit", 0, true}});
     const ui::TMenuItem* clipboard = Form->FindComponent<ui::TMenuItem>(L"pmnuClipboardAs");
     ASSERT_NE(clipboard, nullptr);

@@ -261,6 +261,16 @@ def about():
     return c
 
 
+def start_with_windows():
+    c = Canvas(16)
+    # an arrow going in at a door: started at sign-in
+    c.round_rect(7.5, 1.5, 14.5, 14.5, 1, GREY)
+    c.rect(9, 3, 13, 13, WHITE)
+    c.line(1.5, 8, 9, 8, 1.8, GREEN)
+    c.poly([(8, 4.5), (12, 8), (8, 11.5)], GREEN)
+    return c
+
+
 def write_strip(path, canvases):
     """A 32-bit bottom-up BMP with alpha: the images side by side."""
     rows_of = [c.pixels() for c in canvases]
@@ -283,7 +293,7 @@ def main():
         "menu": menu, "refresh": refresh, "options": options, "saveview": save_view,
         "exit": exit_, "hide": hide, "clipboard": clipboard, "plaintext": plain_text,
         "comma": comma, "xml": xml, "execute": execute, "screensaver": screen_saver,
-        "about": about,
+        "about": about, "startwithwindows": start_with_windows,
     }
     # The window loads its images as two strips: one read instead of many.
     global SCALE
