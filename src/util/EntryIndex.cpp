@@ -234,19 +234,11 @@ std::wstring TEntryIndex::Find(const std::wstring& text, const std::vector<std::
         snapshot = FSnapshot;
     }
     if (!snapshot || text.empty()) return {};
-    std::vector<std::wstring> recentFolded;
-    recentFolded.reserve(recent.size());
-    for (const std::wstring& path : recent) recentFolded.push_back(Fold(path));
-    const std::wstring folded = Fold(text);
     // Each refusal may cost the caller a folder read: a keystroke tries a
     // few. Only locals are used from the first offer on.
-    std::vector<size_t> passedOver;
-    while (passedOver.size() < kMostOffered) {
-        const long best = BestMatch(snapshot->Entries, folded, recentFolded, passedOver);
-        if (best < 0) break;
-        std::wstring path = Join(snapshot->Root, snapshot->Entries[static_cast<size_t>(best)].RelativePath());
+    for (const size_t best : BestMatches(snapshot->Entries, text, recent, kMostOffered)) {
+        std::wstring path = Join(snapshot->Root, snapshot->Entries[best].RelativePath());
         if (!take || take(path)) return path;
-        passedOver.push_back(static_cast<size_t>(best));
     }
     return {};
 }
