@@ -31,11 +31,9 @@ uint32_t CharMask(uint32_t c) noexcept {
     return 1u << (27 + c % 5);
 }
 
-void AppendUnit(std::string& out, uint32_t unit) {
+void AppendLongUnit(std::string& out, uint32_t unit) {
     if (unit > 0x10FFFF) unit = 0xFFFD;  // no file name holds one; keep the bytes well formed
-    if (unit < 0x80) {
-        out += static_cast<char>(unit);
-    } else if (unit < 0x800) {
+    if (unit < 0x800) {
         out += static_cast<char>(0xC0 | (unit >> 6));
         out += static_cast<char>(0x80 | (unit & 0x3F));
     } else if (unit < 0x10000) {
@@ -87,7 +85,13 @@ void FoldEach(std::wstring_view text, OnChar&& onChar) {
     bool first = true, afterSeparator = false, afterCapital = false;
     for (const wchar_t c : text) {
         bool capital = false;
-        const size_t count = FoldUnit(static_cast<uint32_t>(c), out, capital);
+        size_t count = 1;
+        if (c < 0x80) {  // most names are mostly ASCII: no table for them
+            capital = c >= L'A' && c <= L'Z';
+            out[0] = static_cast<uint32_t>(capital ? c - L'A' + L'a' : c);
+        } else {
+            count = FoldUnit(static_cast<uint32_t>(c), out, capital);
+        }
         if (count == 0) continue;  // a dropped mark joins the character before it
         for (size_t i = 0; i < count; ++i) {
             const bool separator = IsWordSeparator(out[i]);

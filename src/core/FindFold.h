@@ -54,7 +54,13 @@ bool IsWordSeparator(uint32_t c) noexcept;
 // a text can only be found in a name whose mask holds all of the text's bits.
 uint32_t CharMask(uint32_t c) noexcept;
 
-void AppendUnit(std::string& out, uint32_t unit);
+void AppendLongUnit(std::string& out, uint32_t unit);
+inline void AppendUnit(std::string& out, uint32_t unit) {
+    if (unit < 0x80)
+        out += static_cast<char>(unit);
+    else
+        AppendLongUnit(out, unit);
+}
 // The unit that starts at bytes[at], and how many bytes it takes (at least 1).
 size_t DecodeUnit(std::string_view bytes, size_t at, uint32_t& unit) noexcept;
 std::wstring DecodeText(std::string_view bytes);
