@@ -834,9 +834,9 @@ void FindSection(const std::wstring& base, const std::string& lnk) {
             for (size_t len = 1; len <= word.size(); ++len) {
                 std::wstring typedSoFar = word.substr(0, len);
                 double t0 = NowMs();
-                std::wstring hit = index.Find(typedSoFar, recent);
+                const bool hit = !index.Find(typedSoFar, recent).empty();
                 answers.push_back(NowMs() - t0);
-                if (!hit.empty()) ++found;
+                if (hit) ++found;
             }
         }
     }

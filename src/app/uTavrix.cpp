@@ -62,7 +62,8 @@ TfrmMain::TfrmMain() {
 
 TfrmMain::~TfrmMain() {
     // The index's worker stops before the window its reports go to.
-    FEntryIndex.reset();
+    DropEntryIndex();
+    FFindOpened.clear();
     FImageListWarmUp.reset();
     // Children go with the window; the components after it.
     DestroyHandle();
@@ -227,9 +228,16 @@ void TfrmMain::CreateTree() {
     tree->OnCollapsed = [this](ui::TTreeNode* n) { ShellTreeView1Collapsed(n); };
     tree->OnEditing = [this](ui::TTreeNode* n, bool& allowEdit) { ShellTreeView1Editing(n, allowEdit); };
     tree->OnLogInfo = [](const std::wstring& text) { WriteLog(L"TKesShellTree", L"Drop", L"Info", text); };
-    // What the tree changes below the working folder, the index reads again.
-    tree->OnOperation = [this](TKesShellTree&, TKesShellOperations, const std::vector<std::wstring>&,
-                               const std::wstring&) { RefreshEntryIndex(); };
+    // What the tree changes below the working folder, and what its
+    // watches report, the index reads again.
+    tree->OnOperation = [this](TKesShellTree&, TKesShellOperations, const std::vector<std::wstring>& files,
+                               const std::wstring& destination) {
+        std::vector<std::wstring> paths = files;
+        if (!destination.empty()) paths.push_back(destination);
+        EntriesChanged(paths);
+    };
+    tree->Notifier->OnChange = [this](TKesShellChangeNotifier*, TNotificationEvent, const std::wstring& path1,
+                                      const std::wstring& path2) { EntriesChanged({path1, path2}); };
     ShellTreeView1->Loaded();
 }
 
@@ -315,7 +323,7 @@ void TfrmMain::FormClose(ui::TCloseAction& action) {
     }
     Hide();
     UnRegisterHotkeys();
-    FEntryIndex.reset();
+    DropEntryIndex();
     if (Options) {
         if (Options->Settings.ShowTrayIcon) RemoveTrayIcon();
         StoreAppRect();

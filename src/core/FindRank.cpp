@@ -4,7 +4,6 @@
 #include <bit>
 #include <climits>
 #include <cstring>
-#include <map>
 
 #include "core/FindFold.h"
 
@@ -82,8 +81,12 @@ public:
         std::sort(FRecent.begin(), FRecent.end());  // the newest place of an entry first
     }
 
-    void MarkShown(const std::vector<std::wstring>& shown) {
-        for (const std::wstring& path : shown) ForEachNamed(path, [&](TEntryId id) { FShown.push_back(id); });
+    void MarkShown(const std::vector<std::wstring>& shownFolders) {
+        for (const std::wstring& folder : shownFolders) {
+            FPathFolder.clear();
+            AppendFolded(folder, FPathFolder);
+            for (const TFindTable::TFolderId f : FTable.FoldersFoldedAs(FPathFolder)) FShown.push_back(f);
+        }
         std::sort(FShown.begin(), FShown.end());
     }
 
@@ -297,7 +300,7 @@ private:
 
     void Consider(TEntryId id, uint32_t tier, int score) {
         if (FBest.size() == FMost && tier > FBest.back().Tier) return;
-        const bool shown = std::binary_search(FShown.begin(), FShown.end(), id);
+        const bool shown = std::binary_search(FShown.begin(), FShown.end(), FTable.FolderOf(id));
         const TKey key{tier,           score, PlaceOf(id), shown ? 0u : 1u, FTable.Depth(id),
                        static_cast<uint32_t>(FTable.Folded(id).size()), id};
         auto less = [this](const TKey& a, const TKey& b) { return Less(a, b); };
@@ -328,7 +331,7 @@ private:
     std::vector<int> FLetters;  // the folded text's characters
     std::vector<std::string_view> FLetterBytes;  // and their bytes in FText
     std::vector<std::pair<TEntryId, uint32_t>> FRecent;
-    std::vector<TEntryId> FShown;
+    std::vector<TFindTable::TFolderId> FShown;
     std::vector<TKey> FBest;  // best first, at most FMost
     std::vector<TEntryId> FScattered;
     // Kept between entries for their storage.
@@ -340,41 +343,10 @@ private:
 }  // namespace
 
 std::vector<TFindHit> BestMatches(const TFindTable& table, std::wstring_view text,
-                                  const std::vector<std::wstring>& recent, const std::vector<std::wstring>& shown,
-                                  size_t most) {
+                                  const std::vector<std::wstring>& recent,
+                                  const std::vector<std::wstring>& shownFolders, size_t most) {
     TRanker ranker(table, text, most);
     ranker.MarkRecent(recent);
-    ranker.MarkShown(shown);
+    ranker.MarkShown(shownFolders);
     return ranker.Run();
-}
-
-std::wstring TFindEntry::RelativePath() const {
-    if (!Folder || Folder->Relative.empty()) return FileName;
-    std::wstring path;
-    path.reserve(Folder->Relative.size() + 1 + FileName.size());
-    return path.append(Folder->Relative).append(1, L'\\').append(FileName);
-}
-
-std::vector<size_t> BestMatches(const std::vector<TFindEntry>& entries, std::wstring_view text,
-                                const std::vector<std::wstring>& recent, size_t most) {
-    std::map<std::wstring_view, std::vector<size_t>> byFolder;
-    for (size_t i = 0; i < entries.size(); ++i)
-        byFolder[entries[i].Folder ? std::wstring_view(entries[i].Folder->Relative) : std::wstring_view()].push_back(i);
-    // Folders new to the table take the next ids, so the places follow them.
-    TFindTable table;
-    std::vector<size_t> placeOf;
-    placeOf.reserve(entries.size());
-    std::vector<TFindName> names;
-    for (const auto& [relative, places] : byFolder) {
-        names.clear();
-        for (const size_t place : places) {
-            if (entries[place].FileName.size() > TFindTable::kLongestName) continue;  // the table leaves it out
-            names.push_back({entries[place].FileName, entries[place].NameLength});
-            placeOf.push_back(place);
-        }
-        table.SetFolder(relative, names);
-    }
-    std::vector<size_t> best;
-    for (const TFindHit& hit : BestMatches(table, text, recent, {}, most)) best.push_back(placeOf[hit.Entry]);
-    return best;
 }

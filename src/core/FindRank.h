@@ -5,7 +5,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,31 +34,9 @@ constexpr size_t kMostFindHits = 8;
 // scattered matches the higher score; then the entry opened most recently
 // (its place in recent, newest first); then one the tree shows already;
 // then the shallower, the shorter name, the name in alphabetical order, and
-// last the path. recent and shown hold paths relative to the working
-// folder, compared folded.
+// last the path. recent holds entries' paths relative to the working
+// folder, shownFolders the folders whose entries the tree shows ("" for the
+// working folder itself), both compared folded.
 std::vector<TFindHit> BestMatches(const TFindTable& table, std::wstring_view text,
-                                  const std::vector<std::wstring>& recent, const std::vector<std::wstring>& shown,
-                                  size_t most = kMostFindHits);
-
-// A folder that holds entries; its entries share it.
-struct TFindFolder {
-    std::wstring Relative;  // below the working folder, with backslashes; "" for the working folder
-    std::wstring Folded;    // Relative, folded
-    int Depth = 0;          // of its entries: 0 for those of the working folder itself
-};
-
-// One entry as the entry index lists it.
-struct TFindEntry {
-    std::shared_ptr<const TFindFolder> Folder;
-    std::wstring FileName;        // as listed
-    std::wstring FoldedFileName;  // FileName, folded
-    size_t NameLength = 0;        // of the name as the tree shows it (no hidden ".lnk" or ".url")
-
-    std::wstring RelativePath() const;
-};
-
-// The places of the best matches among listed entries, best first, ranked
-// as above with nothing shown. Builds a table of them on every call: a
-// holder of many entries keeps a TFindTable instead.
-std::vector<size_t> BestMatches(const std::vector<TFindEntry>& entries, std::wstring_view text,
-                                const std::vector<std::wstring>& recent, size_t most = kMostFindHits);
+                                  const std::vector<std::wstring>& recent,
+                                  const std::vector<std::wstring>& shownFolders, size_t most = kMostFindHits);

@@ -45,7 +45,7 @@ TEST(FindRank, TiersFoldingAndTies) {
         std::vector<std::wstring> Expected;  // best first
         int Tier;                            // of the first, 0 for none
         const char* Why;
-        std::vector<std::wstring> Recent = {}, Shown = {};
+        std::vector<std::wstring> Recent = {}, ShownFolders = {};
     } cases[] = {
         // The tiers.
         {{L"Notes2", L"Notes"}, L"notes", {L"Notes", L"Notes2"}, int(T::Exact), "the whole name first"},
@@ -115,9 +115,9 @@ TEST(FindRank, TiersFoldingAndTies) {
         {{L"Notes2", L"Tools\\Notes3.lnk"}, L"notes", {L"Notes2", L"Tools\\Notes3.lnk"}, int(T::Prefix),
          "but not without it", {L"Tools\\Notes3"}},
         {{L"Notes", L"A\\Notes"}, L"notes", {L"A\\Notes", L"Notes"}, int(T::Exact), "then one the tree shows", {},
-         {L"a\\notes"}},
+         {L"a"}},
         {{L"A\\Notes", L"B\\Notes"}, L"notes", {L"A\\Notes", L"B\\Notes"}, int(T::Exact), "recent before shown",
-         {L"A\\Notes"}, {L"B\\Notes"}},
+         {L"A\\Notes"}, {L"B"}},
         {{L"A\\B\\Notes", L"Notes2", L"A\\Notes"}, L"note", {L"Notes2", L"A\\Notes", L"A\\B\\Notes"}, int(T::Prefix),
          "then the shallower one"},
         {{L"Zeta", L"B\\Zed", L"Alpha\\Zulu"}, L"z", {L"Zeta", L"B\\Zed", L"Alpha\\Zulu"}, int(T::Prefix),
@@ -130,7 +130,7 @@ TEST(FindRank, TiersFoldingAndTies) {
     for (const auto& c : cases) {
         TFindTable table;
         SetFolders(table, c.Entries);
-        const std::vector<TFindHit> hits = BestMatches(table, c.Text, c.Recent, c.Shown);
+        const std::vector<TFindHit> hits = BestMatches(table, c.Text, c.Recent, c.ShownFolders);
         EXPECT_EQ(Paths(table, hits), c.Expected) << c.Why;
         EXPECT_EQ(hits.empty() ? 0 : int(hits[0].Tier), c.Tier) << c.Why;
     }
@@ -165,19 +165,17 @@ TEST(FindRank, FoldersReplacedAndRemoved) {
     EXPECT_EQ(found(L"keep"), TList{});
 }
 
-// The list form the entry index uses.
-TEST(FindRank, ListedEntries) {
-    auto folder = std::make_shared<TFindFolder>();
-    folder->Relative = L"Tools";
-    std::vector<TFindEntry> entries(3);
-    entries[0].FileName = L"Notes2.txt";
-    entries[1].FileName = L"Notes.lnk";
-    entries[1].Folder = folder;
-    entries[2].FileName = L"Other";
-    for (TFindEntry& e : entries) e.NameLength = ShownLength(e.FileName);
-    EXPECT_EQ(BestMatches(entries, L"NOTES", {}), (std::vector<size_t>{1, 0}));
-    EXPECT_EQ(BestMatches(entries, L"notes", {L"notes2.txt"}), (std::vector<size_t>{1, 0}));
-    EXPECT_EQ(BestMatches(entries, L"note", {L"notes2.txt"}), (std::vector<size_t>{0, 1}));
+// Recent entries are named by their file names, hidden extensions too.
+TEST(FindRank, RecentByFileName) {
+    TFindTable table;
+    SetFolders(table, {L"Notes2.txt", L"Tools\\Notes.lnk", L"Other"});
+    auto found = [&](const wchar_t* text, std::vector<std::wstring> recent) {
+        return Paths(table, BestMatches(table, text, recent, {}));
+    };
+    using TList = std::vector<std::wstring>;
+    EXPECT_EQ(found(L"NOTES", {}), (TList{L"Tools\\Notes.lnk", L"Notes2.txt"}));
+    EXPECT_EQ(found(L"notes", {L"notes2.txt"}), (TList{L"Tools\\Notes.lnk", L"Notes2.txt"}));
+    EXPECT_EQ(found(L"note", {L"notes2.txt"}), (TList{L"Notes2.txt", L"Tools\\Notes.lnk"}));
 }
 
 }  // namespace
