@@ -24,6 +24,7 @@
 #include <thread>
 #include <vector>
 
+#include "FindIndexBench.h"
 #include "shell/ShellBrowser.h"
 #include "shell/Shell_Win32.h"
 #include "shelltree/ShellControls.h"
@@ -31,7 +32,6 @@
 #include "ui/Application.h"
 #include "ui/Form.h"
 #include "ui/Profile.h"
-#include "util/EntryIndex.h"
 
 namespace {
 
@@ -728,123 +728,6 @@ void ViewSection(const std::wstring& base, const std::string& lnk) {
     }
     DestroyWindow(plain);
     testutil::RemoveTree(work);
-}
-
-// The floor of building the find index: every folder listed with the file
-// system, names kept.
-void ListTree(const std::wstring& dir, std::vector<std::wstring>& names) {
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return;
-    std::vector<std::wstring> folders;
-    do {
-        if (data.cFileName[0] == L'.' &&
-            (!data.cFileName[1] || (data.cFileName[1] == L'.' && !data.cFileName[2])))
-            continue;
-        names.emplace_back(data.cFileName);
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) folders.push_back(dir + L"\\" + data.cFileName);
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
-    for (const auto& folder : folders) ListTree(folder, names);
-}
-
-// Finding anywhere: 10,000 entries in 500 folders (20 groups of 24
-// folders; every folder holds 19 files), the index built against listing
-// them, then a keystroke's answer for texts typed letter by letter.
-void FindSection(const std::wstring& base, const std::string& lnk) {
-    static const wchar_t* const kWords[] = {L"Quarterly report", L"budget-plan", L"meeting_notes", L"InvoiceDraft",
-                                            L"photo.archive", L"travel list", L"ProjectOverview", L"summary"};
-    std::wstring root = base + L"\\findbase";
-    CreateDirectoryW(root.c_str(), nullptr);
-    std::vector<std::wstring> folders, files;
-    for (int g = 0; g < 20; ++g) {
-        wchar_t name[64];
-        swprintf(name, 64, L"\\group %02d", g);
-        std::wstring group = root + name;
-        CreateDirectoryW(group.c_str(), nullptr);
-        folders.push_back(group);
-        for (int f = 0; f < 24; ++f) {
-            swprintf(name, 64, L"\\sub %02d-%02d", g, f);
-            folders.push_back(group + name);
-            CreateDirectoryW(folders.back().c_str(), nullptr);
-        }
-    }
-    int serial = 0;
-    for (const auto& folder : folders) {
-        for (int i = 0; i < 19; ++i, ++serial) {
-            wchar_t name[96];
-            bool link = serial % 3 == 0;
-            swprintf(name, 96, L"\\%ls %05d.%ls", kWords[serial % 8], serial, link ? L"lnk" : L"txt");
-            files.push_back(folder + name);
-            testutil::WriteFileBytes(files.back(), link ? lnk : std::string("find"));
-        }
-    }
-    std::printf("\n== find anywhere (%zu entries in %zu folders)\n", files.size() + folders.size(),
-                folders.size());
-
-    // The index lists on a worker thread of its own, so that it never holds
-    // up the tree; under Wine the same listing takes about twice as long
-    // on any thread but the first. Its floor is therefore that listing on
-    // a thread made for it, as the index makes one; the listing on the
-    // main thread is shown beside it.
-    size_t listed = 0;
-    std::vector<double> onMain;
-    std::unique_ptr<TEntryIndex> built;
-    TPaired build = MeasureInTurns(
-        [&] {
-            std::thread lister([&] {
-                std::vector<std::wstring> names;
-                ListTree(root, names);
-                listed = names.size();
-            });
-            lister.join();
-        },
-        [&] {
-            built.reset();  // letting the previous worker go is not measured
-            std::vector<std::wstring> names;
-            onMain.push_back(TimeMs([&] { ListTree(root, names); }));
-        },
-        [&] {
-            built = std::make_unique<TEntryIndex>(root);
-            built->Refresh();
-            built->WaitIdle(120000);
-        });
-    size_t indexed = built->Count();
-    built.reset();
-    std::printf("%-28s %10.1f ms  %6.2fx floor  (floor: FindFirstFileW over every folder on a thread of its own, "
-                "in turns, %.1f ms; runs:%s; goal: at most 1.2x)\n",
-                "build the index", build.SubjectMedian(), build.Ratio(), build.FloorMedian(),
-                RunsText(build.Subject).c_str());
-    std::printf("    (the same listing on the main thread: %.1f ms, %.2fx of it)\n", Median(onMain),
-                build.SubjectMedian() / Median(onMain));
-    std::printf("    (%zu entries indexed, %zu listed)\n", indexed, listed);
-
-    TEntryIndex index(root);
-    index.Refresh();
-    index.WaitIdle(120000);
-    std::vector<std::wstring> recent;  // the most the program remembers
-    for (size_t i = 0; i < 100; ++i) recent.push_back(files[i * 97 % files.size()].substr(root.size() + 1));
-    const wchar_t* const typed[] = {L"quarterly", L"report 012", L"notes", L"overview", L"sub 07-1", L"00421",
-                                    L"zqxj"};
-    std::vector<double> answers;
-    size_t found = 0;
-    for (int r = 0; r < 3; ++r) {
-        for (const wchar_t* text : typed) {
-            std::wstring word(text);
-            for (size_t len = 1; len <= word.size(); ++len) {
-                std::wstring typedSoFar = word.substr(0, len);
-                double t0 = NowMs();
-                const bool hit = !index.Find(typedSoFar, recent).empty();
-                answers.push_back(NowMs() - t0);
-                if (hit) ++found;
-            }
-        }
-    }
-    std::printf("%-28s %10.2f ms  (median of %zu keystrokes, %zu answered; slowest %.2f ms; limit 16 ms, "
-                "goal: median under 5 ms)\n",
-                "keystroke's answer", Median(answers), answers.size(), found,
-                *std::max_element(answers.begin(), answers.end()));
-    testutil::RemoveTree(root);
 }
 
 void StartUpSection(const std::wstring& base, const std::string& lnk) {

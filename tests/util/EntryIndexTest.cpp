@@ -203,6 +203,50 @@ TEST(EntryIndex, FoldersAndTheRootRemadeAndDeepPaths) {
     EXPECT_EQ(Best(index, L"bottom", none), deep.substr(4) + L"\\Bottom.txt");
 }
 
+// Where a watch reports every change, a call-up looks at nothing, and the
+// folders of the paths reported are read again.
+TEST(EntryIndex, WhereAWatchReportsChangesTheyAloneAreRead) {
+    TTempDir dir;
+    const std::wstring root = dir / L"work";
+    MakeFolders(root + L"\\Box\\Inner");
+    WriteFileBytes(root + L"\\Box\\Inner\\old.txt", "");
+    TEntryIndex index(root);
+    RefreshAndWait(index);
+    index.SetSubtreeReported(true);
+    const std::vector<std::wstring> none;
+    auto settle = [&] { ASSERT_TRUE(index.WaitIdle(30000)); };
+
+    WriteFileBytes(root + L"\\Box\\Inner\\new.txt", "");
+    index.CallUp();
+    settle();
+    EXPECT_EQ(Best(index, L"new", none), L"") << "a call-up reads nothing";
+    index.Changed({root + L"\\BOX\\inner\\new.txt"});
+    settle();
+    EXPECT_EQ(Best(index, L"new", none), root + L"\\Box\\Inner\\new.txt") << "a path reported, in any case";
+
+    // Made anew with other content: the folder above reads the same.
+    RemoveTree(root + L"\\Box\\Inner");
+    MakeFolders(root + L"\\Box\\Inner\\Deeper");
+    WriteFileBytes(root + L"\\Box\\Inner\\Deeper\\fresh.txt", "");
+    index.Changed({root + L"\\Box\\Inner"});
+    settle();
+    EXPECT_EQ(Best(index, L"old", none), L"");
+    EXPECT_EQ(Best(index, L"fresh", none), root + L"\\Box\\Inner\\Deeper\\fresh.txt");
+
+    // Gone with all below it; a path elsewhere changes nothing.
+    RemoveTree(root + L"\\Box");
+    index.Changed({root + L"\\Box", dir / L"elsewhere.txt"});
+    settle();
+    EXPECT_EQ(index.Count(), 0u);
+
+    // Where no watch reports a whole subtree, a call-up looks again.
+    index.SetSubtreeReported(false);
+    WriteFileBytes(root + L"\\later.txt", "");
+    index.CallUp();
+    settle();
+    EXPECT_EQ(Best(index, L"later", none), root + L"\\later.txt");
+}
+
 TEST(EntryIndex, AWorkingFolderChangeOrTheEndWhileItListsStopsTheWalk) {
     TTempDir dir;
     const std::wstring first = dir / L"first", second = dir / L"second";
