@@ -6,6 +6,7 @@
 #include "ui/Dialogs.h"
 #include "core/Exceptions.h"
 #include "core/PathText.h"
+#include "shell/ShellBrowser.h"
 #include "ui/Monitors.h"
 #include "ui/Profile.h"
 #include "ui/ScopeExit.h"
@@ -236,8 +237,14 @@ void TfrmMain::CreateTree() {
         if (!destination.empty()) paths.push_back(destination);
         EntriesChanged(paths);
     };
-    tree->Notifier->OnChange = [this](TKesShellChangeNotifier*, TNotificationEvent, const std::wstring& path1,
-                                      const std::wstring& path2) { EntriesChanged({path1, path2}); };
+    tree->OnChangeReported = [this](TNotificationEvent event, LPCITEMIDLIST item1, LPCITEMIDLIST item2) {
+        // Only these name files and folders; others carry numbers.
+        constexpr TNotificationEvents kEntries =
+            EventBit(neFileCreate) | EventBit(neFileDelete) | EventBit(neFileRename) | EventBit(neFileChange) |
+            EventBit(neAttributesChange) | EventBit(neFolderCreate) | EventBit(neFolderDelete) |
+            EventBit(neFolderRename) | EventBit(neFolderUpdate);
+        if (FEntryIndex && (EventBit(event) & kEntries)) EntriesChanged({IDListToPath(item1), IDListToPath(item2)});
+    };
     ShellTreeView1->Loaded();
 }
 

@@ -274,6 +274,8 @@ private:
     std::vector<std::wstring> FFindShownFolders;
     std::vector<std::unique_ptr<ui::TNodeWatch>> FFindOpened;
     bool FFindLocating = false;
+    bool FFindRerun = false;    // the index changed while the tree read a folder for the search
+    unsigned FFindRun = 0;      // counts the search's runs and ends
     std::map<std::wstring, int> FFindImages;
     bool FFindImagesSet = false;
     std::unique_ptr<TEntryIndex> FEntryIndex;

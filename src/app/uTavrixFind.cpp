@@ -16,6 +16,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 // A pause this long starts a new search.
@@ -84,8 +85,10 @@ bool TfrmMain::FindBackspace() {
 
 bool TfrmMain::EndFind() {
     const bool active = !FFindText.empty() || IsWindowVisible(lblFind->Handle());
+    ++FFindRun;
     FFindText.clear();
     FFindNoMatch = false;
+    FFindRerun = false;
     FFindRows.clear();
     FFindRow = -1;
     FFindMoved = false;
@@ -120,17 +123,27 @@ void TfrmMain::RunFind(bool fresh) {
     FFindRows = std::move(rows);
     FFindRow = -1;
     FFindMoved = false;
+    const unsigned run = ++FFindRun;
     ChooseFindRow(0, 1);
+    if (run != FFindRun) return;  // ended, or run anew, while the tree read a folder
     ShowFindLine(FFindRows.empty(), true);
+    // The index changed while the tree read a folder: once more with what came.
+    if (std::exchange(FFindRerun, false) && !FFindMoved) RunFind(false);
 }
 
 bool TfrmMain::ChooseFindRow(int row, int step) {
     // A match the tree cannot show (hidden since, or too deep for the
     // shell) leaves the list, and the next one in the same direction is
     // taken. Each refusal may cost a folder read: few ever come.
+    // A folder read may run a message loop, in which the search can end
+    // or start anew: the rows are looked at again after each.
     ui::TRestoreOnExit<bool> locating(FFindLocating, true);
+    const unsigned run = FFindRun;
     while (row >= 0 && row < static_cast<int>(FFindRows.size())) {
-        if (SelectIndexedEntry(FFindRows[static_cast<size_t>(row)].Path)) {
+        const std::wstring path = FFindRows[static_cast<size_t>(row)].Path;
+        const bool shown = SelectIndexedEntry(path);
+        if (run != FFindRun) return false;
+        if (shown) {
             FFindRow = row;
             CloseFoldersPassedBy();
             return true;
@@ -140,7 +153,11 @@ bool TfrmMain::ChooseFindRow(int row, int step) {
         if (step < 0) --row;
     }
     // None there: the tree keeps the row chosen before, if any.
-    if (FFindRow >= 0) SelectIndexedEntry(FFindRows[static_cast<size_t>(FFindRow)].Path);
+    if (FFindRow >= 0) {
+        const std::wstring path = FFindRows[static_cast<size_t>(FFindRow)].Path;
+        SelectIndexedEntry(path);
+        if (run != FFindRun) return false;
+    }
     CloseFoldersPassedBy();
     return false;
 }
@@ -152,8 +169,9 @@ bool TfrmMain::FindMove(int by) {
     if (target >= 0 && target < static_cast<int>(FFindRows.size())) {
         FFindMoved = true;
         ChooseFindRow(target, by);
+        if (FFindText.empty()) return true;  // ended meanwhile
     }
-    ShowFindLine(false, FFindRows.size() != before);
+    ShowFindLine(FFindRows.empty(), FFindRows.size() != before);
     return true;
 }
 
@@ -165,6 +183,7 @@ void TfrmMain::lstFindClick(int row) {
         FFindMoved = true;
         const size_t before = FFindRows.size();
         const bool chosen = ChooseFindRow(row, 1) && FFindRow == row;
+        if (FFindText.empty()) return;  // ended meanwhile
         if (!chosen) {
             ShowFindLine(FFindRows.empty(), FFindRows.size() != before);
             return;

@@ -83,6 +83,11 @@ void TfrmMain::DropEntryIndex() {
 
 void TfrmMain::EntryIndexChanged() {
     // A search that found nothing, or one whose list the user has not
-    // moved in yet, may find better what came since.
-    if (Options && !FFindText.empty() && (FFindNoMatch || !FFindMoved) && IsWindowVisible(Handle())) RunFind(false);
+    // moved in yet, may find better what came since; within a folder read
+    // of its own, once that is done.
+    if (!Options || FFindText.empty() || !(FFindNoMatch || !FFindMoved) || !IsWindowVisible(Handle())) return;
+    if (FFindLocating)
+        FFindRerun = true;
+    else
+        RunFind(false);
 }
