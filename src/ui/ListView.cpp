@@ -141,8 +141,11 @@ bool TListView::WndProc(TMessage& msg) {
         if (hdr->code == LVN_GETDISPINFOW) {
             LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(hdr)->item;
             if (item.mask & LVIF_IMAGE) {
-                item.iImage = OnImage ? OnImage(item.iItem) : -1;
-                item.mask |= static_cast<UINT>(LVIF_DI_SETITEM);  // asked once a row
+                // Asked once a row: a row without one keeps none, since
+                // -1 would ask again.
+                const int image = OnImage ? OnImage(item.iItem) : -1;
+                item.iImage = image >= 0 ? image : I_IMAGENONE;
+                item.mask |= static_cast<UINT>(LVIF_DI_SETITEM);
             }
             msg.Result = 0;
             return true;

@@ -26,7 +26,7 @@ public:
     ~TListView() override;
 
     // Icons are indexes into this list, owned elsewhere; each row's is
-    // asked from OnImage when the row is first drawn.
+    // asked from OnImage when the row is first drawn (below 0: none).
     void SetImages(HIMAGELIST images);
     std::function<int(int row)> OnImage;
     // A row released under the left button where it was pressed.

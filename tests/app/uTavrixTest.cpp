@@ -352,6 +352,34 @@ TEST_F(TypeOnTree, LettersSelectAShownEntryThenOneAnywhereAndEscEndsTheSearch) {
     EXPECT_FALSE(IsWindowVisible(Form->Handle())) << "Esc without a search hides the window";
 }
 
+TEST_F(TypeOnTree, WhatTheIndexLearnsLaterMovesNoMatchTheUserChose) {
+    WriteFileBytes(Work + L"\\Games\\Old\\tool chest.txt", "c");
+    CreateWith();
+    Form->ShowAppWindow(srLaunch);
+    ASSERT_TRUE(Form->EntryIndex()->WaitIdle(10000));
+    Type(L"too");
+    ASSERT_GE(Form->FindList()->RowCount(), 2);
+    EXPECT_EQ(SelectedPath(), Work + L"\\Tools");
+    Deliver(WM_KEYDOWN, VK_DOWN);
+    const std::wstring chosen = SelectedPath();
+    EXPECT_NE(chosen, Work + L"\\Tools") << "Down chooses the next match";
+    EXPECT_EQ(Form->FindList()->Selected(), 1);
+
+    // A better match comes while the user looks at the list: it waits.
+    WriteFileBytes(Work + L"\\too.lnk", "");
+    Form->EntryIndex()->Changed({Work + L"\\too.lnk"});
+    ASSERT_TRUE(Form->EntryIndex()->WaitIdle(10000));
+    ui::Application->ProcessMessages();
+    EXPECT_EQ(SelectedPath(), chosen);
+    Deliver(WM_KEYDOWN, VK_UP);
+    EXPECT_EQ(SelectedPath(), Work + L"\\Tools") << "Up goes back";
+
+    WORD esc = VK_ESCAPE;
+    Form->FormKeyDown(esc, 0);
+    Type(L"too");
+    EXPECT_EQ(SelectedPath(), Work + L"\\too.lnk") << "the next search has it";
+}
+
 TEST_F(TypeOnTree, TheSearchLineLiesOnTheTreeAndNeverOverTheSelectedEntry) {
     CreateWith();
     Form->ShowAppWindow(srLaunch);

@@ -112,6 +112,8 @@ e2e_check "the way to it stays open" flags_are m2 E-
 call_up
 e2e_key l e m
 e2e_check "both matches listed" e2e_until 5 rows_begin "lemon.bat|,lemonade.bat|n"
+list_name() { probe accnames TForm tavrix | awk -F'\t' '$1 == "SysListView32" { print $2 }'; }
+e2e_check "a screen reader names the list by the search" test "$(list_name)" = "Find: lem"
 read -r _ rx ry _ <<<"$(rows | sed -n 2p)"
 e2e_click "$rx" "$ry"
 e2e_check "a click on a row opens it" ran lemonade
