@@ -24,6 +24,7 @@
 #include <thread>
 #include <vector>
 
+#include "FindIndexBench.h"
 #include "shell/ShellBrowser.h"
 #include "shell/Shell_Win32.h"
 #include "shelltree/ShellControls.h"
@@ -31,7 +32,6 @@
 #include "ui/Application.h"
 #include "ui/Form.h"
 #include "ui/Profile.h"
-#include "util/EntryIndex.h"
 
 namespace {
 
@@ -728,202 +728,6 @@ void ViewSection(const std::wstring& base, const std::string& lnk) {
     }
     DestroyWindow(plain);
     testutil::RemoveTree(work);
-}
-
-// The floor of building the find index: every folder listed with the file
-// system, names kept.
-void ListTree(const std::wstring& dir, std::vector<std::wstring>& names) {
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return;
-    std::vector<std::wstring> folders;
-    do {
-        if (data.cFileName[0] == L'.' &&
-            (!data.cFileName[1] || (data.cFileName[1] == L'.' && !data.cFileName[2])))
-            continue;
-        names.emplace_back(data.cFileName);
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) folders.push_back(dir + L"\\" + data.cFileName);
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
-    for (const auto& folder : folders) ListTree(folder, names);
-}
-
-// Finding anywhere: 10,000 entries in 500 folders (20 groups of 24
-// folders; every folder holds 19 files), the index built against listing
-// them, then a keystroke's answer for texts typed letter by letter.
-void FindSection(const std::wstring& base, const std::string& lnk) {
-    static const wchar_t* const kWords[] = {L"Quarterly report", L"budget-plan", L"meeting_notes", L"InvoiceDraft",
-                                            L"photo.archive", L"travel list", L"ProjectOverview", L"summary"};
-    std::wstring root = base + L"\\findbase";
-    CreateDirectoryW(root.c_str(), nullptr);
-    std::vector<std::wstring> folders, files;
-    for (int g = 0; g < 20; ++g) {
-        wchar_t name[64];
-        swprintf(name, 64, L"\\group %02d", g);
-        std::wstring group = root + name;
-        CreateDirectoryW(group.c_str(), nullptr);
-        folders.push_back(group);
-        for (int f = 0; f < 24; ++f) {
-            swprintf(name, 64, L"\\sub %02d-%02d", g, f);
-            folders.push_back(group + name);
-            CreateDirectoryW(folders.back().c_str(), nullptr);
-        }
-    }
-    int serial = 0;
-    for (const auto& folder : folders) {
-        for (int i = 0; i < 19; ++i, ++serial) {
-            wchar_t name[96];
-            bool link = serial % 3 == 0;
-            swprintf(name, 96, L"\\%ls %05d.%ls", kWords[serial % 8], serial, link ? L"lnk" : L"txt");
-            files.push_back(folder + name);
-            testutil::WriteFileBytes(files.back(), link ? lnk : std::string("find"));
-        }
-    }
-    std::printf("\n== find anywhere (%zu entries in %zu folders)\n", files.size() + folders.size(),
-                folders.size());
-
-    // The index lists on a worker thread of its own, so that it never holds
-    // up the tree; under Wine the same listing takes about twice as long
-    // on any thread but the first. Its floor is therefore that listing on
-    // a thread made for it, as the index makes one; the listing on the
-    // main thread is shown beside it.
-    size_t listed = 0;
-    std::vector<double> onMain;
-    std::unique_ptr<TEntryIndex> built;
-    TPaired build = MeasureInTurns(
-        [&] {
-            std::thread lister([&] {
-                std::vector<std::wstring> names;
-                ListTree(root, names);
-                listed = names.size();
-            });
-            lister.join();
-        },
-        [&] {
-            built.reset();  // letting the previous worker go is not measured
-            std::vector<std::wstring> names;
-            onMain.push_back(TimeMs([&] { ListTree(root, names); }));
-        },
-        [&] {
-            built = std::make_unique<TEntryIndex>(root);
-            built->Refresh();
-            built->WaitIdle(120000);
-        });
-    size_t indexed = built->Count();
-    built.reset();
-    std::printf("%-28s %10.1f ms  %6.2fx floor  (floor: FindFirstFileW over every folder on a thread of its own, "
-                "in turns, %.1f ms; runs:%s; goal: at most 1.2x)\n",
-                "build the index", build.SubjectMedian(), build.Ratio(), build.FloorMedian(),
-                RunsText(build.Subject).c_str());
-    std::printf("    (the same listing on the main thread: %.1f ms, %.2fx of it)\n", Median(onMain),
-                build.SubjectMedian() / Median(onMain));
-    std::printf("    (%zu entries indexed, %zu listed)\n", indexed, listed);
-
-    TEntryIndex index(root);
-    index.Refresh();
-    index.WaitIdle(120000);
-    std::vector<std::wstring> recent;  // the most the program remembers
-    for (size_t i = 0; i < 100; ++i) recent.push_back(files[i * 97 % files.size()].substr(root.size() + 1));
-    const wchar_t* const typed[] = {L"quarterly", L"report 012", L"notes", L"overview", L"sub 07-1", L"00421",
-                                    L"zqxj"};
-    std::vector<double> answers;
-    size_t found = 0;
-    for (int r = 0; r < 3; ++r) {
-        for (const wchar_t* text : typed) {
-            std::wstring word(text);
-            for (size_t len = 1; len <= word.size(); ++len) {
-                std::wstring typedSoFar = word.substr(0, len);
-                double t0 = NowMs();
-                std::wstring hit = index.Find(typedSoFar, recent);
-                answers.push_back(NowMs() - t0);
-                if (!hit.empty()) ++found;
-            }
-        }
-    }
-    std::printf("%-28s %10.2f ms  (median of %zu keystrokes, %zu answered; slowest %.2f ms; limit 16 ms, "
-                "goal: median under 5 ms)\n",
-                "keystroke's answer", Median(answers), answers.size(), found,
-                *std::max_element(answers.begin(), answers.end()));
-    testutil::RemoveTree(root);
-}
-
-// Call-ups of tavrix with a 1,000-entry working folder, each kind in turns
-// with the same call-up of the floor program (a window with a 24-row tree
-// view): at once after launch, the first 2 s after launch (a launch of
-// each in turn), and later ones (both programs up, the hot key going to
-// each in turn).
-void CallUpSection(const std::wstring& run, const std::wstring& profile) {
-    const std::wstring own = run + L"\\tavrix.exe", floorExe = run + L"\\callup_floor.exe";
-    std::printf("\n== call-up (posted hot key until visible, painted and the tree focused; 1000 entries),\n"
-                "   in turns with the floor: a program that shows a window with a 24-row tree view\n");
-    std::vector<double> atOnce, atOnceFloor, first, firstFloor;
-    std::vector<TShare> firstShares;
-    for (int r = 0; r < kRepetitions; ++r) {
-        const TCallUps f = MeasureCallUps(floorExe, run, 0);
-        const TCallUps one = MeasureCallUps(own, run, 0);
-        if (f.First < 0 || one.First < 0) continue;
-        atOnceFloor.push_back(f.First);
-        atOnce.push_back(one.First);
-    }
-    for (int r = 0; r < kRepetitions; ++r) {
-        const TCallUps f = MeasureCallUps(floorExe, run, 0, 2000);
-        const TCallUps one = MeasureCallUps(own, run, 0, 2000, profile);
-        if (f.First < 0 || one.First < 0) continue;
-        firstFloor.push_back(f.First);
-        first.push_back(one.First);
-        if (!one.FirstShares.empty()) firstShares = one.FirstShares;
-    }
-    std::vector<double> later, laterFloor, ratios;
-    std::vector<TShare> laterShares;
-    {
-        DeleteFileW(profile.c_str());
-        TProgram program(own, run, profile), yardstick(floorExe, run);
-        // The first call-up of each is the one above, not counted here.
-        if (program.CallUp() >= 0 && program.SendAway() && yardstick.CallUp() >= 0 && yardstick.SendAway()) {
-            program.Settle();
-            const std::vector<TShare> before = ReadShares(profile);
-            for (int i = 0; i < kCallUps; ++i) {
-                // Which goes first alternates, so that neither always follows the other.
-                TProgram& one = i % 2 ? program : yardstick;
-                TProgram& other = i % 2 ? yardstick : program;
-                const double a = one.CallUp();
-                if (a < 0 || !one.SendAway()) break;
-                const double b = other.CallUp();
-                if (b < 0 || !other.SendAway()) break;
-                later.push_back(i % 2 ? a : b);
-                laterFloor.push_back(i % 2 ? b : a);
-                ratios.push_back(later.back() / laterFloor.back());
-            }
-            program.Settle();
-            laterShares = SharesSince(before, ReadShares(profile));
-            for (TShare& share : laterShares) {
-                share.Calls /= static_cast<long>(std::max<size_t>(later.size(), 1));
-                share.Ms /= static_cast<double>(std::max<size_t>(later.size(), 1));
-            }
-        }
-    }
-    if (later.empty() || first.empty() || atOnce.empty()) {
-        std::printf("call-up: a window did not come up\n");
-        return;
-    }
-    std::printf("%-28s %10.1f ms  (median of %zu launches; runs:%s; the stored view may still be read then)\n",
-                "first, at once after launch", Median(atOnce), atOnce.size(), RunsText(atOnce).c_str());
-    std::printf("%-28s %10.1f ms  (runs:%s)\n", "  floor, at once", Median(atOnceFloor), RunsText(atOnceFloor).c_str());
-    const double laterMs = Median(later);
-    std::printf("%-28s %10.1f ms  (median of %zu launches; runs:%s)\n", "first, 2 s after launch", Median(first),
-                first.size(), RunsText(first).c_str());
-    std::printf("%-28s %10.1f ms  (runs:%s)\n", "  floor, 2 s after launch", Median(firstFloor),
-                RunsText(firstFloor).c_str());
-    std::printf("%-28s %10.2fx  (of the later call-ups' median; goal: at most 1x)\n", "  against later ones",
-                Median(first) / laterMs);
-    PrintShares("first call-up 2 s after launch", firstShares);
-    std::printf("%-28s %10.1f ms  (median of %zu; slowest %.1f ms; goal: under 50 ms)\n", "later call-ups", laterMs,
-                later.size(), *std::max_element(later.begin(), later.end()));
-    std::printf("%-28s %10.1f ms  (median; slowest %.1f ms)\n", "  floor, later", Median(laterFloor),
-                *std::max_element(laterFloor.begin(), laterFloor.end()));
-    std::printf("%-28s %10.2fx  (median of the pairwise ratios; goal: at most 1.5x)\n", "  ratio", Median(ratios));
-    std::printf("    calls and milliseconds are a mean over the later call-ups and their sending away:\n");
-    PrintShares("later call-ups", laterShares);
 }
 
 void StartUpSection(const std::wstring& base, const std::string& lnk) {

@@ -6,6 +6,7 @@
 #include "ui/Dialogs.h"
 #include "core/Exceptions.h"
 #include "core/PathText.h"
+#include "shell/ShellBrowser.h"
 #include "ui/Monitors.h"
 #include "ui/Profile.h"
 #include "ui/ScopeExit.h"
@@ -69,7 +70,8 @@ TfrmMain::TfrmMain() {
 
 TfrmMain::~TfrmMain() {
     // The index's worker stops before the window its reports go to.
-    FEntryIndex.reset();
+    DropEntryIndex();
+    FFindOpened.clear();
     FImageListWarmUp.reset();
     FKeyCatcher.reset();
     // Children go with the window; the components after it.
@@ -234,9 +236,22 @@ void TfrmMain::CreateTree() {
     tree->OnCollapsed = [this](ui::TTreeNode* n) { ShellTreeView1Collapsed(n); };
     tree->OnEditing = [this](ui::TTreeNode* n, bool& allowEdit) { ShellTreeView1Editing(n, allowEdit); };
     tree->OnLogInfo = [](const std::wstring& text) { WriteLog(L"TKesShellTree", L"Drop", L"Info", text); };
-    // What the tree changes below the working folder, the index reads again.
-    tree->OnOperation = [this](TKesShellTree&, TKesShellOperations, const std::vector<std::wstring>&,
-                               const std::wstring&) { RefreshEntryIndex(); };
+    // What the tree changes below the working folder, and what its
+    // watches report, the index reads again.
+    tree->OnOperation = [this](TKesShellTree&, TKesShellOperations, const std::vector<std::wstring>& files,
+                               const std::wstring& destination) {
+        std::vector<std::wstring> paths = files;
+        if (!destination.empty()) paths.push_back(destination);
+        EntriesChanged(paths);
+    };
+    tree->OnChangeReported = [this](TNotificationEvent event, LPCITEMIDLIST item1, LPCITEMIDLIST item2) {
+        // Only these name files and folders; others carry numbers.
+        constexpr TNotificationEvents kEntries =
+            EventBit(neFileCreate) | EventBit(neFileDelete) | EventBit(neFileRename) | EventBit(neFileChange) |
+            EventBit(neAttributesChange) | EventBit(neFolderCreate) | EventBit(neFolderDelete) |
+            EventBit(neFolderRename) | EventBit(neFolderUpdate);
+        if (FEntryIndex && (EventBit(event) & kEntries)) EntriesChanged({IDListToPath(item1), IDListToPath(item2)});
+    };
     ShellTreeView1->Loaded();
 }
 
@@ -332,7 +347,7 @@ void TfrmMain::FormClose(ui::TCloseAction& action) {
     }
     Hide();
     UnRegisterHotkeys();
-    FEntryIndex.reset();
+    DropEntryIndex();
     if (Options) {
         if (Options->Settings.ShowTrayIcon) RemoveTrayIcon();
         StoreAppRect();

@@ -1,27 +1,27 @@
-// Finding an entry by typing a few letters of its name on the tree: first
-// among the entries shown, then anywhere below the working folder through
-// the entry index, whose folders are opened on the way. The program takes
-// the tree's own type-ahead over, so both are one search.
+// Finding an entry by typing a few letters of its name on the tree. The
+// best matches below the working folder (the entry index, uTavrixFindIndex)
+// show in a list under the line that shows the text; the tree selects the
+// chosen one, opening its folders on the way, and closes again those it
+// opened for a match the user passed by. The program takes the tree's own
+// type-ahead over, so both are one search.
 #include "app/uTavrix.h"
+#include "core/FindFold.h"
+#include "shell/ShellBrowser.h"
 #include "shell/Shell_Win32.h"
-#include "core/Exceptions.h"
-#include "ui/Application.h"
 #include "ui/Dpi.h"
 #include "ui/ScopeExit.h"
 #include "ui/TreeViewCalls.h"
 #include "util/EntryIndex.h"
 #include "util/uUtils.h"
 
+#include <shellapi.h>
+
 #include <algorithm>
+#include <utility>
 
 namespace {
 // A pause this long starts a new search.
 constexpr ULONGLONG kFindPauseMs = 1000;
-
-std::wstring Folded(std::wstring text) {
-    if (!text.empty()) CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
-    return text;
-}
 
 // The node shown after this one, in display order: a child of an open
 // folder, else the next sibling of it or of its nearest ancestor.
@@ -33,19 +33,10 @@ ui::TTreeNode* NextShown(ui::TTreeNode* node) {
     return nullptr;
 }
 
-// The path below the folder, or empty when the path is not inside it.
-std::wstring RelativeTo(const std::wstring& folder, const std::wstring& path) {
-    if (folder.empty() || path.size() <= folder.size() + 1) return {};
-    const std::wstring head = path.substr(0, folder.size());
-    if (CompareStringOrdinal(head.c_str(), static_cast<int>(head.size()), folder.c_str(),
-                             static_cast<int>(folder.size()), TRUE) != CSTR_EQUAL)
-        return {};
-    size_t start = folder.size();
-    if (folder.back() != L'\\') {
-        if (path[start] != L'\\') return {};
-        ++start;
-    }
-    return path.substr(start);
+bool IsAncestorOrSelf(const ui::TTreeNode* ancestor, const ui::TTreeNode* node) {
+    for (; node; node = node->Parent())
+        if (node == ancestor) return true;
+    return false;
 }
 }  // namespace
 
@@ -53,7 +44,11 @@ void TfrmMain::CreateFindLine() {
     lblFind = Own<ui::TLabel>(this, L"");
     lblFind->Name = L"lblFind";
     ShowWindow(lblFind->Handle(), SW_HIDE);
-    // The tree must not paint over the line that lies on it.
+    lstFind = Own<ui::TListView>(this);
+    lstFind->Name = L"lstFind";
+    lstFind->OnImage = [this](int row) { return FindRowImage(row); };
+    lstFind->OnClick = [this](int row) { lstFindClick(row); };
+    // The tree must not paint over the line and the list that lie on it.
     SetWindowLongPtrW(ShellTreeView1->Handle(), GWL_STYLE,
                       GetWindowLongPtrW(ShellTreeView1->Handle(), GWL_STYLE) | WS_CLIPSIBLINGS);
 }
@@ -65,17 +60,15 @@ bool TfrmMain::FindKeyPress(wchar_t key) {
     // A space first is the tree's (it may tick a check box).
     if (fresh && key == L' ') return false;
     FFindLastKey = now;
-    if (fresh) FFindText.clear();
-    FFindText += key;
-    // Each new search has the index catch up with what changed while the
-    // window was up; what it finds then takes part in this search. An
-    // index let go of for a move of the working folder is made anew.
     if (fresh) {
-        if (FEntryIndex)
-            FEntryIndex->Refresh();
-        else
-            RefreshEntryIndex();
+        EndFind();
+        // An index let go of for a move of the working folder is made anew;
+        // a known one changes only on a call-up or a report, never a key.
+        if (!FEntryIndex) RefreshEntryIndex();
+        // Entries shown before the search rank first within their tier.
+        FFindShownFolders = ShownFolders();
     }
+    FFindText += key;
     RunFind(fresh);
     return true;
 }
@@ -93,34 +86,116 @@ bool TfrmMain::FindBackspace() {
 
 bool TfrmMain::EndFind() {
     const bool active = !FFindText.empty() || IsWindowVisible(lblFind->Handle());
+    ++FFindRun;
     FFindText.clear();
     FFindNoMatch = false;
+    FFindRerun = false;
+    FFindRows.clear();
+    FFindRow = -1;
+    FFindMoved = false;
+    FFindShownFolders.clear();
+    FFindImages.clear();
+    // Only the way to the entry selected now stays open.
+    CloseFoldersPassedBy();
+    FFindOpened.clear();
     ShowWindow(lblFind->Handle(), SW_HIDE);
+    ShowWindow(lstFind->Handle(), SW_HIDE);
+    lstFind->SetRows({});
     return active;
 }
 
 void TfrmMain::RunFind(bool fresh) {
-    const std::wstring folded = Folded(FFindText);
-    bool found = false;
-    if (ui::TTreeNode* shown = FindShownEntry(folded, fresh)) {
-        shown->SetSelected(true);
-        ui::treeview::EnsureVisible(ShellTreeView1->Handle(), shown->ItemId());
-        found = true;
-    } else if (FEntryIndex) {
-        // A match the tree cannot show gives way to the next one.
-        found = !FEntryIndex->Find(FFindText, Options->Settings.Recent, [this](const std::wstring& path) {
-                     return SelectIndexedEntry(path);
-                 }).empty();
-        // Nothing yet: the index looks again, and the search runs again
-        // when it finds something new. The offers may have shown a box of
-        // the shell, and in its loop the options may have let go of the
-        // index (a move of the working folder) or Exit may have closed it.
-        if (!found && FEntryIndex) FEntryIndex->Refresh();
-    }
-    ShowFindLine(!found);
+    std::vector<TFindRow> rows;
+    // A single letter picks an entry the tree shows, as its own type-ahead
+    // does; from the second on the index's tiers decide.
+    if (FFindText.size() == 1)
+        if (ui::TTreeNode* shown = FindShownEntry(FFindText, fresh)) {
+            const std::wstring path = ShellTreeView1->GetNodePath(shown);
+            std::wstring folder;
+            if (!path.empty() && BelowWorkingFolder(ShellTreeView1->GetNodePath(shown->Parent()), folder))
+                rows.push_back({path, shown->Text(), folder});
+        }
+    if (FEntryIndex && Options)
+        for (TEntryMatch& match : FEntryIndex->Find(FFindText, Options->Settings.Recent, FFindShownFolders)) {
+            if (rows.size() == kMostFindHits) break;
+            if (!rows.empty() && SameText(rows.front().Path, match.Path)) continue;
+            rows.push_back({std::move(match.Path), std::move(match.Name), std::move(match.Folder)});
+        }
+    FFindRows = std::move(rows);
+    FFindRow = -1;
+    FFindMoved = false;
+    const unsigned run = ++FFindRun;
+    ChooseFindRow(0, 1);
+    if (run != FFindRun) return;  // ended, or run anew, while the tree read a folder
+    ShowFindLine(FFindRows.empty(), true);
+    // The index changed while the tree read a folder: once more with what came.
+    if (std::exchange(FFindRerun, false) && !FFindMoved) RunFind(false);
 }
 
-ui::TTreeNode* TfrmMain::FindShownEntry(const std::wstring& folded, bool fresh) {
+bool TfrmMain::ChooseFindRow(int row, int step) {
+    // A match the tree cannot show (hidden since, or too deep for the
+    // shell) leaves the list, and the next one in the same direction is
+    // taken. Each refusal may cost a folder read: few ever come.
+    // A folder read may run a message loop, in which the search can end
+    // or start anew: the rows are looked at again after each.
+    ui::TRestoreOnExit<bool> locating(FFindLocating, true);
+    const unsigned run = FFindRun;
+    while (row >= 0 && row < static_cast<int>(FFindRows.size())) {
+        const std::wstring path = FFindRows[static_cast<size_t>(row)].Path;
+        const bool shown = SelectIndexedEntry(path);
+        if (run != FFindRun) return false;
+        if (shown) {
+            FFindRow = row;
+            CloseFoldersPassedBy();
+            return true;
+        }
+        FFindRows.erase(FFindRows.begin() + row);
+        if (row < FFindRow) --FFindRow;
+        if (step < 0) --row;
+    }
+    // None there: the tree keeps the row chosen before, if any.
+    if (FFindRow >= 0) {
+        const std::wstring path = FFindRows[static_cast<size_t>(FFindRow)].Path;
+        SelectIndexedEntry(path);
+        if (run != FFindRun) return false;
+    }
+    CloseFoldersPassedBy();
+    return false;
+}
+
+bool TfrmMain::FindMove(int by) {
+    if (FFindText.empty() || FFindRow < 0) return false;
+    const size_t before = FFindRows.size();
+    const int target = FFindRow + by;
+    if (target >= 0 && target < static_cast<int>(FFindRows.size())) {
+        FFindMoved = true;
+        ChooseFindRow(target, by);
+        if (FFindText.empty()) return true;  // ended meanwhile
+    }
+    ShowFindLine(FFindRows.empty(), FFindRows.size() != before);
+    return true;
+}
+
+bool TfrmMain::FindEnterRefused() const { return !FFindText.empty() && FFindRows.empty(); }
+
+void TfrmMain::lstFindClick(int row) {
+    if (row < 0 || row >= static_cast<int>(FFindRows.size())) return;
+    if (row != FFindRow) {
+        FFindMoved = true;
+        const size_t before = FFindRows.size();
+        const bool chosen = ChooseFindRow(row, 1) && FFindRow == row;
+        if (FFindText.empty()) return;  // ended meanwhile
+        if (!chosen) {
+            ShowFindLine(FFindRows.empty(), FFindRows.size() != before);
+            return;
+        }
+    }
+    ExecuteItem(ShellTreeView1->GetNodePath(ShellTreeView1->Selected()));
+}
+
+ui::TTreeNode* TfrmMain::FindShownEntry(const std::wstring& text, bool fresh) {
+    std::string folded, name;
+    AppendFolded(text, folded);
     if (folded.empty()) return nullptr;
     std::vector<ui::TTreeNode*> shown;
     for (ui::TTreeNode* n = ShellTreeView1->Items.GetFirstNode(); n; n = NextShown(n)) shown.push_back(n);
@@ -133,10 +208,40 @@ ui::TTreeNode* TfrmMain::FindShownEntry(const std::wstring& folded, bool fresh) 
     const size_t first = fresh ? 1 : 0;
     for (size_t i = first; i < first + shown.size(); ++i) {
         ui::TTreeNode* node = shown[(start + i) % shown.size()];
-        const std::wstring& text = node->Text();
-        if (text.size() >= folded.size() && Folded(text.substr(0, folded.size())) == folded) return node;
+        name.clear();
+        AppendFolded(node->Text(), name);
+        if (name.compare(0, folded.size(), folded) == 0) return node;
     }
     return nullptr;
+}
+
+std::vector<std::wstring> TfrmMain::ShownFolders() const {
+    std::vector<std::wstring> folders;
+    std::vector<ui::TTreeNode*> pending;
+    for (ui::TTreeNode* n = ShellTreeView1->Items.GetFirstNode(); n; n = n->GetNextSibling()) pending.push_back(n);
+    std::wstring relative;
+    while (!pending.empty()) {
+        ui::TTreeNode* node = pending.back();
+        pending.pop_back();
+        if (!node->Expanded()) continue;
+        if (BelowWorkingFolder(ShellTreeView1->GetNodePath(node), relative)) folders.push_back(relative);
+        for (ui::TTreeNode* child = node->GetFirstChild(); child; child = child->GetNextSibling())
+            if (child->HasChildren()) pending.push_back(child);
+    }
+    return folders;
+}
+
+bool TfrmMain::BelowWorkingFolder(const std::wstring& path, std::wstring& relative) const {
+    if (!Options || path.empty()) return false;
+    const std::wstring& folder = Options->Settings.WorkingFolder;
+    if (folder.empty() || path.size() < folder.size() || !SameText(path.substr(0, folder.size()), folder)) return false;
+    size_t start = folder.size();
+    if (start < path.size() && folder.back() != L'\\') {
+        if (path[start] != L'\\') return false;
+        ++start;
+    }
+    relative = path.substr(start);
+    return true;
 }
 
 bool TfrmMain::SelectIndexedEntry(const std::wstring& path) {
@@ -156,59 +261,86 @@ bool TfrmMain::SelectIndexedEntry(const std::wstring& path) {
     return ShellTreeView1->LocateNode(list.Get(), lmSelect);
 }
 
-void TfrmMain::ShowFindLine(bool noMatch) {
+void TfrmMain::NoteFolderOpened(ui::TTreeNode* node) {
+    if (FFindLocating && !node->Expanded()) FFindOpened.push_back(std::make_unique<ui::TNodeWatch>(node));
+}
+
+void TfrmMain::CloseFoldersPassedBy() {
+    if (FFindOpened.empty()) return;
+    const ui::TTreeNode* keep = ShellTreeView1->Selected();
+    ui::TRestoreOnExit<bool> gate(FExpandGateArmed, false);
+    // The deepest first: they were opened from the top down.
+    for (size_t i = FFindOpened.size(); i-- > 0;) {
+        ui::TTreeNode* node = FFindOpened[i]->Get();
+        if (node && IsAncestorOrSelf(node, keep)) continue;
+        if (node) node->Collapse(false);
+        FFindOpened.erase(FFindOpened.begin() + static_cast<std::ptrdiff_t>(i));
+    }
+}
+
+int TfrmMain::FindRowImage(int row) {
+    if (row < 0 || row >= static_cast<int>(FFindRows.size())) return -1;
+    const std::wstring& path = FFindRows[static_cast<size_t>(row)].Path;
+    // Asked once a search: a row often stays while the text grows.
+    auto [it, added] = FFindImages.try_emplace(path, -1);
+    if (added) {
+        TErrorModeScope quiet(SEM_FAILCRITICALERRORS);
+        SHFILEINFOW info{};
+        if (SHGetFileInfoW(path.c_str(), 0, &info, sizeof(info), SHGFI_SYSICONINDEX | SHGFI_SMALLICON))
+            it->second = info.iIcon;
+    }
+    return it->second;
+}
+
+void TfrmMain::ShowFindLine(bool noMatch, bool rowsChanged) {
     FFindNoMatch = noMatch;
-    lblFind->SetCaption(L"Find: " + FFindText + (noMatch ? L"  (no match)" : L""));
-    // Over the tree's bottom edge, or its top edge when the selected entry
-    // is down there.
+    const std::wstring caption = L"Find: " + FFindText + (noMatch ? L"  (no match)" : L"");
+    lblFind->SetCaption(caption);
+    if (rowsChanged) {
+        if (!FFindImagesSet && !FFindRows.empty()) {
+            lstFind->SetImages(ShellTreeView1->SystemImages().Handle());
+            FFindImagesSet = true;
+        }
+        std::vector<ui::TListView::TRow> rows;
+        for (const TFindRow& row : FFindRows) rows.push_back({row.Name, row.Folder});
+        lstFind->SetRows(rows);
+    }
+    lstFind->Select(FFindRow);
+    // What a screen reader names the list by.
+    SetWindowTextW(lstFind->Handle(), caption.c_str());
+
+    // The line and the list under it lie over the tree's top edge, or over
+    // its bottom edge when the selected entry is up there.
     RECT client{};
     GetClientRect(ShellTreeView1->Handle(), &client);
-    const int height = ui::ScaleForDpi(16, Dpi());
-    RECT band{client.left, client.bottom - height, client.right, client.bottom};
-    bool atTop = false;
+    const int lineHeight = ui::ScaleForDpi(16, Dpi());
+    const int listHeight = FFindRows.empty() ? 0
+                                             : std::min(lstFind->HeightFor(static_cast<int>(FFindRows.size())),
+                                                        std::max(0, static_cast<int>(client.bottom) - lineHeight));
+    const int band = lineHeight + listHeight;
+    bool atTop = true;
     if (ui::TTreeNode* selected = ShellTreeView1->Selected()) {
         const RECT row = selected->DisplayRect(false);
-        atTop = row.bottom > band.top && row.top < band.bottom;
-        if (atTop) band = {client.left, 0, client.right, height};
+        atTop = !(row.bottom > 0 && row.top < band) || (row.bottom > client.bottom - band && row.top < client.bottom);
     }
-    MapWindowPoints(ShellTreeView1->Handle(), Handle(), reinterpret_cast<POINT*>(&band), 2);
-    lblFind->SetBounds(band.left, band.top, band.right - band.left, band.bottom - band.top);
-    // It keeps to its edge of the tree when the window changes size.
-    lblFind->SetAnchors(ui::akLeft | ui::akRight | (atTop ? ui::akTop : ui::akBottom));
-    SetWindowPos(lblFind->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    RECT line{client.left, atTop ? 0 : client.bottom - band, client.right, 0};
+    line.bottom = line.top + lineHeight;
+    RECT list{client.left, line.bottom, client.right, line.bottom + listHeight};
+    MapWindowPoints(ShellTreeView1->Handle(), Handle(), reinterpret_cast<POINT*>(&line), 2);
+    MapWindowPoints(ShellTreeView1->Handle(), Handle(), reinterpret_cast<POINT*>(&list), 2);
+    // They keep to their edge of the tree when the window changes size.
+    const ui::TAnchors anchors = ui::akLeft | ui::akRight | (atTop ? ui::akTop : ui::akBottom);
+    lblFind->SetBounds(line.left, line.top, line.right - line.left, line.bottom - line.top);
+    lblFind->SetAnchors(anchors);
+    lstFind->SetBounds(list.left, list.top, list.right - list.left, list.bottom - list.top);
+    lstFind->SetAnchors(anchors);
+    constexpr UINT kOnTop = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    SetWindowPos(lblFind->Handle(), HWND_TOP, 0, 0, 0, 0, kOnTop | SWP_SHOWWINDOW);
+    SetWindowPos(lstFind->Handle(), HWND_TOP, 0, 0, 0, 0, kOnTop | (listHeight > 0 ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
     InvalidateRect(lblFind->Handle(), nullptr, TRUE);
 }
 
-void TfrmMain::RefreshEntryIndex() {
-    if (!Options) return;
-    const std::wstring& root = Options->Settings.WorkingFolder;
-    if (root.empty()) return;
-    // The search is a help, never a condition: an index that cannot be made
-    // (no thread, no window left) is logged, and the window still comes up.
-    try {
-        if (!FEntryIndex) {
-            FEntryIndex = std::make_unique<TEntryIndex>(root);
-            FEntryIndex->OnChanged = [this] { EntryIndexChanged(); };
-            FEntryIndexRoot = root;
-        } else if (!SameText(FEntryIndexRoot, root)) {
-            FEntryIndex->SetRoot(root);
-            FEntryIndexRoot = root;
-        }
-        FEntryIndex->Refresh();
-    } catch (const std::exception& e) {
-        WriteLog(L"TfrmMain", L"RefreshEntryIndex", L"Exception", ui::ExceptionMessage(e));
-    }
-}
-
-void TfrmMain::EntryIndexChanged() {
-    // A search that found nothing, or one still being typed, may find
-    // better what came since.
-    const bool typing = GetTickCount64() - FFindLastKey <= kFindPauseMs;
-    if (Options && (FFindNoMatch || typing) && !FFindText.empty() && IsWindowVisible(Handle())) RunFind(false);
-}
-
 void TfrmMain::RememberOpened(const std::wstring& path) {
-    if (!Options) return;
-    const std::wstring relative = RelativeTo(Options->Settings.WorkingFolder, path);
-    if (!relative.empty()) AddRecent(Options->Settings.Recent, relative);
+    std::wstring relative;
+    if (BelowWorkingFolder(path, relative) && !relative.empty()) AddRecent(Options->Settings.Recent, relative);
 }

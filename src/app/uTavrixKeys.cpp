@@ -97,6 +97,15 @@ void TfrmMain::FormKeyDown(WORD& key, ui::TShiftState) {
         // Takes a letter off a search; without one the tree goes up as before.
         if (TreeHasFocus() && FindBackspace()) key = 0;
         break;
+    case VK_DOWN:
+    case VK_UP:
+        // Through the search's matches, the tree's selection following.
+        if (TreeHasFocus() && FindMove(key == VK_DOWN ? 1 : -1)) key = 0;
+        break;
+    case VK_RETURN:
+        // A search that found nothing opens nothing.
+        if (TreeHasFocus() && FindEnterRefused()) key = 0;
+        break;
     case VK_F2:
         sbtnMenuMouseUp(*sbtnMenu, 8, 16);
         break;
@@ -158,6 +167,7 @@ void TfrmMain::AllowExpandCollapse(ui::TTreeNode* node, bool& allow, ui::TNodeWa
 
 void TfrmMain::ShellTreeView1Expanding(ui::TTreeNode* node, bool& allow) {
     AllowExpandCollapse(node, allow, FPendingExpandNode);
+    if (allow) NoteFolderOpened(node);
 }
 
 void TfrmMain::ShellTreeView1Collapsing(ui::TTreeNode* node, bool& allow) {

@@ -75,8 +75,7 @@ void TfrmMain::BeforeFolderMove(const std::wstring& from) {
     // inside it could stop the move. The next call-up or search makes it
     // anew.
     EndFind();
-    FEntryIndex.reset();
-    FEntryIndexRoot.clear();
+    DropEntryIndex();
     ShowWindow(ShellTreeView1->Handle(), SW_HIDE);
     // What has to arrive: every entry, however deep.
     FMovingEntries = FolderEntries(from);

@@ -27,7 +27,7 @@ void TfrmMain::ShowAppWindow(TShowReason reason) {
         EndFind();
         {
             ui::TProfileScope profile(CallUpIndex);
-            RefreshEntryIndex();
+            CallUpEntryIndex();
         }
         if (Options->Settings.FollowMousePos) {
             POINT p{};

@@ -1,57 +1,42 @@
-// Finding an entry by a few letters of its name: how well a name matches
-// the typed text, and which of several matches comes first. Plain text
-// work, without any Windows header.
+// Finding entries by a few letters of their names: which entries match the
+// typed text and in what order they are offered. Plain text work, without
+// any Windows header.
 #pragma once
 
 #include <cstddef>
-#include <functional>
-#include <memory>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
-// How a name matches, best first.
-enum class TFindMatch {
+#include "core/FindTable.h"
+
+// How a name (as the tree shows it) matches the text, best first. Text and
+// name are compared folded (FindFold.h).
+enum class TFindTier : uint8_t {
+    Exact = 1,  // the whole name
     Prefix,     // the name starts with the text
-    WordStart,  // a word of the name starts with it: words split at spaces, '-', '_', '.' and lower-to-upper changes
-    Anywhere,   // the text is somewhere in the name
-    None,
+    WordStart,  // a word of the name starts with it (words as FoldForFind splits them)
+    Initials,   // the initials of words in a row spell it: "qr" for "Quarterly report", "ps" for "PhotoShop"
+    Inside,     // the text is somewhere in the name
+    Scattered,  // three letters or more, in order with gaps: "clc" for "Calculator"
 };
 
-// Folds text for comparing without case; the program passes the system's
-// folding, tests may pass a simpler one.
-using TFoldFunc = std::function<std::wstring(const std::wstring&)>;
-
-// A folder that holds entries; its entries share it.
-struct TFindFolder {
-    std::wstring Relative;  // below the working folder, with backslashes; "" for the working folder
-    std::wstring Folded;    // Relative, folded
-    int Depth = 0;          // of its entries: 0 for those of the working folder itself
+struct TFindHit {
+    TFindTable::TEntryId Entry = 0;
+    TFindTier Tier = TFindTier::Exact;
+    int Score = 0;  // of a scattered match: consecutive letters and word starts score, gaps cost
 };
 
-// One entry the search may offer. Its paths are put together only when
-// asked, so that an index of many entries holds two strings for each.
-struct TFindEntry {
-    std::shared_ptr<const TFindFolder> Folder;
-    std::wstring FileName;        // as listed
-    std::wstring FoldedFileName;  // FileName, folded
-    size_t NameLength = 0;        // of the name as the tree shows it (no hidden ".lnk" or ".url")
+constexpr size_t kMostFindHits = 8;
 
-    std::wstring_view Name() const noexcept { return std::wstring_view(FileName).substr(0, NameLength); }
-    std::wstring_view FoldedName() const noexcept { return std::wstring_view(FoldedFileName).substr(0, NameLength); }
-    int Depth() const noexcept { return Folder ? Folder->Depth : 0; }
-    std::wstring RelativePath() const;
-    // The folded relative path, into out, which keeps its storage.
-    void FoldedPath(std::wstring& out) const;
-};
-
-// How the name matches the folded text.
-TFindMatch MatchName(std::wstring_view name, std::wstring_view foldedName, std::wstring_view foldedText);
-
-// The best match among the entries, or -1: the better kind of match first;
-// within one kind the entry opened most recently (its place in recent,
-// newest first, compared with the folded path), then the shallower one,
-// then by the folded path. Entries whose places are in passedOver (a few)
-// are left out.
-long BestMatch(const std::vector<TFindEntry>& entries, const std::wstring& foldedText,
-               const std::vector<std::wstring>& recentFolded, const std::vector<size_t>& passedOver = {});
+// The best matches for the text, best first: the better tier; among
+// scattered matches the higher score; then the entry opened most recently
+// (its place in recent, newest first); then one the tree shows already;
+// then the shallower, the shorter name, the name in alphabetical order, and
+// last the path. recent holds entries' paths relative to the working
+// folder, shownFolders the folders whose entries the tree shows ("" for the
+// working folder itself), both compared folded.
+std::vector<TFindHit> BestMatches(const TFindTable& table, std::wstring_view text,
+                                  const std::vector<std::wstring>& recent,
+                                  const std::vector<std::wstring>& shownFolders, size_t most = kMostFindHits);

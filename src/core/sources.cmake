@@ -4,8 +4,11 @@ set(TAVRIX_CORE_DIR ${CMAKE_CURRENT_LIST_DIR})
 get_filename_component(TAVRIX_CORE_TESTS_DIR ${CMAKE_CURRENT_LIST_DIR}/../../tests/core ABSOLUTE)
 set(TAVRIX_CORE_SOURCES
   ${TAVRIX_CORE_DIR}/Exceptions.cpp
+  ${TAVRIX_CORE_DIR}/FindFold.cpp
+  ${TAVRIX_CORE_DIR}/FindFoldTable.cpp
   ${TAVRIX_CORE_DIR}/FindRank.cpp
   ${TAVRIX_CORE_DIR}/KeyHold.cpp
+  ${TAVRIX_CORE_DIR}/FindTable.cpp
   ${TAVRIX_CORE_DIR}/LogFormat.cpp
   ${TAVRIX_CORE_DIR}/Masks.cpp
   ${TAVRIX_CORE_DIR}/OptionsValues.cpp

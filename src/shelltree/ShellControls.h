@@ -122,6 +122,9 @@ public:
     // Raised for every node added below a folder; CanAdd false removes it again.
     std::function<void(ui::TTreeNode* node, const std::wstring& path, bool& canAdd)> OnAddFolder;
     std::function<void(ui::TTreeNode* node)> OnUpdatedFolder;
+    // Every report of the notifier, before the tree acts on it: the items
+    // named, null where a report names fewer.
+    std::function<void(TNotificationEvent event, LPCITEMIDLIST item1, LPCITEMIDLIST item2)> OnChangeReported;
     // After every delete, paste and rename started in the tree.
     std::function<void(TKesShellTree& sender, TKesShellOperations operation, const std::vector<std::wstring>& files,
                        const std::wstring& destination)>

@@ -88,6 +88,7 @@ void TKesShellTree::SetSpecialFolder(TKesShellFolder value) {
 void TKesShellTree::ShellChanged(TKesShellChangeNotifier*, TNotificationEvent event, LPCITEMIDLIST item1,
                                  LPCITEMIDLIST item2) {
     if (Loading()) return;
+    if (OnChangeReported) OnChangeReported(event, item1, item2);
     TKesShellTreeLocator::TDeferral defer(*FLocator);
     switch (event) {
     case neFileDelete:

@@ -306,11 +306,17 @@ TEST_F(TypeOnTree, LettersSelectAShownEntryThenOneAnywhereAndEscEndsTheSearch) {
     EXPECT_TRUE(Tree()->Selected()->Parent()->Expanded()) << "the folders on the way are open";
     EXPECT_TRUE(Form->ExpandGateArmed()) << "the gate is armed again after the folders opened";
 
+    EXPECT_TRUE(IsWindowVisible(Form->FindList()->Handle())) << "the matches show in a list";
+    EXPECT_EQ(Form->FindList()->Selected(), 0);
+
     Type(L"zzz");
     EXPECT_EQ(Form->FindLine()->Caption(), L"Find: repozzz  (no match)");
-
+    EXPECT_FALSE(IsWindowVisible(Form->FindList()->Handle()));
     {
         TShellExecuteRecorder shell;
+        Deliver(WM_KEYDOWN, VK_RETURN);
+        EXPECT_TRUE(shell.Calls.empty()) << "nothing found, nothing opens";
+        for (int i = 0; i < 3; ++i) Deliver(WM_KEYDOWN, VK_BACK);
         Deliver(WM_KEYDOWN, VK_RETURN);
         ASSERT_EQ(shell.Calls.size(), 1u);
     }
@@ -322,6 +328,34 @@ TEST_F(TypeOnTree, LettersSelectAShownEntryThenOneAnywhereAndEscEndsTheSearch) {
     Form->ShowAppWindow(srLaunch);
     Form->FormKeyDown(esc, 0);
     EXPECT_FALSE(IsWindowVisible(Form->Handle())) << "Esc without a search hides the window";
+}
+
+TEST_F(TypeOnTree, WhatTheIndexLearnsLaterMovesNoMatchTheUserChose) {
+    WriteFileBytes(Work + L"\\Games\\Old\\tool chest.txt", "c");
+    CreateWith();
+    Form->ShowAppWindow(srLaunch);
+    ASSERT_TRUE(Form->EntryIndex()->WaitIdle(10000));
+    Type(L"too");
+    ASSERT_GE(Form->FindList()->RowCount(), 2);
+    EXPECT_EQ(SelectedPath(), Work + L"\\Tools");
+    Deliver(WM_KEYDOWN, VK_DOWN);
+    const std::wstring chosen = SelectedPath();
+    EXPECT_NE(chosen, Work + L"\\Tools") << "Down chooses the next match";
+    EXPECT_EQ(Form->FindList()->Selected(), 1);
+
+    // A better match comes while the user looks at the list: it waits.
+    WriteFileBytes(Work + L"\\too.lnk", "");
+    Form->EntryIndex()->Changed({Work + L"\\too.lnk"});
+    ASSERT_TRUE(Form->EntryIndex()->WaitIdle(10000));
+    ui::Application->ProcessMessages();
+    EXPECT_EQ(SelectedPath(), chosen);
+    Deliver(WM_KEYDOWN, VK_UP);
+    EXPECT_EQ(SelectedPath(), Work + L"\\Tools") << "Up goes back";
+
+    WORD esc = VK_ESCAPE;
+    Form->FormKeyDown(esc, 0);
+    Type(L"too");
+    EXPECT_EQ(SelectedPath(), Work + L"\\too.lnk") << "the next search has it";
 }
 
 TEST_F(TypeOnTree, TheSearchLineLiesOnTheTreeAndNeverOverTheSelectedEntry) {
@@ -360,16 +394,21 @@ TEST_F(TypeOnTree, TheSearchLineStaysOnTheTreeWhenTheWindowChangesSize) {
         SetWindowPos(Form->Handle(), nullptr, 0, 0, before.right - before.left + grow,
                      before.bottom - before.top + grow, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         ui::Application->ProcessMessages();
-        RECT line{}, tree{}, both{};
+        // The line and the list under it, as one band.
+        RECT line{}, list{}, band{}, tree{}, both{};
         GetWindowRect(Form->FindLine()->Handle(), &line);
+        GetWindowRect(Form->FindList()->Handle(), &list);
+        ASSERT_TRUE(IsWindowVisible(Form->FindList()->Handle()));
+        EXPECT_EQ(list.top, line.bottom) << "the list lies just under the line";
+        UnionRect(&band, &line, &list);
         GetWindowRect(Tree()->Handle(), &tree);
-        EXPECT_TRUE(IntersectRect(&both, &line, &tree) && EqualRect(&both, &line))
-            << "the line lies on the tree after a change of " << grow;
+        EXPECT_TRUE(IntersectRect(&both, &band, &tree) && EqualRect(&both, &band))
+            << "the band lies on the tree after a change of " << grow;
         RECT client{};
         GetClientRect(Tree()->Handle(), &client);
-        EXPECT_EQ(line.right - line.left, client.right - client.left) << "and spans it";
+        EXPECT_EQ(band.right - band.left, client.right - client.left) << "and spans it";
         MapWindowPoints(Tree()->Handle(), HWND_DESKTOP, reinterpret_cast<POINT*>(&client), 2);
-        EXPECT_TRUE(line.top == client.top || line.bottom == client.bottom) << "along one of its edges";
+        EXPECT_TRUE(band.top == client.top || band.bottom == client.bottom) << "along one of its edges";
     }
 }
 

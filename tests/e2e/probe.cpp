@@ -273,6 +273,56 @@ struct TRemoteBlock {
     }
 };
 
+// One line per row of the window's visible list view: "S" when selected
+// (else "-"), the centre of the row on the screen, then its texts joined
+// by a tab.
+int PrintListRows(HWND top) {
+    HWND list = nullptr;
+    EnumChildWindows(
+        top,
+        [](HWND c, LPARAM p) WINAPI -> BOOL {
+            if (!IsWindowVisible(c) || ClassOf(c) != WC_LISTVIEWW) return TRUE;
+            *reinterpret_cast<HWND*>(p) = c;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&list));
+    if (!list) return 1;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(list, &pid);
+    struct TBlock {
+        LVITEMW Item;
+        RECT Rect;
+        wchar_t Text[257];
+    };
+    TRemoteBlock block(pid, sizeof(TBlock));
+    if (!block.Ok() || block.Wider()) return 2;
+    const auto remote = [&](size_t at) { return reinterpret_cast<LPARAM>(block.Remote + at); };
+    const LRESULT count = SendMessageW(list, LVM_GETITEMCOUNT, 0, 0);
+    for (LRESULT row = 0; row < count; ++row) {
+        std::wstring texts;
+        for (int column = 0; column < 2; ++column) {
+            TBlock local{};
+            local.Item.iSubItem = column;
+            local.Item.pszText = reinterpret_cast<wchar_t*>(block.Remote + offsetof(TBlock, Text));
+            local.Item.cchTextMax = 256;
+            WriteProcessMemory(block.Process, block.Remote, &local, sizeof(local), nullptr);
+            SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), remote(0));
+            ReadProcessMemory(block.Process, block.Remote, &local, sizeof(local), nullptr);
+            local.Text[256] = 0;
+            texts += (column ? L"\t" : L"") + std::wstring(local.Text);
+        }
+        RECT r{LVIR_BOUNDS, 0, 0, 0};
+        WriteProcessMemory(block.Process, block.Remote + offsetof(TBlock, Rect), &r, sizeof(r), nullptr);
+        SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), remote(offsetof(TBlock, Rect)));
+        ReadProcessMemory(block.Process, block.Remote + offsetof(TBlock, Rect), &r, sizeof(r), nullptr);
+        MapWindowPoints(list, HWND_DESKTOP, reinterpret_cast<POINT*>(&r), 2);
+        const bool selected = SendMessageW(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_SELECTED) != 0;
+        std::printf("%s %ld %ld %s\n", selected ? "S" : "-", (r.left + r.right) / 2, (r.top + r.bottom) / 2,
+                    Narrow(texts).c_str());
+    }
+    return 0;
+}
+
 // One tool of a tooltip in another process, read with TTM_ENUMTOOLSW or
 // TTM_GETCURRENTTOOLW in that process's pointer width.
 struct TRemoteTool {
@@ -563,6 +613,11 @@ int ProbeMklnk(const TArgs& a) {
     CoUninitialize();
     std::printf("%s\n", ok ? "made" : "failed");
     return ok ? 0 : 1;
+}
+
+int ProbeRows(const TArgs& a) {
+    HWND w = FindTopLevel(a[1], a[2]);
+    return w ? PrintListRows(w) : 1;
 }
 
 int ProbeTree(const TArgs& a) {
@@ -857,6 +912,7 @@ const TCommand kCommands[] = {
     {L"hold", 0, 0, ProbeHold, "hold         (keeps the desktop up until killed)"},
     {L"mklnk", 2, 2, ProbeMklnk, "mklnk <file.lnk> <target>"},
     {L"tree", 2, 2, ProbeTree, "tree <class> <title>   (the items of the window's tree)"},
+    {L"rows", 2, 2, ProbeRows, "rows <class> <title>   (the rows of the window's list: S or -, x y, texts)"},
     {L"holdkey", 0, 0, ProbeHoldkey, "holdkey      (holds Ctrl+Alt+Z until killed)"},
     {L"focus", 2, 2, ProbeFocus, "focus <class> <title>  (the class of the control with the keyboard)"},
     {L"keystate", 0, 0, ProbeKeystate, "keystate     (the window in front, and the modifiers held down)"},

@@ -8,6 +8,7 @@
 #include "ui/Controls.h"
 #include "ui/Dialogs.h"
 #include "ui/Form.h"
+#include "ui/ListView.h"
 #include "ui/Menus.h"
 
 using namespace ui;
@@ -111,6 +112,46 @@ TEST(SpeedButton, ClicksWhenReleasedOverItAndShowsItsHint) {
     button.SetHint(L"Hide (Esc)");
     SendMessageW(button.ToolTipHandle(), TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&ti));
     EXPECT_STREQ(text, L"Hide (Esc)");
+}
+
+TEST(ListView, IconsOfDrawnRowsOnlyAndClicksWithoutTheKeyboard) {
+    TForm form;
+    form.SetBounds(0, 0, 300, 200);
+    TEdit edit(&form);
+    edit.SetBounds(0, 0, 100, 20);
+    TListView list(&form);
+    std::vector<int> asked, clicks;
+    list.OnImage = [&](int row) {
+        asked.push_back(row);
+        return -1;
+    };
+    list.OnClick = [&](int row) { clicks.push_back(row); };
+    list.SetRows({{L"one", L"a"}, {L"two", L"b\\c"}, {L"three", L""}});
+    ASSERT_EQ(list.RowCount(), 3);
+    const int rowHeight = list.HeightFor(2) - list.HeightFor(1);
+    ASSERT_GT(rowHeight, 0);
+    list.SetBounds(0, 30, 300, list.HeightFor(1));
+    ShowWindow(form.Handle(), SW_SHOW);
+    ShowWindow(list.Handle(), SW_SHOW);
+    UpdateWindow(list.Handle());
+    EXPECT_EQ(asked, std::vector<int>{0}) << "one row shows";
+    list.SetBounds(0, 30, 300, list.HeightFor(3));
+    UpdateWindow(list.Handle());
+    InvalidateRect(list.Handle(), nullptr, TRUE);
+    UpdateWindow(list.Handle());
+    EXPECT_EQ(asked, (std::vector<int>{0, 1, 2})) << "each row once";
+
+    list.Select(1);
+    EXPECT_EQ(list.Selected(), 1);
+    SetFocus(edit.Handle());
+    auto at = [&](int row) { return MAKELPARAM(5, row * rowHeight + rowHeight / 2); };
+    SendMessageW(list.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at(2));
+    SendMessageW(list.Handle(), WM_LBUTTONUP, 0, at(2));
+    SendMessageW(list.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at(0));
+    SendMessageW(list.Handle(), WM_LBUTTONUP, 0, at(1));  // released on another row
+    EXPECT_EQ(clicks, std::vector<int>{2});
+    EXPECT_EQ(GetFocus(), edit.Handle()) << "the keyboard stays where it was";
+    EXPECT_EQ(list.Selected(), 1) << "whoever shows the list chooses";
 }
 
 TEST(Controls, WindowsOwnedByADestroyedFormAreLeftAlone) {
