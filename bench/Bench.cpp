@@ -730,6 +730,86 @@ void ViewSection(const std::wstring& base, const std::string& lnk) {
     testutil::RemoveTree(work);
 }
 
+// Call-ups of tavrix with a 1,000-entry working folder, each kind in turns
+// with the same call-up of the floor program (a window with a 24-row tree
+// view): at once after launch, the first 2 s after launch (a launch of
+// each in turn), and later ones (both programs up, the hot key going to
+// each in turn).
+void CallUpSection(const std::wstring& run, const std::wstring& profile) {
+    const std::wstring own = run + L"\\tavrix.exe", floorExe = run + L"\\callup_floor.exe";
+    std::printf("\n== call-up (posted hot key until visible, painted and the tree focused; 1000 entries),\n"
+                "   in turns with the floor: a program that shows a window with a 24-row tree view\n");
+    std::vector<double> atOnce, atOnceFloor, first, firstFloor;
+    std::vector<TShare> firstShares;
+    for (int r = 0; r < kRepetitions; ++r) {
+        const TCallUps f = MeasureCallUps(floorExe, run, 0);
+        const TCallUps one = MeasureCallUps(own, run, 0);
+        if (f.First < 0 || one.First < 0) continue;
+        atOnceFloor.push_back(f.First);
+        atOnce.push_back(one.First);
+    }
+    for (int r = 0; r < kRepetitions; ++r) {
+        const TCallUps f = MeasureCallUps(floorExe, run, 0, 2000);
+        const TCallUps one = MeasureCallUps(own, run, 0, 2000, profile);
+        if (f.First < 0 || one.First < 0) continue;
+        firstFloor.push_back(f.First);
+        first.push_back(one.First);
+        if (!one.FirstShares.empty()) firstShares = one.FirstShares;
+    }
+    std::vector<double> later, laterFloor, ratios;
+    std::vector<TShare> laterShares;
+    {
+        DeleteFileW(profile.c_str());
+        TProgram program(own, run, profile), yardstick(floorExe, run);
+        // The first call-up of each is the one above, not counted here.
+        if (program.CallUp() >= 0 && program.SendAway() && yardstick.CallUp() >= 0 && yardstick.SendAway()) {
+            program.Settle();
+            const std::vector<TShare> before = ReadShares(profile);
+            for (int i = 0; i < kCallUps; ++i) {
+                // Which goes first alternates, so that neither always follows the other.
+                TProgram& one = i % 2 ? program : yardstick;
+                TProgram& other = i % 2 ? yardstick : program;
+                const double a = one.CallUp();
+                if (a < 0 || !one.SendAway()) break;
+                const double b = other.CallUp();
+                if (b < 0 || !other.SendAway()) break;
+                later.push_back(i % 2 ? a : b);
+                laterFloor.push_back(i % 2 ? b : a);
+                ratios.push_back(later.back() / laterFloor.back());
+            }
+            program.Settle();
+            laterShares = SharesSince(before, ReadShares(profile));
+            for (TShare& share : laterShares) {
+                share.Calls /= static_cast<long>(std::max<size_t>(later.size(), 1));
+                share.Ms /= static_cast<double>(std::max<size_t>(later.size(), 1));
+            }
+        }
+    }
+    if (later.empty() || first.empty() || atOnce.empty()) {
+        std::printf("call-up: a window did not come up\n");
+        return;
+    }
+    std::printf("%-28s %10.1f ms  (median of %zu launches; runs:%s; the stored view may still be read then)\n",
+                "first, at once after launch", Median(atOnce), atOnce.size(), RunsText(atOnce).c_str());
+    std::printf("%-28s %10.1f ms  (runs:%s)\n", "  floor, at once", Median(atOnceFloor), RunsText(atOnceFloor).c_str());
+    const double laterMs = Median(later);
+    std::printf("%-28s %10.1f ms  (median of %zu launches; runs:%s)\n", "first, 2 s after launch", Median(first),
+                first.size(), RunsText(first).c_str());
+    std::printf("%-28s %10.1f ms  (runs:%s)\n", "  floor, 2 s after launch", Median(firstFloor),
+                RunsText(firstFloor).c_str());
+    std::printf("%-28s %10.2fx  (of the later call-ups' median; goal: at most 1x)\n", "  against later ones",
+                Median(first) / laterMs);
+    PrintShares("first call-up 2 s after launch", firstShares);
+    std::printf("%-28s %10.1f ms  (median of %zu; slowest %.1f ms; goal: under 50 ms)\n", "later call-ups", laterMs,
+                later.size(), *std::max_element(later.begin(), later.end()));
+    std::printf("%-28s %10.1f ms  (median; slowest %.1f ms)\n", "  floor, later", Median(laterFloor),
+                *std::max_element(laterFloor.begin(), laterFloor.end()));
+    std::printf("%-28s %10.2fx  (median of the pairwise ratios; goal: at most 1.5x)\n", "  ratio", Median(ratios));
+    std::printf("    calls and milliseconds are a mean over the later call-ups and their sending away:\n");
+    PrintShares("later call-ups", laterShares);
+}
+
+
 void StartUpSection(const std::wstring& base, const std::string& lnk) {
     std::wstring work = base + L"\\startbase";
     std::wstring run = PrepareRun(base, work);
