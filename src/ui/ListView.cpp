@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "ui/Dpi.h"
+#include "ui/MessageParams.h"
 
 namespace ui {
 
@@ -18,14 +19,14 @@ TListView::TListView(TWinControl* parent) : TWinControl(parent) {
         column.mask = LVCF_WIDTH | LVCF_SUBITEM;
         column.iSubItem = i;
         column.cx = 1;
-        SendMessageW(Handle(), LVM_INSERTCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
+        SendMessageW(Handle(), LVM_INSERTCOLUMNW, static_cast<WPARAM>(i), AsParam(&column));
     }
 }
 
 TListView::~TListView() { DestroyHandle(); }
 
 void TListView::SetImages(HIMAGELIST images) {
-    SendMessageW(Handle(), LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
+    SendMessageW(Handle(), LVM_SETIMAGELIST, LVSIL_SMALL, AsParam(images));
 }
 
 void TListView::SetRows(const std::vector<TRow>& rows) {
@@ -41,13 +42,13 @@ void TListView::SetRows(const std::vector<TRow>& rows) {
         item.iItem = static_cast<int>(i);
         item.pszText = const_cast<wchar_t*>(rows[i].Text.c_str());
         item.iImage = I_IMAGECALLBACK;
-        const auto at = static_cast<WPARAM>(SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+        const auto at = static_cast<WPARAM>(SendMessageW(list, LVM_INSERTITEMW, 0, AsParam(&item)));
         item.mask = LVIF_TEXT;
         item.iSubItem = 1;
         item.pszText = const_cast<wchar_t*>(rows[i].Detail.c_str());
-        SendMessageW(list, LVM_SETITEMTEXTW, at, reinterpret_cast<LPARAM>(&item));
+        SendMessageW(list, LVM_SETITEMTEXTW, at, AsParam(&item));
         const auto width = static_cast<int>(
-            SendMessageW(list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(rows[i].Text.c_str())));
+            SendMessageW(list, LVM_GETSTRINGWIDTHW, 0, AsParam(rows[i].Text.c_str())));
         FFirstWidth = std::max(FFirstWidth, width);
     }
     FitColumns();
@@ -68,10 +69,10 @@ void TListView::Select(int row) {
     if (!Handle()) return;
     LVITEMW state{};
     state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageW(Handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
+    SendMessageW(Handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(-1), AsParam(&state));
     if (row < 0 || row >= RowCount()) return;
     state.state = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageW(Handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
+    SendMessageW(Handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(row), AsParam(&state));
     SendMessageW(Handle(), LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
 }
 
@@ -79,7 +80,7 @@ int TListView::HeightFor(int rows) const {
     if (!Handle() || rows <= 0 || RowCount() == 0) return 0;
     RECT row{};
     row.left = LVIR_BOUNDS;
-    SendMessageW(Handle(), LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
+    SendMessageW(Handle(), LVM_GETITEMRECT, 0, AsParam(&row));
     const int border = (GetWindowLongW(Handle(), GWL_STYLE) & WS_BORDER) ? 2 * GetSystemMetrics(SM_CYBORDER) : 0;
     return rows * (row.bottom - row.top) + border;
 }
@@ -104,7 +105,7 @@ void TListView::FitColumns() {
 int TListView::RowAt(LPARAM point) const {
     LVHITTESTINFO hit{};
     hit.pt = {static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point))};
-    const auto row = static_cast<int>(SendMessageW(Handle(), LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    const auto row = static_cast<int>(SendMessageW(Handle(), LVM_SUBITEMHITTEST, 0, AsParam(&hit)));
     return (hit.flags & LVHT_ONITEM) ? row : -1;
 }
 
@@ -137,9 +138,9 @@ LRESULT TListView::CustomDraw(NMLVCUSTOMDRAW& draw) const {
 bool TListView::WndProc(TMessage& msg) {
     switch (msg.Msg) {
     case CN_NOTIFY: {
-        auto* hdr = reinterpret_cast<NMHDR*>(msg.LParam);
+        auto* hdr = ParamAs<NMHDR*>(msg.LParam);
         if (hdr->code == LVN_GETDISPINFOW) {
-            LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(hdr)->item;
+            LVITEMW& item = ParamAs<NMLVDISPINFOW*>(msg.LParam)->item;
             if (item.mask & LVIF_IMAGE) {
                 // Asked once a row: a row without one keeps none, since
                 // -1 would ask again.
@@ -151,7 +152,7 @@ bool TListView::WndProc(TMessage& msg) {
             return true;
         }
         if (hdr->code == NM_CUSTOMDRAW) {
-            msg.Result = CustomDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(hdr));
+            msg.Result = CustomDraw(*ParamAs<NMLVCUSTOMDRAW*>(msg.LParam));
             return true;
         }
         return false;
@@ -180,7 +181,7 @@ bool TListView::WndProc(TMessage& msg) {
         return true;
     case WM_SETFOCUS:
         // Handed back: the keys belong to whoever shows the list.
-        if (const auto previous = reinterpret_cast<HWND>(msg.WParam); previous && IsWindow(previous))
+        if (const auto previous = ParamAs<HWND>(msg.WParam); previous && IsWindow(previous))
             SetFocus(previous);
         return true;
     default:

@@ -21,7 +21,7 @@ runs() { [ "$(grep -c ran "$E2E_DIR/ran-kiwi.txt" 2>/dev/null)" = "$1" ]; }
 burst() {  # burst <what> <runs of kiwi.bat after it>
     e2e_click $((nx + nw / 2)) $((ny + nh / 2))
     e2e_check "notepad has the keyboard ($1)" e2e_until 5 notepad_in_front
-    e2e_key --delay 0 ctrl+alt+z k i w i Return
+    e2e_burst ctrl+alt+z k i w i Return
     e2e_check "the typed entry opens ($1)" e2e_until 15 runs "$2"
     e2e_check "notepad got no key ($1)" test -z "$(notepad_text)"
     e2e_check "no shorter match opened ($1)" test ! -e "$E2E_DIR/ran-iwi.txt"
