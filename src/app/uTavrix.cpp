@@ -76,34 +76,18 @@ TfrmMain::~TfrmMain() {
     FKeyCatcher.reset();
     // Children go with the window; the components after it.
     DestroyHandle();
-    while (!FComponents.empty()) FComponents.pop_back();  // children before parents
+    FComponents.Clear();
     Options.Close();
     if (frmMain == this) frmMain = nullptr;
 }
 
 ui::TSpeedButton* TfrmMain::AddButton(const wchar_t* name, int left, int image, const wchar_t* hint) {
-    auto* b = Own<ui::TSpeedButton>(Panel1);
+    auto* b = FComponents.Own<ui::TSpeedButton>(Panel1);
     b->Name = name;
     b->SetBounds(left, 0, 26, 26);
     b->SetImage(FGlyphs, image);
     b->SetHint(hint);
     return b;
-}
-
-ui::TComponent* TfrmMain::FindComponentByName(std::wstring_view name) const {
-    for (const auto& c : FComponents)
-        if (c->Name == name) return c.get();
-    // Menu items belong to their menu.
-    std::vector<const ui::TMenuItem*> items{&PopupMenu->Items};
-    while (!items.empty()) {
-        const ui::TMenuItem* item = items.back();
-        items.pop_back();
-        for (const auto& child : item->Items()) {
-            if (child->Name == name) return child.get();
-            items.push_back(child.get());
-        }
-    }
-    return nullptr;
 }
 
 void TfrmMain::LoadImages(int dpi) {
@@ -121,8 +105,8 @@ void TfrmMain::CreateControls() {
     {
         // Each list comes from one strip: one resource read, not one an image.
         ui::TProfileScope profile(ImagesStart);
-        FGlyphs = Own<ui::TImageList>(16, 16);
-        ImageList = Own<ui::TImageList>(16, 16);
+        FGlyphs = FComponents.Own<ui::TImageList>(16, 16);
+        ImageList = FComponents.Own<ui::TImageList>(16, 16);
         ImageList->Name = L"ImageList";
         LoadImages(Dpi());
     }
@@ -142,7 +126,7 @@ void TfrmMain::CreateControls() {
         {&Shape4, L"Shape4", 0, 396, 249, 1, ui::akLeft | ui::akRight | ui::akBottom},
     };
     for (const TLine& line : lines) {
-        auto* s = Own<ui::TShape>(this);
+        auto* s = FComponents.Own<ui::TShape>(this);
         s->Name = line.Name;
         s->SetBounds(line.L, line.T, line.W, line.H);
         s->SetAnchors(line.Anchors);
@@ -154,7 +138,7 @@ void TfrmMain::CreateControls() {
     // Keys go to the tree whenever the window is called up.
     ActiveControl = ShellTreeView1;
 
-    Panel1 = Own<ui::TPanel>(this);
+    Panel1 = FComponents.Own<ui::TPanel>(this);
     Panel1->Name = L"Panel1";
     Panel1->Color = Color;
     Panel1->SetBounds(8, 363, 161, 26);
@@ -176,17 +160,17 @@ void TfrmMain::CreateControls() {
     sbtnSaveAppRect->OnClick = [this] { sbtnSaveAppRectClick(); };
     sbtnOptions->OnClick = [this] { sbtnOptionsClick(); };
 
-    tmrBlockScrSvr = Own<ui::TTimer>();
+    tmrBlockScrSvr = FComponents.Own<ui::TTimer>();
     tmrBlockScrSvr->Name = L"tmrBlockScrSvr";
     tmrBlockScrSvr->SetInterval(kBlockScrSvrIntervalMs);
     tmrBlockScrSvr->OnTimer = [this] { tmrBlockScrSvrTimer(); };
 
-    tmrDelDir = Own<ui::TTimer>();
+    tmrDelDir = FComponents.Own<ui::TTimer>();
     tmrDelDir->Name = L"tmrDelDir";
     tmrDelDir->SetInterval(kDelDirIntervalMs);
     tmrDelDir->OnTimer = [this] { tmrDelDirTimer(); };
 
-    tmrFirstView = Own<ui::TTimer>();
+    tmrFirstView = FComponents.Own<ui::TTimer>();
     tmrFirstView->Name = L"tmrFirstView";
     tmrFirstView->SetInterval(kFirstViewDelayMs);
     tmrFirstView->OnTimer = [this] { tmrFirstViewTimer(); };
@@ -196,7 +180,7 @@ void TfrmMain::CreateTree() {
     // Set as the form is read: the Favorites root first, so the tree holds
     // a root until the working folder is rooted.
     ui::TProfileScope profile(TreeStart);
-    ShellTreeView1 = Own<TKesShellTree>(this);
+    ShellTreeView1 = FComponents.Own<TKesShellTree>(this);
     // How folders are watched here, as the probe at start found; set first,
     // since the settings below may root the tree already. Raised amid a
     // folder's reading, which a log that cannot be written must not stop.
@@ -256,7 +240,7 @@ void TfrmMain::CreateTree() {
 }
 
 void TfrmMain::CreateMenu() {
-    PopupMenu = Own<ui::TPopupMenu>();
+    PopupMenu = FComponents.Own<ui::TPopupMenu>();
     PopupMenu->Name = L"PopupMenu";
     PopupMenu->Images = FGlyphs;
     PopupMenu->Owner = Handle();
@@ -472,7 +456,7 @@ void TfrmMain::RestoreView(bool treeInLine) {
     }
     SetBounds(s.Left, s.Top, s.Right - s.Left, s.Bottom - s.Top);
     TKesShellTree* tree = ShellTreeView1;
-    FExpandGateArmed = false;
+    FExpandGate.SetArmed(false);
     // An empty tree (the folder could not be shown before) is rooted anew.
     ui::TTreeNode* oldRoot = tree->Items.GetFirstNode();
     // Until the first call-up the tree has followed the file system through
@@ -491,7 +475,7 @@ void TfrmMain::RestoreView(bool treeInLine) {
                             GetFileAttributesW(s.WorkingFolder.c_str()) != INVALID_FILE_ATTRIBUTES;
     {
         // The gate is armed again however these steps end.
-        ui::TScopeExit rearm([this] { FExpandGateArmed = true; });
+        ui::TScopeExit rearm([this] { FExpandGate.SetArmed(true); });
         ui::TUpdateScope update(tree->Items);
         if (!FFirstShowPending) {
             if (ui::TTreeNode* selected = tree->Selected()) s.SelectedNode = selected->AbsoluteIndex();
@@ -551,8 +535,7 @@ void TfrmMain::RestoreView(bool treeInLine) {
         if (s.SelectedNode >= 0 && s.SelectedNode < tree->Items.Count())
             if (ui::TTreeNode* node = tree->Items.Item(s.SelectedNode)) node->SetSelected(true);
     }
-    FNodeCollapsed = false;
-    FNodeExpanded = false;
+    FExpandGate.ResetToggles();
 }
 
 void TfrmMain::sbtnRefreshClick() {

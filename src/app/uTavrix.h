@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "app/ComponentList.h"
+#include "app/ExpandGate.h"
 #include "settings/uOptions.h"
 #include "shell/SystemImageList.h"
 #include "shelltree/ShellControls.h"
@@ -56,7 +58,7 @@ public:
     // the window as built.
     template <typename T>
     T* FindComponent(std::wstring_view name) const {
-        return dynamic_cast<T*>(FindComponentByName(name));
+        return dynamic_cast<T*>(FComponents.Find(name));
     }
     TKesShellTree* ShellTree() const noexcept { return ShellTreeView1; }
 
@@ -64,9 +66,7 @@ public:
     bool FirstShowPending() const noexcept { return FFirstShowPending; }
     // Cleared as by the first call-up, for code that starts from there.
     void SetFirstShowPending(bool value) noexcept { FFirstShowPending = value; }
-    bool ExpandGateArmed() const noexcept { return FExpandGateArmed; }
-    ui::TTreeNode* PendingExpandNode() const noexcept { return FPendingExpandNode.Get(); }
-    bool NodeExpanded() const noexcept { return FNodeExpanded; }
+    const TExpandGate& ExpandGate() const noexcept { return FExpandGate; }
 
     // Brings the window in line with the options after: tray icon,
     // screen-saver timer, working folder. Only what differs from before
@@ -111,7 +111,6 @@ private:
     void CreateTree();
     void CreateMenu();
     ui::TSpeedButton* AddButton(const wchar_t* name, int left, int image, const wchar_t* hint);
-    ui::TComponent* FindComponentByName(std::wstring_view name) const;
 
     void FormCreate();
     void FormShow();
@@ -146,7 +145,6 @@ private:
     void ShellTreeView1Collapsing(ui::TTreeNode* node, bool& allow);
     void ShellTreeView1Expanded(ui::TTreeNode* node);
     void ShellTreeView1Collapsed(ui::TTreeNode* node);
-    void AllowExpandCollapse(ui::TTreeNode* node, bool& allow, ui::TNodeWatch& pending);
     UINT HitTestAtMouse();
 
     // Finding entries by name (uTavrixFind.cpp).
@@ -253,14 +251,7 @@ private:
     std::wstring FVersion;
     std::wstring FFolderToDelete;
     NOTIFYICONDATAW FTrayIconData{};
-    bool FExpandGateArmed = false;
-    bool FExpandPermitted = false;
-    // A refused expand or collapse, until the press that answers it; an
-    // entry that goes meanwhile is forgotten.
-    ui::TNodeWatch FPendingExpandNode;
-    ui::TNodeWatch FPendingCollapseNode;
-    bool FNodeCollapsed = false;
-    bool FNodeExpanded = false;
+    TExpandGate FExpandGate;
     // Set while a hot key calls the window up (see GetMousePoint).
     bool FHandlingHotKey = false;
     // Why the working folder could not be shown, as last told to the user.
@@ -302,15 +293,7 @@ private:
 
     // The images of the buttons and the menu items.
     ui::TImageList* FGlyphs;
-    std::vector<std::unique_ptr<ui::TComponent>> FComponents;
-
-    template <typename T, typename... Args>
-    T* Own(Args&&... args) {
-        auto c = std::make_unique<T>(std::forward<Args>(args)...);
-        T* raw = c.get();
-        FComponents.push_back(std::move(c));
-        return raw;
-    }
+    TComponentList FComponents;
 };
 
 extern TfrmMain* frmMain;

@@ -41,10 +41,10 @@ bool IsAncestorOrSelf(const ui::TTreeNode* ancestor, const ui::TTreeNode* node) 
 }  // namespace
 
 void TfrmMain::CreateFindLine() {
-    lblFind = Own<ui::TLabel>(this, L"");
+    lblFind = FComponents.Own<ui::TLabel>(this, L"");
     lblFind->Name = L"lblFind";
     ShowWindow(lblFind->Handle(), SW_HIDE);
-    lstFind = Own<ui::TListView>(this);
+    lstFind = FComponents.Own<ui::TListView>(this);
     lstFind->Name = L"lstFind";
     lstFind->OnImage = [this](int row) { return FindRowImage(row); };
     lstFind->OnClick = [this](int row) { lstFindClick(row); };
@@ -248,7 +248,7 @@ bool TfrmMain::SelectIndexedEntry(const std::wstring& path) {
     TIDList list = PathToIDList(nullptr, path);
     if (!list) return false;
     // The folders on the way open because the user asked for the entry.
-    ui::TRestoreOnExit<bool> gate(FExpandGateArmed, false);
+    const auto gate = FExpandGate.Opened();
     if (ShellTreeView1->LocateNode(list.Get(), lmSelect)) return true;
     // The tree read the entry's folder before the entry came (its report
     // may be on the way yet): the folder is read again, and the entry
@@ -268,7 +268,7 @@ void TfrmMain::NoteFolderOpened(ui::TTreeNode* node) {
 void TfrmMain::CloseFoldersPassedBy() {
     if (FFindOpened.empty()) return;
     const ui::TTreeNode* keep = ShellTreeView1->Selected();
-    ui::TRestoreOnExit<bool> gate(FExpandGateArmed, false);
+    const auto gate = FExpandGate.Opened();
     // The deepest first: they were opened from the top down.
     for (size_t i = FFindOpened.size(); i-- > 0;) {
         ui::TTreeNode* node = FFindOpened[i]->Get();

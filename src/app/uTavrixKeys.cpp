@@ -134,7 +134,7 @@ void TfrmMain::ShellTreeView1KeyDown(WORD& key, ui::TShiftState) {
         break;
     case VK_LEFT:
     case VK_RIGHT:
-        FExpandPermitted = true;  // the tree's own collapse or expand for this key passes
+        FExpandGate.Permit();  // the tree's own collapse or expand for this key passes
         EndFind();
         break;
     case VK_UP:
@@ -154,54 +154,29 @@ void TfrmMain::ShellTreeView1KeyPress(wchar_t& key) {
     if (key == VK_RETURN) key = 0;
 }
 
-void TfrmMain::AllowExpandCollapse(ui::TTreeNode* node, bool& allow, ui::TNodeWatch& pending) {
-    if (!FExpandGateArmed || FExpandPermitted) {
-        FExpandPermitted = false;
-        allow = true;
-        pending = nullptr;
-    } else {
-        allow = false;
-        pending = node;
-    }
-}
-
 void TfrmMain::ShellTreeView1Expanding(ui::TTreeNode* node, bool& allow) {
-    AllowExpandCollapse(node, allow, FPendingExpandNode);
+    FExpandGate.Expanding(node, allow);
     if (allow) NoteFolderOpened(node);
 }
 
 void TfrmMain::ShellTreeView1Collapsing(ui::TTreeNode* node, bool& allow) {
-    AllowExpandCollapse(node, allow, FPendingCollapseNode);
+    FExpandGate.Collapsing(node, allow);
 }
 
-void TfrmMain::ShellTreeView1Expanded(ui::TTreeNode*) { FNodeExpanded = true; }
-void TfrmMain::ShellTreeView1Collapsed(ui::TTreeNode*) { FNodeCollapsed = true; }
+void TfrmMain::ShellTreeView1Expanded(ui::TTreeNode*) { FExpandGate.Expanded(); }
+void TfrmMain::ShellTreeView1Collapsed(ui::TTreeNode*) { FExpandGate.Collapsed(); }
 
 void TfrmMain::ShellTreeView1Editing(ui::TTreeNode*, bool& allowEdit) { allowEdit = false; }
 
 void TfrmMain::ShellTreeView1MouseDown(ui::TMouseButton button, ui::TShiftState, int x, int y) {
-    // A refusal is answered by this press or never: one left by a drag, a
-    // key or a double-click elsewhere must not act on a later press.
-    ui::TScopeExit forget([this] {
-        FPendingExpandNode = nullptr;
-        FPendingCollapseNode = nullptr;
-    });
+    // A refusal is answered by this press or never.
+    ui::TScopeExit forget([this] { FExpandGate.ForgetRefused(); });
     EndFind();
     if (button != ui::mbLeft) return;
-    FNodeCollapsed = false;
-    FNodeExpanded = false;
+    FExpandGate.ResetToggles();
     if (!(ShellTreeView1->GetHitTestInfoAt(x, y) & TVHT_ONITEMBUTTON)) return;
     // The button pressed is the node's under the press, nothing else.
-    ui::TTreeNode* pressed = ShellTreeView1->GetNodeAt(x, y);
-    FExpandPermitted = false;
-    if (!pressed) return;
-    if (pressed == FPendingExpandNode.Get()) {
-        FExpandPermitted = true;
-        pressed->Expand(false);
-    } else if (pressed == FPendingCollapseNode.Get()) {
-        FExpandPermitted = true;
-        pressed->Collapse(false);
-    }
+    FExpandGate.ButtonPressed(ShellTreeView1->GetNodeAt(x, y));
 }
 
 UINT TfrmMain::HitTestAtMouse() {
@@ -211,7 +186,7 @@ UINT TfrmMain::HitTestAtMouse() {
 }
 
 void TfrmMain::ShellTreeView1MouseUp(void* sender, ui::TMouseButton button, ui::TShiftState, int, int) {
-    if (FNodeCollapsed || FNodeExpanded || button != ui::mbLeft) return;
+    if (FExpandGate.NodeCollapsed() || FExpandGate.NodeExpanded() || button != ui::mbLeft) return;
     if (Options->Settings.ExecWithDblClick && sender) return;
     UINT hit = HitTestAtMouse();
     if ((hit & TVHT_ONITEM) && !(hit & TVHT_ONITEMBUTTON))

@@ -140,7 +140,7 @@ TEST_F(TreeState, WithNothingStoredTheRootIsExpandedAndSelected) {
     CreateWith();
     EXPECT_EQ(ExpandedPaths(), (std::vector<std::wstring>{Work}));
     EXPECT_EQ(SelectedIndex(), 0);
-    EXPECT_TRUE(Form->ExpandGateArmed());
+    EXPECT_TRUE(Form->ExpandGate().Armed());
 }
 
 TEST_F(TreeState, StoredFoldersExpandAndTheSelectionReturns) {
@@ -241,7 +241,7 @@ TEST_F(TreeState, AWorkingFolderThatCannotBeMadeIsReportedAndLeavesTheTreeEmpty)
     ASSERT_EQ(boxes.Boxes.size(), 1u);
     EXPECT_EQ(boxes.Boxes[0].Text, L"Cannot Find Folder: " + Base.Path() + L"\\blocker\\quorb");
     EXPECT_EQ(Tree()->Items.GetFirstNode(), nullptr) << "no other folder stands in for it";
-    EXPECT_TRUE(Form->ExpandGateArmed());
+    EXPECT_TRUE(Form->ExpandGate().Armed());
     // The first call-up tries again without telling it twice.
     Form->sbtnRefreshClick();
     EXPECT_EQ(boxes.Boxes.size(), 1u);
@@ -254,7 +254,7 @@ TEST_F(TreeState, AChoiceThatNamesNoFolderStartsInTheDefaultOne) {
     wchar_t favorites[MAX_PATH] = {};
     SHGetSpecialFolderPathW(nullptr, favorites, CSIDL_FAVORITES, FALSE);
     EXPECT_EQ(Tree()->GetNodePath(Tree()->Items.GetFirstNode()), std::wstring(favorites) + L"\\quorb");
-    EXPECT_TRUE(Form->ExpandGateArmed());
+    EXPECT_TRUE(Form->ExpandGate().Armed());
 }
 
 }  // namespace
@@ -304,7 +304,7 @@ TEST_F(TypeOnTree, LettersSelectAShownEntryThenOneAnywhereAndEscEndsTheSearch) {
     Type(L"repo");
     EXPECT_EQ(SelectedPath(), Work + L"\\Tools\\Deep\\Quarterly report.txt");
     EXPECT_TRUE(Tree()->Selected()->Parent()->Expanded()) << "the folders on the way are open";
-    EXPECT_TRUE(Form->ExpandGateArmed()) << "the gate is armed again after the folders opened";
+    EXPECT_TRUE(Form->ExpandGate().Armed()) << "the gate is armed again after the folders opened";
 
     EXPECT_TRUE(IsWindowVisible(Form->FindList()->Handle())) << "the matches show in a list";
     EXPECT_EQ(Form->FindList()->Selected(), 0);
