@@ -70,8 +70,7 @@ TfrmMain::TfrmMain() {
 
 TfrmMain::~TfrmMain() {
     // The index's worker stops before the window its reports go to.
-    DropEntryIndex();
-    FFindOpened.clear();
+    FFindIndex->DropEntryIndex();
     FImageListWarmUp.reset();
     FKeyCatcher.reset();
     // Children go with the window; the components after it.
@@ -133,8 +132,12 @@ void TfrmMain::CreateControls() {
         *line.Field = s;
     }
 
+    FFindIndex = std::make_unique<TFindIndex>(
+        [this] { return ShellTreeView1->Notifier->WatchMode() == TKesShellChangeNotifier::wmSubtree; });
     CreateTree();
-    CreateFindLine();
+    FFind = std::make_unique<TTreeFind>(*this, *ShellTreeView1, FExpandGate, *FFindIndex, FComponents,
+                                        [this] { ExecuteItem(ShellTreeView1->GetNodePath(ShellTreeView1->Selected())); });
+    FFindIndex->OnChanged = [this] { FFind->EntryIndexChanged(); };
     // Keys go to the tree whenever the window is called up.
     ActiveControl = ShellTreeView1;
 
@@ -226,7 +229,7 @@ void TfrmMain::CreateTree() {
                                const std::wstring& destination) {
         std::vector<std::wstring> paths = files;
         if (!destination.empty()) paths.push_back(destination);
-        EntriesChanged(paths);
+        FFindIndex->EntriesChanged(paths);
     };
     tree->OnChangeReported = [this](TNotificationEvent event, LPCITEMIDLIST item1, LPCITEMIDLIST item2) {
         // Only these name files and folders; others carry numbers.
@@ -234,7 +237,8 @@ void TfrmMain::CreateTree() {
             EventBit(neFileCreate) | EventBit(neFileDelete) | EventBit(neFileRename) | EventBit(neFileChange) |
             EventBit(neAttributesChange) | EventBit(neFolderCreate) | EventBit(neFolderDelete) |
             EventBit(neFolderRename) | EventBit(neFolderUpdate);
-        if (FEntryIndex && (EventBit(event) & kEntries)) EntriesChanged({IDListToPath(item1), IDListToPath(item2)});
+        if (FFindIndex->Get() && (EventBit(event) & kEntries))
+            FFindIndex->EntriesChanged({IDListToPath(item1), IDListToPath(item2)});
     };
     ShellTreeView1->Loaded();
 }
@@ -313,7 +317,7 @@ void TfrmMain::tmrFirstViewTimer() {
     for (ui::TTreeNode* node : ShellTreeView1->RowsInView()) node->ImageIndex();
     // The search's index is made and read now too: its thread and its
     // first reading of the folder would otherwise run during the call-up.
-    RefreshEntryIndex();
+    FFindIndex->RefreshEntryIndex();
 }
 
 void TfrmMain::FormShow() {
@@ -331,7 +335,7 @@ void TfrmMain::FormClose(ui::TCloseAction& action) {
     }
     Hide();
     UnRegisterHotkeys();
-    DropEntryIndex();
+    FFindIndex->DropEntryIndex();
     if (Options) {
         if (Options->Settings.ShowTrayIcon) RemoveTrayIcon();
         StoreAppRect();

@@ -13,6 +13,8 @@
 
 #include "app/ComponentList.h"
 #include "app/ExpandGate.h"
+#include "app/FindIndex.h"
+#include "app/TreeFind.h"
 #include "settings/uOptions.h"
 #include "shell/SystemImageList.h"
 #include "shelltree/ShellControls.h"
@@ -20,13 +22,9 @@
 #include "ui/Form.h"
 #include "ui/ImageList.h"
 #include "ui/KeyCatcher.h"
-#include "ui/ListView.h"
 #include "ui/Menus.h"
 #include "ui/Timer.h"
 #include "util/uLogDataViewer.h"
-
-class TEntryIndex;
-class TSubtreeWatch;
 
 // The handle of the single-instance mutex, 0 when none. The program entry
 // owns it (CloseAppMutex at its end); FormClose closes it earlier.
@@ -89,13 +87,8 @@ public:
     void ShellTreeView1DblClick();
     void ShellTreeView1Editing(ui::TTreeNode* node, bool& allowEdit);
 
-    // Finding an entry by typing a few letters of its name: the text typed
-    // so far, empty when no search is active, the line that shows it and
-    // the list of the best matches under it.
-    const std::wstring& FindText() const noexcept { return FFindText; }
-    ui::TLabel* FindLine() const noexcept { return lblFind; }
-    ui::TListView* FindList() const noexcept { return lstFind; }
-    TEntryIndex* EntryIndex() const noexcept { return FEntryIndex.get(); }
+    // Finding an entry by typing a few letters of its name on the tree.
+    const TTreeFind& Find() const noexcept { return *FFind; }
 
     // Opening entries, and the one place commands report their result.
     void ExecuteItem(const std::wstring& path);
@@ -147,50 +140,6 @@ private:
     void ShellTreeView1Collapsed(ui::TTreeNode* node);
     UINT HitTestAtMouse();
 
-    // Finding entries by name (uTavrixFind.cpp).
-    void CreateFindLine();
-    // Letters typed with the keyboard in the tree are the program's search.
-    bool TreeHasFocus() const;
-    // A letter typed on the tree; false when it is no letter of a name.
-    bool FindKeyPress(wchar_t key);
-    // Backspace: false when no search is active.
-    bool FindBackspace();
-    // Down or Up in the list of matches; false when no match is chosen.
-    bool FindMove(int by);
-    // Whether Enter must open nothing: a search that found nothing.
-    bool FindEnterRefused() const;
-    // Ends an active search; false when there was none.
-    bool EndFind();
-    void RunFind(bool fresh);
-    // Chooses the row, or the next one in the step's direction the tree
-    // can show; false when none.
-    bool ChooseFindRow(int row, int step);
-    void lstFindClick(int row);
-    ui::TTreeNode* FindShownEntry(const std::wstring& text, bool fresh);
-    // The folders whose entries the tree shows, below the working folder.
-    std::vector<std::wstring> ShownFolders() const;
-    // The path below the working folder ("" for the folder itself); false
-    // when the path lies elsewhere.
-    bool BelowWorkingFolder(const std::wstring& path, std::wstring& relative) const;
-    bool SelectIndexedEntry(const std::wstring& path);
-    // A folder the search opens, to close again when it passes it by.
-    void NoteFolderOpened(ui::TTreeNode* node);
-    void CloseFoldersPassedBy();
-    int FindRowImage(int row);
-    void ShowFindLine(bool noMatch, bool rowsChanged);
-    // Keeps an opened entry at the front of the recent list.
-    void RememberOpened(const std::wstring& path);
-
-    // The index of the working folder (uTavrixFindIndex.cpp): made or
-    // moved to it and asked to refresh; told of a call-up and of changes;
-    // let go of.
-    void RefreshEntryIndex();
-    void CallUpEntryIndex();
-    void WatchEntryIndex();
-    void EntriesChanged(const std::vector<std::wstring>& paths);
-    void DropEntryIndex();
-    void EntryIndexChanged();
-
     // The tray icon.
     void AddTrayIcon();
     void RemoveTrayIcon();
@@ -241,8 +190,6 @@ private:
     ui::TImageList* ImageList;
     ui::TTimer* tmrBlockScrSvr;
     ui::TTimer* tmrDelDir;
-    ui::TLabel* lblFind = nullptr;
-    ui::TListView* lstFind = nullptr;
     ui::TTimer* tmrFirstView;
 
     // State shared by the window's parts.
@@ -261,39 +208,15 @@ private:
     // The entries of the working folder while it moves.
     std::vector<std::wstring> FMovingEntries;
     std::unique_ptr<TLogDataViewer> FDataViewer;
-    // The search typed on the tree: its text, when its last letter came,
-    // and whether it found nothing; its matches, the one chosen, whether
-    // the user moved in them; the folders shown when it began, those it
-    // opened, and the matches' icons.
-    struct TFindRow {
-        std::wstring Path;
-        std::wstring Name;
-        std::wstring Folder;  // below the working folder
-    };
-    std::wstring FFindText;
-    ULONGLONG FFindLastKey = 0;
-    bool FFindNoMatch = false;
-    std::vector<TFindRow> FFindRows;
-    int FFindRow = -1;
-    bool FFindMoved = false;
-    std::vector<std::wstring> FFindShownFolders;
-    std::vector<std::unique_ptr<ui::TNodeWatch>> FFindOpened;
-    bool FFindLocating = false;
-    bool FFindRerun = false;    // the index changed while the tree read a folder for the search
-    unsigned FFindRun = 0;      // counts the search's runs and ends
-    std::map<std::wstring, int> FFindImages;
-    bool FFindImagesSet = false;
-    std::unique_ptr<TEntryIndex> FEntryIndex;
-    // Where the system reports a whole subtree, the index's own watch.
-    std::unique_ptr<TSubtreeWatch> FEntryIndexWatch;
     std::unique_ptr<TSystemImageListWarmUp> FImageListWarmUp;
     std::unique_ptr<ui::TKeyCatcher> FKeyCatcher;
     std::vector<ui::THotKeyCode> FCaughtHotKeys;  // the registered hot keys
-    std::wstring FEntryIndexRoot;
 
     // The images of the buttons and the menu items.
     ui::TImageList* FGlyphs;
     TComponentList FComponents;
+    std::unique_ptr<TFindIndex> FFindIndex;
+    std::unique_ptr<TTreeFind> FFind;
 };
 
 extern TfrmMain* frmMain;

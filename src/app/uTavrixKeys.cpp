@@ -10,6 +10,9 @@
 namespace {
 // The shell's execute function reports errors as 32 or less.
 constexpr int kShellExecLastError = 32;
+// Keys are the search's only while the tree has the keyboard.
+bool HasFocus(const ui::TWinControl& control) { return GetFocus() == control.Handle(); }
+
 // The virtual-key code of the letter Z, which <windows.h> leaves unnamed.
 constexpr UINT kVkZ = 'Z';
 
@@ -88,23 +91,23 @@ void TfrmMain::FormKeyDown(WORD& key, ui::TShiftState) {
     switch (key) {
     case VK_ESCAPE:
         // The first Esc ends a search; the next hides the window.
-        if (EndFind())
+        if (FFind->EndFind())
             key = 0;
         else
             sbtnMinMax->Click();
         break;
     case VK_BACK:
         // Takes a letter off a search; without one the tree goes up as before.
-        if (TreeHasFocus() && FindBackspace()) key = 0;
+        if (HasFocus(*ShellTreeView1) && FFind->FindBackspace()) key = 0;
         break;
     case VK_DOWN:
     case VK_UP:
         // Through the search's matches, the tree's selection following.
-        if (TreeHasFocus() && FindMove(key == VK_DOWN ? 1 : -1)) key = 0;
+        if (HasFocus(*ShellTreeView1) && FFind->FindMove(key == VK_DOWN ? 1 : -1)) key = 0;
         break;
     case VK_RETURN:
         // A search that found nothing opens nothing.
-        if (TreeHasFocus() && FindEnterRefused()) key = 0;
+        if (HasFocus(*ShellTreeView1) && FFind->FindEnterRefused()) key = 0;
         break;
     case VK_F2:
         sbtnMenuMouseUp(*sbtnMenu, 8, 16);
@@ -121,11 +124,9 @@ void TfrmMain::FormKeyDown(WORD& key, ui::TShiftState) {
 void TfrmMain::FormKeyPress(wchar_t& key) {
     if (key == VK_ESCAPE)
         key = 0;  // no control sees it, and nothing beeps
-    else if (TreeHasFocus() && FindKeyPress(key))
+    else if (HasFocus(*ShellTreeView1) && FFind->FindKeyPress(key))
         key = 0;  // the letter is the program's search: the tree's own type-ahead never sees it
 }
-
-bool TfrmMain::TreeHasFocus() const { return GetFocus() == ShellTreeView1->Handle(); }
 
 void TfrmMain::ShellTreeView1KeyDown(WORD& key, ui::TShiftState) {
     switch (key) {
@@ -135,7 +136,7 @@ void TfrmMain::ShellTreeView1KeyDown(WORD& key, ui::TShiftState) {
     case VK_LEFT:
     case VK_RIGHT:
         FExpandGate.Permit();  // the tree's own collapse or expand for this key passes
-        EndFind();
+        FFind->EndFind();
         break;
     case VK_UP:
     case VK_DOWN:
@@ -143,7 +144,7 @@ void TfrmMain::ShellTreeView1KeyDown(WORD& key, ui::TShiftState) {
     case VK_NEXT:
     case VK_HOME:
     case VK_END:
-        EndFind();  // the user moves on by hand
+        FFind->EndFind();  // the user moves on by hand
         break;
     default:
         break;
@@ -156,7 +157,8 @@ void TfrmMain::ShellTreeView1KeyPress(wchar_t& key) {
 
 void TfrmMain::ShellTreeView1Expanding(ui::TTreeNode* node, bool& allow) {
     FExpandGate.Expanding(node, allow);
-    if (allow) NoteFolderOpened(node);
+    // The tree opens its root while it loads, before the search is made.
+    if (allow && FFind) FFind->NoteFolderOpened(node);
 }
 
 void TfrmMain::ShellTreeView1Collapsing(ui::TTreeNode* node, bool& allow) {
@@ -171,7 +173,7 @@ void TfrmMain::ShellTreeView1Editing(ui::TTreeNode*, bool& allowEdit) { allowEdi
 void TfrmMain::ShellTreeView1MouseDown(ui::TMouseButton button, ui::TShiftState, int x, int y) {
     // A refusal is answered by this press or never.
     ui::TScopeExit forget([this] { FExpandGate.ForgetRefused(); });
-    EndFind();
+    FFind->EndFind();
     if (button != ui::mbLeft) return;
     FExpandGate.ResetToggles();
     if (!(ShellTreeView1->GetHitTestInfoAt(x, y) & TVHT_ONITEMBUTTON)) return;
@@ -199,21 +201,21 @@ void TfrmMain::ShellTreeView1DblClick() {
 
 void TfrmMain::ExecuteItem(const std::wstring& path) {
     if (path.empty() || GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return;
-    EndFind();
+    FFind->EndFind();
     // Quoted: Explorer reads a comma as the end of the path, so an entry
     // whose name holds one would not open.
     const std::wstring explorer = WindowsProgramPath(L"explorer.exe");
     INT_PTR code = explorer.empty() ? SE_ERR_FNF
                                     : ShellExecuteFunc()(nullptr, L"open", explorer, L"\"" + path + L"\"", L"",
                                                          SW_SHOWNORMAL);
-    if (code > kShellExecLastError) RememberOpened(path);
+    if (code > kShellExecLastError) TTreeFind::RememberOpened(path);
     HandleExecResult(path, static_cast<int>(code), false);
 }
 
 void TfrmMain::HandleExecResult(const std::wstring& path, int code, bool force) {
     if (code > kShellExecLastError) {
         if (Options->Settings.Autohide || force) {
-            EndFind();
+            FFind->EndFind();
             Hide();
             ui::Application->ProcessMessages();
         }

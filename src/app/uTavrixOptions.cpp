@@ -2,7 +2,6 @@
 // go of the folder while it moves, and the previous folder is removed only
 // once everything in it has verifiably arrived.
 #include "app/uTavrix.h"
-#include "util/EntryIndex.h"
 #include "settings/uOptionsDialog.h"
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
@@ -64,18 +63,18 @@ void TfrmMain::sbtnOptionsClick() {
 
 void TfrmMain::CheckWorkingFolderChange(const TOptionsRec& before, const TOptionsRec& after) {
     if (before.WorkingFolder == after.WorkingFolder) return;
-    EndFind();
+    FFind->EndFind();
     RestoreView();
     // The search looks in the new folder from now on.
-    if (FEntryIndex) RefreshEntryIndex();
+    if (FFindIndex->Get()) FFindIndex->RefreshEntryIndex();
 }
 
 void TfrmMain::BeforeFolderMove(const std::wstring& from) {
     // The search's index lets go of the folder first: a listing still open
     // inside it could stop the move. The next call-up or search makes it
     // anew.
-    EndFind();
-    DropEntryIndex();
+    FFind->EndFind();
+    FFindIndex->DropEntryIndex();
     ShowWindow(ShellTreeView1->Handle(), SW_HIDE);
     // What has to arrive: every entry, however deep.
     FMovingEntries = FolderEntries(from);

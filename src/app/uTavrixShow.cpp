@@ -24,10 +24,10 @@ void TfrmMain::ShowAppWindow(TShowReason reason) {
         }
         // Each call-up starts without a search, and the index catches up
         // with what changed while the window was away.
-        EndFind();
+        FFind->EndFind();
         {
             ui::TProfileScope profile(CallUpIndex);
-            CallUpEntryIndex();
+            FFindIndex->CallUpEntryIndex();
         }
         if (Options->Settings.FollowMousePos) {
             POINT p{};
