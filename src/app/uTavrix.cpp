@@ -1,4 +1,5 @@
 #include "app/uTavrix.h"
+#include "app/ImageStrips.h"
 #include "core/Placement.h"
 
 #include "app/res/resource.h"
@@ -90,23 +91,17 @@ ui::TSpeedButton* TfrmMain::AddButton(const wchar_t* name, int left, int image, 
 }
 
 void TfrmMain::LoadImages(int dpi) {
-    // The strip drawn nearest the DPI's size, never a stretched one.
-    const int size = ui::ImageSizeForDpi(dpi);
-    const int glyphs = size == 32 ? IDB_GLYPHS32 : size == 24 ? IDB_GLYPHS24 : IDB_GLYPHS;
-    const int images = size == 32 ? IDB_IMAGES32 : size == 24 ? IDB_IMAGES24 : IDB_IMAGES;
-    FGlyphs->Clear(size, size);
-    FGlyphs->AddResourceStrip(glyphs);
-    ImageList->Clear(size, size);
-    ImageList->AddResourceStrip(images);
+    LoadImageStrip(*FGlyphs, dpi, IDB_GLYPHS, IDB_GLYPHS24, IDB_GLYPHS32);
+    FTray->LoadImages(dpi);
 }
 
 void TfrmMain::CreateControls() {
     {
-        // Each list comes from one strip: one resource read, not one an image.
         ui::TProfileScope profile(ImagesStart);
         FGlyphs = FComponents.Own<ui::TImageList>(16, 16);
-        ImageList = FComponents.Own<ui::TImageList>(16, 16);
-        ImageList->Name = L"ImageList";
+        FTray = std::make_unique<TTrayIcon>(
+            *this, FComponents, [this] { ShowAppWindow(srTrayIcon); },
+            [this](int x, int y) { PopupMenu->Popup(x, y); });
         LoadImages(Dpi());
     }
     OnDpiChanged = [this](int dpi) { LoadImages(dpi); };
@@ -337,7 +332,7 @@ void TfrmMain::FormClose(ui::TCloseAction& action) {
     UnRegisterHotkeys();
     FFindIndex->DropEntryIndex();
     if (Options) {
-        if (Options->Settings.ShowTrayIcon) RemoveTrayIcon();
+        if (Options->Settings.ShowTrayIcon) FTray->RemoveTrayIcon();
         StoreAppRect();
         StoreTreeState();
         Options.Close();  // writes the window state
@@ -351,9 +346,9 @@ void TfrmMain::ApplyOptions(const TOptionsRec* before, const TOptionsRec& after)
     // At start-up a removal is asked for too: the shell refuses it.
     if (changed(&TOptionsRec::ShowTrayIcon)) {
         if (after.ShowTrayIcon)
-            AddTrayIcon();
+            FTray->AddTrayIcon(ui::Application->Title() + L" " + FVersion);
         else
-            RemoveTrayIcon();
+            FTray->RemoveTrayIcon();
     }
     if (changed(&TOptionsRec::BlockScrSvr)) tmrBlockScrSvr->SetEnabled(after.BlockScrSvr);
     if (before) CheckWorkingFolderChange(*before, after);

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <windows.h>
-#include <shellapi.h>
 
 #include <map>
 #include <memory>
@@ -14,6 +13,7 @@
 #include "app/ComponentList.h"
 #include "app/ExpandGate.h"
 #include "app/FindIndex.h"
+#include "app/TrayIcon.h"
 #include "app/TreeFind.h"
 #include "settings/uOptions.h"
 #include "shell/SystemImageList.h"
@@ -36,8 +36,6 @@ extern const wchar_t* const AppMutexName;
 
 enum TShowReason { srLaunch = 0, srHotKey = 1, srTrayIcon = 2 };
 
-// The message the tray icon sends for mouse events over it.
-constexpr UINT WM_TRAYICON = WM_USER + 103;
 // Posted at start-up: the keys after a hot key are held from then on.
 constexpr UINT WM_CATCHKEYS = WM_USER + 104;
 
@@ -140,11 +138,6 @@ private:
     void ShellTreeView1Collapsed(ui::TTreeNode* node);
     UINT HitTestAtMouse();
 
-    // The tray icon.
-    void AddTrayIcon();
-    void RemoveTrayIcon();
-    void WMTrayIcon(ui::TMessage& msg);
-    void WMTaskbarCreated();
     void pmnuAboutClick();
     // Makes or removes the shortcut in the Startup folder that starts this copy.
     void pmnuStartWithWindowsClick();
@@ -187,7 +180,6 @@ private:
     ui::TMenuItem* pmnuStartWithWindows;
     ui::TMenuItem* pmnuSep4;
     ui::TMenuItem* pmnuExit;
-    ui::TImageList* ImageList;
     ui::TTimer* tmrBlockScrSvr;
     ui::TTimer* tmrDelDir;
     ui::TTimer* tmrFirstView;
@@ -197,7 +189,6 @@ private:
     bool FFirstViewRead = false;  // the first call-up's reading is done already
     std::wstring FVersion;
     std::wstring FFolderToDelete;
-    NOTIFYICONDATAW FTrayIconData{};
     TExpandGate FExpandGate;
     // Set while a hot key calls the window up (see GetMousePoint).
     bool FHandlingHotKey = false;
@@ -215,6 +206,7 @@ private:
     // The images of the buttons and the menu items.
     ui::TImageList* FGlyphs;
     TComponentList FComponents;
+    std::unique_ptr<TTrayIcon> FTray;
     std::unique_ptr<TFindIndex> FFindIndex;
     std::unique_ptr<TTreeFind> FFind;
 };

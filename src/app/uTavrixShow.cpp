@@ -8,6 +8,8 @@
 #include "ui/Profile.h"
 #include "util/uUtils.h"
 
+#include <shellapi.h>
+
 namespace {
 ui::TProfileCounter CallUpIndex("call-up: entry index");
 ui::TProfileCounter CallUpShow("call-up: window shown");
@@ -116,12 +118,12 @@ bool TfrmMain::WndProc(ui::TMessage& msg) {
     // Sent to every top-level window when the taskbar is made anew.
     static const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
     if (taskbarCreated && msg.Msg == taskbarCreated) {
-        WMTaskbarCreated();
+        FTray->WMTaskbarCreated();
         return true;
     }
     switch (msg.Msg) {
     case WM_TRAYICON:
-        WMTrayIcon(msg);
+        FTray->WMTrayIcon(msg);
         return true;
     case WM_NCHITTEST:
         WMHitTest(msg);
