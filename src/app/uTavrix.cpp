@@ -7,6 +7,7 @@
 #include "ui/Dialogs.h"
 #include "core/Exceptions.h"
 #include "core/PathText.h"
+#include "settings/uOptionsDialog.h"
 #include "shell/ShellBrowser.h"
 #include "ui/Monitors.h"
 #include "ui/Profile.h"
@@ -17,6 +18,7 @@
 #include "util/uUtils.h"
 #include "util/uVersionUtils.h"
 
+#include <exception>
 #include <unordered_map>
 #include <utility>
 
@@ -32,8 +34,6 @@ TfrmMain* frmMain = nullptr;
 namespace {
 // A zero mouse move this often keeps the screen saver from starting.
 constexpr UINT kBlockScrSvrIntervalMs = 10000;
-// The designed interval of the folder deletion; each use sets its own delay.
-constexpr UINT kDelDirIntervalMs = 1000;
 // The first call-up shows what was read by then: the stored view is read
 // this long after start, when the window is still hidden.
 constexpr UINT kFirstViewDelayMs = 500;
@@ -163,10 +163,18 @@ void TfrmMain::CreateControls() {
     tmrBlockScrSvr->SetInterval(kBlockScrSvrIntervalMs);
     tmrBlockScrSvr->OnTimer = [this] { tmrBlockScrSvrTimer(); };
 
-    tmrDelDir = FComponents.Own<ui::TTimer>();
-    tmrDelDir->Name = L"tmrDelDir";
-    tmrDelDir->SetInterval(kDelDirIntervalMs);
-    tmrDelDir->OnTimer = [this] { tmrDelDirTimer(); };
+    FFolderMove = std::make_unique<TWorkingFolderMove>(
+        *ShellTreeView1, FComponents,
+        [this] {
+            FFind->EndFind();
+            FFindIndex->DropEntryIndex();
+        },
+        [this] {
+            FFind->EndFind();
+            RestoreView();
+            // The search looks in the new folder from now on.
+            if (FFindIndex->Get()) FFindIndex->RefreshEntryIndex();
+        });
 
     tmrFirstView = FComponents.Own<ui::TTimer>();
     tmrFirstView->Name = L"tmrFirstView";
@@ -272,7 +280,6 @@ void TfrmMain::CreateMenu() {
 void TfrmMain::FormCreate() {
     tmrBlockScrSvr->SetEnabled(false);
     FFirstShowPending = true;
-    FFolderToDelete.clear();
     KeyPreview = true;
     ShellTreeView1->SetShowRoot(false);
     ShellTreeView1->RightClickSelect = true;
@@ -351,10 +358,37 @@ void TfrmMain::ApplyOptions(const TOptionsRec* before, const TOptionsRec& after)
             FTray->RemoveTrayIcon();
     }
     if (changed(&TOptionsRec::BlockScrSvr)) tmrBlockScrSvr->SetEnabled(after.BlockScrSvr);
-    if (before) CheckWorkingFolderChange(*before, after);
+    if (before) FFolderMove->CheckWorkingFolderChange(*before, after);
 }
 
 void TfrmMain::pmnuExitClick() { Close(); }
+
+void TfrmMain::sbtnOptionsClick() {
+    StoreAppRect();
+    StoreTreeState();
+    TfrmOptions dialog;
+    dialog.Settings = Options->Settings;
+    dialog.OnBeforeFolderMove = [this](const std::wstring& from, const std::wstring&) {
+        FFolderMove->BeforeFolderMove(from);
+    };
+    dialog.OnAfterFolderMove = [this](const std::wstring& from, const std::wstring& to) {
+        FFolderMove->AfterFolderMove(from, to);
+    };
+    dialog.OnSaveFolderChoice = [](const TOptionsRec& choice) { Options->SaveWorkingFolderChoice(choice); };
+    if (dialog.ShowModal() != ui::mrOk) return;
+    // What was in force before this OK: the window applies what changed.
+    const TOptionsRec PreviousOptions = Options->Settings;
+    // The choice is live from here even when it cannot be saved: the links
+    // may have moved already.
+    std::exception_ptr refused;
+    try {
+        AcceptOptions(dialog.Settings);
+    } catch (...) {
+        refused = std::current_exception();
+    }
+    ApplyOptions(&PreviousOptions, Options->Settings);
+    if (refused) std::rethrow_exception(refused);
+}
 
 void TfrmMain::ViewSelTextAs(ui::TMenuItem& sender) {
     std::wstring text;

@@ -15,6 +15,7 @@
 #include "app/FindIndex.h"
 #include "app/TrayIcon.h"
 #include "app/TreeFind.h"
+#include "app/WorkingFolderMove.h"
 #include "settings/uOptions.h"
 #include "shell/SystemImageList.h"
 #include "shelltree/ShellControls.h"
@@ -142,13 +143,8 @@ private:
     // Makes or removes the shortcut in the Startup folder that starts this copy.
     void pmnuStartWithWindowsClick();
 
-    // The options command and the move of the working folder.
+    // The options command.
     void sbtnOptionsClick();
-    void CheckWorkingFolderChange(const TOptionsRec& before, const TOptionsRec& after);
-    void BeforeFolderMove(const std::wstring& from);
-    void AfterFolderMove(const std::wstring& previous, const std::wstring& current);
-    void ScheduleFolderDeletion(UINT delay, const std::wstring& path);
-    void tmrDelDirTimer();
 
     // The popup menu's clipboard items and the screen saver.
     void ViewSelTextAs(ui::TMenuItem& sender);
@@ -181,14 +177,12 @@ private:
     ui::TMenuItem* pmnuSep4;
     ui::TMenuItem* pmnuExit;
     ui::TTimer* tmrBlockScrSvr;
-    ui::TTimer* tmrDelDir;
     ui::TTimer* tmrFirstView;
 
     // State shared by the window's parts.
     bool FFirstShowPending = false;
     bool FFirstViewRead = false;  // the first call-up's reading is done already
     std::wstring FVersion;
-    std::wstring FFolderToDelete;
     TExpandGate FExpandGate;
     // Set while a hot key calls the window up (see GetMousePoint).
     bool FHandlingHotKey = false;
@@ -196,8 +190,6 @@ private:
     std::wstring FRootProblem;
     // The hot keys another program holds, as a user names them.
     std::vector<std::wstring> FHotKeysTaken;
-    // The entries of the working folder while it moves.
-    std::vector<std::wstring> FMovingEntries;
     std::unique_ptr<TLogDataViewer> FDataViewer;
     std::unique_ptr<TSystemImageListWarmUp> FImageListWarmUp;
     std::unique_ptr<ui::TKeyCatcher> FKeyCatcher;
@@ -209,6 +201,7 @@ private:
     std::unique_ptr<TTrayIcon> FTray;
     std::unique_ptr<TFindIndex> FFindIndex;
     std::unique_ptr<TTreeFind> FFind;
+    std::unique_ptr<TWorkingFolderMove> FFolderMove;
 };
 
 extern TfrmMain* frmMain;
