@@ -73,7 +73,7 @@ TfrmMain::~TfrmMain() {
     // The index's worker stops before the window its reports go to.
     FFindIndex->DropEntryIndex();
     FImageListWarmUp.reset();
-    FKeyCatcher.reset();
+    FHotKeys.reset();  // the key catcher's thread
     // Children go with the window; the components after it.
     DestroyHandle();
     FComponents.Clear();
@@ -175,6 +175,11 @@ void TfrmMain::CreateControls() {
             // The search looks in the new folder from now on.
             if (FFindIndex->Get()) FFindIndex->RefreshEntryIndex();
         });
+
+    // A hot key calls the window up, or hides it when it is in front.
+    FHotKeys = std::make_unique<THotKeys>(
+        *this, THotKeys::TActions{[this] { return !FFirstShowPending; }, [this] { ShowAppWindow(srHotKey); },
+                                  [this] { HandleExecResult(L"", kCommandCannotFail, true); }});
 
     tmrFirstView = FComponents.Own<ui::TTimer>();
     tmrFirstView->Name = L"tmrFirstView";
@@ -296,7 +301,7 @@ void TfrmMain::FormCreate() {
         wchar_t program[MAX_PATH]{};
         GetModuleFileNameW(nullptr, program, MAX_PATH);
         FVersion = GetFileVersionString(program);
-        RegisterHotkeys();
+        FHotKeys->RegisterHotkeys();
         ApplyOptions(nullptr, Options->Settings);
     }
     ui::TProfileScope profile(ViewStart);
@@ -336,7 +341,7 @@ void TfrmMain::FormClose(ui::TCloseAction& action) {
         return;
     }
     Hide();
-    UnRegisterHotkeys();
+    FHotKeys->UnRegisterHotkeys();
     FFindIndex->DropEntryIndex();
     if (Options) {
         if (Options->Settings.ShowTrayIcon) FTray->RemoveTrayIcon();
@@ -413,7 +418,7 @@ void TfrmMain::pmnuStartWithWindowsClick() {
     }
 }
 
-void TfrmMain::pmnuAboutClick() { ShowAboutBox(FVersion, HotKeyConflictText(FHotKeysTaken)); }
+void TfrmMain::pmnuAboutClick() { ShowAboutBox(FVersion, HotKeyConflictText(FHotKeys->HotKeysTaken())); }
 
 void TfrmMain::sbtnMenuMouseUp(ui::TSpeedButton& sender, int x, int y) {
     RECT wr{};

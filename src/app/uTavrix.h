@@ -13,6 +13,7 @@
 #include "app/ComponentList.h"
 #include "app/ExpandGate.h"
 #include "app/FindIndex.h"
+#include "app/HotKeys.h"
 #include "app/TrayIcon.h"
 #include "app/TreeFind.h"
 #include "app/WorkingFolderMove.h"
@@ -22,7 +23,6 @@
 #include "ui/Controls.h"
 #include "ui/Form.h"
 #include "ui/ImageList.h"
-#include "ui/KeyCatcher.h"
 #include "ui/Menus.h"
 #include "ui/Timer.h"
 #include "util/uLogDataViewer.h"
@@ -37,8 +37,6 @@ extern const wchar_t* const AppMutexName;
 
 enum TShowReason { srLaunch = 0, srHotKey = 1, srTrayIcon = 2 };
 
-// Posted at start-up: the keys after a hot key are held from then on.
-constexpr UINT WM_CATCHKEYS = WM_USER + 104;
 
 class TfrmMain : public ui::TForm {
 public:
@@ -128,11 +126,7 @@ private:
     void WMEndSession(ui::TMessage& msg);
     void RefreshMonitors();
 
-    // Hot keys and the tree's expanding and collapsing.
-    void RegisterHotkeys();
-    void UnRegisterHotkeys();
-    void WMHotKey(ui::TMessage& msg);
-    void WMCatchKeys();
+    // The tree's expanding and collapsing.
     void ShellTreeView1Expanding(ui::TTreeNode* node, bool& allow);
     void ShellTreeView1Collapsing(ui::TTreeNode* node, bool& allow);
     void ShellTreeView1Expanded(ui::TTreeNode* node);
@@ -184,16 +178,10 @@ private:
     bool FFirstViewRead = false;  // the first call-up's reading is done already
     std::wstring FVersion;
     TExpandGate FExpandGate;
-    // Set while a hot key calls the window up (see GetMousePoint).
-    bool FHandlingHotKey = false;
     // Why the working folder could not be shown, as last told to the user.
     std::wstring FRootProblem;
-    // The hot keys another program holds, as a user names them.
-    std::vector<std::wstring> FHotKeysTaken;
     std::unique_ptr<TLogDataViewer> FDataViewer;
     std::unique_ptr<TSystemImageListWarmUp> FImageListWarmUp;
-    std::unique_ptr<ui::TKeyCatcher> FKeyCatcher;
-    std::vector<ui::THotKeyCode> FCaughtHotKeys;  // the registered hot keys
 
     // The images of the buttons and the menu items.
     ui::TImageList* FGlyphs;
@@ -202,6 +190,7 @@ private:
     std::unique_ptr<TFindIndex> FFindIndex;
     std::unique_ptr<TTreeFind> FFind;
     std::unique_ptr<TWorkingFolderMove> FFolderMove;
+    std::unique_ptr<THotKeys> FHotKeys;
 };
 
 extern TfrmMain* frmMain;

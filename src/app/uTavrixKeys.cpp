@@ -1,5 +1,5 @@
-// The main window's hot keys, keys and mouse on the tree, and opening the
-// entry the user picked.
+// The main window's keys, the keys and the mouse on the tree, and opening
+// the entry the user picked.
 #include "app/uTavrix.h"
 #include "shell/ShellBrowser.h"
 #include "ui/Application.h"
@@ -12,80 +12,7 @@ namespace {
 constexpr int kShellExecLastError = 32;
 // Keys are the search's only while the tree has the keyboard.
 bool HasFocus(const ui::TWinControl& control) { return GetFocus() == control.Handle(); }
-
-// The virtual-key code of the letter Z, which <windows.h> leaves unnamed.
-constexpr UINT kVkZ = 'Z';
-
-struct THotKey {
-    int Id;
-    UINT Modifiers;
-    UINT Key;
-    const wchar_t* Name;
-    const wchar_t* RegisterText;
-    const wchar_t* UnregisterText;
-};
-const THotKey kHotKeys[] = {
-    {1, MOD_CONTROL | MOD_ALT, kVkZ, L"Ctrl+Alt+Z", L"Unable to register Ctrl + Alt + Z as hotkey.",
-     L"Unable to unregister Ctrl + Alt + Z hotkey."},
-    {2, MOD_WIN, kVkZ, L"Win+Z", L"Unable to register WIN + Z as hotkey.", L"Unable to unregister WIN + Z hotkey."},
-    {3, MOD_CONTROL | MOD_ALT, VK_OEM_2, L"Ctrl+Alt+/", L"Unable to register Ctrl + Alt + / as hotkey.",
-     L"Unable to unregister Ctrl + Alt + / hotkey."},
-    {4, MOD_WIN, VK_OEM_2, L"Win+/", L"Unable to register WIN + / as hotkey.",
-     L"Unable to unregister WIN + / hotkey."},
-};
 }  // namespace
-
-void TfrmMain::RegisterHotkeys() {
-    FHotKeysTaken.clear();
-    std::vector<ui::THotKeyCode> ours;
-    for (const THotKey& k : kHotKeys) {
-        if (RegisterHotKey(Handle(), k.Id, k.Modifiers, k.Key)) {
-            ours.push_back({k.Modifiers, k.Key});
-            continue;
-        }
-        WriteLog(L"TfrmMain", L"RegisterHotkeys", L"Error", k.RegisterText);
-        FHotKeysTaken.push_back(k.Name);
-    }
-    // What is typed right after a hot key belongs to the search. The
-    // catcher's thread starts once the window's own loop runs: a thread
-    // that waits for messages tells the system the program is ready for
-    // input, and during the start-up that would be early.
-    FCaughtHotKeys = std::move(ours);
-    PostMessageW(Handle(), WM_CATCHKEYS, 0, 0);
-}
-
-void TfrmMain::WMCatchKeys() {
-    if (FCaughtHotKeys.empty() || FKeyCatcher) return;
-    FKeyCatcher = std::make_unique<ui::TKeyCatcher>(Handle(), FCaughtHotKeys);
-    if (!FKeyCatcher->Hooked())
-        WriteLog(L"TfrmMain", L"WMCatchKeys", L"Warning",
-                 L"No keyboard hook: keys typed at once after a hot key may reach the previous window");
-}
-
-void TfrmMain::UnRegisterHotkeys() {
-    FCaughtHotKeys.clear();
-    FKeyCatcher.reset();
-    for (const THotKey& k : kHotKeys)
-        if (!UnregisterHotKey(Handle(), k.Id)) WriteLog(L"TfrmMain", L"UnRegisterHotkeys", L"Error", k.UnregisterText);
-}
-
-void TfrmMain::WMHotKey(ui::TMessage& msg) {
-    if (msg.WParam < 1 || msg.WParam > 4) return;
-    // The keys typed after the hot key were held for the window now in
-    // front, whichever way this ends.
-    ui::TScopeExit release([this] {
-        if (FKeyCatcher) FKeyCatcher->Release();
-    });
-    // A dialog of the program is open: it comes to the front, and nothing
-    // else happens while it works.
-    if (ui::Application && ui::Application->BringModalToFront(Handle())) return;
-    if (GetForegroundWindow() != Handle() || FFirstShowPending) {
-        ui::TRestoreOnExit<bool> flag(FHandlingHotKey, true);
-        ShowAppWindow(srHotKey);
-    } else {
-        HandleExecResult(L"", kCommandCannotFail, true);
-    }
-}
 
 void TfrmMain::FormKeyDown(WORD& key, ui::TShiftState) {
     switch (key) {

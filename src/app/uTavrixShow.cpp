@@ -72,7 +72,7 @@ void TfrmMain::ShowAppWindow(TShowReason reason) {
 }
 
 void TfrmMain::GetMousePoint(bool toTree, POINT& point) {
-    if (FHandlingHotKey) {
+    if (FHotKeys->HandlingHotKey()) {
         // Some systems post WM_HOTKEY without a position (it reads 0, 0);
         // the pointer now is where it was when the key was pressed.
         GetCursorPos(&point);
@@ -129,10 +129,10 @@ bool TfrmMain::WndProc(ui::TMessage& msg) {
         WMHitTest(msg);
         return true;
     case WM_HOTKEY:
-        WMHotKey(msg);
+        FHotKeys->WMHotKey(msg);
         return true;
     case WM_CATCHKEYS:
-        WMCatchKeys();
+        FHotKeys->WMCatchKeys();
         return true;
     case WM_DEVICECHANGE:
         WMDeviceChange(msg);
