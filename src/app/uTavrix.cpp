@@ -32,17 +32,9 @@ void CloseAppMutex() noexcept {
 TfrmMain* frmMain = nullptr;
 
 namespace {
-// A zero mouse move this often keeps the screen saver from starting.
-constexpr UINT kBlockScrSvrIntervalMs = 10000;
 // The first call-up shows what was read by then: the stored view is read
 // this long after start, when the window is still hidden.
 constexpr UINT kFirstViewDelayMs = 500;
-
-// Positions of the glyphs in FGlyphs.
-enum TGlyph {
-    gMenu, gRefresh, gOptions, gSaveView, gExit, gHide,
-    gClipboard, gPlainText, gComma, gXml, gExecute, gScreenSaver, gAbout, gStartWithWindows,
-};
 
 // Where start-up time goes, for measurements.
 ui::TProfileCounter ImagesStart("start-up: image strips");
@@ -60,7 +52,6 @@ TfrmMain::TfrmMain() {
     SetBounds(50, 20, 249, 397);
     KeyPreview = true;
     CreateControls();
-    CreateMenu();
 
     OnKeyDown = [this](WORD& key, ui::TShiftState shift) { FormKeyDown(key, shift); };
     OnKeyPress = [this](wchar_t& key) { FormKeyPress(key); };
@@ -81,88 +72,54 @@ TfrmMain::~TfrmMain() {
     if (frmMain == this) frmMain = nullptr;
 }
 
-ui::TSpeedButton* TfrmMain::AddButton(const wchar_t* name, int left, int image, const wchar_t* hint) {
-    auto* b = FComponents.Own<ui::TSpeedButton>(Panel1);
-    b->Name = name;
-    b->SetBounds(left, 0, 26, 26);
-    b->SetImage(FGlyphs, image);
-    b->SetHint(hint);
-    return b;
-}
-
-void TfrmMain::LoadImages(int dpi) {
-    LoadImageStrip(*FGlyphs, dpi, IDB_GLYPHS, IDB_GLYPHS24, IDB_GLYPHS32);
-    FTray->LoadImages(dpi);
-}
-
 void TfrmMain::CreateControls() {
-    {
-        ui::TProfileScope profile(ImagesStart);
-        FGlyphs = FComponents.Own<ui::TImageList>(16, 16);
-        FTray = std::make_unique<TTrayIcon>(
-            *this, FComponents, [this] { ShowAppWindow(srTrayIcon); },
-            [this](int x, int y) { PopupMenu->Popup(x, y); });
-        LoadImages(Dpi());
-    }
-    OnDpiChanged = [this](int dpi) { LoadImages(dpi); };
-
     // One-pixel black frame lines that follow their edges.
     struct TLine {
-        ui::TShape** Field;
         const wchar_t* Name;
         int L, T, W, H;
         ui::TAnchors Anchors;
     };
     const TLine lines[] = {
-        {&Shape1, L"Shape1", 0, 0, 1, 397, ui::akLeft | ui::akTop | ui::akBottom},
-        {&Shape2, L"Shape2", 248, 0, 1, 397, ui::akRight | ui::akTop | ui::akBottom},
-        {&Shape3, L"Shape3", 0, 0, 249, 1, ui::akLeft | ui::akTop | ui::akRight},
-        {&Shape4, L"Shape4", 0, 396, 249, 1, ui::akLeft | ui::akRight | ui::akBottom},
+        {L"Shape1", 0, 0, 1, 397, ui::akLeft | ui::akTop | ui::akBottom},
+        {L"Shape2", 248, 0, 1, 397, ui::akRight | ui::akTop | ui::akBottom},
+        {L"Shape3", 0, 0, 249, 1, ui::akLeft | ui::akTop | ui::akRight},
+        {L"Shape4", 0, 396, 249, 1, ui::akLeft | ui::akRight | ui::akBottom},
     };
     for (const TLine& line : lines) {
         auto* s = FComponents.Own<ui::TShape>(this);
         s->Name = line.Name;
         s->SetBounds(line.L, line.T, line.W, line.H);
         s->SetAnchors(line.Anchors);
-        *line.Field = s;
     }
 
     FFindIndex = std::make_unique<TFindIndex>(
         [this] { return ShellTreeView1->Notifier->WatchMode() == TKesShellChangeNotifier::wmSubtree; });
     CreateTree();
-    FFind = std::make_unique<TTreeFind>(*this, *ShellTreeView1, FExpandGate, *FFindIndex, FComponents,
-                                        [this] { ExecuteItem(ShellTreeView1->GetNodePath(ShellTreeView1->Selected())); });
+    FFind = std::make_unique<TTreeFind>(*this, *ShellTreeView1, FExpandGate, *FFindIndex, FComponents, [this] {
+        ExecuteItem(ShellTreeView1->GetNodePath(ShellTreeView1->Selected()));
+    });
     FFindIndex->OnChanged = [this] { FFind->EntryIndexChanged(); };
     // Keys go to the tree whenever the window is called up.
     ActiveControl = ShellTreeView1;
 
-    Panel1 = FComponents.Own<ui::TPanel>(this);
-    Panel1->Name = L"Panel1";
-    Panel1->Color = Color;
-    Panel1->SetBounds(8, 363, 161, 26);
-    Panel1->SetAnchors(ui::akLeft | ui::akBottom);
-
-    sbtnMenu = AddButton(L"sbtnMenu", 0, gMenu, L"Menu (F2)");
-    sbtnRefresh = AddButton(L"sbtnRefresh", 27, gRefresh, L"Refresh (F5)");
-    sbtnOptions = AddButton(L"sbtnOptions", 54, gOptions, L"Options");
-    sbtnSaveAppRect = AddButton(L"sbtnSaveAppRect", 81, gSaveView, L"Save View");
-    sbtnExit = AddButton(L"sbtnExit", 108, gExit, L"Exit");
-    sbtnMinMax = AddButton(L"sbtnMinMax", 135, gHide, L"Hide (Esc)");
-
-    sbtnMenu->OnMouseUp = [this](ui::TMouseButton, ui::TShiftState, int x, int y) {
-        sbtnMenuMouseUp(*sbtnMenu, x, y);
+    FButtons = std::make_unique<TButtonBar>(
+        *this, FComponents,
+        TButtonBar::TActions{[this](int x, int y) { FMenu->Popup(x, y); }, [this] { sbtnRefreshClick(); },
+                             [this] { sbtnOptionsClick(); }, [this] { sbtnSaveAppRectClick(); },
+                             [this] { pmnuExitClick(); }, [this] { sbtnMinMaxClick(); }});
+    FTray = std::make_unique<TTrayIcon>(
+        *this, FComponents, [this] { ShowAppWindow(srTrayIcon); }, [this](int x, int y) { FMenu->Popup(x, y); });
+    {
+        ui::TProfileScope profile(ImagesStart);
+        FButtons->LoadImages(Dpi());
+        FTray->LoadImages(Dpi());
+    }
+    OnDpiChanged = [this](int dpi) {
+        FButtons->LoadImages(dpi);
+        FTray->LoadImages(dpi);
     };
-    sbtnExit->OnClick = [this] { pmnuExitClick(); };
-    sbtnRefresh->OnClick = [this] { sbtnRefreshClick(); };
-    sbtnMinMax->OnClick = [this] { sbtnMinMaxClick(); };
-    sbtnSaveAppRect->OnClick = [this] { sbtnSaveAppRectClick(); };
-    sbtnOptions->OnClick = [this] { sbtnOptionsClick(); };
 
-    tmrBlockScrSvr = FComponents.Own<ui::TTimer>();
-    tmrBlockScrSvr->Name = L"tmrBlockScrSvr";
-    tmrBlockScrSvr->SetInterval(kBlockScrSvrIntervalMs);
-    tmrBlockScrSvr->OnTimer = [this] { tmrBlockScrSvrTimer(); };
-
+    FScreenSaver = std::make_unique<TScreenSaverBlock>(FComponents);
     FFolderMove = std::make_unique<TWorkingFolderMove>(
         *ShellTreeView1, FComponents,
         [this] {
@@ -185,6 +142,12 @@ void TfrmMain::CreateControls() {
     tmrFirstView->Name = L"tmrFirstView";
     tmrFirstView->SetInterval(kFirstViewDelayMs);
     tmrFirstView->OnTimer = [this] { tmrFirstViewTimer(); };
+
+    FMenu = std::make_unique<TMainMenu>(
+        *this, FComponents, FButtons->Glyphs(),
+        TMainMenu::TActions{[this] { pmnuExitClick(); }, [this] { pmnuAboutClick(); },
+                            [this] { HandleExecResult(L"", kCommandCannotFail, false); },
+                            [this](const std::wstring& text, int code) { HandleExecResult(text, code, false); }});
 }
 
 void TfrmMain::CreateTree() {
@@ -251,39 +214,8 @@ void TfrmMain::CreateTree() {
     ShellTreeView1->Loaded();
 }
 
-void TfrmMain::CreateMenu() {
-    PopupMenu = FComponents.Own<ui::TPopupMenu>();
-    PopupMenu->Name = L"PopupMenu";
-    PopupMenu->Images = FGlyphs;
-    PopupMenu->Owner = Handle();
-    ui::TMenuItem& root = PopupMenu->Items;
-    pmnuClipboardAs = root.Add(L"pmnuClipboardAs", L"Clipboard", 0, gClipboard);
-    pmnuViewAsPlainText = pmnuClipboardAs->Add(L"pmnuViewAsPlainText", L"Plain Text", 0, gPlainText);
-    pmnuViewAsCommaString = pmnuClipboardAs->Add(L"pmnuViewAsCommaString", L"Comma String", 1, gComma);
-    pmnuViewAsXML = pmnuClipboardAs->Add(L"pmnuViewAsXML", L"XML ", 2, gXml);
-    pmnuSep2 = pmnuClipboardAs->Add(L"pmnuSep2", L"-");
-    pmnuExecSelText = pmnuClipboardAs->Add(L"pmnuExecSelText", L"Execute", 3, gExecute);
-    pmnuScreenSaver = root.Add(L"pmnuScreenSaver", L"Screen Saver", 0, gScreenSaver);
-    pmnuAbout = root.Add(L"pmnuAbout", L"About", 0, gAbout);
-    pmnuSep3 = root.Add(L"pmnuSep3", L"-");
-    pmnuStartWithWindows = root.Add(L"pmnuStartWithWindows", L"Start with Windows", 0, gStartWithWindows);
-    pmnuSep4 = root.Add(L"pmnuSep4", L"-");
-    pmnuExit = root.Add(L"pmnuExit", L"Exit", 0, gExit);
-    pmnuStartWithWindows->OnClick = [this](ui::TMenuItem&) { pmnuStartWithWindowsClick(); };
-    // Whether a shortcut starts this copy is asked anew each time: the
-    // user may have made or deleted one by hand meanwhile.
-    PopupMenu->OnPopup = [this](ui::TPopupMenu&) {
-        pmnuStartWithWindows->Checked = !ShortcutsLeadingTo(StartupFolder(false), ProgramPath()).empty();
-    };
-    pmnuExit->OnClick = [this](ui::TMenuItem&) { pmnuExitClick(); };
-    pmnuAbout->OnClick = [this](ui::TMenuItem&) { pmnuAboutClick(); };
-    pmnuScreenSaver->OnClick = [this](ui::TMenuItem&) { pmnuScreenSaverClick(); };
-    for (ui::TMenuItem* item : {pmnuViewAsPlainText, pmnuViewAsCommaString, pmnuViewAsXML, pmnuExecSelText})
-        item->OnClick = [this](ui::TMenuItem& sender) { ViewSelTextAs(sender); };
-}
-
 void TfrmMain::FormCreate() {
-    tmrBlockScrSvr->SetEnabled(false);
+    FScreenSaver->SetEnabled(false);
     FFirstShowPending = true;
     KeyPreview = true;
     ShellTreeView1->SetShowRoot(false);
@@ -292,12 +224,11 @@ void TfrmMain::FormCreate() {
     SetDoubleBuffered(true);
     // Pending paints go to the topmost child first: the buttons then never
     // wait for the tree's first paint, which asks the shell for icons.
-    SetWindowPos(Panel1->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(FButtons->Panel().Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     {
         ui::TProfileScope profile(OptionsStart);
         Options.Open();
-        FDataViewer = std::make_unique<TLogDataViewer>();
-        FDataViewer->TimestampTempFiles = [] { return Options && Options->Settings.TimestampTempFiles; };
+        FMenu->OpenDataViewer();
         wchar_t program[MAX_PATH]{};
         GetModuleFileNameW(nullptr, program, MAX_PATH);
         FVersion = GetFileVersionString(program);
@@ -349,7 +280,7 @@ void TfrmMain::FormClose(ui::TCloseAction& action) {
         StoreTreeState();
         Options.Close();  // writes the window state
     }
-    FDataViewer.reset();  // its temporary files go with it
+    FMenu->CloseDataViewer();  // its temporary files go with it
     CloseAppMutex();
 }
 
@@ -362,7 +293,7 @@ void TfrmMain::ApplyOptions(const TOptionsRec* before, const TOptionsRec& after)
         else
             FTray->RemoveTrayIcon();
     }
-    if (changed(&TOptionsRec::BlockScrSvr)) tmrBlockScrSvr->SetEnabled(after.BlockScrSvr);
+    if (changed(&TOptionsRec::BlockScrSvr)) FScreenSaver->SetEnabled(after.BlockScrSvr);
     if (before) FFolderMove->CheckWorkingFolderChange(*before, after);
 }
 
@@ -395,43 +326,7 @@ void TfrmMain::sbtnOptionsClick() {
     if (refused) std::rethrow_exception(refused);
 }
 
-void TfrmMain::ViewSelTextAs(ui::TMenuItem& sender) {
-    std::wstring text;
-    int code = FDataViewer->ViewClipboardAs(sender.Tag, text);
-    HandleExecResult(text, code, false);
-}
-
-void TfrmMain::pmnuScreenSaverClick() {
-    HandleExecResult(L"", kCommandCannotFail, false);
-    SendMessageW(ui::Application->Handle(), WM_SYSCOMMAND, SC_SCREENSAVE, 0);
-}
-
-void TfrmMain::pmnuStartWithWindowsClick() {
-    try {
-        if (pmnuStartWithWindows->Checked)
-            RemoveStartupShortcuts(StartupFolder(false), ProgramPath());
-        else
-            AddStartupShortcut(StartupFolder(true), ProgramPath(), ui::Application->Title());
-    } catch (const ui::Exception& e) {
-        WriteLog(L"TfrmMain", L"pmnuStartWithWindowsClick", L"Error", e.Message());
-        ui::ShowMessageBox(nullptr, e.Message(), ui::Application->Title(), MB_OK | MB_ICONWARNING | MB_TASKMODAL);
-    }
-}
-
 void TfrmMain::pmnuAboutClick() { ShowAboutBox(FVersion, HotKeyConflictText(FHotKeys->HotKeysTaken())); }
-
-void TfrmMain::sbtnMenuMouseUp(ui::TSpeedButton& sender, int x, int y) {
-    RECT wr{};
-    GetWindowRect(Handle(), &wr);
-    ui::TWinControl* panel = sender.Parent();
-    PopupMenu->Popup(wr.left + panel->Left() + x, wr.top + panel->Top() + y - 1);
-}
-
-void TfrmMain::tmrBlockScrSvrTimer() {
-    // A zero move counts as input and restarts the system's idle time.
-    mouse_event(MOUSEEVENTF_MOVE, 0, 0, 0, 0);
-}
-
 
 void TfrmMain::StoreAppRect() {
     RECT r{};
@@ -582,7 +477,7 @@ void TfrmMain::sbtnRefreshClick() {
     ui::TRestoreOnExit<bool> names(ShellTreeView1->RefreshAsksNames, !FFirstShowPending);
     ShowWindow(ShellTreeView1->Handle(), SW_HIDE);
     // The pressed button is drawn released before a large folder is read.
-    if (IsWindowVisible(Handle())) RedrawWindow(Panel1->Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    if (IsWindowVisible(Handle())) RedrawWindow(FButtons->Panel().Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     ui::TScopeExit show([this] {
         ShowWindow(ShellTreeView1->Handle(), SW_SHOW);
         if (IsWindowVisible(Handle())) SetFocus(ShellTreeView1->Handle());

@@ -4,28 +4,25 @@
 
 #include <windows.h>
 
-#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
+#include "app/ButtonBar.h"
 #include "app/ComponentList.h"
 #include "app/ExpandGate.h"
 #include "app/FindIndex.h"
 #include "app/HotKeys.h"
+#include "app/MainMenu.h"
+#include "app/ScreenSaverBlock.h"
 #include "app/TrayIcon.h"
 #include "app/TreeFind.h"
 #include "app/WorkingFolderMove.h"
 #include "settings/uOptions.h"
 #include "shell/SystemImageList.h"
 #include "shelltree/ShellControls.h"
-#include "ui/Controls.h"
 #include "ui/Form.h"
-#include "ui/ImageList.h"
-#include "ui/Menus.h"
 #include "ui/Timer.h"
-#include "util/uLogDataViewer.h"
 
 // The handle of the single-instance mutex, 0 when none. The program entry
 // owns it (CloseAppMutex at its end); FormClose closes it earlier.
@@ -37,13 +34,16 @@ extern const wchar_t* const AppMutexName;
 
 enum TShowReason { srLaunch = 0, srHotKey = 1, srTrayIcon = 2 };
 
+// The result a command that cannot fail reports to HandleExecResult: above
+// 32, the shell's success range, with no program started.
+constexpr int kCommandCannotFail = 99;
 
+// The main window owns the tree and its parts: the expand gate, the search
+// and its index, the buttons, the menu, the tray icon, the hot keys, the
+// move of the working folder, the screen-saver block. Each part gets what it
+// needs when it is made; what the parts do together is decided here.
 class TfrmMain : public ui::TForm {
 public:
-    // The result a command that cannot fail reports to HandleExecResult:
-    // above 32, the shell's success range, with no program started.
-    static constexpr int kCommandCannotFail = 99;
-
     TfrmMain();
     ~TfrmMain() override;
 
@@ -62,6 +62,8 @@ public:
     // Cleared as by the first call-up, for code that starts from there.
     void SetFirstShowPending(bool value) noexcept { FFirstShowPending = value; }
     const TExpandGate& ExpandGate() const noexcept { return FExpandGate; }
+    // Finding an entry by typing a few letters of its name on the tree.
+    const TTreeFind& Find() const noexcept { return *FFind; }
 
     // Brings the window in line with the options after: tray icon,
     // screen-saver timer, working folder. Only what differs from before
@@ -84,9 +86,6 @@ public:
     void ShellTreeView1DblClick();
     void ShellTreeView1Editing(ui::TTreeNode* node, bool& allowEdit);
 
-    // Finding an entry by typing a few letters of its name on the tree.
-    const TTreeFind& Find() const noexcept { return *FFind; }
-
     // Opening entries, and the one place commands report their result.
     void ExecuteItem(const std::wstring& path);
     void HandleExecResult(const std::wstring& path, int code, bool force);
@@ -95,18 +94,13 @@ protected:
     bool WndProc(ui::TMessage& msg) override;
 
 private:
+    // The controls and the parts, in the order the window was designed.
     void CreateControls();
-    // Fills the button and menu images with the strip drawn for the DPI.
-    void LoadImages(int dpi);
     void CreateTree();
-    void CreateMenu();
-    ui::TSpeedButton* AddButton(const wchar_t* name, int left, int image, const wchar_t* hint);
 
     void FormCreate();
     void FormShow();
     void FormClose(ui::TCloseAction& action);
-    void sbtnMenuMouseUp(ui::TSpeedButton& sender, int x, int y);
-    void tmrBlockScrSvrTimer();
     // Soon after start, while the window is still hidden, reads the stored
     // view that the first call-up would read.
     void tmrFirstViewTimer();
@@ -126,71 +120,41 @@ private:
     void WMEndSession(ui::TMessage& msg);
     void RefreshMonitors();
 
-    // The tree's expanding and collapsing.
+    // The tree's expanding and collapsing, through the gate.
     void ShellTreeView1Expanding(ui::TTreeNode* node, bool& allow);
     void ShellTreeView1Collapsing(ui::TTreeNode* node, bool& allow);
     void ShellTreeView1Expanded(ui::TTreeNode* node);
     void ShellTreeView1Collapsed(ui::TTreeNode* node);
     UINT HitTestAtMouse();
 
-    void pmnuAboutClick();
-    // Makes or removes the shortcut in the Startup folder that starts this copy.
-    void pmnuStartWithWindowsClick();
-
-    // The options command.
+    // Commands of the buttons and the menu.
     void sbtnOptionsClick();
+    void pmnuAboutClick();
 
-    // The popup menu's clipboard items and the screen saver.
-    void ViewSelTextAs(ui::TMenuItem& sender);
-    void pmnuScreenSaverClick();
-
-    // Controls, as designed.
-    ui::TShape* Shape1;
-    ui::TShape* Shape2;
-    ui::TShape* Shape3;
-    ui::TShape* Shape4;
+    // Controls, as designed; the frame lines (Shape1 to Shape4) need no
+    // field, and the others belong to the parts.
     TKesShellTree* ShellTreeView1;
-    ui::TPanel* Panel1;
-    ui::TSpeedButton* sbtnMenu;
-    ui::TSpeedButton* sbtnRefresh;
-    ui::TSpeedButton* sbtnOptions;
-    ui::TSpeedButton* sbtnSaveAppRect;
-    ui::TSpeedButton* sbtnExit;
-    ui::TSpeedButton* sbtnMinMax;
-    ui::TPopupMenu* PopupMenu;
-    ui::TMenuItem* pmnuClipboardAs;
-    ui::TMenuItem* pmnuViewAsPlainText;
-    ui::TMenuItem* pmnuViewAsCommaString;
-    ui::TMenuItem* pmnuViewAsXML;
-    ui::TMenuItem* pmnuSep2;
-    ui::TMenuItem* pmnuExecSelText;
-    ui::TMenuItem* pmnuScreenSaver;
-    ui::TMenuItem* pmnuAbout;
-    ui::TMenuItem* pmnuSep3;
-    ui::TMenuItem* pmnuStartWithWindows;
-    ui::TMenuItem* pmnuSep4;
-    ui::TMenuItem* pmnuExit;
-    ui::TTimer* tmrBlockScrSvr;
     ui::TTimer* tmrFirstView;
+    TComponentList FComponents;
 
     // State shared by the window's parts.
     bool FFirstShowPending = false;
     bool FFirstViewRead = false;  // the first call-up's reading is done already
     std::wstring FVersion;
-    TExpandGate FExpandGate;
     // Why the working folder could not be shown, as last told to the user.
     std::wstring FRootProblem;
-    std::unique_ptr<TLogDataViewer> FDataViewer;
     std::unique_ptr<TSystemImageListWarmUp> FImageListWarmUp;
 
-    // The images of the buttons and the menu items.
-    ui::TImageList* FGlyphs;
-    TComponentList FComponents;
-    std::unique_ptr<TTrayIcon> FTray;
+    // The parts.
+    TExpandGate FExpandGate;
     std::unique_ptr<TFindIndex> FFindIndex;
     std::unique_ptr<TTreeFind> FFind;
+    std::unique_ptr<TButtonBar> FButtons;
+    std::unique_ptr<TTrayIcon> FTray;
+    std::unique_ptr<TScreenSaverBlock> FScreenSaver;
     std::unique_ptr<TWorkingFolderMove> FFolderMove;
     std::unique_ptr<THotKeys> FHotKeys;
+    std::unique_ptr<TMainMenu> FMenu;
 };
 
 extern TfrmMain* frmMain;

@@ -21,7 +21,7 @@ void TfrmMain::FormKeyDown(WORD& key, ui::TShiftState) {
         if (FFind->EndFind())
             key = 0;
         else
-            sbtnMinMax->Click();
+            sbtnMinMaxClick();
         break;
     case VK_BACK:
         // Takes a letter off a search; without one the tree goes up as before.
@@ -37,10 +37,10 @@ void TfrmMain::FormKeyDown(WORD& key, ui::TShiftState) {
         if (HasFocus(*ShellTreeView1) && FFind->FindEnterRefused()) key = 0;
         break;
     case VK_F2:
-        sbtnMenuMouseUp(*sbtnMenu, 8, 16);
+        FButtons->sbtnMenuMouseUp(8, 16);
         break;
     case VK_F5:
-        sbtnRefresh->Click();
+        sbtnRefreshClick();
         key = 0;  // the refresh re-read the whole tree; the tree's own would only repeat it
         break;
     default:

@@ -61,7 +61,7 @@ void TfrmMain::ShowAppWindow(TShowReason reason) {
         if (IsWindowVisible(Handle())) {
             ui::TProfileScope profile(CallUpPaint);
             RedrawWindow(Handle(), nullptr, nullptr, RDW_UPDATENOW);
-            RedrawWindow(Panel1->Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+            RedrawWindow(FButtons->Panel().Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
         }
         ui::TProfileScope profile(CallUpForeground);
         SetForegroundWindow(Handle());
