@@ -1,25 +1,15 @@
 #include "app/uTavrix.h"
-#include "app/ImageStrips.h"
-#include "core/Placement.h"
 
-#include "app/res/resource.h"
-#include "ui/Application.h"
-#include "ui/Dialogs.h"
-#include "core/Exceptions.h"
-#include "core/PathText.h"
 #include "settings/uOptionsDialog.h"
 #include "shell/ShellBrowser.h"
-#include "ui/Monitors.h"
+#include "ui/Application.h"
 #include "ui/Profile.h"
 #include "ui/ScopeExit.h"
-#include "util/EntryIndex.h"
-#include "util/StartWithWindows.h"
 #include "util/uAbout.h"
 #include "util/uUtils.h"
 #include "util/uVersionUtils.h"
 
 #include <exception>
-#include <unordered_map>
 #include <utility>
 
 HANDLE AppMutex = nullptr;
@@ -99,6 +89,7 @@ void TfrmMain::CreateControls() {
         ExecuteItem(ShellTreeView1->GetNodePath(ShellTreeView1->Selected()));
     });
     FFindIndex->OnChanged = [this] { FFind->EntryIndexChanged(); };
+    FView = std::make_unique<TStoredView>(*this, *ShellTreeView1, FExpandGate);
     // Keys go to the tree whenever the window is called up.
     ActiveControl = ShellTreeView1;
 
@@ -128,7 +119,7 @@ void TfrmMain::CreateControls() {
         },
         [this] {
             FFind->EndFind();
-            RestoreView();
+            FView->RestoreView(FFirstShowPending);
             // The search looks in the new folder from now on.
             if (FFindIndex->Get()) FFindIndex->RefreshEntryIndex();
         });
@@ -236,7 +227,7 @@ void TfrmMain::FormCreate() {
         ApplyOptions(nullptr, Options->Settings);
     }
     ui::TProfileScope profile(ViewStart);
-    RestoreView();
+    FView->RestoreView(FFirstShowPending);
     // Started last, so that it takes nothing from the start-up: the
     // shell's image list is a slow part of a call-up that comes at once.
     FImageListWarmUp = std::make_unique<TSystemImageListWarmUp>();
@@ -246,7 +237,7 @@ void TfrmMain::FormCreate() {
 void TfrmMain::tmrFirstViewTimer() {
     tmrFirstView->SetEnabled(false);
     // Called up already, or a folder problem the call-up has to tell.
-    if (!FFirstShowPending || FFirstViewRead || IsWindowVisible(Handle()) || !FRootProblem.empty()) return;
+    if (!FFirstShowPending || FFirstViewRead || IsWindowVisible(Handle()) || !FView->RootProblem().empty()) return;
     sbtnRefreshClick();  // still pending: takes the stored view
     FFirstViewRead = true;
     // The rows the call-up draws first get their icons now, and the tree
@@ -276,8 +267,8 @@ void TfrmMain::FormClose(ui::TCloseAction& action) {
     FFindIndex->DropEntryIndex();
     if (Options) {
         if (Options->Settings.ShowTrayIcon) FTray->RemoveTrayIcon();
-        StoreAppRect();
-        StoreTreeState();
+        FView->StoreAppRect();
+        FView->StoreTreeState();
         Options.Close();  // writes the window state
     }
     FMenu->CloseDataViewer();  // its temporary files go with it
@@ -300,8 +291,8 @@ void TfrmMain::ApplyOptions(const TOptionsRec* before, const TOptionsRec& after)
 void TfrmMain::pmnuExitClick() { Close(); }
 
 void TfrmMain::sbtnOptionsClick() {
-    StoreAppRect();
-    StoreTreeState();
+    FView->StoreAppRect();
+    FView->StoreTreeState();
     TfrmOptions dialog;
     dialog.Settings = Options->Settings;
     dialog.OnBeforeFolderMove = [this](const std::wstring& from, const std::wstring&) {
@@ -328,149 +319,6 @@ void TfrmMain::sbtnOptionsClick() {
 
 void TfrmMain::pmnuAboutClick() { ShowAboutBox(FVersion, HotKeyConflictText(FHotKeys->HotKeysTaken())); }
 
-void TfrmMain::StoreAppRect() {
-    RECT r{};
-    GetWindowRect(Handle(), &r);
-    TOptionsRec& s = Options->Settings;
-    s.Left = r.left;
-    s.Top = r.top;
-    s.Right = r.right;
-    s.Bottom = r.bottom;
-}
-
-void TfrmMain::StoreTreeState() {
-    TOptionsRec& s = Options->Settings;
-    s.Expanded.clear();
-    ui::TTreeNode* root = ShellTreeView1->Items.GetFirstNode();
-    if (!root) return;
-    ShellTreeView1->RefreshNode(root, true);
-    ui::TTreeNode* selected = ShellTreeView1->Selected();
-    s.SelectedNode = selected ? selected->AbsoluteIndex() : 0;
-    for (ui::TTreeNode* n = ShellTreeView1->Items.GetFirstNode(); n; n = n->GetNext())
-        if (n->Expanded()) s.Expanded += ShellTreeView1->GetNodePath(n) + L"*";
-}
-
-namespace {
-// Creates a folder with every missing parent; reports nothing.
-void ForceDirectories(const std::wstring& path) {
-    if (path.empty() || GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return;
-    size_t slash = path.find_last_of(L'\\');
-    if (slash != std::wstring::npos && slash > 2) ForceDirectories(path.substr(0, slash));
-    CreateDirectoryW(path.c_str(), nullptr);
-}
-}  // namespace
-
-void TfrmMain::RestoreView(bool treeInLine) {
-    TOptionsRec& s = Options->Settings;
-    // A stored rectangle that gives no usable window (no size, larger than
-    // the screens, on no monitor) gives way to the designed one.
-    std::vector<TPlaceRect> monitors;
-    for (const auto& m : ui::Screen().Monitors())
-        monitors.push_back({m.Bounds.left, m.Bounds.top, m.Bounds.right, m.Bounds.bottom});
-    const TPlaceRect screen{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
-                            GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
-                            GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
-    if (Options->WindowRectDesigned) {
-        Options->WindowRectDesigned = false;
-        // Never placed yet: the designed rectangle, at this DPI. A stored
-        // one is in the screen's pixels already.
-        for (int32_t* v : {&s.Left, &s.Top, &s.Right, &s.Bottom}) *v = ui::ScaleForDpi(*v, Dpi());
-    }
-    if (!UsableWindowRect({s.Left, s.Top, s.Right, s.Bottom}, screen, monitors)) {
-        WriteLog(L"TfrmMain", L"RestoreView", L"Warning",
-                 L"Unusable window rectangle " + std::to_wstring(s.Left) + L"," + std::to_wstring(s.Top) + L"," +
-                     std::to_wstring(s.Right) + L"," + std::to_wstring(s.Bottom) + L"; the designed one is used");
-        // The designed rectangle, at this DPI, as for a first start.
-        const TOptionsRec designed{};
-        s.Left = ui::ScaleForDpi(designed.Left, Dpi());
-        s.Top = ui::ScaleForDpi(designed.Top, Dpi());
-        s.Right = ui::ScaleForDpi(designed.Right, Dpi());
-        s.Bottom = ui::ScaleForDpi(designed.Bottom, Dpi());
-    }
-    SetBounds(s.Left, s.Top, s.Right - s.Left, s.Bottom - s.Top);
-    TKesShellTree* tree = ShellTreeView1;
-    FExpandGate.SetArmed(false);
-    // An empty tree (the folder could not be shown before) is rooted anew.
-    ui::TTreeNode* oldRoot = tree->Items.GetFirstNode();
-    // Until the first call-up the tree has followed the file system through
-    // its watches since it was read: only what they saw is read again.
-    if (oldRoot && !treeInLine) {
-        if (FFirstShowPending)
-            tree->RefreshReported(oldRoot);
-        else
-            tree->RefreshNode(oldRoot, true);
-    }
-    // A tree already rooted at the working folder is, once refreshed, what
-    // rooting it anew would build: the refresh drops what is gone, reads
-    // what came, and empties every closed folder. Only the stored folders
-    // still to be opened cost work then.
-    const bool rootInLine = oldRoot && SameText(tree->GetNodePath(oldRoot), s.WorkingFolder) &&
-                            GetFileAttributesW(s.WorkingFolder.c_str()) != INVALID_FILE_ATTRIBUTES;
-    {
-        // The gate is armed again however these steps end.
-        ui::TScopeExit rearm([this] { FExpandGate.SetArmed(true); });
-        ui::TUpdateScope update(tree->Items);
-        if (!FFirstShowPending) {
-            if (ui::TTreeNode* selected = tree->Selected()) s.SelectedNode = selected->AbsoluteIndex();
-        }
-        // Screen readers announce the tree by the working folder's name.
-        SetWindowTextW(tree->Handle(), LastName(s.WorkingFolder).c_str());
-        try {
-            if (s.WorkingFolder.empty()) throw ui::Exception(L"Unable to create directory");
-            ForceDirectories(s.WorkingFolder);
-            const DWORD attributes = GetFileAttributesW(s.WorkingFolder.c_str());
-            if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-                throw ui::Exception(L"Cannot Find Folder: " + s.WorkingFolder);
-            if (!rootInLine) tree->SetRootedAtFileSystemFolder(s.WorkingFolder);
-        } catch (const ui::Exception& e) {
-            // The window still comes up, empty, so that the menu and the
-            // options can mend the setting; the user hears each cause once.
-            tree->Items.Clear();
-            if (e.Message() != FRootProblem) {
-                FRootProblem = e.Message();
-                ui::ShowMessageBox(nullptr, e.Message(), ui::Application->Title(), MB_OK | MB_ICONWARNING | MB_TASKMODAL);
-            }
-            return;
-        }
-        FRootProblem.clear();
-        if (!s.Expanded.empty() && Upper(s.Expanded).find(Upper(s.WorkingFolder) + L"*") != std::wstring::npos) {
-            // Each recorded path expands the first entry that has it; a folder
-            // comes before its sub-folders, so they exist when they are sought.
-            // The folders are looked up by path: each folder's path is asked
-            // from the shell once, and the tree is walked once, not once for
-            // every recorded path; files never match an open folder.
-            std::unordered_map<std::wstring, ui::TTreeNode*> folders;
-            auto addFolder = [&](ui::TTreeNode* n) {
-                const TKesShellTreeItem* item = TKesShellTree::ItemOf(n);
-                if (item && item->ItemIsFolder) folders.emplace(Upper(tree->GetNodePath(n)), n);
-            };
-            for (ui::TTreeNode* n = tree->Items.GetFirstNode(); n; n = n->GetNext()) addFolder(n);
-            size_t start = 0;
-            for (size_t mark = s.Expanded.find(L'*'); mark != std::wstring::npos;
-                 mark = s.Expanded.find(L'*', start)) {
-                auto found = folders.find(Upper(s.Expanded.substr(start, mark - start)));
-                if (found != folders.end()) {
-                    ui::TTreeNode* n = found->second;
-                    n->Expand(false);
-                    for (ui::TTreeNode* c = n->GetFirstChild(); c; c = c->GetNextSibling()) addFolder(c);
-                }
-                start = mark + 1;
-            }
-        } else {
-            s.Expanded.clear();
-            s.SelectedNode = 0;
-            if (ui::TTreeNode* first = tree->Items.GetFirstNode()) first->Expand(false);
-        }
-    }
-    if (ui::TTreeNode* first = tree->Items.GetFirstNode()) {
-        first->SetSelected(false);
-        first->SetSelected(true);
-        if (s.SelectedNode >= 0 && s.SelectedNode < tree->Items.Count())
-            if (ui::TTreeNode* node = tree->Items.Item(s.SelectedNode)) node->SetSelected(true);
-    }
-    FExpandGate.ResetToggles();
-}
-
 void TfrmMain::sbtnRefreshClick() {
     // The user's refresh also shows names whose look changed; the first
     // call-up's takes the names read at start.
@@ -483,11 +331,11 @@ void TfrmMain::sbtnRefreshClick() {
         if (IsWindowVisible(Handle())) SetFocus(ShellTreeView1->Handle());
     });
     if (!FFirstShowPending) {
-        StoreAppRect();
-        StoreTreeState();
-        FRootProblem.clear();  // a refresh the user asked for says again what is wrong
+        FView->StoreAppRect();
+        FView->StoreTreeState();
+        FView->ForgetRootProblem();  // a refresh the user asked for says again what is wrong
     }
-    RestoreView(!FFirstShowPending);
+    FView->RestoreView(FFirstShowPending, !FFirstShowPending);
 }
 
 void TfrmMain::sbtnSaveAppRectClick() {

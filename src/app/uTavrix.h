@@ -15,6 +15,7 @@
 #include "app/HotKeys.h"
 #include "app/MainMenu.h"
 #include "app/ScreenSaverBlock.h"
+#include "app/StoredView.h"
 #include "app/TrayIcon.h"
 #include "app/TreeFind.h"
 #include "app/WorkingFolderMove.h"
@@ -38,9 +39,9 @@ enum TShowReason { srLaunch = 0, srHotKey = 1, srTrayIcon = 2 };
 // 32, the shell's success range, with no program started.
 constexpr int kCommandCannotFail = 99;
 
-// The main window owns the tree and its parts: the expand gate, the search
-// and its index, the buttons, the menu, the tray icon, the hot keys, the
-// move of the working folder, the screen-saver block. Each part gets what it
+// The main window owns the tree and its parts: the expand gate, the stored
+// view, the search and its index, the buttons, the menu, the tray icon, the
+// hot keys, the move of the working folder, the screen-saver block. Each part gets what it
 // needs when it is made; what the parts do together is decided here.
 class TfrmMain : public ui::TForm {
 public:
@@ -104,21 +105,11 @@ private:
     // Soon after start, while the window is still hidden, reads the stored
     // view that the first call-up would read.
     void tmrFirstViewTimer();
-    void StoreAppRect();
-    void StoreTreeState();
-    // treeInLine: the tree was brought in line with the file system just
-    // before (by StoreTreeState), so it need not be read again.
-    void RestoreView(bool treeInLine = false);
 
     // Showing, hiding and placing the window.
     void GetMousePoint(bool toTree, POINT& point);
-    bool GetTaskbarRect(RECT& rect);
     void sbtnMinMaxClick();
     void WMHitTest(ui::TMessage& msg);
-    void WMDeviceChange(ui::TMessage& msg);
-    void WMDisplayChange(ui::TMessage& msg);
-    void WMEndSession(ui::TMessage& msg);
-    void RefreshMonitors();
 
     // The tree's expanding and collapsing, through the gate.
     void ShellTreeView1Expanding(ui::TTreeNode* node, bool& allow);
@@ -141,12 +132,11 @@ private:
     bool FFirstShowPending = false;
     bool FFirstViewRead = false;  // the first call-up's reading is done already
     std::wstring FVersion;
-    // Why the working folder could not be shown, as last told to the user.
-    std::wstring FRootProblem;
     std::unique_ptr<TSystemImageListWarmUp> FImageListWarmUp;
 
     // The parts.
     TExpandGate FExpandGate;
+    std::unique_ptr<TStoredView> FView;
     std::unique_ptr<TFindIndex> FFindIndex;
     std::unique_ptr<TTreeFind> FFind;
     std::unique_ptr<TButtonBar> FButtons;

@@ -15,6 +15,18 @@ ui::TProfileCounter CallUpIndex("call-up: entry index");
 ui::TProfileCounter CallUpShow("call-up: window shown");
 ui::TProfileCounter CallUpPaint("call-up: frame and buttons painted");
 ui::TProfileCounter CallUpForeground("call-up: brought to the foreground");
+
+// The taskbar's rectangle; false when there is none.
+bool GetTaskbarRect(RECT& rect) {
+    HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr);
+    if (!tray) return false;
+    APPBARDATA data{};
+    data.cbSize = sizeof(data);
+    data.hWnd = tray;
+    if (SHAppBarMessage(ABM_GETTASKBARPOS, &data) != 1) return false;
+    rect = data.rc;
+    return true;
+}
 }  // namespace
 
 void TfrmMain::ShowAppWindow(TShowReason reason) {
@@ -88,17 +100,6 @@ void TfrmMain::GetMousePoint(bool toTree, POINT& point) {
     }
 }
 
-bool TfrmMain::GetTaskbarRect(RECT& rect) {
-    HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr);
-    if (!tray) return false;
-    APPBARDATA data{};
-    data.cbSize = sizeof(data);
-    data.hWnd = tray;
-    if (SHAppBarMessage(ABM_GETTASKBARPOS, &data) != 1) return false;
-    rect = data.rc;
-    return true;
-}
-
 void TfrmMain::sbtnMinMaxClick() { HandleExecResult(L"", kCommandCannotFail, true); }
 
 void TfrmMain::WMHitTest(ui::TMessage& msg) {
@@ -109,10 +110,6 @@ void TfrmMain::WMHitTest(ui::TMessage& msg) {
     // The result also gives the cursor: the sizing arrows at the edges.
     msg.Result = FrameHitTest(x - r.left, y - r.top, r.right - r.left, r.bottom - r.top, ui::ScaleForDpi(10, Dpi()));
 }
-
-void TfrmMain::WMDeviceChange(ui::TMessage&) { RefreshMonitors(); }
-void TfrmMain::WMDisplayChange(ui::TMessage&) { RefreshMonitors(); }
-void TfrmMain::RefreshMonitors() { ui::Screen().RefreshMonitors(); }
 
 bool TfrmMain::WndProc(ui::TMessage& msg) {
     // Sent to every top-level window when the taskbar is made anew.
@@ -135,32 +132,18 @@ bool TfrmMain::WndProc(ui::TMessage& msg) {
         FHotKeys->WMCatchKeys();
         return true;
     case WM_DEVICECHANGE:
-        WMDeviceChange(msg);
-        return true;
     case WM_DISPLAYCHANGE:
-        WMDisplayChange(msg);
+        // A monitor came or went, or the screens were laid out anew.
+        ui::Screen().RefreshMonitors();
         return true;
     case WM_QUERYENDSESSION:
         msg.Result = TRUE;
         return true;
     case WM_ENDSESSION:
-        WMEndSession(msg);
+        if (msg.WParam) FView->SaveAtSessionEnd();
         msg.Result = 0;
         return true;
     default:
         return ui::TForm::WndProc(msg);
-    }
-}
-
-void TfrmMain::WMEndSession(ui::TMessage& msg) {
-    // Logoff or shutdown ends the program without closing its window: what
-    // Exit writes is written now.
-    if (!msg.WParam || !Options) return;
-    try {
-        StoreAppRect();
-        StoreTreeState();
-        Options->SaveWindowState();
-    } catch (const std::exception& e) {
-        WriteLog(L"TfrmMain", L"WMEndSession", L"Exception", ui::ExceptionMessage(e));
     }
 }
