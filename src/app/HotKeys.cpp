@@ -58,9 +58,13 @@ void THotKeys::WMCatchKeys() {
                  L"No keyboard hook: keys typed at once after a hot key may reach the previous window");
 }
 
-void THotKeys::UnRegisterHotkeys() {
+void THotKeys::StopCatching() noexcept {
     FCaughtHotKeys.clear();
     FKeyCatcher.reset();
+}
+
+void THotKeys::UnRegisterHotkeys() {
+    StopCatching();
     for (const THotKey& k : kHotKeys)
         if (!UnregisterHotKey(FWindow.Handle(), k.Id)) WriteLog(L"TfrmMain", L"UnRegisterHotkeys", L"Error", k.UnregisterText);
 }

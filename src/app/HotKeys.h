@@ -30,6 +30,9 @@ public:
 
     void RegisterHotkeys();
     void UnRegisterHotkeys();
+    // The catcher's thread ends; the hot keys stay registered until the
+    // window goes.
+    void StopCatching() noexcept;
     void WMHotKey(const ui::TMessage& msg);
     void WMCatchKeys();
     // Set while a hot key calls the window up: the pointer's place is

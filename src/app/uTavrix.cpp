@@ -54,7 +54,7 @@ TfrmMain::~TfrmMain() {
     // The index's worker stops before the window its reports go to.
     FFindIndex->DropEntryIndex();
     FImageListWarmUp.reset();
-    FHotKeys.reset();  // the key catcher's thread
+    FHotKeys->StopCatching();
     // Children go with the window; the components after it.
     DestroyHandle();
     FComponents.Clear();

@@ -112,6 +112,24 @@ void TfrmMain::WMHitTest(ui::TMessage& msg) {
 }
 
 bool TfrmMain::WndProc(ui::TMessage& msg) {
+    switch (msg.Msg) {
+    case WM_NCHITTEST:
+        WMHitTest(msg);
+        return true;
+    case WM_DEVICECHANGE:
+    case WM_DISPLAYCHANGE:
+        // A monitor came or went, or the screens were laid out anew.
+        ui::Screen().RefreshMonitors();
+        return true;
+    case WM_QUERYENDSESSION:
+        msg.Result = TRUE;
+        return true;
+    default:
+        break;
+    }
+    // The parts are made with the controls: what comes while the window is
+    // still being made is the form's alone.
+    if (!FMenu) return ui::TForm::WndProc(msg);
     // Sent to every top-level window when the taskbar is made anew.
     static const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
     if (taskbarCreated && msg.Msg == taskbarCreated) {
@@ -122,22 +140,11 @@ bool TfrmMain::WndProc(ui::TMessage& msg) {
     case WM_TRAYICON:
         FTray->WMTrayIcon(msg);
         return true;
-    case WM_NCHITTEST:
-        WMHitTest(msg);
-        return true;
     case WM_HOTKEY:
         FHotKeys->WMHotKey(msg);
         return true;
     case WM_CATCHKEYS:
         FHotKeys->WMCatchKeys();
-        return true;
-    case WM_DEVICECHANGE:
-    case WM_DISPLAYCHANGE:
-        // A monitor came or went, or the screens were laid out anew.
-        ui::Screen().RefreshMonitors();
-        return true;
-    case WM_QUERYENDSESSION:
-        msg.Result = TRUE;
         return true;
     case WM_ENDSESSION:
         if (msg.WParam) FView->SaveAtSessionEnd();
