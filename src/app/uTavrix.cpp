@@ -1,22 +1,15 @@
 #include "app/uTavrix.h"
-#include "core/Placement.h"
 
-#include "app/res/resource.h"
-#include "ui/Application.h"
-#include "ui/Dialogs.h"
-#include "core/Exceptions.h"
-#include "core/PathText.h"
+#include "settings/uOptionsDialog.h"
 #include "shell/ShellBrowser.h"
-#include "ui/Monitors.h"
+#include "ui/Application.h"
 #include "ui/Profile.h"
 #include "ui/ScopeExit.h"
-#include "util/EntryIndex.h"
-#include "util/StartWithWindows.h"
 #include "util/uAbout.h"
 #include "util/uUtils.h"
 #include "util/uVersionUtils.h"
 
-#include <unordered_map>
+#include <exception>
 #include <utility>
 
 HANDLE AppMutex = nullptr;
@@ -29,19 +22,9 @@ void CloseAppMutex() noexcept {
 TfrmMain* frmMain = nullptr;
 
 namespace {
-// A zero mouse move this often keeps the screen saver from starting.
-constexpr UINT kBlockScrSvrIntervalMs = 10000;
-// The designed interval of the folder deletion; each use sets its own delay.
-constexpr UINT kDelDirIntervalMs = 1000;
 // The first call-up shows what was read by then: the stored view is read
 // this long after start, when the window is still hidden.
 constexpr UINT kFirstViewDelayMs = 500;
-
-// Positions of the glyphs in FGlyphs.
-enum TGlyph {
-    gMenu, gRefresh, gOptions, gSaveView, gExit, gHide,
-    gClipboard, gPlainText, gComma, gXml, gExecute, gScreenSaver, gAbout, gStartWithWindows,
-};
 
 // Where start-up time goes, for measurements.
 ui::TProfileCounter ImagesStart("start-up: image strips");
@@ -59,7 +42,6 @@ TfrmMain::TfrmMain() {
     SetBounds(50, 20, 249, 397);
     KeyPreview = true;
     CreateControls();
-    CreateMenu();
 
     OnKeyDown = [this](WORD& key, ui::TShiftState shift) { FormKeyDown(key, shift); };
     OnKeyPress = [this](wchar_t& key) { FormKeyPress(key); };
@@ -70,133 +52,100 @@ TfrmMain::TfrmMain() {
 
 TfrmMain::~TfrmMain() {
     // The index's worker stops before the window its reports go to.
-    DropEntryIndex();
-    FFindOpened.clear();
+    FFindIndex->DropEntryIndex();
     FImageListWarmUp.reset();
-    FKeyCatcher.reset();
+    FHotKeys->StopCatching();
     // Children go with the window; the components after it.
     DestroyHandle();
-    while (!FComponents.empty()) FComponents.pop_back();  // children before parents
+    FComponents.Clear();
     Options.Close();
     if (frmMain == this) frmMain = nullptr;
 }
 
-ui::TSpeedButton* TfrmMain::AddButton(const wchar_t* name, int left, int image, const wchar_t* hint) {
-    auto* b = Own<ui::TSpeedButton>(Panel1);
-    b->Name = name;
-    b->SetBounds(left, 0, 26, 26);
-    b->SetImage(FGlyphs, image);
-    b->SetHint(hint);
-    return b;
-}
-
-ui::TComponent* TfrmMain::FindComponentByName(std::wstring_view name) const {
-    for (const auto& c : FComponents)
-        if (c->Name == name) return c.get();
-    // Menu items belong to their menu.
-    std::vector<const ui::TMenuItem*> items{&PopupMenu->Items};
-    while (!items.empty()) {
-        const ui::TMenuItem* item = items.back();
-        items.pop_back();
-        for (const auto& child : item->Items()) {
-            if (child->Name == name) return child.get();
-            items.push_back(child.get());
-        }
-    }
-    return nullptr;
-}
-
-void TfrmMain::LoadImages(int dpi) {
-    // The strip drawn nearest the DPI's size, never a stretched one.
-    const int size = ui::ImageSizeForDpi(dpi);
-    const int glyphs = size == 32 ? IDB_GLYPHS32 : size == 24 ? IDB_GLYPHS24 : IDB_GLYPHS;
-    const int images = size == 32 ? IDB_IMAGES32 : size == 24 ? IDB_IMAGES24 : IDB_IMAGES;
-    FGlyphs->Clear(size, size);
-    FGlyphs->AddResourceStrip(glyphs);
-    ImageList->Clear(size, size);
-    ImageList->AddResourceStrip(images);
-}
-
 void TfrmMain::CreateControls() {
-    {
-        // Each list comes from one strip: one resource read, not one an image.
-        ui::TProfileScope profile(ImagesStart);
-        FGlyphs = Own<ui::TImageList>(16, 16);
-        ImageList = Own<ui::TImageList>(16, 16);
-        ImageList->Name = L"ImageList";
-        LoadImages(Dpi());
-    }
-    OnDpiChanged = [this](int dpi) { LoadImages(dpi); };
-
     // One-pixel black frame lines that follow their edges.
     struct TLine {
-        ui::TShape** Field;
         const wchar_t* Name;
         int L, T, W, H;
         ui::TAnchors Anchors;
     };
     const TLine lines[] = {
-        {&Shape1, L"Shape1", 0, 0, 1, 397, ui::akLeft | ui::akTop | ui::akBottom},
-        {&Shape2, L"Shape2", 248, 0, 1, 397, ui::akRight | ui::akTop | ui::akBottom},
-        {&Shape3, L"Shape3", 0, 0, 249, 1, ui::akLeft | ui::akTop | ui::akRight},
-        {&Shape4, L"Shape4", 0, 396, 249, 1, ui::akLeft | ui::akRight | ui::akBottom},
+        {L"Shape1", 0, 0, 1, 397, ui::akLeft | ui::akTop | ui::akBottom},
+        {L"Shape2", 248, 0, 1, 397, ui::akRight | ui::akTop | ui::akBottom},
+        {L"Shape3", 0, 0, 249, 1, ui::akLeft | ui::akTop | ui::akRight},
+        {L"Shape4", 0, 396, 249, 1, ui::akLeft | ui::akRight | ui::akBottom},
     };
     for (const TLine& line : lines) {
-        auto* s = Own<ui::TShape>(this);
+        auto* s = FComponents.Own<ui::TShape>(this);
         s->Name = line.Name;
         s->SetBounds(line.L, line.T, line.W, line.H);
         s->SetAnchors(line.Anchors);
-        *line.Field = s;
     }
 
+    FFindIndex = std::make_unique<TFindIndex>(
+        [this] { return ShellTreeView1->Notifier->WatchMode() == TKesShellChangeNotifier::wmSubtree; });
     CreateTree();
-    CreateFindLine();
+    FFind = std::make_unique<TTreeFind>(*this, *ShellTreeView1, FExpandGate, *FFindIndex, FComponents, [this] {
+        ExecuteItem(ShellTreeView1->GetNodePath(ShellTreeView1->Selected()));
+    });
+    FFindIndex->OnChanged = [this] { FFind->EntryIndexChanged(); };
+    FView = std::make_unique<TStoredView>(*this, *ShellTreeView1, FExpandGate);
     // Keys go to the tree whenever the window is called up.
     ActiveControl = ShellTreeView1;
 
-    Panel1 = Own<ui::TPanel>(this);
-    Panel1->Name = L"Panel1";
-    Panel1->Color = Color;
-    Panel1->SetBounds(8, 363, 161, 26);
-    Panel1->SetAnchors(ui::akLeft | ui::akBottom);
-
-    sbtnMenu = AddButton(L"sbtnMenu", 0, gMenu, L"Menu (F2)");
-    sbtnRefresh = AddButton(L"sbtnRefresh", 27, gRefresh, L"Refresh (F5)");
-    sbtnOptions = AddButton(L"sbtnOptions", 54, gOptions, L"Options");
-    sbtnSaveAppRect = AddButton(L"sbtnSaveAppRect", 81, gSaveView, L"Save View");
-    sbtnExit = AddButton(L"sbtnExit", 108, gExit, L"Exit");
-    sbtnMinMax = AddButton(L"sbtnMinMax", 135, gHide, L"Hide (Esc)");
-
-    sbtnMenu->OnMouseUp = [this](ui::TMouseButton, ui::TShiftState, int x, int y) {
-        sbtnMenuMouseUp(*sbtnMenu, x, y);
+    FButtons = std::make_unique<TButtonBar>(
+        *this, FComponents,
+        TButtonBar::TActions{[this](int x, int y) { FMenu->Popup(x, y); }, [this] { sbtnRefreshClick(); },
+                             [this] { sbtnOptionsClick(); }, [this] { sbtnSaveAppRectClick(); },
+                             [this] { pmnuExitClick(); }, [this] { sbtnMinMaxClick(); }});
+    FTray = std::make_unique<TTrayIcon>(
+        *this, FComponents, [this] { ShowAppWindow(srTrayIcon); }, [this](int x, int y) { FMenu->Popup(x, y); });
+    {
+        ui::TProfileScope profile(ImagesStart);
+        FButtons->LoadImages(Dpi());
+        FTray->LoadImages(Dpi());
+    }
+    OnDpiChanged = [this](int dpi) {
+        FButtons->LoadImages(dpi);
+        FTray->LoadImages(dpi);
     };
-    sbtnExit->OnClick = [this] { pmnuExitClick(); };
-    sbtnRefresh->OnClick = [this] { sbtnRefreshClick(); };
-    sbtnMinMax->OnClick = [this] { sbtnMinMaxClick(); };
-    sbtnSaveAppRect->OnClick = [this] { sbtnSaveAppRectClick(); };
-    sbtnOptions->OnClick = [this] { sbtnOptionsClick(); };
 
-    tmrBlockScrSvr = Own<ui::TTimer>();
-    tmrBlockScrSvr->Name = L"tmrBlockScrSvr";
-    tmrBlockScrSvr->SetInterval(kBlockScrSvrIntervalMs);
-    tmrBlockScrSvr->OnTimer = [this] { tmrBlockScrSvrTimer(); };
+    FScreenSaver = std::make_unique<TScreenSaverBlock>(FComponents);
+    FFolderMove = std::make_unique<TWorkingFolderMove>(
+        *ShellTreeView1, FComponents,
+        [this] {
+            FFind->EndFind();
+            FFindIndex->DropEntryIndex();
+        },
+        [this] {
+            FFind->EndFind();
+            FView->RestoreView(FFirstShowPending);
+            // The search looks in the new folder from now on.
+            if (FFindIndex->Get()) FFindIndex->RefreshEntryIndex();
+        });
 
-    tmrDelDir = Own<ui::TTimer>();
-    tmrDelDir->Name = L"tmrDelDir";
-    tmrDelDir->SetInterval(kDelDirIntervalMs);
-    tmrDelDir->OnTimer = [this] { tmrDelDirTimer(); };
+    // A hot key calls the window up, or hides it when it is in front.
+    FHotKeys = std::make_unique<THotKeys>(
+        *this, THotKeys::TActions{[this] { return !FFirstShowPending; }, [this] { ShowAppWindow(srHotKey); },
+                                  [this] { HandleExecResult(L"", kCommandCannotFail, true); }});
 
-    tmrFirstView = Own<ui::TTimer>();
+    tmrFirstView = FComponents.Own<ui::TTimer>();
     tmrFirstView->Name = L"tmrFirstView";
     tmrFirstView->SetInterval(kFirstViewDelayMs);
     tmrFirstView->OnTimer = [this] { tmrFirstViewTimer(); };
+
+    FMenu = std::make_unique<TMainMenu>(
+        *this, FComponents, FButtons->Glyphs(),
+        TMainMenu::TActions{[this] { pmnuExitClick(); }, [this] { pmnuAboutClick(); },
+                            [this] { HandleExecResult(L"", kCommandCannotFail, false); },
+                            [this](const std::wstring& text, int code) { HandleExecResult(text, code, false); }});
 }
 
 void TfrmMain::CreateTree() {
     // Set as the form is read: the Favorites root first, so the tree holds
     // a root until the working folder is rooted.
     ui::TProfileScope profile(TreeStart);
-    ShellTreeView1 = Own<TKesShellTree>(this);
+    ShellTreeView1 = FComponents.Own<TKesShellTree>(this);
     // How folders are watched here, as the probe at start found; set first,
     // since the settings below may root the tree already. Raised amid a
     // folder's reading, which a log that cannot be written must not stop.
@@ -242,7 +191,7 @@ void TfrmMain::CreateTree() {
                                const std::wstring& destination) {
         std::vector<std::wstring> paths = files;
         if (!destination.empty()) paths.push_back(destination);
-        EntriesChanged(paths);
+        FFindIndex->EntriesChanged(paths);
     };
     tree->OnChangeReported = [this](TNotificationEvent event, LPCITEMIDLIST item1, LPCITEMIDLIST item2) {
         // Only these name files and folders; others carry numbers.
@@ -250,46 +199,15 @@ void TfrmMain::CreateTree() {
             EventBit(neFileCreate) | EventBit(neFileDelete) | EventBit(neFileRename) | EventBit(neFileChange) |
             EventBit(neAttributesChange) | EventBit(neFolderCreate) | EventBit(neFolderDelete) |
             EventBit(neFolderRename) | EventBit(neFolderUpdate);
-        if (FEntryIndex && (EventBit(event) & kEntries)) EntriesChanged({IDListToPath(item1), IDListToPath(item2)});
+        if (FFindIndex->Get() && (EventBit(event) & kEntries))
+            FFindIndex->EntriesChanged({IDListToPath(item1), IDListToPath(item2)});
     };
     ShellTreeView1->Loaded();
 }
 
-void TfrmMain::CreateMenu() {
-    PopupMenu = Own<ui::TPopupMenu>();
-    PopupMenu->Name = L"PopupMenu";
-    PopupMenu->Images = FGlyphs;
-    PopupMenu->Owner = Handle();
-    ui::TMenuItem& root = PopupMenu->Items;
-    pmnuClipboardAs = root.Add(L"pmnuClipboardAs", L"Clipboard", 0, gClipboard);
-    pmnuViewAsPlainText = pmnuClipboardAs->Add(L"pmnuViewAsPlainText", L"Plain Text", 0, gPlainText);
-    pmnuViewAsCommaString = pmnuClipboardAs->Add(L"pmnuViewAsCommaString", L"Comma String", 1, gComma);
-    pmnuViewAsXML = pmnuClipboardAs->Add(L"pmnuViewAsXML", L"XML ", 2, gXml);
-    pmnuSep2 = pmnuClipboardAs->Add(L"pmnuSep2", L"-");
-    pmnuExecSelText = pmnuClipboardAs->Add(L"pmnuExecSelText", L"Execute", 3, gExecute);
-    pmnuScreenSaver = root.Add(L"pmnuScreenSaver", L"Screen Saver", 0, gScreenSaver);
-    pmnuAbout = root.Add(L"pmnuAbout", L"About", 0, gAbout);
-    pmnuSep3 = root.Add(L"pmnuSep3", L"-");
-    pmnuStartWithWindows = root.Add(L"pmnuStartWithWindows", L"Start with Windows", 0, gStartWithWindows);
-    pmnuSep4 = root.Add(L"pmnuSep4", L"-");
-    pmnuExit = root.Add(L"pmnuExit", L"Exit", 0, gExit);
-    pmnuStartWithWindows->OnClick = [this](ui::TMenuItem&) { pmnuStartWithWindowsClick(); };
-    // Whether a shortcut starts this copy is asked anew each time: the
-    // user may have made or deleted one by hand meanwhile.
-    PopupMenu->OnPopup = [this](ui::TPopupMenu&) {
-        pmnuStartWithWindows->Checked = !ShortcutsLeadingTo(StartupFolder(false), ProgramPath()).empty();
-    };
-    pmnuExit->OnClick = [this](ui::TMenuItem&) { pmnuExitClick(); };
-    pmnuAbout->OnClick = [this](ui::TMenuItem&) { pmnuAboutClick(); };
-    pmnuScreenSaver->OnClick = [this](ui::TMenuItem&) { pmnuScreenSaverClick(); };
-    for (ui::TMenuItem* item : {pmnuViewAsPlainText, pmnuViewAsCommaString, pmnuViewAsXML, pmnuExecSelText})
-        item->OnClick = [this](ui::TMenuItem& sender) { ViewSelTextAs(sender); };
-}
-
 void TfrmMain::FormCreate() {
-    tmrBlockScrSvr->SetEnabled(false);
+    FScreenSaver->SetEnabled(false);
     FFirstShowPending = true;
-    FFolderToDelete.clear();
     KeyPreview = true;
     ShellTreeView1->SetShowRoot(false);
     ShellTreeView1->RightClickSelect = true;
@@ -297,20 +215,19 @@ void TfrmMain::FormCreate() {
     SetDoubleBuffered(true);
     // Pending paints go to the topmost child first: the buttons then never
     // wait for the tree's first paint, which asks the shell for icons.
-    SetWindowPos(Panel1->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(FButtons->Panel().Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     {
         ui::TProfileScope profile(OptionsStart);
         Options.Open();
-        FDataViewer = std::make_unique<TLogDataViewer>();
-        FDataViewer->TimestampTempFiles = [] { return Options && Options->Settings.TimestampTempFiles; };
+        FMenu->OpenDataViewer();
         wchar_t program[MAX_PATH]{};
         GetModuleFileNameW(nullptr, program, MAX_PATH);
         FVersion = GetFileVersionString(program);
-        RegisterHotkeys();
+        FHotKeys->RegisterHotkeys();
         ApplyOptions(nullptr, Options->Settings);
     }
     ui::TProfileScope profile(ViewStart);
-    RestoreView();
+    FView->RestoreView(FFirstShowPending);
     // Started last, so that it takes nothing from the start-up: the
     // shell's image list is a slow part of a call-up that comes at once.
     FImageListWarmUp = std::make_unique<TSystemImageListWarmUp>();
@@ -320,7 +237,7 @@ void TfrmMain::FormCreate() {
 void TfrmMain::tmrFirstViewTimer() {
     tmrFirstView->SetEnabled(false);
     // Called up already, or a folder problem the call-up has to tell.
-    if (!FFirstShowPending || FFirstViewRead || IsWindowVisible(Handle()) || !FRootProblem.empty()) return;
+    if (!FFirstShowPending || FFirstViewRead || IsWindowVisible(Handle()) || !FView->RootProblem().empty()) return;
     sbtnRefreshClick();  // still pending: takes the stored view
     FFirstViewRead = true;
     // The rows the call-up draws first get their icons now, and the tree
@@ -329,7 +246,7 @@ void TfrmMain::tmrFirstViewTimer() {
     for (ui::TTreeNode* node : ShellTreeView1->RowsInView()) node->ImageIndex();
     // The search's index is made and read now too: its thread and its
     // first reading of the folder would otherwise run during the call-up.
-    RefreshEntryIndex();
+    FFindIndex->RefreshEntryIndex();
 }
 
 void TfrmMain::FormShow() {
@@ -346,15 +263,15 @@ void TfrmMain::FormClose(ui::TCloseAction& action) {
         return;
     }
     Hide();
-    UnRegisterHotkeys();
-    DropEntryIndex();
+    FHotKeys->UnRegisterHotkeys();
+    FFindIndex->DropEntryIndex();
     if (Options) {
-        if (Options->Settings.ShowTrayIcon) RemoveTrayIcon();
-        StoreAppRect();
-        StoreTreeState();
+        if (Options->Settings.ShowTrayIcon) FTray->RemoveTrayIcon();
+        FView->StoreAppRect();
+        FView->StoreTreeState();
         Options.Close();  // writes the window state
     }
-    FDataViewer.reset();  // its temporary files go with it
+    FMenu->CloseDataViewer();  // its temporary files go with it
     CloseAppMutex();
 }
 
@@ -363,197 +280,44 @@ void TfrmMain::ApplyOptions(const TOptionsRec* before, const TOptionsRec& after)
     // At start-up a removal is asked for too: the shell refuses it.
     if (changed(&TOptionsRec::ShowTrayIcon)) {
         if (after.ShowTrayIcon)
-            AddTrayIcon();
+            FTray->AddTrayIcon(ui::Application->Title() + L" " + FVersion);
         else
-            RemoveTrayIcon();
+            FTray->RemoveTrayIcon();
     }
-    if (changed(&TOptionsRec::BlockScrSvr)) tmrBlockScrSvr->SetEnabled(after.BlockScrSvr);
-    if (before) CheckWorkingFolderChange(*before, after);
+    if (changed(&TOptionsRec::BlockScrSvr)) FScreenSaver->SetEnabled(after.BlockScrSvr);
+    if (before) FFolderMove->CheckWorkingFolderChange(*before, after);
 }
 
 void TfrmMain::pmnuExitClick() { Close(); }
 
-void TfrmMain::ViewSelTextAs(ui::TMenuItem& sender) {
-    std::wstring text;
-    int code = FDataViewer->ViewClipboardAs(sender.Tag, text);
-    HandleExecResult(text, code, false);
-}
-
-void TfrmMain::pmnuScreenSaverClick() {
-    HandleExecResult(L"", kCommandCannotFail, false);
-    SendMessageW(ui::Application->Handle(), WM_SYSCOMMAND, SC_SCREENSAVE, 0);
-}
-
-void TfrmMain::pmnuStartWithWindowsClick() {
+void TfrmMain::sbtnOptionsClick() {
+    FView->StoreAppRect();
+    FView->StoreTreeState();
+    TfrmOptions dialog;
+    dialog.Settings = Options->Settings;
+    dialog.OnBeforeFolderMove = [this](const std::wstring& from, const std::wstring&) {
+        FFolderMove->BeforeFolderMove(from);
+    };
+    dialog.OnAfterFolderMove = [this](const std::wstring& from, const std::wstring& to) {
+        FFolderMove->AfterFolderMove(from, to);
+    };
+    dialog.OnSaveFolderChoice = [](const TOptionsRec& choice) { Options->SaveWorkingFolderChoice(choice); };
+    if (dialog.ShowModal() != ui::mrOk) return;
+    // What was in force before this OK: the window applies what changed.
+    const TOptionsRec PreviousOptions = Options->Settings;
+    // The choice is live from here even when it cannot be saved: the links
+    // may have moved already.
+    std::exception_ptr refused;
     try {
-        if (pmnuStartWithWindows->Checked)
-            RemoveStartupShortcuts(StartupFolder(false), ProgramPath());
-        else
-            AddStartupShortcut(StartupFolder(true), ProgramPath(), ui::Application->Title());
-    } catch (const ui::Exception& e) {
-        WriteLog(L"TfrmMain", L"pmnuStartWithWindowsClick", L"Error", e.Message());
-        ui::ShowMessageBox(nullptr, e.Message(), ui::Application->Title(), MB_OK | MB_ICONWARNING | MB_TASKMODAL);
+        AcceptOptions(dialog.Settings);
+    } catch (...) {
+        refused = std::current_exception();
     }
+    ApplyOptions(&PreviousOptions, Options->Settings);
+    if (refused) std::rethrow_exception(refused);
 }
 
-void TfrmMain::pmnuAboutClick() { ShowAboutBox(FVersion, HotKeyConflictText(FHotKeysTaken)); }
-
-void TfrmMain::sbtnMenuMouseUp(ui::TSpeedButton& sender, int x, int y) {
-    RECT wr{};
-    GetWindowRect(Handle(), &wr);
-    ui::TWinControl* panel = sender.Parent();
-    PopupMenu->Popup(wr.left + panel->Left() + x, wr.top + panel->Top() + y - 1);
-}
-
-void TfrmMain::tmrBlockScrSvrTimer() {
-    // A zero move counts as input and restarts the system's idle time.
-    mouse_event(MOUSEEVENTF_MOVE, 0, 0, 0, 0);
-}
-
-
-void TfrmMain::StoreAppRect() {
-    RECT r{};
-    GetWindowRect(Handle(), &r);
-    TOptionsRec& s = Options->Settings;
-    s.Left = r.left;
-    s.Top = r.top;
-    s.Right = r.right;
-    s.Bottom = r.bottom;
-}
-
-void TfrmMain::StoreTreeState() {
-    TOptionsRec& s = Options->Settings;
-    s.Expanded.clear();
-    ui::TTreeNode* root = ShellTreeView1->Items.GetFirstNode();
-    if (!root) return;
-    ShellTreeView1->RefreshNode(root, true);
-    ui::TTreeNode* selected = ShellTreeView1->Selected();
-    s.SelectedNode = selected ? selected->AbsoluteIndex() : 0;
-    for (ui::TTreeNode* n = ShellTreeView1->Items.GetFirstNode(); n; n = n->GetNext())
-        if (n->Expanded()) s.Expanded += ShellTreeView1->GetNodePath(n) + L"*";
-}
-
-namespace {
-// Creates a folder with every missing parent; reports nothing.
-void ForceDirectories(const std::wstring& path) {
-    if (path.empty() || GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return;
-    size_t slash = path.find_last_of(L'\\');
-    if (slash != std::wstring::npos && slash > 2) ForceDirectories(path.substr(0, slash));
-    CreateDirectoryW(path.c_str(), nullptr);
-}
-}  // namespace
-
-void TfrmMain::RestoreView(bool treeInLine) {
-    TOptionsRec& s = Options->Settings;
-    // A stored rectangle that gives no usable window (no size, larger than
-    // the screens, on no monitor) gives way to the designed one.
-    std::vector<TPlaceRect> monitors;
-    for (const auto& m : ui::Screen().Monitors())
-        monitors.push_back({m.Bounds.left, m.Bounds.top, m.Bounds.right, m.Bounds.bottom});
-    const TPlaceRect screen{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
-                            GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
-                            GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
-    if (Options->WindowRectDesigned) {
-        Options->WindowRectDesigned = false;
-        // Never placed yet: the designed rectangle, at this DPI. A stored
-        // one is in the screen's pixels already.
-        for (int32_t* v : {&s.Left, &s.Top, &s.Right, &s.Bottom}) *v = ui::ScaleForDpi(*v, Dpi());
-    }
-    if (!UsableWindowRect({s.Left, s.Top, s.Right, s.Bottom}, screen, monitors)) {
-        WriteLog(L"TfrmMain", L"RestoreView", L"Warning",
-                 L"Unusable window rectangle " + std::to_wstring(s.Left) + L"," + std::to_wstring(s.Top) + L"," +
-                     std::to_wstring(s.Right) + L"," + std::to_wstring(s.Bottom) + L"; the designed one is used");
-        // The designed rectangle, at this DPI, as for a first start.
-        const TOptionsRec designed{};
-        s.Left = ui::ScaleForDpi(designed.Left, Dpi());
-        s.Top = ui::ScaleForDpi(designed.Top, Dpi());
-        s.Right = ui::ScaleForDpi(designed.Right, Dpi());
-        s.Bottom = ui::ScaleForDpi(designed.Bottom, Dpi());
-    }
-    SetBounds(s.Left, s.Top, s.Right - s.Left, s.Bottom - s.Top);
-    TKesShellTree* tree = ShellTreeView1;
-    FExpandGateArmed = false;
-    // An empty tree (the folder could not be shown before) is rooted anew.
-    ui::TTreeNode* oldRoot = tree->Items.GetFirstNode();
-    // Until the first call-up the tree has followed the file system through
-    // its watches since it was read: only what they saw is read again.
-    if (oldRoot && !treeInLine) {
-        if (FFirstShowPending)
-            tree->RefreshReported(oldRoot);
-        else
-            tree->RefreshNode(oldRoot, true);
-    }
-    // A tree already rooted at the working folder is, once refreshed, what
-    // rooting it anew would build: the refresh drops what is gone, reads
-    // what came, and empties every closed folder. Only the stored folders
-    // still to be opened cost work then.
-    const bool rootInLine = oldRoot && SameText(tree->GetNodePath(oldRoot), s.WorkingFolder) &&
-                            GetFileAttributesW(s.WorkingFolder.c_str()) != INVALID_FILE_ATTRIBUTES;
-    {
-        // The gate is armed again however these steps end.
-        ui::TScopeExit rearm([this] { FExpandGateArmed = true; });
-        ui::TUpdateScope update(tree->Items);
-        if (!FFirstShowPending) {
-            if (ui::TTreeNode* selected = tree->Selected()) s.SelectedNode = selected->AbsoluteIndex();
-        }
-        // Screen readers announce the tree by the working folder's name.
-        SetWindowTextW(tree->Handle(), LastName(s.WorkingFolder).c_str());
-        try {
-            if (s.WorkingFolder.empty()) throw ui::Exception(L"Unable to create directory");
-            ForceDirectories(s.WorkingFolder);
-            const DWORD attributes = GetFileAttributesW(s.WorkingFolder.c_str());
-            if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-                throw ui::Exception(L"Cannot Find Folder: " + s.WorkingFolder);
-            if (!rootInLine) tree->SetRootedAtFileSystemFolder(s.WorkingFolder);
-        } catch (const ui::Exception& e) {
-            // The window still comes up, empty, so that the menu and the
-            // options can mend the setting; the user hears each cause once.
-            tree->Items.Clear();
-            if (e.Message() != FRootProblem) {
-                FRootProblem = e.Message();
-                ui::ShowMessageBox(nullptr, e.Message(), ui::Application->Title(), MB_OK | MB_ICONWARNING | MB_TASKMODAL);
-            }
-            return;
-        }
-        FRootProblem.clear();
-        if (!s.Expanded.empty() && Upper(s.Expanded).find(Upper(s.WorkingFolder) + L"*") != std::wstring::npos) {
-            // Each recorded path expands the first entry that has it; a folder
-            // comes before its sub-folders, so they exist when they are sought.
-            // The folders are looked up by path: each folder's path is asked
-            // from the shell once, and the tree is walked once, not once for
-            // every recorded path; files never match an open folder.
-            std::unordered_map<std::wstring, ui::TTreeNode*> folders;
-            auto addFolder = [&](ui::TTreeNode* n) {
-                const TKesShellTreeItem* item = TKesShellTree::ItemOf(n);
-                if (item && item->ItemIsFolder) folders.emplace(Upper(tree->GetNodePath(n)), n);
-            };
-            for (ui::TTreeNode* n = tree->Items.GetFirstNode(); n; n = n->GetNext()) addFolder(n);
-            size_t start = 0;
-            for (size_t mark = s.Expanded.find(L'*'); mark != std::wstring::npos;
-                 mark = s.Expanded.find(L'*', start)) {
-                auto found = folders.find(Upper(s.Expanded.substr(start, mark - start)));
-                if (found != folders.end()) {
-                    ui::TTreeNode* n = found->second;
-                    n->Expand(false);
-                    for (ui::TTreeNode* c = n->GetFirstChild(); c; c = c->GetNextSibling()) addFolder(c);
-                }
-                start = mark + 1;
-            }
-        } else {
-            s.Expanded.clear();
-            s.SelectedNode = 0;
-            if (ui::TTreeNode* first = tree->Items.GetFirstNode()) first->Expand(false);
-        }
-    }
-    if (ui::TTreeNode* first = tree->Items.GetFirstNode()) {
-        first->SetSelected(false);
-        first->SetSelected(true);
-        if (s.SelectedNode >= 0 && s.SelectedNode < tree->Items.Count())
-            if (ui::TTreeNode* node = tree->Items.Item(s.SelectedNode)) node->SetSelected(true);
-    }
-    FNodeCollapsed = false;
-    FNodeExpanded = false;
-}
+void TfrmMain::pmnuAboutClick() { ShowAboutBox(FVersion, HotKeyConflictText(FHotKeys->HotKeysTaken())); }
 
 void TfrmMain::sbtnRefreshClick() {
     // The user's refresh also shows names whose look changed; the first
@@ -561,17 +325,17 @@ void TfrmMain::sbtnRefreshClick() {
     ui::TRestoreOnExit<bool> names(ShellTreeView1->RefreshAsksNames, !FFirstShowPending);
     ShowWindow(ShellTreeView1->Handle(), SW_HIDE);
     // The pressed button is drawn released before a large folder is read.
-    if (IsWindowVisible(Handle())) RedrawWindow(Panel1->Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    if (IsWindowVisible(Handle())) RedrawWindow(FButtons->Panel().Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     ui::TScopeExit show([this] {
         ShowWindow(ShellTreeView1->Handle(), SW_SHOW);
         if (IsWindowVisible(Handle())) SetFocus(ShellTreeView1->Handle());
     });
     if (!FFirstShowPending) {
-        StoreAppRect();
-        StoreTreeState();
-        FRootProblem.clear();  // a refresh the user asked for says again what is wrong
+        FView->StoreAppRect();
+        FView->StoreTreeState();
+        FView->ForgetRootProblem();  // a refresh the user asked for says again what is wrong
     }
-    RestoreView(!FFirstShowPending);
+    FView->RestoreView(FFirstShowPending, !FFirstShowPending);
 }
 
 void TfrmMain::sbtnSaveAppRectClick() {

@@ -3,28 +3,27 @@
 #pragma once
 
 #include <windows.h>
-#include <shellapi.h>
 
-#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
+#include "app/ButtonBar.h"
+#include "app/ComponentList.h"
+#include "app/ExpandGate.h"
+#include "app/FindIndex.h"
+#include "app/HotKeys.h"
+#include "app/MainMenu.h"
+#include "app/ScreenSaverBlock.h"
+#include "app/StoredView.h"
+#include "app/TrayIcon.h"
+#include "app/TreeFind.h"
+#include "app/WorkingFolderMove.h"
 #include "settings/uOptions.h"
 #include "shell/SystemImageList.h"
 #include "shelltree/ShellControls.h"
-#include "ui/Controls.h"
 #include "ui/Form.h"
-#include "ui/ImageList.h"
-#include "ui/KeyCatcher.h"
-#include "ui/ListView.h"
-#include "ui/Menus.h"
 #include "ui/Timer.h"
-#include "util/uLogDataViewer.h"
-
-class TEntryIndex;
-class TSubtreeWatch;
 
 // The handle of the single-instance mutex, 0 when none. The program entry
 // owns it (CloseAppMutex at its end); FormClose closes it earlier.
@@ -36,17 +35,16 @@ extern const wchar_t* const AppMutexName;
 
 enum TShowReason { srLaunch = 0, srHotKey = 1, srTrayIcon = 2 };
 
-// The message the tray icon sends for mouse events over it.
-constexpr UINT WM_TRAYICON = WM_USER + 103;
-// Posted at start-up: the keys after a hot key are held from then on.
-constexpr UINT WM_CATCHKEYS = WM_USER + 104;
+// The result a command that cannot fail reports to HandleExecResult: above
+// 32, the shell's success range, with no program started.
+constexpr int kCommandCannotFail = 99;
 
+// The main window owns the tree and its parts: the expand gate, the stored
+// view, the search and its index, the buttons, the menu, the tray icon, the
+// hot keys, the move of the working folder, the screen-saver block. Each part gets what it
+// needs when it is made; what the parts do together is decided here.
 class TfrmMain : public ui::TForm {
 public:
-    // The result a command that cannot fail reports to HandleExecResult:
-    // above 32, the shell's success range, with no program started.
-    static constexpr int kCommandCannotFail = 99;
-
     TfrmMain();
     ~TfrmMain() override;
 
@@ -56,7 +54,7 @@ public:
     // the window as built.
     template <typename T>
     T* FindComponent(std::wstring_view name) const {
-        return dynamic_cast<T*>(FindComponentByName(name));
+        return dynamic_cast<T*>(FComponents.Find(name));
     }
     TKesShellTree* ShellTree() const noexcept { return ShellTreeView1; }
 
@@ -64,9 +62,9 @@ public:
     bool FirstShowPending() const noexcept { return FFirstShowPending; }
     // Cleared as by the first call-up, for code that starts from there.
     void SetFirstShowPending(bool value) noexcept { FFirstShowPending = value; }
-    bool ExpandGateArmed() const noexcept { return FExpandGateArmed; }
-    ui::TTreeNode* PendingExpandNode() const noexcept { return FPendingExpandNode.Get(); }
-    bool NodeExpanded() const noexcept { return FNodeExpanded; }
+    const TExpandGate& ExpandGate() const noexcept { return FExpandGate; }
+    // Finding an entry by typing a few letters of its name on the tree.
+    const TTreeFind& Find() const noexcept { return *FFind; }
 
     // Brings the window in line with the options after: tray icon,
     // screen-saver timer, working folder. Only what differs from before
@@ -89,14 +87,6 @@ public:
     void ShellTreeView1DblClick();
     void ShellTreeView1Editing(ui::TTreeNode* node, bool& allowEdit);
 
-    // Finding an entry by typing a few letters of its name: the text typed
-    // so far, empty when no search is active, the line that shows it and
-    // the list of the best matches under it.
-    const std::wstring& FindText() const noexcept { return FFindText; }
-    ui::TLabel* FindLine() const noexcept { return lblFind; }
-    ui::TListView* FindList() const noexcept { return lstFind; }
-    TEntryIndex* EntryIndex() const noexcept { return FEntryIndex.get(); }
-
     // Opening entries, and the one place commands report their result.
     void ExecuteItem(const std::wstring& path);
     void HandleExecResult(const std::wstring& path, int code, bool force);
@@ -105,212 +95,56 @@ protected:
     bool WndProc(ui::TMessage& msg) override;
 
 private:
+    // The controls and the parts, in the order the window was designed.
     void CreateControls();
-    // Fills the button and menu images with the strip drawn for the DPI.
-    void LoadImages(int dpi);
     void CreateTree();
-    void CreateMenu();
-    ui::TSpeedButton* AddButton(const wchar_t* name, int left, int image, const wchar_t* hint);
-    ui::TComponent* FindComponentByName(std::wstring_view name) const;
 
     void FormCreate();
     void FormShow();
     void FormClose(ui::TCloseAction& action);
-    void sbtnMenuMouseUp(ui::TSpeedButton& sender, int x, int y);
-    void tmrBlockScrSvrTimer();
     // Soon after start, while the window is still hidden, reads the stored
     // view that the first call-up would read.
     void tmrFirstViewTimer();
-    void StoreAppRect();
-    void StoreTreeState();
-    // treeInLine: the tree was brought in line with the file system just
-    // before (by StoreTreeState), so it need not be read again.
-    void RestoreView(bool treeInLine = false);
 
     // Showing, hiding and placing the window.
     void GetMousePoint(bool toTree, POINT& point);
-    bool GetTaskbarRect(RECT& rect);
     void sbtnMinMaxClick();
     void WMHitTest(ui::TMessage& msg);
-    void WMDeviceChange(ui::TMessage& msg);
-    void WMDisplayChange(ui::TMessage& msg);
-    void WMEndSession(ui::TMessage& msg);
-    void RefreshMonitors();
 
-    // Hot keys and the tree's expanding and collapsing.
-    void RegisterHotkeys();
-    void UnRegisterHotkeys();
-    void WMHotKey(ui::TMessage& msg);
-    void WMCatchKeys();
+    // The tree's expanding and collapsing, through the gate.
     void ShellTreeView1Expanding(ui::TTreeNode* node, bool& allow);
     void ShellTreeView1Collapsing(ui::TTreeNode* node, bool& allow);
     void ShellTreeView1Expanded(ui::TTreeNode* node);
     void ShellTreeView1Collapsed(ui::TTreeNode* node);
-    void AllowExpandCollapse(ui::TTreeNode* node, bool& allow, ui::TNodeWatch& pending);
     UINT HitTestAtMouse();
 
-    // Finding entries by name (uTavrixFind.cpp).
-    void CreateFindLine();
-    // Letters typed with the keyboard in the tree are the program's search.
-    bool TreeHasFocus() const;
-    // A letter typed on the tree; false when it is no letter of a name.
-    bool FindKeyPress(wchar_t key);
-    // Backspace: false when no search is active.
-    bool FindBackspace();
-    // Down or Up in the list of matches; false when no match is chosen.
-    bool FindMove(int by);
-    // Whether Enter must open nothing: a search that found nothing.
-    bool FindEnterRefused() const;
-    // Ends an active search; false when there was none.
-    bool EndFind();
-    void RunFind(bool fresh);
-    // Chooses the row, or the next one in the step's direction the tree
-    // can show; false when none.
-    bool ChooseFindRow(int row, int step);
-    void lstFindClick(int row);
-    ui::TTreeNode* FindShownEntry(const std::wstring& text, bool fresh);
-    // The folders whose entries the tree shows, below the working folder.
-    std::vector<std::wstring> ShownFolders() const;
-    // The path below the working folder ("" for the folder itself); false
-    // when the path lies elsewhere.
-    bool BelowWorkingFolder(const std::wstring& path, std::wstring& relative) const;
-    bool SelectIndexedEntry(const std::wstring& path);
-    // A folder the search opens, to close again when it passes it by.
-    void NoteFolderOpened(ui::TTreeNode* node);
-    void CloseFoldersPassedBy();
-    int FindRowImage(int row);
-    void ShowFindLine(bool noMatch, bool rowsChanged);
-    // Keeps an opened entry at the front of the recent list.
-    void RememberOpened(const std::wstring& path);
-
-    // The index of the working folder (uTavrixFindIndex.cpp): made or
-    // moved to it and asked to refresh; told of a call-up and of changes;
-    // let go of.
-    void RefreshEntryIndex();
-    void CallUpEntryIndex();
-    void WatchEntryIndex();
-    void EntriesChanged(const std::vector<std::wstring>& paths);
-    void DropEntryIndex();
-    void EntryIndexChanged();
-
-    // The tray icon.
-    void AddTrayIcon();
-    void RemoveTrayIcon();
-    void WMTrayIcon(ui::TMessage& msg);
-    void WMTaskbarCreated();
-    void pmnuAboutClick();
-    // Makes or removes the shortcut in the Startup folder that starts this copy.
-    void pmnuStartWithWindowsClick();
-
-    // The options command and the move of the working folder.
+    // Commands of the buttons and the menu.
     void sbtnOptionsClick();
-    void CheckWorkingFolderChange(const TOptionsRec& before, const TOptionsRec& after);
-    void BeforeFolderMove(const std::wstring& from);
-    void AfterFolderMove(const std::wstring& previous, const std::wstring& current);
-    void ScheduleFolderDeletion(UINT delay, const std::wstring& path);
-    void tmrDelDirTimer();
+    void pmnuAboutClick();
 
-    // The popup menu's clipboard items and the screen saver.
-    void ViewSelTextAs(ui::TMenuItem& sender);
-    void pmnuScreenSaverClick();
-
-    // Controls, as designed.
-    ui::TShape* Shape1;
-    ui::TShape* Shape2;
-    ui::TShape* Shape3;
-    ui::TShape* Shape4;
+    // Controls, as designed; the frame lines (Shape1 to Shape4) need no
+    // field, and the others belong to the parts.
     TKesShellTree* ShellTreeView1;
-    ui::TPanel* Panel1;
-    ui::TSpeedButton* sbtnMenu;
-    ui::TSpeedButton* sbtnRefresh;
-    ui::TSpeedButton* sbtnOptions;
-    ui::TSpeedButton* sbtnSaveAppRect;
-    ui::TSpeedButton* sbtnExit;
-    ui::TSpeedButton* sbtnMinMax;
-    ui::TPopupMenu* PopupMenu;
-    ui::TMenuItem* pmnuClipboardAs;
-    ui::TMenuItem* pmnuViewAsPlainText;
-    ui::TMenuItem* pmnuViewAsCommaString;
-    ui::TMenuItem* pmnuViewAsXML;
-    ui::TMenuItem* pmnuSep2;
-    ui::TMenuItem* pmnuExecSelText;
-    ui::TMenuItem* pmnuScreenSaver;
-    ui::TMenuItem* pmnuAbout;
-    ui::TMenuItem* pmnuSep3;
-    ui::TMenuItem* pmnuStartWithWindows;
-    ui::TMenuItem* pmnuSep4;
-    ui::TMenuItem* pmnuExit;
-    ui::TImageList* ImageList;
-    ui::TTimer* tmrBlockScrSvr;
-    ui::TTimer* tmrDelDir;
-    ui::TLabel* lblFind = nullptr;
-    ui::TListView* lstFind = nullptr;
     ui::TTimer* tmrFirstView;
+    TComponentList FComponents;
 
     // State shared by the window's parts.
     bool FFirstShowPending = false;
     bool FFirstViewRead = false;  // the first call-up's reading is done already
     std::wstring FVersion;
-    std::wstring FFolderToDelete;
-    NOTIFYICONDATAW FTrayIconData{};
-    bool FExpandGateArmed = false;
-    bool FExpandPermitted = false;
-    // A refused expand or collapse, until the press that answers it; an
-    // entry that goes meanwhile is forgotten.
-    ui::TNodeWatch FPendingExpandNode;
-    ui::TNodeWatch FPendingCollapseNode;
-    bool FNodeCollapsed = false;
-    bool FNodeExpanded = false;
-    // Set while a hot key calls the window up (see GetMousePoint).
-    bool FHandlingHotKey = false;
-    // Why the working folder could not be shown, as last told to the user.
-    std::wstring FRootProblem;
-    // The hot keys another program holds, as a user names them.
-    std::vector<std::wstring> FHotKeysTaken;
-    // The entries of the working folder while it moves.
-    std::vector<std::wstring> FMovingEntries;
-    std::unique_ptr<TLogDataViewer> FDataViewer;
-    // The search typed on the tree: its text, when its last letter came,
-    // and whether it found nothing; its matches, the one chosen, whether
-    // the user moved in them; the folders shown when it began, those it
-    // opened, and the matches' icons.
-    struct TFindRow {
-        std::wstring Path;
-        std::wstring Name;
-        std::wstring Folder;  // below the working folder
-    };
-    std::wstring FFindText;
-    ULONGLONG FFindLastKey = 0;
-    bool FFindNoMatch = false;
-    std::vector<TFindRow> FFindRows;
-    int FFindRow = -1;
-    bool FFindMoved = false;
-    std::vector<std::wstring> FFindShownFolders;
-    std::vector<std::unique_ptr<ui::TNodeWatch>> FFindOpened;
-    bool FFindLocating = false;
-    bool FFindRerun = false;    // the index changed while the tree read a folder for the search
-    unsigned FFindRun = 0;      // counts the search's runs and ends
-    std::map<std::wstring, int> FFindImages;
-    bool FFindImagesSet = false;
-    std::unique_ptr<TEntryIndex> FEntryIndex;
-    // Where the system reports a whole subtree, the index's own watch.
-    std::unique_ptr<TSubtreeWatch> FEntryIndexWatch;
     std::unique_ptr<TSystemImageListWarmUp> FImageListWarmUp;
-    std::unique_ptr<ui::TKeyCatcher> FKeyCatcher;
-    std::vector<ui::THotKeyCode> FCaughtHotKeys;  // the registered hot keys
-    std::wstring FEntryIndexRoot;
 
-    // The images of the buttons and the menu items.
-    ui::TImageList* FGlyphs;
-    std::vector<std::unique_ptr<ui::TComponent>> FComponents;
-
-    template <typename T, typename... Args>
-    T* Own(Args&&... args) {
-        auto c = std::make_unique<T>(std::forward<Args>(args)...);
-        T* raw = c.get();
-        FComponents.push_back(std::move(c));
-        return raw;
-    }
+    // The parts.
+    TExpandGate FExpandGate;
+    std::unique_ptr<TStoredView> FView;
+    std::unique_ptr<TFindIndex> FFindIndex;
+    std::unique_ptr<TTreeFind> FFind;
+    std::unique_ptr<TButtonBar> FButtons;
+    std::unique_ptr<TTrayIcon> FTray;
+    std::unique_ptr<TScreenSaverBlock> FScreenSaver;
+    std::unique_ptr<TWorkingFolderMove> FFolderMove;
+    std::unique_ptr<THotKeys> FHotKeys;
+    std::unique_ptr<TMainMenu> FMenu;
 };
 
 extern TfrmMain* frmMain;

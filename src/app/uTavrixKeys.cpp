@@ -1,5 +1,5 @@
-// The main window's hot keys, keys and mouse on the tree, and opening the
-// entry the user picked.
+// The main window's keys, the keys and the mouse on the tree, and opening
+// the entry the user picked.
 #include "app/uTavrix.h"
 #include "shell/ShellBrowser.h"
 #include "ui/Application.h"
@@ -10,107 +10,37 @@
 namespace {
 // The shell's execute function reports errors as 32 or less.
 constexpr int kShellExecLastError = 32;
-// The virtual-key code of the letter Z, which <windows.h> leaves unnamed.
-constexpr UINT kVkZ = 'Z';
-
-struct THotKey {
-    int Id;
-    UINT Modifiers;
-    UINT Key;
-    const wchar_t* Name;
-    const wchar_t* RegisterText;
-    const wchar_t* UnregisterText;
-};
-const THotKey kHotKeys[] = {
-    {1, MOD_CONTROL | MOD_ALT, kVkZ, L"Ctrl+Alt+Z", L"Unable to register Ctrl + Alt + Z as hotkey.",
-     L"Unable to unregister Ctrl + Alt + Z hotkey."},
-    {2, MOD_WIN, kVkZ, L"Win+Z", L"Unable to register WIN + Z as hotkey.", L"Unable to unregister WIN + Z hotkey."},
-    {3, MOD_CONTROL | MOD_ALT, VK_OEM_2, L"Ctrl+Alt+/", L"Unable to register Ctrl + Alt + / as hotkey.",
-     L"Unable to unregister Ctrl + Alt + / hotkey."},
-    {4, MOD_WIN, VK_OEM_2, L"Win+/", L"Unable to register WIN + / as hotkey.",
-     L"Unable to unregister WIN + / hotkey."},
-};
+// Keys are the search's only while the tree has the keyboard.
+bool HasFocus(const ui::TWinControl& control) { return GetFocus() == control.Handle(); }
 }  // namespace
-
-void TfrmMain::RegisterHotkeys() {
-    FHotKeysTaken.clear();
-    std::vector<ui::THotKeyCode> ours;
-    for (const THotKey& k : kHotKeys) {
-        if (RegisterHotKey(Handle(), k.Id, k.Modifiers, k.Key)) {
-            ours.push_back({k.Modifiers, k.Key});
-            continue;
-        }
-        WriteLog(L"TfrmMain", L"RegisterHotkeys", L"Error", k.RegisterText);
-        FHotKeysTaken.push_back(k.Name);
-    }
-    // What is typed right after a hot key belongs to the search. The
-    // catcher's thread starts once the window's own loop runs: a thread
-    // that waits for messages tells the system the program is ready for
-    // input, and during the start-up that would be early.
-    FCaughtHotKeys = std::move(ours);
-    PostMessageW(Handle(), WM_CATCHKEYS, 0, 0);
-}
-
-void TfrmMain::WMCatchKeys() {
-    if (FCaughtHotKeys.empty() || FKeyCatcher) return;
-    FKeyCatcher = std::make_unique<ui::TKeyCatcher>(Handle(), FCaughtHotKeys);
-    if (!FKeyCatcher->Hooked())
-        WriteLog(L"TfrmMain", L"WMCatchKeys", L"Warning",
-                 L"No keyboard hook: keys typed at once after a hot key may reach the previous window");
-}
-
-void TfrmMain::UnRegisterHotkeys() {
-    FCaughtHotKeys.clear();
-    FKeyCatcher.reset();
-    for (const THotKey& k : kHotKeys)
-        if (!UnregisterHotKey(Handle(), k.Id)) WriteLog(L"TfrmMain", L"UnRegisterHotkeys", L"Error", k.UnregisterText);
-}
-
-void TfrmMain::WMHotKey(ui::TMessage& msg) {
-    if (msg.WParam < 1 || msg.WParam > 4) return;
-    // The keys typed after the hot key were held for the window now in
-    // front, whichever way this ends.
-    ui::TScopeExit release([this] {
-        if (FKeyCatcher) FKeyCatcher->Release();
-    });
-    // A dialog of the program is open: it comes to the front, and nothing
-    // else happens while it works.
-    if (ui::Application && ui::Application->BringModalToFront(Handle())) return;
-    if (GetForegroundWindow() != Handle() || FFirstShowPending) {
-        ui::TRestoreOnExit<bool> flag(FHandlingHotKey, true);
-        ShowAppWindow(srHotKey);
-    } else {
-        HandleExecResult(L"", kCommandCannotFail, true);
-    }
-}
 
 void TfrmMain::FormKeyDown(WORD& key, ui::TShiftState) {
     switch (key) {
     case VK_ESCAPE:
         // The first Esc ends a search; the next hides the window.
-        if (EndFind())
+        if (FFind->EndFind())
             key = 0;
         else
-            sbtnMinMax->Click();
+            sbtnMinMaxClick();
         break;
     case VK_BACK:
         // Takes a letter off a search; without one the tree goes up as before.
-        if (TreeHasFocus() && FindBackspace()) key = 0;
+        if (HasFocus(*ShellTreeView1) && FFind->FindBackspace()) key = 0;
         break;
     case VK_DOWN:
     case VK_UP:
         // Through the search's matches, the tree's selection following.
-        if (TreeHasFocus() && FindMove(key == VK_DOWN ? 1 : -1)) key = 0;
+        if (HasFocus(*ShellTreeView1) && FFind->FindMove(key == VK_DOWN ? 1 : -1)) key = 0;
         break;
     case VK_RETURN:
         // A search that found nothing opens nothing.
-        if (TreeHasFocus() && FindEnterRefused()) key = 0;
+        if (HasFocus(*ShellTreeView1) && FFind->FindEnterRefused()) key = 0;
         break;
     case VK_F2:
-        sbtnMenuMouseUp(*sbtnMenu, 8, 16);
+        FButtons->sbtnMenuMouseUp(8, 16);
         break;
     case VK_F5:
-        sbtnRefresh->Click();
+        sbtnRefreshClick();
         key = 0;  // the refresh re-read the whole tree; the tree's own would only repeat it
         break;
     default:
@@ -121,11 +51,9 @@ void TfrmMain::FormKeyDown(WORD& key, ui::TShiftState) {
 void TfrmMain::FormKeyPress(wchar_t& key) {
     if (key == VK_ESCAPE)
         key = 0;  // no control sees it, and nothing beeps
-    else if (TreeHasFocus() && FindKeyPress(key))
+    else if (HasFocus(*ShellTreeView1) && FFind->FindKeyPress(key))
         key = 0;  // the letter is the program's search: the tree's own type-ahead never sees it
 }
-
-bool TfrmMain::TreeHasFocus() const { return GetFocus() == ShellTreeView1->Handle(); }
 
 void TfrmMain::ShellTreeView1KeyDown(WORD& key, ui::TShiftState) {
     switch (key) {
@@ -134,8 +62,8 @@ void TfrmMain::ShellTreeView1KeyDown(WORD& key, ui::TShiftState) {
         break;
     case VK_LEFT:
     case VK_RIGHT:
-        FExpandPermitted = true;  // the tree's own collapse or expand for this key passes
-        EndFind();
+        FExpandGate.Permit();  // the tree's own collapse or expand for this key passes
+        FFind->EndFind();
         break;
     case VK_UP:
     case VK_DOWN:
@@ -143,7 +71,7 @@ void TfrmMain::ShellTreeView1KeyDown(WORD& key, ui::TShiftState) {
     case VK_NEXT:
     case VK_HOME:
     case VK_END:
-        EndFind();  // the user moves on by hand
+        FFind->EndFind();  // the user moves on by hand
         break;
     default:
         break;
@@ -154,54 +82,30 @@ void TfrmMain::ShellTreeView1KeyPress(wchar_t& key) {
     if (key == VK_RETURN) key = 0;
 }
 
-void TfrmMain::AllowExpandCollapse(ui::TTreeNode* node, bool& allow, ui::TNodeWatch& pending) {
-    if (!FExpandGateArmed || FExpandPermitted) {
-        FExpandPermitted = false;
-        allow = true;
-        pending = nullptr;
-    } else {
-        allow = false;
-        pending = node;
-    }
-}
-
 void TfrmMain::ShellTreeView1Expanding(ui::TTreeNode* node, bool& allow) {
-    AllowExpandCollapse(node, allow, FPendingExpandNode);
-    if (allow) NoteFolderOpened(node);
+    FExpandGate.Expanding(node, allow);
+    // The tree opens its root while it loads, before the search is made.
+    if (allow && FFind) FFind->NoteFolderOpened(node);
 }
 
 void TfrmMain::ShellTreeView1Collapsing(ui::TTreeNode* node, bool& allow) {
-    AllowExpandCollapse(node, allow, FPendingCollapseNode);
+    FExpandGate.Collapsing(node, allow);
 }
 
-void TfrmMain::ShellTreeView1Expanded(ui::TTreeNode*) { FNodeExpanded = true; }
-void TfrmMain::ShellTreeView1Collapsed(ui::TTreeNode*) { FNodeCollapsed = true; }
+void TfrmMain::ShellTreeView1Expanded(ui::TTreeNode*) { FExpandGate.Expanded(); }
+void TfrmMain::ShellTreeView1Collapsed(ui::TTreeNode*) { FExpandGate.Collapsed(); }
 
 void TfrmMain::ShellTreeView1Editing(ui::TTreeNode*, bool& allowEdit) { allowEdit = false; }
 
 void TfrmMain::ShellTreeView1MouseDown(ui::TMouseButton button, ui::TShiftState, int x, int y) {
-    // A refusal is answered by this press or never: one left by a drag, a
-    // key or a double-click elsewhere must not act on a later press.
-    ui::TScopeExit forget([this] {
-        FPendingExpandNode = nullptr;
-        FPendingCollapseNode = nullptr;
-    });
-    EndFind();
+    // A refusal is answered by this press or never.
+    ui::TScopeExit forget([this] { FExpandGate.ForgetRefused(); });
+    FFind->EndFind();
     if (button != ui::mbLeft) return;
-    FNodeCollapsed = false;
-    FNodeExpanded = false;
+    FExpandGate.ResetToggles();
     if (!(ShellTreeView1->GetHitTestInfoAt(x, y) & TVHT_ONITEMBUTTON)) return;
     // The button pressed is the node's under the press, nothing else.
-    ui::TTreeNode* pressed = ShellTreeView1->GetNodeAt(x, y);
-    FExpandPermitted = false;
-    if (!pressed) return;
-    if (pressed == FPendingExpandNode.Get()) {
-        FExpandPermitted = true;
-        pressed->Expand(false);
-    } else if (pressed == FPendingCollapseNode.Get()) {
-        FExpandPermitted = true;
-        pressed->Collapse(false);
-    }
+    FExpandGate.ButtonPressed(ShellTreeView1->GetNodeAt(x, y));
 }
 
 UINT TfrmMain::HitTestAtMouse() {
@@ -211,7 +115,7 @@ UINT TfrmMain::HitTestAtMouse() {
 }
 
 void TfrmMain::ShellTreeView1MouseUp(void* sender, ui::TMouseButton button, ui::TShiftState, int, int) {
-    if (FNodeCollapsed || FNodeExpanded || button != ui::mbLeft) return;
+    if (FExpandGate.NodeCollapsed() || FExpandGate.NodeExpanded() || button != ui::mbLeft) return;
     if (Options->Settings.ExecWithDblClick && sender) return;
     UINT hit = HitTestAtMouse();
     if ((hit & TVHT_ONITEM) && !(hit & TVHT_ONITEMBUTTON))
@@ -224,21 +128,21 @@ void TfrmMain::ShellTreeView1DblClick() {
 
 void TfrmMain::ExecuteItem(const std::wstring& path) {
     if (path.empty() || GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return;
-    EndFind();
+    FFind->EndFind();
     // Quoted: Explorer reads a comma as the end of the path, so an entry
     // whose name holds one would not open.
     const std::wstring explorer = WindowsProgramPath(L"explorer.exe");
     INT_PTR code = explorer.empty() ? SE_ERR_FNF
                                     : ShellExecuteFunc()(nullptr, L"open", explorer, L"\"" + path + L"\"", L"",
                                                          SW_SHOWNORMAL);
-    if (code > kShellExecLastError) RememberOpened(path);
+    if (code > kShellExecLastError) TTreeFind::RememberOpened(path);
     HandleExecResult(path, static_cast<int>(code), false);
 }
 
 void TfrmMain::HandleExecResult(const std::wstring& path, int code, bool force) {
     if (code > kShellExecLastError) {
         if (Options->Settings.Autohide || force) {
-            EndFind();
+            FFind->EndFind();
             Hide();
             ui::Application->ProcessMessages();
         }

@@ -8,11 +8,25 @@
 #include "ui/Profile.h"
 #include "util/uUtils.h"
 
+#include <shellapi.h>
+
 namespace {
 ui::TProfileCounter CallUpIndex("call-up: entry index");
 ui::TProfileCounter CallUpShow("call-up: window shown");
 ui::TProfileCounter CallUpPaint("call-up: frame and buttons painted");
 ui::TProfileCounter CallUpForeground("call-up: brought to the foreground");
+
+// The taskbar's rectangle; false when there is none.
+bool GetTaskbarRect(RECT& rect) {
+    HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr);
+    if (!tray) return false;
+    APPBARDATA data{};
+    data.cbSize = sizeof(data);
+    data.hWnd = tray;
+    if (SHAppBarMessage(ABM_GETTASKBARPOS, &data) != 1) return false;
+    rect = data.rc;
+    return true;
+}
 }  // namespace
 
 void TfrmMain::ShowAppWindow(TShowReason reason) {
@@ -24,10 +38,10 @@ void TfrmMain::ShowAppWindow(TShowReason reason) {
         }
         // Each call-up starts without a search, and the index catches up
         // with what changed while the window was away.
-        EndFind();
+        FFind->EndFind();
         {
             ui::TProfileScope profile(CallUpIndex);
-            CallUpEntryIndex();
+            FFindIndex->CallUpEntryIndex();
         }
         if (Options->Settings.FollowMousePos) {
             POINT p{};
@@ -59,7 +73,7 @@ void TfrmMain::ShowAppWindow(TShowReason reason) {
         if (IsWindowVisible(Handle())) {
             ui::TProfileScope profile(CallUpPaint);
             RedrawWindow(Handle(), nullptr, nullptr, RDW_UPDATENOW);
-            RedrawWindow(Panel1->Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+            RedrawWindow(FButtons->Panel().Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
         }
         ui::TProfileScope profile(CallUpForeground);
         SetForegroundWindow(Handle());
@@ -70,7 +84,7 @@ void TfrmMain::ShowAppWindow(TShowReason reason) {
 }
 
 void TfrmMain::GetMousePoint(bool toTree, POINT& point) {
-    if (FHandlingHotKey) {
+    if (FHotKeys->HandlingHotKey()) {
         // Some systems post WM_HOTKEY without a position (it reads 0, 0);
         // the pointer now is where it was when the key was pressed.
         GetCursorPos(&point);
@@ -86,17 +100,6 @@ void TfrmMain::GetMousePoint(bool toTree, POINT& point) {
     }
 }
 
-bool TfrmMain::GetTaskbarRect(RECT& rect) {
-    HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr);
-    if (!tray) return false;
-    APPBARDATA data{};
-    data.cbSize = sizeof(data);
-    data.hWnd = tray;
-    if (SHAppBarMessage(ABM_GETTASKBARPOS, &data) != 1) return false;
-    rect = data.rc;
-    return true;
-}
-
 void TfrmMain::sbtnMinMaxClick() { HandleExecResult(L"", kCommandCannotFail, true); }
 
 void TfrmMain::WMHitTest(ui::TMessage& msg) {
@@ -108,57 +111,46 @@ void TfrmMain::WMHitTest(ui::TMessage& msg) {
     msg.Result = FrameHitTest(x - r.left, y - r.top, r.right - r.left, r.bottom - r.top, ui::ScaleForDpi(10, Dpi()));
 }
 
-void TfrmMain::WMDeviceChange(ui::TMessage&) { RefreshMonitors(); }
-void TfrmMain::WMDisplayChange(ui::TMessage&) { RefreshMonitors(); }
-void TfrmMain::RefreshMonitors() { ui::Screen().RefreshMonitors(); }
-
 bool TfrmMain::WndProc(ui::TMessage& msg) {
-    // Sent to every top-level window when the taskbar is made anew.
-    static const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
-    if (taskbarCreated && msg.Msg == taskbarCreated) {
-        WMTaskbarCreated();
-        return true;
-    }
     switch (msg.Msg) {
-    case WM_TRAYICON:
-        WMTrayIcon(msg);
-        return true;
     case WM_NCHITTEST:
         WMHitTest(msg);
         return true;
-    case WM_HOTKEY:
-        WMHotKey(msg);
-        return true;
-    case WM_CATCHKEYS:
-        WMCatchKeys();
-        return true;
     case WM_DEVICECHANGE:
-        WMDeviceChange(msg);
-        return true;
     case WM_DISPLAYCHANGE:
-        WMDisplayChange(msg);
+        // A monitor came or went, or the screens were laid out anew.
+        ui::Screen().RefreshMonitors();
         return true;
     case WM_QUERYENDSESSION:
         msg.Result = TRUE;
         return true;
+    default:
+        break;
+    }
+    // The parts are made with the controls: what comes while the window is
+    // still being made is the form's alone.
+    if (!FMenu) return ui::TForm::WndProc(msg);
+    // Sent to every top-level window when the taskbar is made anew.
+    static const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+    if (taskbarCreated && msg.Msg == taskbarCreated) {
+        FTray->WMTaskbarCreated();
+        return true;
+    }
+    switch (msg.Msg) {
+    case WM_TRAYICON:
+        FTray->WMTrayIcon(msg);
+        return true;
+    case WM_HOTKEY:
+        FHotKeys->WMHotKey(msg);
+        return true;
+    case WM_CATCHKEYS:
+        FHotKeys->WMCatchKeys();
+        return true;
     case WM_ENDSESSION:
-        WMEndSession(msg);
+        if (msg.WParam) FView->SaveAtSessionEnd();
         msg.Result = 0;
         return true;
     default:
         return ui::TForm::WndProc(msg);
-    }
-}
-
-void TfrmMain::WMEndSession(ui::TMessage& msg) {
-    // Logoff or shutdown ends the program without closing its window: what
-    // Exit writes is written now.
-    if (!msg.WParam || !Options) return;
-    try {
-        StoreAppRect();
-        StoreTreeState();
-        Options->SaveWindowState();
-    } catch (const std::exception& e) {
-        WriteLog(L"TfrmMain", L"WMEndSession", L"Exception", ui::ExceptionMessage(e));
     }
 }

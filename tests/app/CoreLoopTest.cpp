@@ -100,14 +100,14 @@ TEST_F(CoreLoop, AClickOnTheButtonExpandsAndStartsNothing) {
     TShellExecuteRecorder shell;
     ui::TTreeNode* tools = Node(L"Tools");
     ASSERT_NE(tools, nullptr);
-    ASSERT_TRUE(Form->ExpandGateArmed());
+    ASSERT_TRUE(Form->ExpandGate().Armed());
     tools->Expand(false);  // the request the control makes on the press: refused
     EXPECT_FALSE(tools->Expanded());
-    EXPECT_EQ(Form->PendingExpandNode(), tools);
+    EXPECT_EQ(Form->ExpandGate().PendingExpandNode(), tools);
     POINT b = ButtonOf(tools);
     Form->ShellTreeView1MouseDown(ui::mbLeft, 0, b.x, b.y);
     EXPECT_TRUE(tools->Expanded());
-    EXPECT_TRUE(Form->NodeExpanded());
+    EXPECT_TRUE(Form->ExpandGate().NodeExpanded());
     Form->ShellTreeView1MouseUp(Form->ShellTree(), ui::mbLeft, 0, b.x, b.y);
     EXPECT_TRUE(shell.Calls.empty());
 }

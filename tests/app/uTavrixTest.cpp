@@ -140,7 +140,7 @@ TEST_F(TreeState, WithNothingStoredTheRootIsExpandedAndSelected) {
     CreateWith();
     EXPECT_EQ(ExpandedPaths(), (std::vector<std::wstring>{Work}));
     EXPECT_EQ(SelectedIndex(), 0);
-    EXPECT_TRUE(Form->ExpandGateArmed());
+    EXPECT_TRUE(Form->ExpandGate().Armed());
 }
 
 TEST_F(TreeState, StoredFoldersExpandAndTheSelectionReturns) {
@@ -241,7 +241,7 @@ TEST_F(TreeState, AWorkingFolderThatCannotBeMadeIsReportedAndLeavesTheTreeEmpty)
     ASSERT_EQ(boxes.Boxes.size(), 1u);
     EXPECT_EQ(boxes.Boxes[0].Text, L"Cannot Find Folder: " + Base.Path() + L"\\blocker\\quorb");
     EXPECT_EQ(Tree()->Items.GetFirstNode(), nullptr) << "no other folder stands in for it";
-    EXPECT_TRUE(Form->ExpandGateArmed());
+    EXPECT_TRUE(Form->ExpandGate().Armed());
     // The first call-up tries again without telling it twice.
     Form->sbtnRefreshClick();
     EXPECT_EQ(boxes.Boxes.size(), 1u);
@@ -254,7 +254,7 @@ TEST_F(TreeState, AChoiceThatNamesNoFolderStartsInTheDefaultOne) {
     wchar_t favorites[MAX_PATH] = {};
     SHGetSpecialFolderPathW(nullptr, favorites, CSIDL_FAVORITES, FALSE);
     EXPECT_EQ(Tree()->GetNodePath(Tree()->Items.GetFirstNode()), std::wstring(favorites) + L"\\quorb");
-    EXPECT_TRUE(Form->ExpandGateArmed());
+    EXPECT_TRUE(Form->ExpandGate().Armed());
 }
 
 }  // namespace
@@ -274,24 +274,24 @@ protected:
         for (wchar_t c : text) Deliver(WM_CHAR, c);
     }
     std::wstring SelectedPath() { return Tree()->GetNodePath(Tree()->Selected()); }
-    bool LineShown() { return IsWindowVisible(Form->FindLine()->Handle()) != FALSE; }
+    bool LineShown() { return IsWindowVisible(Form->Find().Line()->Handle()) != FALSE; }
 };
 
 TEST_F(TypeOnTree, LettersSelectAShownEntryThenOneAnywhereAndEscEndsTheSearch) {
     WriteFileBytes(Work + L"\\Tools\\Deep\\Quarterly report.txt", "q");
     CreateWith();
     Form->ShowAppWindow(srLaunch);
-    ASSERT_NE(Form->EntryIndex(), nullptr) << "the call-up makes the index";
-    ASSERT_TRUE(Form->EntryIndex()->WaitIdle(10000));
+    ASSERT_NE(Form->Find().EntryIndex(), nullptr) << "the call-up makes the index";
+    ASSERT_TRUE(Form->Find().EntryIndex()->WaitIdle(10000));
 
     Type(L"to");
     EXPECT_EQ(SelectedPath(), Work + L"\\Tools") << "a shown entry, as the tree shows it";
-    EXPECT_EQ(Form->FindText(), L"to");
+    EXPECT_EQ(Form->Find().Text(), L"to");
     EXPECT_TRUE(LineShown());
-    EXPECT_EQ(Form->FindLine()->Caption(), L"Find: to");
+    EXPECT_EQ(Form->Find().Line()->Caption(), L"Find: to");
 
     Deliver(WM_KEYDOWN, VK_BACK);
-    EXPECT_EQ(Form->FindText(), L"t") << "Backspace takes one letter back";
+    EXPECT_EQ(Form->Find().Text(), L"t") << "Backspace takes one letter back";
     EXPECT_EQ(SelectedPath(), Work + L"\\Tools");
 
     WORD esc = VK_ESCAPE;
@@ -304,14 +304,14 @@ TEST_F(TypeOnTree, LettersSelectAShownEntryThenOneAnywhereAndEscEndsTheSearch) {
     Type(L"repo");
     EXPECT_EQ(SelectedPath(), Work + L"\\Tools\\Deep\\Quarterly report.txt");
     EXPECT_TRUE(Tree()->Selected()->Parent()->Expanded()) << "the folders on the way are open";
-    EXPECT_TRUE(Form->ExpandGateArmed()) << "the gate is armed again after the folders opened";
+    EXPECT_TRUE(Form->ExpandGate().Armed()) << "the gate is armed again after the folders opened";
 
-    EXPECT_TRUE(IsWindowVisible(Form->FindList()->Handle())) << "the matches show in a list";
-    EXPECT_EQ(Form->FindList()->Selected(), 0);
+    EXPECT_TRUE(IsWindowVisible(Form->Find().List()->Handle())) << "the matches show in a list";
+    EXPECT_EQ(Form->Find().List()->Selected(), 0);
 
     Type(L"zzz");
-    EXPECT_EQ(Form->FindLine()->Caption(), L"Find: repozzz  (no match)");
-    EXPECT_FALSE(IsWindowVisible(Form->FindList()->Handle()));
+    EXPECT_EQ(Form->Find().Line()->Caption(), L"Find: repozzz  (no match)");
+    EXPECT_FALSE(IsWindowVisible(Form->Find().List()->Handle()));
     {
         TShellExecuteRecorder shell;
         Deliver(WM_KEYDOWN, VK_RETURN);
@@ -334,19 +334,19 @@ TEST_F(TypeOnTree, WhatTheIndexLearnsLaterMovesNoMatchTheUserChose) {
     WriteFileBytes(Work + L"\\Games\\Old\\tool chest.txt", "c");
     CreateWith();
     Form->ShowAppWindow(srLaunch);
-    ASSERT_TRUE(Form->EntryIndex()->WaitIdle(10000));
+    ASSERT_TRUE(Form->Find().EntryIndex()->WaitIdle(10000));
     Type(L"too");
-    ASSERT_GE(Form->FindList()->RowCount(), 2);
+    ASSERT_GE(Form->Find().List()->RowCount(), 2);
     EXPECT_EQ(SelectedPath(), Work + L"\\Tools");
     Deliver(WM_KEYDOWN, VK_DOWN);
     const std::wstring chosen = SelectedPath();
     EXPECT_NE(chosen, Work + L"\\Tools") << "Down chooses the next match";
-    EXPECT_EQ(Form->FindList()->Selected(), 1);
+    EXPECT_EQ(Form->Find().List()->Selected(), 1);
 
     // A better match comes while the user looks at the list: it waits.
     WriteFileBytes(Work + L"\\too.lnk", "");
-    Form->EntryIndex()->Changed({Work + L"\\too.lnk"});
-    ASSERT_TRUE(Form->EntryIndex()->WaitIdle(10000));
+    Form->Find().EntryIndex()->Changed({Work + L"\\too.lnk"});
+    ASSERT_TRUE(Form->Find().EntryIndex()->WaitIdle(10000));
     ui::Application->ProcessMessages();
     EXPECT_EQ(SelectedPath(), chosen);
     Deliver(WM_KEYDOWN, VK_UP);
@@ -374,7 +374,7 @@ TEST_F(TypeOnTree, TheSearchLineLiesOnTheTreeAndNeverOverTheSelectedEntry) {
         Type(text);
         ASSERT_TRUE(LineShown());
         RECT line{}, row = Tree()->Selected()->DisplayRect(false), both{};
-        GetWindowRect(Form->FindLine()->Handle(), &line);
+        GetWindowRect(Form->Find().Line()->Handle(), &line);
         MapWindowPoints(Tree()->Handle(), HWND_DESKTOP, reinterpret_cast<POINT*>(&row), 2);
         EXPECT_FALSE(IntersectRect(&both, &line, &row)) << "found with " << ui::WideToUtf8(text);
         EXPECT_TRUE(IntersectRect(&both, &line, &tree) && EqualRect(&both, &line)) << "the line lies on the tree";
@@ -396,9 +396,9 @@ TEST_F(TypeOnTree, TheSearchLineStaysOnTheTreeWhenTheWindowChangesSize) {
         ui::Application->ProcessMessages();
         // The line and the list under it, as one band.
         RECT line{}, list{}, band{}, tree{}, both{};
-        GetWindowRect(Form->FindLine()->Handle(), &line);
-        GetWindowRect(Form->FindList()->Handle(), &list);
-        ASSERT_TRUE(IsWindowVisible(Form->FindList()->Handle()));
+        GetWindowRect(Form->Find().Line()->Handle(), &line);
+        GetWindowRect(Form->Find().List()->Handle(), &list);
+        ASSERT_TRUE(IsWindowVisible(Form->Find().List()->Handle()));
         EXPECT_EQ(list.top, line.bottom) << "the list lies just under the line";
         UnionRect(&band, &line, &list);
         GetWindowRect(Tree()->Handle(), &tree);

@@ -1,9 +1,5 @@
-// The options command, and the move of the working folder: the tree lets
-// go of the folder while it moves, and the previous folder is removed only
-// once everything in it has verifiably arrived.
-#include "app/uTavrix.h"
-#include "util/EntryIndex.h"
-#include "settings/uOptionsDialog.h"
+#include "app/WorkingFolderMove.h"
+
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
 #include "ui/FileIdentity.h"
@@ -12,7 +8,7 @@
 #include "util/FolderMove.h"
 #include "util/uUtils.h"
 
-#include <exception>
+#include <utility>
 
 namespace {
 
@@ -21,6 +17,8 @@ constexpr UINT kFolderDeletionDelayMs = 3000;
 // The most entry names a short move's log line and its box list.
 constexpr size_t kNamesLogged = 20;
 constexpr size_t kNamesShown = 5;
+// The designed interval of the folder deletion; each use sets its own delay.
+constexpr UINT kDelDirIntervalMs = 1000;
 
 std::wstring JoinNames(const std::vector<std::wstring>& names, size_t most) {
     std::wstring out;
@@ -39,54 +37,35 @@ void LogHandlesInside(const std::wstring& folder) {
 
 }  // namespace
 
-void TfrmMain::sbtnOptionsClick() {
-    StoreAppRect();
-    StoreTreeState();
-    TfrmOptions dialog;
-    dialog.Settings = Options->Settings;
-    dialog.OnBeforeFolderMove = [this](const std::wstring& from, const std::wstring&) { BeforeFolderMove(from); };
-    dialog.OnAfterFolderMove = [this](const std::wstring& from, const std::wstring& to) { AfterFolderMove(from, to); };
-    dialog.OnSaveFolderChoice = [](const TOptionsRec& choice) { Options->SaveWorkingFolderChoice(choice); };
-    if (dialog.ShowModal() != ui::mrOk) return;
-    // What was in force before this OK: the window applies what changed.
-    const TOptionsRec PreviousOptions = Options->Settings;
-    // The choice is live from here even when it cannot be saved: the links
-    // may have moved already.
-    std::exception_ptr refused;
-    try {
-        AcceptOptions(dialog.Settings);
-    } catch (...) {
-        refused = std::current_exception();
-    }
-    ApplyOptions(&PreviousOptions, Options->Settings);
-    if (refused) std::rethrow_exception(refused);
+TWorkingFolderMove::TWorkingFolderMove(TKesShellTree& tree, TComponentList& components, std::function<void()> letGo,
+                                       std::function<void()> folderChanged)
+    : FTree(tree), FLetGo(std::move(letGo)), FFolderChanged(std::move(folderChanged)) {
+    tmrDelDir = components.Own<ui::TTimer>();
+    tmrDelDir->Name = L"tmrDelDir";
+    tmrDelDir->SetInterval(kDelDirIntervalMs);
+    tmrDelDir->OnTimer = [this] { tmrDelDirTimer(); };
 }
 
-void TfrmMain::CheckWorkingFolderChange(const TOptionsRec& before, const TOptionsRec& after) {
-    if (before.WorkingFolder == after.WorkingFolder) return;
-    EndFind();
-    RestoreView();
-    // The search looks in the new folder from now on.
-    if (FEntryIndex) RefreshEntryIndex();
+void TWorkingFolderMove::CheckWorkingFolderChange(const TOptionsRec& before, const TOptionsRec& after) {
+    if (before.WorkingFolder != after.WorkingFolder) FFolderChanged();
 }
 
-void TfrmMain::BeforeFolderMove(const std::wstring& from) {
+void TWorkingFolderMove::BeforeFolderMove(const std::wstring& from) {
     // The search's index lets go of the folder first: a listing still open
     // inside it could stop the move. The next call-up or search makes it
     // anew.
-    EndFind();
-    DropEntryIndex();
-    ShowWindow(ShellTreeView1->Handle(), SW_HIDE);
+    FLetGo();
+    ShowWindow(FTree.Handle(), SW_HIDE);
     // What has to arrive: every entry, however deep.
     FMovingEntries = FolderEntries(from);
-    ShellTreeView1->SetRootedAt(SF_FILESYSTEMFOLDER);
-    ShellTreeView1->SuspendWatches();
+    FTree.SetRootedAt(SF_FILESYSTEMFOLDER);
+    FTree.SuspendWatches();
     LogHandlesInside(from);
 }
 
-void TfrmMain::AfterFolderMove(const std::wstring& previous, const std::wstring& current) {
-    ShowWindow(ShellTreeView1->Handle(), SW_SHOW);
-    ShellTreeView1->ResumeWatches();
+void TWorkingFolderMove::AfterFolderMove(const std::wstring& previous, const std::wstring& current) {
+    ShowWindow(FTree.Handle(), SW_SHOW);
+    FTree.ResumeWatches();
     const std::vector<std::wstring> entries = std::exchange(FMovingEntries, {});
     if (MayRemovePreviousFolder(previous, current, entries)) {
         ScheduleFolderDeletion(kFolderDeletionDelayMs, previous);
@@ -122,14 +101,14 @@ void TfrmMain::AfterFolderMove(const std::wstring& previous, const std::wstring&
     ui::ShowMessageBox(ui::Application->ActiveOwner(), text, ui::Application->Title(), MB_OK | MB_ICONWARNING);
 }
 
-void TfrmMain::ScheduleFolderDeletion(UINT delay, const std::wstring& path) {
+void TWorkingFolderMove::ScheduleFolderDeletion(UINT delay, const std::wstring& path) {
     tmrDelDir->SetEnabled(false);
     tmrDelDir->SetInterval(delay);
     FFolderToDelete = path;
     tmrDelDir->SetEnabled(true);
 }
 
-void TfrmMain::tmrDelDirTimer() {
+void TWorkingFolderMove::tmrDelDirTimer() {
     tmrDelDir->SetEnabled(false);
     const std::wstring path = std::exchange(FFolderToDelete, std::wstring());
     if (path.empty()) return;

@@ -1,16 +1,12 @@
-// Finding an entry by typing a few letters of its name on the tree. The
-// best matches below the working folder (the entry index, uTavrixFindIndex)
-// show in a list under the line that shows the text; the tree selects the
-// chosen one, opening its folders on the way, and closes again those it
-// opened for a match the user passed by. The program takes the tree's own
-// type-ahead over, so both are one search.
-#include "app/uTavrix.h"
+#include "app/TreeFind.h"
+
 #include "core/FindFold.h"
 #include "shell/ShellBrowser.h"
 #include "shell/Shell_Win32.h"
 #include "ui/Dpi.h"
 #include "ui/ScopeExit.h"
 #include "ui/TreeViewCalls.h"
+#include "settings/uOptions.h"
 #include "util/EntryIndex.h"
 #include "util/uUtils.h"
 
@@ -40,20 +36,21 @@ bool IsAncestorOrSelf(const ui::TTreeNode* ancestor, const ui::TTreeNode* node) 
 }
 }  // namespace
 
-void TfrmMain::CreateFindLine() {
-    lblFind = Own<ui::TLabel>(this, L"");
+TTreeFind::TTreeFind(ui::TForm& form, TKesShellTree& tree, TExpandGate& gate, TFindIndex& index,
+                     TComponentList& components, std::function<void()> onOpen)
+    : FForm(form), FTree(tree), FGate(gate), FIndex(index), FOnOpen(std::move(onOpen)) {
+    lblFind = components.Own<ui::TLabel>(&form, L"");
     lblFind->Name = L"lblFind";
     ShowWindow(lblFind->Handle(), SW_HIDE);
-    lstFind = Own<ui::TListView>(this);
+    lstFind = components.Own<ui::TListView>(&form);
     lstFind->Name = L"lstFind";
     lstFind->OnImage = [this](int row) { return FindRowImage(row); };
     lstFind->OnClick = [this](int row) { lstFindClick(row); };
     // The tree must not paint over the line and the list that lie on it.
-    SetWindowLongPtrW(ShellTreeView1->Handle(), GWL_STYLE,
-                      GetWindowLongPtrW(ShellTreeView1->Handle(), GWL_STYLE) | WS_CLIPSIBLINGS);
+    SetWindowLongPtrW(FTree.Handle(), GWL_STYLE, GetWindowLongPtrW(FTree.Handle(), GWL_STYLE) | WS_CLIPSIBLINGS);
 }
 
-bool TfrmMain::FindKeyPress(wchar_t key) {
+bool TTreeFind::FindKeyPress(wchar_t key) {
     if (key < L' ' || key == 0x7F) return false;
     const ULONGLONG now = GetTickCount64();
     const bool fresh = FFindText.empty() || now - FFindLastKey > kFindPauseMs;
@@ -64,7 +61,7 @@ bool TfrmMain::FindKeyPress(wchar_t key) {
         EndFind();
         // An index let go of for a move of the working folder is made anew;
         // a known one changes only on a call-up or a report, never a key.
-        if (!FEntryIndex) RefreshEntryIndex();
+        if (!FIndex.Get()) FIndex.RefreshEntryIndex();
         // Entries shown before the search rank first within their tier.
         FFindShownFolders = ShownFolders();
     }
@@ -73,7 +70,7 @@ bool TfrmMain::FindKeyPress(wchar_t key) {
     return true;
 }
 
-bool TfrmMain::FindBackspace() {
+bool TTreeFind::FindBackspace() {
     if (FFindText.empty()) return false;
     FFindText.pop_back();
     FFindLastKey = GetTickCount64();
@@ -84,7 +81,7 @@ bool TfrmMain::FindBackspace() {
     return true;
 }
 
-bool TfrmMain::EndFind() {
+bool TTreeFind::EndFind() {
     const bool active = !FFindText.empty() || IsWindowVisible(lblFind->Handle());
     ++FFindRun;
     FFindText.clear();
@@ -104,19 +101,19 @@ bool TfrmMain::EndFind() {
     return active;
 }
 
-void TfrmMain::RunFind(bool fresh) {
+void TTreeFind::RunFind(bool fresh) {
     std::vector<TFindRow> rows;
     // A single letter picks an entry the tree shows, as its own type-ahead
     // does; from the second on the index's tiers decide.
     if (FFindText.size() == 1)
         if (ui::TTreeNode* shown = FindShownEntry(FFindText, fresh)) {
-            const std::wstring path = ShellTreeView1->GetNodePath(shown);
+            const std::wstring path = FTree.GetNodePath(shown);
             std::wstring folder;
-            if (!path.empty() && BelowWorkingFolder(ShellTreeView1->GetNodePath(shown->Parent()), folder))
+            if (!path.empty() && BelowWorkingFolder(FTree.GetNodePath(shown->Parent()), folder))
                 rows.push_back({path, shown->Text(), folder});
         }
-    if (FEntryIndex && Options)
-        for (TEntryMatch& match : FEntryIndex->Find(FFindText, Options->Settings.Recent, FFindShownFolders)) {
+    if (FIndex.Get() && Options)
+        for (TEntryMatch& match : FIndex.Get()->Find(FFindText, Options->Settings.Recent, FFindShownFolders)) {
             if (rows.size() == kMostFindHits) break;
             if (!rows.empty() && SameText(rows.front().Path, match.Path)) continue;
             rows.push_back({std::move(match.Path), std::move(match.Name), std::move(match.Folder)});
@@ -132,7 +129,7 @@ void TfrmMain::RunFind(bool fresh) {
     if (std::exchange(FFindRerun, false) && !FFindMoved) RunFind(false);
 }
 
-bool TfrmMain::ChooseFindRow(int row, int step) {
+bool TTreeFind::ChooseFindRow(int row, int step) {
     // A match the tree cannot show (hidden since, or too deep for the
     // shell) leaves the list, and the next one in the same direction is
     // taken. Each refusal may cost a folder read: few ever come.
@@ -163,7 +160,7 @@ bool TfrmMain::ChooseFindRow(int row, int step) {
     return false;
 }
 
-bool TfrmMain::FindMove(int by) {
+bool TTreeFind::FindMove(int by) {
     if (FFindText.empty() || FFindRow < 0) return false;
     const size_t before = FFindRows.size();
     const int target = FFindRow + by;
@@ -176,9 +173,9 @@ bool TfrmMain::FindMove(int by) {
     return true;
 }
 
-bool TfrmMain::FindEnterRefused() const { return !FFindText.empty() && FFindRows.empty(); }
+bool TTreeFind::FindEnterRefused() const { return !FFindText.empty() && FFindRows.empty(); }
 
-void TfrmMain::lstFindClick(int row) {
+void TTreeFind::lstFindClick(int row) {
     if (row < 0 || row >= static_cast<int>(FFindRows.size())) return;
     if (row != FFindRow) {
         FFindMoved = true;
@@ -190,20 +187,20 @@ void TfrmMain::lstFindClick(int row) {
             return;
         }
     }
-    ExecuteItem(ShellTreeView1->GetNodePath(ShellTreeView1->Selected()));
+    FOnOpen();
 }
 
-ui::TTreeNode* TfrmMain::FindShownEntry(const std::wstring& text, bool fresh) {
+ui::TTreeNode* TTreeFind::FindShownEntry(const std::wstring& text, bool fresh) {
     std::string folded, name;
     AppendFolded(text, folded);
     if (folded.empty()) return nullptr;
     std::vector<ui::TTreeNode*> shown;
-    for (ui::TTreeNode* n = ShellTreeView1->Items.GetFirstNode(); n; n = NextShown(n)) shown.push_back(n);
+    for (ui::TTreeNode* n = FTree.Items.GetFirstNode(); n; n = NextShown(n)) shown.push_back(n);
     if (shown.empty()) return nullptr;
     // As the tree's own search: a new one starts after the selection, a
     // longer text keeps the selection while it still fits.
     size_t start = 0;
-    if (ui::TTreeNode* selected = ShellTreeView1->Selected())
+    if (ui::TTreeNode* selected = FTree.Selected())
         start = static_cast<size_t>(std::find(shown.begin(), shown.end(), selected) - shown.begin()) % shown.size();
     const size_t first = fresh ? 1 : 0;
     for (size_t i = first; i < first + shown.size(); ++i) {
@@ -215,41 +212,28 @@ ui::TTreeNode* TfrmMain::FindShownEntry(const std::wstring& text, bool fresh) {
     return nullptr;
 }
 
-std::vector<std::wstring> TfrmMain::ShownFolders() const {
+std::vector<std::wstring> TTreeFind::ShownFolders() const {
     std::vector<std::wstring> folders;
     std::vector<ui::TTreeNode*> pending;
-    for (ui::TTreeNode* n = ShellTreeView1->Items.GetFirstNode(); n; n = n->GetNextSibling()) pending.push_back(n);
+    for (ui::TTreeNode* n = FTree.Items.GetFirstNode(); n; n = n->GetNextSibling()) pending.push_back(n);
     std::wstring relative;
     while (!pending.empty()) {
         ui::TTreeNode* node = pending.back();
         pending.pop_back();
         if (!node->Expanded()) continue;
-        if (BelowWorkingFolder(ShellTreeView1->GetNodePath(node), relative)) folders.push_back(relative);
+        if (BelowWorkingFolder(FTree.GetNodePath(node), relative)) folders.push_back(relative);
         for (ui::TTreeNode* child = node->GetFirstChild(); child; child = child->GetNextSibling())
             if (child->HasChildren()) pending.push_back(child);
     }
     return folders;
 }
 
-bool TfrmMain::BelowWorkingFolder(const std::wstring& path, std::wstring& relative) const {
-    if (!Options || path.empty()) return false;
-    const std::wstring& folder = Options->Settings.WorkingFolder;
-    if (folder.empty() || path.size() < folder.size() || !SameText(path.substr(0, folder.size()), folder)) return false;
-    size_t start = folder.size();
-    if (start < path.size() && folder.back() != L'\\') {
-        if (path[start] != L'\\') return false;
-        ++start;
-    }
-    relative = path.substr(start);
-    return true;
-}
-
-bool TfrmMain::SelectIndexedEntry(const std::wstring& path) {
+bool TTreeFind::SelectIndexedEntry(const std::wstring& path) {
     TIDList list = PathToIDList(nullptr, path);
     if (!list) return false;
     // The folders on the way open because the user asked for the entry.
-    ui::TRestoreOnExit<bool> gate(FExpandGateArmed, false);
-    if (ShellTreeView1->LocateNode(list.Get(), lmSelect)) return true;
+    const auto gate = FGate.Opened();
+    if (FTree.LocateNode(list.Get(), lmSelect)) return true;
     // The tree read the entry's folder before the entry came (its report
     // may be on the way yet): the folder is read again, and the entry
     // looked for once more.
@@ -257,18 +241,18 @@ bool TfrmMain::SelectIndexedEntry(const std::wstring& path) {
     if (slash == std::wstring::npos) return false;
     TIDList folder = PathToIDList(nullptr, path.substr(0, slash));
     if (!folder) return false;
-    ShellTreeView1->LocateNode(folder.Get(), lmRefresh);
-    return ShellTreeView1->LocateNode(list.Get(), lmSelect);
+    FTree.LocateNode(folder.Get(), lmRefresh);
+    return FTree.LocateNode(list.Get(), lmSelect);
 }
 
-void TfrmMain::NoteFolderOpened(ui::TTreeNode* node) {
+void TTreeFind::NoteFolderOpened(ui::TTreeNode* node) {
     if (FFindLocating && !node->Expanded()) FFindOpened.push_back(std::make_unique<ui::TNodeWatch>(node));
 }
 
-void TfrmMain::CloseFoldersPassedBy() {
+void TTreeFind::CloseFoldersPassedBy() {
     if (FFindOpened.empty()) return;
-    const ui::TTreeNode* keep = ShellTreeView1->Selected();
-    ui::TRestoreOnExit<bool> gate(FExpandGateArmed, false);
+    const ui::TTreeNode* keep = FTree.Selected();
+    const auto gate = FGate.Opened();
     // The deepest first: they were opened from the top down.
     for (size_t i = FFindOpened.size(); i-- > 0;) {
         ui::TTreeNode* node = FFindOpened[i]->Get();
@@ -278,7 +262,7 @@ void TfrmMain::CloseFoldersPassedBy() {
     }
 }
 
-int TfrmMain::FindRowImage(int row) {
+int TTreeFind::FindRowImage(int row) {
     if (row < 0 || row >= static_cast<int>(FFindRows.size())) return -1;
     const std::wstring& path = FFindRows[static_cast<size_t>(row)].Path;
     // Asked once a search: a row often stays while the text grows.
@@ -292,13 +276,13 @@ int TfrmMain::FindRowImage(int row) {
     return it->second;
 }
 
-void TfrmMain::ShowFindLine(bool noMatch, bool rowsChanged) {
+void TTreeFind::ShowFindLine(bool noMatch, bool rowsChanged) {
     FFindNoMatch = noMatch;
     const std::wstring caption = L"Find: " + FFindText + (noMatch ? L"  (no match)" : L"");
     lblFind->SetCaption(caption);
     if (rowsChanged) {
         if (!FFindImagesSet && !FFindRows.empty()) {
-            lstFind->SetImages(ShellTreeView1->SystemImages().Handle());
+            lstFind->SetImages(FTree.SystemImages().Handle());
             FFindImagesSet = true;
         }
         std::vector<ui::TListView::TRow> rows;
@@ -312,22 +296,22 @@ void TfrmMain::ShowFindLine(bool noMatch, bool rowsChanged) {
     // The line and the list under it lie over the tree's top edge, or over
     // its bottom edge when the selected entry is up there.
     RECT client{};
-    GetClientRect(ShellTreeView1->Handle(), &client);
-    const int lineHeight = ui::ScaleForDpi(16, Dpi());
+    GetClientRect(FTree.Handle(), &client);
+    const int lineHeight = ui::ScaleForDpi(16, FForm.Dpi());
     const int listHeight = FFindRows.empty() ? 0
                                              : std::min(lstFind->HeightFor(static_cast<int>(FFindRows.size())),
                                                         std::max(0, static_cast<int>(client.bottom) - lineHeight));
     const int band = lineHeight + listHeight;
     bool atTop = true;
-    if (ui::TTreeNode* selected = ShellTreeView1->Selected()) {
+    if (ui::TTreeNode* selected = FTree.Selected()) {
         const RECT row = selected->DisplayRect(false);
         atTop = !(row.bottom > 0 && row.top < band) || (row.bottom > client.bottom - band && row.top < client.bottom);
     }
     RECT line{client.left, atTop ? 0 : client.bottom - band, client.right, 0};
     line.bottom = line.top + lineHeight;
     RECT list{client.left, line.bottom, client.right, line.bottom + listHeight};
-    MapWindowPoints(ShellTreeView1->Handle(), Handle(), reinterpret_cast<POINT*>(&line), 2);
-    MapWindowPoints(ShellTreeView1->Handle(), Handle(), reinterpret_cast<POINT*>(&list), 2);
+    MapWindowPoints(FTree.Handle(), FForm.Handle(), reinterpret_cast<POINT*>(&line), 2);
+    MapWindowPoints(FTree.Handle(), FForm.Handle(), reinterpret_cast<POINT*>(&list), 2);
     // They keep to their edge of the tree when the window changes size.
     const ui::TAnchors anchors = ui::akLeft | ui::akRight | (atTop ? ui::akTop : ui::akBottom);
     lblFind->SetBounds(line.left, line.top, line.right - line.left, line.bottom - line.top);
@@ -340,7 +324,18 @@ void TfrmMain::ShowFindLine(bool noMatch, bool rowsChanged) {
     InvalidateRect(lblFind->Handle(), nullptr, TRUE);
 }
 
-void TfrmMain::RememberOpened(const std::wstring& path) {
+void TTreeFind::RememberOpened(const std::wstring& path) {
     std::wstring relative;
     if (BelowWorkingFolder(path, relative) && !relative.empty()) AddRecent(Options->Settings.Recent, relative);
+}
+
+void TTreeFind::EntryIndexChanged() {
+    // A search that found nothing, or one whose list the user has not
+    // moved in yet, may find better what came since; within a folder read
+    // of its own, once that is done.
+    if (!Options || FFindText.empty() || !(FFindNoMatch || !FFindMoved) || !IsWindowVisible(FForm.Handle())) return;
+    if (FFindLocating)
+        FFindRerun = true;
+    else
+        RunFind(false);
 }

@@ -1,15 +1,35 @@
-// The search's index of every entry below the working folder: made for the
-// folder, kept current without costing a call-up or a key, and let go of
-// before the folder moves.
-#include "app/uTavrix.h"
+#include "app/FindIndex.h"
+
 #include "core/Exceptions.h"
+#include "settings/uOptions.h"
 #include "shell/ShellBrowser.h"
 #include "shelltree/SubtreeWatch.h"
-#include "ui/Application.h"
 #include "util/EntryIndex.h"
 #include "util/uUtils.h"
 
-void TfrmMain::RefreshEntryIndex() {
+#include <utility>
+
+bool BelowFolder(const std::wstring& folder, const std::wstring& path, std::wstring& relative) {
+    if (folder.empty() || path.size() < folder.size() || !SameText(path.substr(0, folder.size()), folder)) return false;
+    size_t start = folder.size();
+    if (start < path.size() && folder.back() != L'\\') {
+        if (path[start] != L'\\') return false;
+        ++start;
+    }
+    relative = path.substr(start);
+    return true;
+}
+
+bool BelowWorkingFolder(const std::wstring& path, std::wstring& relative) {
+    return Options && !path.empty() && BelowFolder(Options->Settings.WorkingFolder, path, relative);
+}
+
+TFindIndex::TFindIndex(std::function<bool()> wholeSubtreeReported)
+    : FWholeSubtreeReported(std::move(wholeSubtreeReported)) {}
+
+TFindIndex::~TFindIndex() = default;
+
+void TFindIndex::RefreshEntryIndex() {
     if (!Options) return;
     const std::wstring& root = Options->Settings.WorkingFolder;
     if (root.empty()) return;
@@ -18,7 +38,9 @@ void TfrmMain::RefreshEntryIndex() {
     try {
         if (!FEntryIndex) {
             FEntryIndex = std::make_unique<TEntryIndex>(root);
-            FEntryIndex->OnChanged = [this] { EntryIndexChanged(); };
+            FEntryIndex->OnChanged = [this] {
+                if (OnChanged) OnChanged();
+            };
             FEntryIndexRoot = root;
         } else if (!SameText(FEntryIndexRoot, root)) {
             FEntryIndexWatch.reset();
@@ -32,19 +54,17 @@ void TfrmMain::RefreshEntryIndex() {
     }
 }
 
-void TfrmMain::WatchEntryIndex() {
-    // Where the system reports a whole subtree to one watch (the tree's
-    // notifier knows from its probe at start), the index learns what
-    // changed from a watch of its own instead of re-checking every folder
-    // at each call-up. Opened late, it cannot tell what came before.
-    if (FEntryIndexWatch || !FEntryIndex ||
-        ShellTreeView1->Notifier->WatchMode() != TKesShellChangeNotifier::wmSubtree)
-        return;
+void TFindIndex::WatchEntryIndex() {
+    // Where the system reports a whole subtree to one watch, the index
+    // learns what changed from a watch of its own instead of re-checking
+    // every folder at each call-up. Opened late, it cannot tell what came
+    // before.
+    if (FEntryIndexWatch || !FEntryIndex || !FWholeSubtreeReported()) return;
     FEntryIndexWatch = TSubtreeWatch::Open(FEntryIndexRoot);
     if (FEntryIndexWatch) FEntryIndex->Refresh();
 }
 
-void TfrmMain::CallUpEntryIndex() {
+void TFindIndex::CallUpEntryIndex() {
     if (!Options) return;
     if (!FEntryIndex || !SameText(FEntryIndexRoot, Options->Settings.WorkingFolder)) return RefreshEntryIndex();
     try {
@@ -64,7 +84,7 @@ void TfrmMain::CallUpEntryIndex() {
     }
 }
 
-void TfrmMain::EntriesChanged(const std::vector<std::wstring>& paths) {
+void TFindIndex::EntriesChanged(const std::vector<std::wstring>& paths) {
     // The tree's reports name changes in open folders; where the index
     // has a subtree watch, that one has them already.
     if (!FEntryIndex || FEntryIndexWatch) return;
@@ -75,19 +95,8 @@ void TfrmMain::EntriesChanged(const std::vector<std::wstring>& paths) {
     FEntryIndex->Changed(inside);
 }
 
-void TfrmMain::DropEntryIndex() {
+void TFindIndex::DropEntryIndex() {
     FEntryIndexWatch.reset();
     FEntryIndex.reset();
     FEntryIndexRoot.clear();
-}
-
-void TfrmMain::EntryIndexChanged() {
-    // A search that found nothing, or one whose list the user has not
-    // moved in yet, may find better what came since; within a folder read
-    // of its own, once that is done.
-    if (!Options || FFindText.empty() || !(FFindNoMatch || !FFindMoved) || !IsWindowVisible(Handle())) return;
-    if (FFindLocating)
-        FFindRerun = true;
-    else
-        RunFind(false);
 }
