@@ -238,7 +238,7 @@ void TKesShellTree::EndEdit(ui::TTreeNode* node, const wchar_t* text) {
     // the rename ends.
     ui::TScopeExit readWaiting([this] {
         try {
-            for (ui::TTreeNode* folder : std::exchange(FAddsWaiting, {})) FLocator->QueueRefresh(folder);
+            for (ui::TTreeNode* folder : FReader->TakeAddsWaiting()) FLocator->QueueRefresh(folder);
         } catch (...) {
             // Out of memory: they show with their folder's next change.
         }
