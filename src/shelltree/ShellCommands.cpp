@@ -243,7 +243,11 @@ void TKesShellTree::EndEdit(ui::TTreeNode* node, const wchar_t* text) {
             // Out of memory: they show with their folder's next change.
         }
     });
-    if (!text || !ItemOf(node)) {
+    if (!text) {
+        if (OnEditCanceled) OnEditCanceled(node);
+        return;
+    }
+    if (!ItemOf(node)) {
         ui::TCustomTreeView::EndEdit(node, text);
         return;
     }

@@ -145,6 +145,8 @@ public:
         OnBeforeShellDrop;
     // A line worth keeping in the program's log.
     std::function<void(const std::wstring& text)> OnLogInfo;
+    // Editing a name ended without a new one; nothing else follows.
+    std::function<void(ui::TTreeNode* node)> OnEditCanceled;
 
     // Keeps a node across a loop that dispatches messages: the one way any
     // code here holds a node over a box, a menu, a drag or a wait.
