@@ -171,8 +171,7 @@ void TKesShellTreeReader::RefreshNode(ui::TTreeNode* node, bool recurse) {
     const std::vector<ui::TTreeNode*> gone = ReadAgain(node, added);
     IShellFolder* folder = navigator.ShellFolder();
     ui::TComPtr<IShellFolder> ownFolder = ui::TComPtr<IShellFolder>::Share(folder);
-    // The children that went are among the first, in their order; new
-    // ones follow them.
+    // The children that went come in their order among the others.
     size_t g = 0;
     for (ui::TTreeNode* c = node->GetFirstChild(); c;) {
         ui::TTreeNode* next = c->GetNextSibling();
