@@ -5,6 +5,7 @@ get_filename_component(TAVRIX_CORE_TESTS_DIR ${CMAKE_CURRENT_LIST_DIR}/../../tes
 set(TAVRIX_CORE_SOURCES
   ${TAVRIX_CORE_DIR}/Exceptions.cpp
   ${TAVRIX_CORE_DIR}/FindFold.cpp
+  ${TAVRIX_CORE_DIR}/FolderReconcile.cpp
   ${TAVRIX_CORE_DIR}/FindFoldTable.cpp
   ${TAVRIX_CORE_DIR}/FindRank.cpp
   ${TAVRIX_CORE_DIR}/KeyHold.cpp
@@ -19,6 +20,7 @@ set(TAVRIX_CORE_SOURCES
 )
 set(TAVRIX_CORE_TEST_SOURCES
   ${TAVRIX_CORE_TESTS_DIR}/FindRankTest.cpp
+  ${TAVRIX_CORE_TESTS_DIR}/FolderReconcileTest.cpp
   ${TAVRIX_CORE_TESTS_DIR}/KeyHoldTest.cpp
   ${TAVRIX_CORE_TESTS_DIR}/LogFormatTest.cpp
   ${TAVRIX_CORE_TESTS_DIR}/MasksTest.cpp

@@ -238,12 +238,16 @@ void TKesShellTree::EndEdit(ui::TTreeNode* node, const wchar_t* text) {
     // the rename ends.
     ui::TScopeExit readWaiting([this] {
         try {
-            for (ui::TTreeNode* folder : std::exchange(FAddsWaiting, {})) FLocator->QueueRefresh(folder);
+            for (ui::TTreeNode* folder : FReader->TakeAddsWaiting()) FLocator->QueueRefresh(folder);
         } catch (...) {
             // Out of memory: they show with their folder's next change.
         }
     });
-    if (!text || !ItemOf(node)) {
+    if (!text) {
+        if (OnEditCanceled) OnEditCanceled(node);
+        return;
+    }
+    if (!ItemOf(node)) {
         ui::TCustomTreeView::EndEdit(node, text);
         return;
     }

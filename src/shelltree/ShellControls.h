@@ -21,6 +21,7 @@
 #include "shelltree/ShellTreeDropTarget.h"
 #include "shelltree/ShellTreeLocator.h"
 #include "shelltree/ShellTreeNames.h"
+#include "shelltree/ShellTreeReader.h"
 #include "shelltree/ShellTreeWatches.h"
 #include "ui/Handles.h"
 #include "ui/TreeView.h"
@@ -45,7 +46,6 @@ struct TKesShellTreeItem final : ui::TNodeData {
     // Below the parent's folder: one item, or the root's whole list below the desktop.
     TIDList RelativeIDList;
     TAbsoluteIDList AbsoluteIDList;  // given through SetAbsoluteIDList
-    int Present = 1;
     ui::TComPtr<IShellFolder> ParentFolder;
     bool ItemIsFolder = false;
     ui::TComPtr<IShellFolder> OwnFolder;  // the root's only
@@ -66,11 +66,19 @@ struct TKesShellTreeItem final : ui::TNodeData {
         AbsoluteIDList = std::move(list);
         Path.reset();
     }
+    // Gives a new node its (empty) record.
+    static TKesShellTreeItem* AttachTo(ui::TTreeNode* node) {
+        auto item = std::make_unique<TKesShellTreeItem>();
+        TKesShellTreeItem* result = item.get();
+        node->SetData(std::move(item));
+        return result;
+    }
 };
 
 // The tree keeps the nodes and what they show; collaborators it owns take
 // the drop target, the walk to an item's node with its refresh queue, the
-// folder watches and the check boxes.
+// folder watches, the check boxes, the names asked while idle and the
+// reading of folders.
 class TKesShellTree : public ui::TCustomTreeView, public IKesShellControl {
 public:
     explicit TKesShellTree(ui::TWinControl* parent);
@@ -137,6 +145,8 @@ public:
         OnBeforeShellDrop;
     // A line worth keeping in the program's log.
     std::function<void(const std::wstring& text)> OnLogInfo;
+    // Editing a name ended without a new one; nothing else follows.
+    std::function<void(ui::TTreeNode* node)> OnEditCanceled;
 
     // Keeps a node across a loop that dispatches messages: the one way any
     // code here holds a node over a box, a menu, a drag or a wait.
@@ -171,7 +181,9 @@ public:
     // The record of a node, or none.
     static TKesShellTreeItem* ItemOf(const ui::TTreeNode* node);
     std::wstring GetNodePath(const ui::TTreeNode* node) const;
-    void RefreshNode(ui::TTreeNode* node, bool recurse);
+    // Reads the node's folder again where it was read: entries listed again
+    // keep their nodes. With recurse, its open sub-folders too.
+    void RefreshNode(ui::TTreeNode* node, bool recurse) { FReader->RefreshNode(node, recurse); }
     // Catches up with the file system where the watches saw a change: a
     // folder whose watch stayed quiet keeps what was read of it, and only
     // its sub-folders are looked at; any other is read again with all it
@@ -185,12 +197,9 @@ public:
     void ResumeWatches() { FWatches->Resume(); }
     // Adds the navigator's current object below the parent, when it is
     // shown at all; its display text may be passed when already known.
-    ui::TTreeNode* AddChildItem(ui::TTreeNode* parent, const std::wstring* displayText = nullptr);
-    void UpdateNodeAttributes(ui::TTreeNode* node);
-    bool IncludeItem();
-    // Whether the navigator's current object gets an expand button.
-    bool ObjectHasChildren();
-    int CompareItems(ui::TTreeNode* a, ui::TTreeNode* b, IShellFolder* folder) const;
+    ui::TTreeNode* AddChildItem(ui::TTreeNode* parent, const std::wstring* displayText = nullptr) {
+        return FReader->AddChildItem(parent, displayText);
+    }
 
     // Walks from the root along an absolute list and selects, refreshes or
     // deletes the node it reaches. True when the whole list was reached.
@@ -266,29 +275,23 @@ private:
     // Renames the node's item through the shell and puts the node in step.
     void RenameNode(ui::TTreeNode* node);
 
-    // Gives a new node its (empty) record.
-    static TKesShellTreeItem* NewItem(ui::TTreeNode* node);
     std::unique_ptr<TKesSystemImageList> FSystemImages;
     // The file-system path of a node's item, or "" for a virtual one.
     std::wstring ItemPath(const ui::TTreeNode* node, const TKesShellTreeItem& item) const;
-    void FillNode(ui::TTreeNode* node);
     // Opens the root without asking anyone: keeping it open is the
     // control's own job, not a user's request.
     void ExpandRoot();
     bool FExpandingRoot = false;
-    void SortNode(ui::TTreeNode* node, IShellFolder* folder);
     // Tells the hub about the selected node.
     void NotifyLinkSelection(ui::TTreeNode* node);
     TKesShellLink* FShellLink = nullptr;
-
-    // Folders a refresh found new entries in while a name was edited.
-    std::vector<ui::TTreeNode*> FAddsWaiting;
 
     std::unique_ptr<TKesShellTreeDropTarget> FDropTarget;
     std::unique_ptr<TKesShellTreeLocator> FLocator;
     std::unique_ptr<TKesShellTreeWatches> FWatches;
     std::unique_ptr<TKesShellTreeCheckBoxes> FCheckBoxes;
     std::unique_ptr<TKesShellTreeNames> FNames;
+    std::unique_ptr<TKesShellTreeReader> FReader;
 
     TKesShellFolder FRootedAt = SF_DESKTOP;
     std::wstring FRootedAtFileSystemFolder;

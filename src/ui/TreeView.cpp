@@ -427,30 +427,15 @@ bool TCustomTreeView::CanCollapse(TTreeNode* node) {
 void TCustomTreeView::Collapse(TTreeNode* node) {
     if (OnCollapsed) OnCollapsed(node);
 }
-bool TCustomTreeView::CanChange(TTreeNode* node) {
-    bool allow = true;
-    if (OnChanging) OnChanging(node, allow);
-    return allow;
-}
-void TCustomTreeView::Change(TTreeNode* node) {
-    if (OnChange) OnChange(node);
-}
+bool TCustomTreeView::CanChange(TTreeNode*) { return true; }
+void TCustomTreeView::Change(TTreeNode*) {}
 bool TCustomTreeView::CanEdit(TTreeNode* node) {
     bool allow = !ReadOnly;
     if (OnEditing) OnEditing(node, allow);
     return allow;
 }
-void TCustomTreeView::Edit(TTreeNode* node, std::wstring& text) {
-    if (OnEdited) OnEdited(node, text);
-}
 void TCustomTreeView::EndEdit(TTreeNode* node, const wchar_t* text) {
-    if (!text) {
-        if (OnEditCanceled) OnEditCanceled(node);
-        return;
-    }
-    std::wstring edited = text;
-    Edit(node, edited);
-    node->SetText(edited);
+    if (text) node->SetText(text);
 }
 void TCustomTreeView::EditLabel(TTreeNode* node) {
     if (!node || !HandleAllocated()) return;
@@ -462,20 +447,12 @@ void TCustomTreeView::BeginDrag(TTreeNode*, TMouseButton) {}
 void TCustomTreeView::DblClick() {
     if (OnDblClick) OnDblClick();
 }
-void TCustomTreeView::Delete(TTreeNode* node) {
-    if (OnDeletion) OnDeletion(node);
-}
+void TCustomTreeView::Delete(TTreeNode*) {}
 void TCustomTreeView::KeyDown(WORD& key, TShiftState shift) {
     if (OnKeyDown) OnKeyDown(key, shift);
 }
 void TCustomTreeView::KeyPress(wchar_t& key) {
     if (OnKeyPress) OnKeyPress(key);
-}
-void TCustomTreeView::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
-    if (OnMouseDown) OnMouseDown(button, shift, x, y);
-}
-void TCustomTreeView::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
-    if (OnMouseUp) OnMouseUp(button, shift, x, y);
 }
 void TCustomTreeView::GetImageIndex(TTreeNode* node) {
     if (node->FImageIndex == -2) node->FImageIndex = -1;
@@ -598,9 +575,6 @@ bool TCustomTreeView::HandleNotify(LPARAM param, LRESULT& result) {
     case NM_DBLCLK:
         DblClick();
         return true;
-    case NM_CLICK:
-        if (OnClick) OnClick();
-        return true;
     case NM_RCLICK:
         FRightClicked = true;
         return false;
@@ -656,12 +630,12 @@ bool TCustomTreeView::WndProc(TMessage& msg) {
         // it (as some do) gets the request it should have made.
         if (button == mbRight && FRightClicked && !FContextMenuAsked && HandleAllocated())
             SendMessageW(Handle(), WM_CONTEXTMENU, AsParam<WPARAM>(Handle()), static_cast<LPARAM>(GetMessagePos()));
-        MouseDown(button, shift, x, y);
+        if (OnMouseDown) OnMouseDown(button, shift, x, y);
         int vk = button == mbLeft ? VK_LBUTTON : VK_RBUTTON;
         if (HandleAllocated() && GetAsyncKeyState(vk) >= 0) {
             POINT p{static_cast<short>(LOWORD(GetMessagePos())), static_cast<short>(HIWORD(GetMessagePos()))};
             ScreenToClient(Handle(), &p);
-            MouseUp(button, KeyboardShiftState(), p.x, p.y);
+            if (OnMouseUp) OnMouseUp(button, KeyboardShiftState(), p.x, p.y);
         }
         return true;
     }

@@ -213,36 +213,36 @@ public:
     // Sorts the children of a node (of the roots when none).
     void SortChildren(TTreeNode* node, const std::function<int(TTreeNode*, TTreeNode*)>& compare);
 
-    // Events; raised by the overridable steps below.
-    std::function<void(TTreeNode*, bool& allow)> OnExpanding;
-    std::function<void(TTreeNode*)> OnExpanded;
-    std::function<void(TTreeNode*, bool& allow)> OnCollapsing;
-    std::function<void(TTreeNode*)> OnCollapsed;
-    std::function<void(TTreeNode*, bool& allow)> OnChanging;
-    std::function<void(TTreeNode*)> OnChange;
-    std::function<void(TTreeNode*, bool& allowEdit)> OnEditing;
-    std::function<void(TTreeNode*, std::wstring& text)> OnEdited;
-    std::function<void(TTreeNode*)> OnEditCanceled;
-    std::function<void(TTreeNode*)> OnDeletion;
-    std::function<void(WORD& key, TShiftState)> OnKeyDown;
-    std::function<void(wchar_t& key)> OnKeyPress;
-    std::function<void()> OnDblClick;
-    std::function<void()> OnClick;
-
-    // Steps for derived trees.
-    virtual bool CanExpand(TTreeNode* node);
-    virtual void Expand(TTreeNode* node);
-    virtual bool CanCollapse(TTreeNode* node);
-    virtual void Collapse(TTreeNode* node);
-    virtual bool CanChange(TTreeNode* node);
-    virtual void Change(TTreeNode* node);
-    virtual bool CanEdit(TTreeNode* node);
-    virtual void Edit(TTreeNode* node, std::wstring& text);
-    // Editing a label ended: text is none when it was cancelled. By
-    // default the edited text (after OnEdited) becomes the node's.
-    virtual void EndEdit(TTreeNode* node, const wchar_t* text);
     // Opens the in-place editor of a node, if the tree allows it.
     void EditLabel(TTreeNode* node);
+
+    // What the owner is told: one event each, raised by the step of the
+    // same name below (mouse presses and releases: OnMouseDown, OnMouseUp).
+    std::function<void(TTreeNode*, bool& allow)> OnExpanding;  // CanExpand
+    std::function<void(TTreeNode*)> OnExpanded;                // Expand
+    std::function<void(TTreeNode*, bool& allow)> OnCollapsing;
+    std::function<void(TTreeNode*)> OnCollapsed;               // Collapse
+    std::function<void(TTreeNode*, bool& allowEdit)> OnEditing;  // CanEdit
+    std::function<void(WORD& key, TShiftState)> OnKeyDown;     // KeyDown
+    std::function<void(wchar_t& key)> OnKeyPress;              // KeyPress
+    std::function<void()> OnDblClick;                          // DblClick
+
+protected:
+    bool WndProc(TMessage& msg) override;
+
+    // The steps a derived tree overrides. A base step raises the owner's
+    // event named beside it above, so an override that calls it keeps the
+    // owner told, and one that does not decides for the owner.
+    virtual bool CanExpand(TTreeNode* node);
+    virtual void Expand(TTreeNode* node);
+    virtual void Collapse(TTreeNode* node);
+    virtual bool CanChange(TTreeNode* node);
+    // The selection moved, the change delay after.
+    virtual void Change(TTreeNode* node);
+    virtual bool CanEdit(TTreeNode* node);
+    // Editing a label ended: text is none when it was cancelled. By
+    // default the edited text becomes the node's.
+    virtual void EndEdit(TTreeNode* node, const wchar_t* text);
     virtual void DblClick();
     // The control saw a node dragged with a mouse button; by default
     // nothing follows.
@@ -250,18 +250,14 @@ public:
     // A right click or the menu key asks for a menu; true when the tree
     // showed one itself, else the PopupMenu opens.
     virtual bool ContextMenu(TMessage& msg);
+    // The node goes; its record is still there.
     virtual void Delete(TTreeNode* node);
     virtual void KeyDown(WORD& key, TShiftState shift);
     virtual void KeyPress(wchar_t& key);
-    virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
-    virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
     // Called when a row is drawn whose icons are not known yet.
     virtual void GetImageIndex(TTreeNode* node);
     // Item pre-paint: may change the text colour.
     virtual void CustomDrawItem(TTreeNode* node, NMTVCUSTOMDRAW& draw);
-
-protected:
-    bool WndProc(TMessage& msg) override;
 
 private:
     friend class TTreeNode;
@@ -269,6 +265,7 @@ private:
     friend class TNodeWatch;
     // The node goes: every watch on it lets go of it.
     void ClearWatches(TTreeNode* node) noexcept;
+    bool CanCollapse(TTreeNode* node);
     bool HandleNotify(LPARAM param, LRESULT& result);
     void ExpandNode(TTreeNode* node, UINT action);
     void ChangeTimerFired();

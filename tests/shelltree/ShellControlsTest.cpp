@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "ShellTreeFixture.h"
 #include "shell/ShellBrowser.h"
@@ -483,9 +484,21 @@ struct TCountedRecord final : ui::TNodeData {
     int& Gone;
 };
 
+// A tree view that tells its deletion steps.
+class TDeletionTree : public ui::TCustomTreeView {
+public:
+    using ui::TCustomTreeView::TCustomTreeView;
+    std::function<void(ui::TTreeNode*)> OnDeletion;
+
+protected:
+    void Delete(ui::TTreeNode* node) override {
+        if (OnDeletion) OnDeletion(node);
+    }
+};
+
 TEST(TreeNodes, ANodesRecordLastsThroughItsDeletionStepAndGoesWithIt) {
     ui::TForm form;
-    ui::TCustomTreeView view(&form);
+    TDeletionTree view(&form);
     int gone = 0;
     ui::TTreeNode* parent = view.Items.AddChild(nullptr, L"parent");
     parent->SetData(std::make_unique<TCountedRecord>(gone));
