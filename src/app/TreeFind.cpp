@@ -147,7 +147,10 @@ bool TTreeFind::ChooseFindRow(int row, int step) {
             return true;
         }
         FFindRows.erase(FFindRows.begin() + row);
-        if (row < FFindRow) --FFindRow;
+        if (row < FFindRow)
+            --FFindRow;
+        else if (row == FFindRow)
+            FFindRow = -1;  // the match chosen before went too
         if (step < 0) --row;
     }
     // None there: the tree keeps the row chosen before, if any.
@@ -180,7 +183,10 @@ void TTreeFind::lstFindClick(int row) {
     if (row != FFindRow) {
         FFindMoved = true;
         const size_t before = FFindRows.size();
-        const bool chosen = ChooseFindRow(row, 1) && FFindRow == row;
+        // A row that went gives its place to the next: only the match
+        // clicked opens, never the one that moved up into its place.
+        const std::wstring clicked = FFindRows[static_cast<size_t>(row)].Path;
+        const bool chosen = ChooseFindRow(row, 1) && FFindRows[static_cast<size_t>(FFindRow)].Path == clicked;
         if (FFindText.empty()) return;  // ended meanwhile
         if (!chosen) {
             ShowFindLine(FFindRows.empty(), FFindRows.size() != before);

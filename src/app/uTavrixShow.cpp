@@ -128,8 +128,10 @@ bool TfrmMain::WndProc(ui::TMessage& msg) {
         break;
     }
     // The parts are made with the controls: what comes while the window is
-    // still being made is the form's alone.
-    if (!FMenu) return ui::TForm::WndProc(msg);
+    // still being made is the form's alone. So is what a nested message
+    // loop still finds queued once the window closed (a hot key, a press on
+    // the icon): the options the parts read are gone then.
+    if (!FMenu || !Options) return ui::TForm::WndProc(msg);
     // Sent to every top-level window when the taskbar is made anew.
     static const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
     if (taskbarCreated && msg.Msg == taskbarCreated) {

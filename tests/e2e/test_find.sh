@@ -203,6 +203,15 @@ e2e_check "the window stays after the first Esc" e2e_stays 1 probe wait TForm ta
 e2e_key Escape
 e2e_check "the next Esc hides the window" probe wait TForm tavrix hidden 5000
 
+# A click on the row of a match deleted since opens nothing, not the one below.
+call_up
+e2e_key l e m Down  # moved in the list: it stays as it is
+e2e_check "the second of two matches chosen" e2e_until 5 eval '[ "$(rows | sed -n 2p | cut -c1)" = S ]'
+read -r _ rx ry name <<<"$(rows | head -1 | cut -f1)" && rm -f "$work/$name" "$work/n/$name"
+e2e_click "$rx" "$ry"
+e2e_check "a row whose entry went opens nothing" e2e_stays 2 eval '[ "$(cat "$E2E_DIR"/ran-lem*.txt | wc -l)" = 1 ]'
+e2e_key Escape Escape
+
 probe close TForm tavrix >/dev/null
 e2e_check "the program ends" e2e_wait_exit "$app" 15
 e2e_check "the entry opened last is remembered first" grep -aqF "0=later\\inner\\fig.bat" "$E2E_DIR/tavrix.ini"
