@@ -1,9 +1,9 @@
 # Configures and builds tavrix with MinGW: the 32-bit program and all its
 # tests into build/, and the same sources for 64-bit Windows into
 # build/win64, there only what the tests need (the program, the probe and
-# the suites), which CTest in build/ runs as *_win64. The 64-bit tree is
-# built as released (TAVRIX_RELEASE_FLAGS): its tests run the program the
-# win64 zip holds, and scripts/package takes it from there.
+# the suites), which CTest in build/ runs as *_win64. Both trees are built
+# as released (TAVRIX_RELEASE_FLAGS): the tests run the very programs the
+# zips hold, and scripts/package takes them from there.
 # TAVRIX_WIN64=0 leaves the 64-bit tree alone, for quick rounds on the
 # 32-bit program.
 
@@ -28,9 +28,9 @@ tavrix_configure_win32() {
     local win64="$root/build/win64"
     if [ ! -f "$root/build/build.ninja" ] ||
         ! grep -q "^TAVRIX_WIN64_DIR:PATH=$win64\$" "$root/build/CMakeCache.txt" 2>/dev/null ||
-        ! grep -q "^CMAKE_BUILD_TYPE:STRING=Release\$" "$root/build/CMakeCache.txt" 2>/dev/null; then
+        ! grep -q "^CMAKE_BUILD_TYPE:STRING=MinSizeRel\$" "$root/build/CMakeCache.txt" 2>/dev/null; then
         cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
-            -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS= -DCMAKE_EXE_LINKER_FLAGS= -DTAVRIX_WIN64_DIR="$win64" >/dev/null
+            "${TAVRIX_RELEASE_FLAGS[@]}" -DTAVRIX_WIN64_DIR="$win64" >/dev/null
     fi
 }
 

@@ -7,9 +7,9 @@ set(TAVRIX_CORE_SOURCES
   ${TAVRIX_CORE_DIR}/FindFold.cpp
   ${TAVRIX_CORE_DIR}/FolderReconcile.cpp
   ${TAVRIX_CORE_DIR}/FindFoldTable.cpp
+  ${TAVRIX_CORE_DIR}/FindTable.cpp
   ${TAVRIX_CORE_DIR}/FindRank.cpp
   ${TAVRIX_CORE_DIR}/KeyHold.cpp
-  ${TAVRIX_CORE_DIR}/FindTable.cpp
   ${TAVRIX_CORE_DIR}/LogFormat.cpp
   ${TAVRIX_CORE_DIR}/Masks.cpp
   ${TAVRIX_CORE_DIR}/OptionsValues.cpp
