@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "FindIndexBench.h"
+#include "BenchClock.h"
 #include "shell/ShellBrowser.h"
 #include "shell/Shell_Win32.h"
 #include "shelltree/ShellControls.h"
@@ -37,13 +38,6 @@ namespace {
 
 constexpr int kRepetitions = 5;
 constexpr int kCallUps = 20;
-
-double NowMs() {
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return 1000.0 * static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
 
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());

@@ -4,6 +4,7 @@
 // answer (the whole list of the best eight), and the program's working set
 // once it has built it.
 #include "FindIndexBench.h"
+#include "BenchClock.h"
 
 #include <windows.h>
 #include <psapi.h>
@@ -24,13 +25,6 @@ namespace {
 
 constexpr int kRounds = 5;
 constexpr DWORD kIdleWaitMs = 600000;
-
-double NowMs() {
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return 1000.0 * static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
 
 double TimeMs(const std::function<void()>& step) {
     const double t0 = NowMs();
