@@ -231,11 +231,23 @@ e2e_open_options() {
     xdotool mousemove 1200 900
 }
 
+# The Wine desktop's X window. xdotool's search fails outright when a
+# window goes while it looks (a dialog closing), so it looks again then.
+e2e_desktop() {
+    local i desk
+    for i in 1 2 3 4 5; do
+        desk=$(xdotool search --name 'Wine desktop' 2>/dev/null | head -1) || desk=
+        [ -n "$desk" ] && break
+        sleep 0.2
+    done
+    printf '%s\n' "$desk"
+}
+
 # Clicks at a point of the Wine desktop (the desktop's X window is the
 # reference, so this holds wherever that window lies on the X screen).
 e2e_click() {  # e2e_click <x> <y> [button]
     local x=$1 y=$2 button=${3:-1} desk
-    desk=$(xdotool search --name 'Wine desktop' | head -1)
+    desk=$(e2e_desktop)
     [ -n "$desk" ] || e2e_fail "no Wine desktop window to click into"
     xdotool windowfocus --sync "$desk" 2>/dev/null || true
     xdotool mousemove --window "$desk" "$x" "$y" click "$button"
@@ -258,7 +270,7 @@ e2e_wait_mapped() { e2e_until "$2" e2e_mapped "$1"; }  # e2e_wait_mapped <title>
 # it, and held a moment over the target so that it sees the pointer there.
 e2e_drag() {  # e2e_drag <x1> <y1> <x2> <y2>
     local x1=$1 y1=$2 x2=$3 y2=$4 desk i
-    desk=$(xdotool search --name 'Wine desktop' | head -1)
+    desk=$(e2e_desktop)
     [ -n "$desk" ] || e2e_fail "no Wine desktop window to drag in"
     xdotool mousemove --window "$desk" "$x1" "$y1" mousedown 1
     sleep 0.3  # pressed a moment before it moves, as a hand does
@@ -293,7 +305,7 @@ e2e_front_x_window() {  # e2e_front_x_window <children list>
 # takes it after, so it goes to the X window of the window in front.
 e2e_x_focus() {
     local desk focus front children
-    desk=$(xdotool search --name 'Wine desktop' | head -1)
+    desk=$(e2e_desktop)
     [ -n "$desk" ] || e2e_fail "no Wine desktop window for keys"
     focus=$(xdotool getwindowfocus 2>/dev/null) || focus=
     # The list is read whole: grep -q in a pipe would end xwininfo early,
@@ -378,14 +390,14 @@ e2e_burst() {
 # "#RRGGBB".
 e2e_pixel() {  # e2e_pixel <x> <y>
     local desk
-    desk=$(xdotool search --name 'Wine desktop' | head -1)
+    desk=$(e2e_desktop)
     import -window "$desk" -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null | tail -1 | grep -o '#[0-9A-F]\{6\}' | head -1
 }
 
 # How many colours a rectangle of the Wine desktop shows.
 e2e_colours() {  # e2e_colours <x> <y> <width> <height>
     local desk
-    desk=$(xdotool search --name 'Wine desktop' | head -1)
+    desk=$(e2e_desktop)
     import -window "$desk" -crop "$3x$4+$1+$2" -format '%k' info: 2>/dev/null
 }
 

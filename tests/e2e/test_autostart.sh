@@ -35,7 +35,7 @@ menu_shot() {
     local state x y w h desk
     read -r state x y w h _ <<<"$(probe menu open 5000)"
     [ "$state" = visible ] || return 1
-    desk=$(xdotool search --name 'Wine desktop' | head -1)
+    desk=$(e2e_desktop)
     import -window "$desk" -crop "${w}x${h}+${x}+${y}" +repage "$E2E_DIR/$1.png"
 }
 same_picture() { [ "$(compare -metric AE "$E2E_DIR/$1.png" "$E2E_DIR/$2.png" null: 2>&1)" = 0 ]; }

@@ -25,7 +25,7 @@ alive() { kill -0 "$app" 2>/dev/null && [ "$(e2e_window tavrix | cut -d' ' -f1)"
 read -r ax ay _ <<<"$(e2e_tree_item a.txt)"
 e2e_click "$ax" "$ay"
 read -r bx by _ <<<"$(e2e_tree_item b.txt)"
-desk=$(xdotool search --name 'Wine desktop' | head -1)
+desk=$(e2e_desktop)
 xdotool mousemove --window "$desk" "$bx" "$by" mousedown 1
 rm "$work/b.txt"
 sleep 1.5  # the watch and its refresh run while the button is held

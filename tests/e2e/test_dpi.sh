@@ -17,7 +17,7 @@ for name in alpha beta gamma; do echo x >"$E2E_DIR/quorb/$name.txt"; done
 image_drawn() {  # image_drawn <size> <strip suffix>
     local size=$1 strip=$2 x y w h desk background
     read -r _ x y w h _ <<<"$(e2e_window tavrix)"
-    desk=$(xdotool search --name 'Wine desktop' | head -1)
+    desk=$(e2e_desktop)
     # The bottom eighth of the window, where the buttons are.
     import -window "$desk" -crop "$((w / 2))x$((h / 8))+$x+$((y + h - h / 8))" +repage "$E2E_DIR/panel.png" 2>/dev/null
     background=$(convert "$E2E_DIR/panel.png" -crop 1x1+3+3 -depth 8 txt:- | grep -o '#[0-9A-F]\{6\}' | head -1)

@@ -23,7 +23,7 @@ e2e_launch hidden "ShowAppWndOnLaunch=0" "ShowTrayIcon=0" "FollowMousePos=0" "Au
 # Every frame a user sees from the call-up on: once the tree's area is
 # there, the button panel (client 8,363 161x26) is there too, never what
 # lay beneath; once the tree shows its rows, the panel shows its glyphs.
-desk=$(xdotool search --name 'Wine desktop' | head -1)
+desk=$(e2e_desktop)
 e2e_key ctrl+alt+z
 frames=0
 painted=0

@@ -50,7 +50,7 @@ e2e_check "and 8 above the bottom edge, at the left margin ($px,$((py + ph)))" t
 
 # Each button names itself, in the designed order.
 hints=("Menu (F2)" "Refresh (F5)" "Options" "Save View" "Exit" "Hide (Esc)")
-desk=$(xdotool search --name 'Wine desktop' | head -1)
+desk=$(e2e_desktop)
 no_tip() { ! probe tooltip 0 >/dev/null; }
 for i in "${!buttons[@]}"; do
     read -r bx by _ <<<"${buttons[$i]}"

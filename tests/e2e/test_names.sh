@@ -27,7 +27,7 @@ icon_of() {
     local x y left desk
     read -r x y left <<<"$(e2e_tree_item "$1")"
     [ -n "$left" ] || return 1
-    desk=$(xdotool search --name 'Wine desktop' | head -1)
+    desk=$(e2e_desktop)
     import -window "$desk" -crop "16x16+$((left - 19))+$((y - 8))" -depth 8 rgb:- 2>/dev/null | md5sum | cut -c1-12
 }
 # The entry's icon is no longer the one it had, and is that of the other
